@@ -1,0 +1,60 @@
+# Wine environment of the project; source it. Keeps the prefix inside the build folder, runs the
+# 64-bit loader directly, and gives Wine the Chinese locale (code page 936).
+# Functions: wine_ensure_prefix, wine_ensure_display, wine_stop_display, wine_run.
+
+VESTREL_ROOT=${VESTREL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX="$VESTREL_ROOT/build/wine-prefix"
+export WINELOADER=/usr/lib/wine/wine64
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=zh_CN.UTF-8
+export LC_ALL=zh_CN.UTF-8
+
+# Creates the prefix once: Wine draws frames and captions itself (no window manager needed).
+wine_ensure_prefix() {
+  [ -f "$WINEPREFIX/.vestrel-ready" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.vestrel-ready" ]; then
+      echo "wine: creating the prefix in $WINEPREFIX" >&2
+      rm -rf "$WINEPREFIX"
+      "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+      "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+      /usr/lib/wine/wineserver -w
+      [ -f "$WINEPREFIX/system.reg" ] || { echo "wine: prefix creation failed" >&2; exit 1; }
+      touch "$WINEPREFIX/.vestrel-ready"
+    fi
+  ) 9>"$VESTREL_ROOT/build/.wine-prefix.lock"
+}
+
+# Starts Xvfb when there is no display; says so. Sets VESTREL_XVFB_PID when it started one.
+wine_ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n=99
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  VESTREL_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$n"
+  echo "display: no DISPLAY was set, started Xvfb on $DISPLAY" >&2
+}
+
+wine_stop_display() {
+  if [ -n "${VESTREL_XVFB_PID:-}" ]; then
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    kill "$VESTREL_XVFB_PID" 2>/dev/null || true
+    wait "$VESTREL_XVFB_PID" 2>/dev/null || true
+    unset VESTREL_XVFB_PID
+  fi
+}
+
+wine_run() {
+  "$WINELOADER" "$@"
+}
