@@ -1,0 +1,23 @@
+// Message dialogs over the system's message box (through the seam of Forms.h, so tests answer them).
+//
+// ShowMessage: the platform's plain message box (OK, caption Application->Title).
+// MessageDlg: a message with an icon by type and a standard set of buttons; answers mrOk, mrYes, ...
+//
+// Not yet: dialogs with button sets the system box lacks (mbAll, mbYesToAll, ...), help contexts,
+// positioned dialogs, the common dialogs (the dialogs unit adds them).
+#pragma once
+
+#include "Forms.h"
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+using TMsgDlgButtons = TEnumSet<TMsgDlgBtn>;
+
+inline constexpr TMsgDlgButtons mbYesNo{mbYes, mbNo};
+inline constexpr TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
+inline constexpr TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
+inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
+
+void ShowMessage(const String& text);
+// Raises EInvalidArgument for a set of buttons that no system message box has.
+TModalResult MessageDlg(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0);

@@ -1,0 +1,142 @@
+#include "TestControls.h"
+
+#include "TypeRegistry.h"
+
+// ---- TTestButton ------------------------------------------------------------------------------------
+
+TTestButton::TTestButton(TComponent* owner) : TWinControl(owner) {
+    SetControlStyle({csSetCaption, csDoubleClicks});
+    SetTabStop(true);
+    SetBounds(0, 0, 75, 25);
+}
+
+void TTestButton::Click() {
+    if (modalResult_ != mrNone)
+        if (TCustomForm* form = GetParentForm(this))
+            form->SetModalResult(modalResult_);
+    inherited::Click();
+}
+
+void TTestButton::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"BUTTON");
+    params.Style |= active_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TTestButton::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+    case CN_COMMAND:
+        if (HIWORD(m.WParam) == BN_CLICKED)
+            Click();
+        return;
+    case CM_DIALOGKEY:
+        if (((m.WParam == VK_RETURN && active_) || (m.WParam == VK_ESCAPE && cancel_)) &&
+            KeyDataToShiftState(m.LParam).Empty() && CanFocus()) {
+            Click();
+            m.Result = 1;
+            return;
+        }
+        break;
+    case CM_FOCUSCHANGED: {
+        auto* focused = reinterpret_cast<TWinControl*>(m.LParam);
+        active_ = focused == this || (default_ && !dynamic_cast<TTestButton*>(focused));
+        return;
+    }
+    default:
+        break;
+    }
+    inherited::Dispatch(m);
+}
+
+// ---- TTestEdit --------------------------------------------------------------------------------------
+
+TTestEdit::TTestEdit(TComponent* owner) : TWinControl(owner) {
+    SetTabStop(true);
+    SetBounds(0, 0, 120, 21);
+    SetColor(clWindow);
+}
+
+void TTestEdit::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"EDIT");
+    params.Style |= ES_AUTOHSCROLL;
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+// ---- TTestPanel, TTestShape -------------------------------------------------------------------------
+
+TTestPanel::TTestPanel(TComponent* owner) : TCustomControl(owner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+    SetBounds(0, 0, 185, 41);
+}
+
+void TTestPanel::Loaded() {
+    inherited::Loaded();
+    loaded_ = true;
+}
+
+void TTestPanel::Paint() {
+    ++paints_;
+    lastDC_ = Canvas()->Handle();
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(ClientRect());
+}
+
+TTestShape::TTestShape(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 20, 20);
+}
+
+void TTestShape::Paint() {
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(ClientRect());
+}
+
+// ---- Support ----------------------------------------------------------------------------------------
+
+void StartWindowTests() {
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    FormsInitialization();
+    RegisterClasses<TTestButton, TTestEdit, TTestPanel, TTestShape>();
+    RegisterProperties<TTestButton>()
+        .Bool("Default", &TTestButton::Default, &TTestButton::SetDefault)
+        .Bool("Cancel", &TTestButton::Cancel, &TTestButton::SetCancel)
+        .Int("ModalResult", &TTestButton::ModalResult, &TTestButton::SetModalResult);
+}
+
+TScopedApplication::TScopedApplication(int answer) : previous_(Application), answer_(answer) {
+    StartWindowTests();
+    DrainMessages();
+    Application = New<TApplication>(nullptr);
+    previousBox_ = SetMessageBoxFunction([this](HWND owner, const String& text, const String& caption, UINT flags) {
+        Boxes.push_back({owner, text, caption, flags});
+        return answer_;
+    });
+}
+
+TScopedApplication::~TScopedApplication() {
+    DrainMessages();
+    Application->Free();
+    Application = previous_;
+    SetMessageBoxFunction(std::move(previousBox_));
+    DrainMessages();
+}
+
+void DrainMessages() {
+    MSG msg;
+    for (int i = 0; i < 100000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (msg.message == WM_QUIT)
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        FreeIdleControls();
+    }
+}
+
+String WindowClassName(HWND window) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    return FromWide(name);
+}
