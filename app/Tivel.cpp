@@ -1,43 +1,87 @@
-// The program's main source. Until the forms exist it shows one window with the program's name.
-#include "WinApi.h"
+// The program's main source: every unit's start in order, the start-up of the windows, and every
+// unit's end in reverse order.
+#include "ADODB.h"
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "StdCtrls.h"
+#include "U_Data.h"
+#include "U_Main.h"
+#include "U_login.h"
+#include "U_splash.h"
+
+#include <iterator>
 
 namespace {
 
-LRESULT CALLBACK PlaceholderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        const std::wstring text = ToWide("Vestrel 个人通讯录");
-        TextOutW(dc, 20, 20, text.c_str(), static_cast<int>(text.size()));
-        EndPaint(window, &paint);
-        return 0;
+struct TUnit {
+    const char* Name;
+    void (*Initialization)();
+    void (*Finalization)();
+};
+
+// Start order; the ends run in reverse.
+constexpr TUnit kUnits[] = {
+    {"Forms", FormsInitialization, FormsFinalization},
+    {"ADODB", RegisterDataClasses, nullptr},
+    {"StdCtrls", RegisterStdCtrlsClasses, nullptr},
+    {"Buttons", RegisterButtonsClasses, nullptr},
+    {"ExtCtrls", RegisterExtCtrlsClasses, nullptr},
+    {"ComCtrls", RegisterComCtrlsClasses, nullptr},
+    {"U_Data", RegisterDataModuleClasses, nullptr},
+    {"U_splash", RegisterSplashClasses, nullptr},
+    {"U_Main", RegisterMainClasses, nullptr},
+    {"U_login", RegisterLoginClasses, nullptr},
+};
+
+void RunProgram() {
+    Frm_Splash = New<TFrm_Splash>(Application);
+    Frm_Splash->Show();
+    Frm_Splash->Update();
+    Application->Initialize();
+    Application->CreateForm(Frm_Main);
+    Application->CreateForm(Frm_Data);
+    Frm_Splash->Hide();
+    Frm_Splash->Free();
+    Frm_Splash = nullptr;
+    Application->CreateForm(Frm_Login);
+    if (Frm_Data->Connected) {
+        Frm_Login->ShowModal();
+        if (Frm_Login->LoginOk)
+            Application->Run();
+    } else {
+        Application->Terminate();
     }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+}
+
+void ReportStartFailure(const std::exception& e) {
+    if (Application) {
+        if (const auto* known = dynamic_cast<const Exception*>(&e))
+            Application->ShowException(*known);
+        else
+            Application->ShowException(Exception(e.what()));
+        return;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    const std::wstring text = ToWide(e.what());
+    MessageBoxW(nullptr, text.c_str(), L"Vestrel", MB_ICONERROR | MB_OK);
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = PlaceholderProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = L"TFrm_Main";
-    RegisterClassW(&windowClass);
-    const std::wstring caption = ToWide("Vestrel");
-    HWND window = CreateWindowExW(0, L"TFrm_Main", caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, show);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    std::size_t started = 0;
+    int exitCode = 0;
+    try {
+        for (; started < std::size(kUnits); ++started)
+            kUnits[started].Initialization();
+        RunProgram();
+    } catch (const std::exception& e) {
+        ReportStartFailure(e);
+        exitCode = 1;
     }
-    return 0;
+    for (std::size_t i = started; i-- > 0;)
+        if (kUnits[i].Finalization)
+            kUnits[i].Finalization();
+    return exitCode;
 }

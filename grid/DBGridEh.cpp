@@ -1,0 +1,828 @@
+// The data grid unit: image list, cell drawing routines, style, scroll-bar settings, the grid's first
+// members and the grid library's start-up.
+#include "DBGridEh.h"
+
+#include "Encoding.h"
+#include "Forms.h"
+#include "PropFilerEh.h"
+#include "TypeRegistry.h"
+
+#include <algorithm>
+
+namespace {
+
+TLogChannel logGrid("grid");
+
+HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
+
+}  // namespace
+
+// ---- TGridImagesEh --------------------------------------------------------------------------------
+
+TGridImagesEh::TGridImagesEh(int width, int height) : width_(width), height_(height) {
+    list_ = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 8, 4);
+    if (!list_) throw EOutOfResources("Cannot create an image list");
+}
+
+TGridImagesEh::~TGridImagesEh() {
+    if (list_) ImageList_Destroy(list_);
+}
+
+int TGridImagesEh::Count() const { return ImageList_GetImageCount(list_); }
+
+int TGridImagesEh::AddMasked(HBITMAP bitmap, TColor mask) {
+    return ImageList_AddMasked(list_, bitmap, static_cast<COLORREF>(ColorToRGB(mask)));
+}
+
+void TGridImagesEh::ReplaceMasked(int index, HBITMAP bitmap, TColor mask) {
+    if (index < 0 || index >= Count()) {
+        AddMasked(bitmap, mask);
+        return;
+    }
+    ImageList_Remove(list_, index);
+    const int added = AddMasked(bitmap, mask);
+    if (added >= 0 && added != index) ImageList_Copy(list_, index, list_, added, ILCF_MOVE);
+}
+
+void TGridImagesEh::Draw(TCanvas* canvas, int x, int y, int index) const {
+    ImageList_Draw(list_, index, canvas->Handle(), x, y, ILD_TRANSPARENT);
+}
+
+// ---- Cell drawing routines --------------------------------------------------------------------------
+
+namespace {
+struct SharedBitmap {
+    std::unique_ptr<TBitmap> bitmap;
+    int users = 0;
+};
+SharedBitmap& Shared() {
+    static SharedBitmap shared;
+    return shared;
+}
+
+TTextFormat AlignmentFormat(TAlignment alignment) {
+    switch (alignment) {
+    case taRightJustify: return TTextFormat{tfRight};
+    case taCenter: return TTextFormat{tfCenter};
+    default: return TTextFormat{tfLeft};
+    }
+}
+
+// Draws `text` wrapped into `rect` of `canvas` (the word-wrap method).
+void DrawWrapped(TCanvas* canvas, TRect rect, bool fillRect, int dx, int dy, const String& text, TAlignment alignment,
+                 TTextLayout layout, bool endEllipsis, bool rightToLeft) {
+    if (fillRect) canvas->FillRect(rect);
+    TRect r{rect.Left + dx, rect.Top + dy, rect.Right - dx, rect.Bottom};
+    TTextFormat format = AlignmentFormat(alignment) + TTextFormat{tfWordBreak, tfNoPrefix};
+    if (endEllipsis) format.Include(tfEndEllipsis);
+    if (rightToLeft) format.Include(tfRtlReading);
+    if (layout != tlTop) {
+        TRect measure = r;
+        canvas->TextRect(measure, text, format + TTextFormat{tfCalcRect});
+        const int textHeight = measure.Height();
+        if (layout == tlCenter)
+            r.Top = std::max(r.Top, (rect.Top + rect.Bottom - textHeight) / 2);
+        else
+            r.Top = std::max(r.Top, rect.Bottom - dy - textHeight);
+    }
+    if (dx > 0) r.Bottom += 1;
+    const TBrushStyle saved = canvas->Brush()->Style();
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->TextRect(r, text, format);
+    canvas->Brush()->SetStyle(saved);
+}
+
+bool ExactBrushColour(TCanvas* canvas) {
+    const COLORREF wanted = static_cast<COLORREF>(ColorToRGB(canvas->Brush()->Color()));
+    return GetNearestColor(canvas->Handle(), wanted) == wanted;
+}
+
+}  // namespace
+
+TBitmap* AcquireSharedBitmap() {
+    SharedBitmap& shared = Shared();
+    if (shared.users++ == 0) shared.bitmap = std::make_unique<TBitmap>();
+    return shared.bitmap.get();
+}
+
+void ReleaseSharedBitmap() {
+    SharedBitmap& shared = Shared();
+    if (shared.users == 0) return;
+    if (--shared.users == 0) shared.bitmap.reset();
+}
+
+int SharedBitmapUsers() { return Shared().users; }
+
+int MeasureTextWidth(TCanvas* canvas, const String& text) {
+    TRect r{0, 0, 0, 0};
+    canvas->TextRect(r, text, TTextFormat{tfCalcRect, tfNoPrefix, tfSingleLine});
+    return r.Width();
+}
+
+String ShortenTextToWidth(const String& text, TCanvas* canvas, int maxWidth) {
+    return ShortenTextToWidth(text, [canvas](const String& t) { return canvas->TextWidth(t); }, maxWidth);
+}
+
+void DrawCellText(TCanvas* canvas, const TRect& rect, bool fillRect, int dx, int dy, const String& text,
+                  TAlignment alignment, TTextLayout layout, bool multiLine, bool endEllipsis, bool rightToLeft) {
+    if (!ExactBrushColour(canvas)) {
+        // Through the shared bitmap, so the background is the brush's own dithering.
+        TBitmap* bitmap = AcquireSharedBitmap();
+        try {
+            const int w = std::max(bitmap->Width(), rect.Width());
+            const int h = std::max(bitmap->Height(), rect.Height());
+            if (w != bitmap->Width() || h != bitmap->Height()) bitmap->SetSize(w, h);
+            TCanvas* b = bitmap->Canvas();
+            b->SetFont(canvas->Font());
+            b->Brush()->Assign(canvas->Brush());
+            const TRect local{0, 0, rect.Width(), rect.Height()};
+            b->FillRect(local);
+            DrawWrapped(b, local, false, dx, dy, text, alignment, layout, endEllipsis, rightToLeft);
+            canvas->CopyRect(rect, b, local);
+        } catch (...) {
+            ReleaseSharedBitmap();
+            throw;
+        }
+        ReleaseSharedBitmap();
+        return;
+    }
+    if (multiLine) {
+        DrawWrapped(canvas, rect, fillRect, dx, dy, text, alignment, layout, endEllipsis, rightToLeft);
+        return;
+    }
+    String shown = text;
+    if (endEllipsis) shown = ShortenTextToWidth(text, canvas, rect.Width() - dx);
+    const TFontStyles style = canvas->Font()->Style();
+    const bool measured = alignment != taLeftJustify && (style.Contains(fsBold) || style.Contains(fsItalic));
+    const int width = measured ? MeasureTextWidth(canvas, shown) : canvas->TextWidth(shown);
+    int x;
+    switch (alignment) {
+    case taRightJustify: x = rect.Right - width - 3; break;
+    case taCenter: x = rect.Left + (rect.Right - rect.Left) / 2 - width / 2; break;
+    default: x = rect.Left + dx; break;
+    }
+    int y = rect.Top + dy;
+    const int textHeight = canvas->TextHeight(shown.empty() ? String("W") : shown);
+    if (textHeight < rect.Height() - dy) {
+        if (layout == tlCenter) y = (rect.Top + rect.Bottom - textHeight) / 2;
+        if (layout == tlBottom) y = rect.Bottom - textHeight;
+    }
+    const TBrushStyle saved = canvas->Brush()->Style();
+    if (!fillRect) canvas->Brush()->SetStyle(bsClear);
+    canvas->TextRect(rect, x, y, shown);
+    canvas->Brush()->SetStyle(saved);
+}
+
+LOGFONTW UpwardFontDescription(const TFont* font) {
+    LOGFONTW lf{};
+    lf.lfHeight = font->Height();
+    lf.lfWidth = 0;
+    lf.lfEscapement = 900;
+    lf.lfOrientation = 900;
+    lf.lfWeight = font->Style().Contains(fsBold) ? 700 : 400;
+    lf.lfItalic = font->Style().Contains(fsItalic);
+    lf.lfUnderline = font->Style().Contains(fsUnderline);
+    lf.lfStrikeOut = font->Style().Contains(fsStrikeOut);
+    lf.lfCharSet = font->Charset();
+    lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = font->Pitch() == fpVariable ? VARIABLE_PITCH
+                          : font->Pitch() == fpFixed  ? FIXED_PITCH
+                                                      : DEFAULT_PITCH;
+    const std::wstring name = ToWide(SameText(font->Name(), "Default") ? String("MS Sans Serif") : font->Name());
+    wcsncpy(lf.lfFaceName, name.c_str(), LF_FACESIZE - 1);
+    return lf;
+}
+
+HFONT MakeUpwardFont(const TFont* font) {
+    const LOGFONTW lf = UpwardFontDescription(font);
+    return CreateFontIndirectW(&lf);
+}
+
+int DrawCellTextUpward(TCanvas* canvas, const TRect& rect, bool fillRect, int dx, int dy, const String& text,
+                       TAlignment alignment, TTextLayout layout, bool measureOnly) {
+    auto saved = std::make_unique<TFont>();
+    saved->Assign(canvas->Font());
+    int length = 0;
+    try {
+        canvas->Font()->SetHandle(MakeUpwardFont(saved.get()));
+        HDC dc = canvas->Handle();
+        const TSize extent = canvas->TextExtent(text);
+        length = extent.cx;
+        if (saved->Style().Contains(fsItalic)) {
+            const UINT size = GetOutlineTextMetricsW(dc, 0, nullptr);
+            if (size > 0) {
+                std::vector<unsigned char> buffer(size);
+                auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+                if (GetOutlineTextMetricsW(dc, size, metrics) && metrics->otmsCharSlopeRise != 0)
+                    length += metrics->otmTextMetrics.tmHeight * metrics->otmsCharSlopeRun / metrics->otmsCharSlopeRise;
+            }
+        }
+        if (!measureOnly) {
+            const int textHeight = extent.cy;
+            int x;
+            switch (alignment) {
+            case taRightJustify: x = rect.Right - textHeight; break;
+            case taCenter: x = (rect.Left + rect.Right - textHeight) / 2; break;
+            default: x = rect.Left + dx; break;
+            }
+            // Upwards: the bottom is where the text starts.
+            int y;
+            switch (layout) {
+            case tlCenter: y = (rect.Top + rect.Bottom + length) / 2; break;
+            case tlBottom: y = rect.Top + length + dy; break;
+            default: y = rect.Bottom - dy; break;
+            }
+            const TBrushStyle brush = canvas->Brush()->Style();
+            if (!fillRect) canvas->Brush()->SetStyle(bsClear);
+            canvas->TextRect(rect, x, y, text);
+            canvas->Brush()->SetStyle(brush);
+        }
+    } catch (...) {
+        canvas->SetFont(saved.get());
+        throw;
+    }
+    canvas->SetFont(saved.get());
+    return length;
+}
+
+void DrawImageInCell(const TGridImagesEh* images, TBitmap* bitmap, TCanvas* canvas, TAlignment alignment, int dx,
+                     int imageIndex, const TRect& rect) {
+    const int w = images ? images->Width() : (bitmap ? bitmap->Width() : 0);
+    const int h = images ? images->Height() : (bitmap ? bitmap->Height() : 0);
+    if (w <= 0 || h <= 0) return;
+    int x;
+    switch (alignment) {
+    case taRightJustify: x = rect.Right - w + dx; break;
+    case taCenter: x = (rect.Left + rect.Right - w) / 2 + dx; break;
+    default: x = rect.Left + dx; break;
+    }
+    const int y = (rect.Top + rect.Bottom - h) / 2;
+    auto draw = [&] {
+        if (images)
+            images->Draw(canvas, x, y, imageIndex);
+        else
+            canvas->Draw(x, y, bitmap);
+    };
+    if (x >= rect.Left && y >= rect.Top && x + w <= rect.Right && y + h <= rect.Bottom) {
+        draw();
+        return;
+    }
+    HDC dc = canvas->Handle();
+    HRGN saved = CreateRectRgn(0, 0, 0, 0);
+    const bool hadClip = GetClipRgn(dc, saved) == 1;
+    IntersectClipRect(dc, rect.Left, rect.Top, rect.Right, rect.Bottom);
+    try {
+        draw();
+    } catch (...) {
+        SelectClipRgn(dc, hadClip ? saved : nullptr);
+        DeleteObject(saved);
+        throw;
+    }
+    SelectClipRgn(dc, hadClip ? saved : nullptr);
+    DeleteObject(saved);
+}
+
+bool TextNeedsHint(TCanvas* canvas, const TRect& cell, int dx, int dy, const String& text, bool wordWrap,
+                   UINT extraFlags, int& needWidth, int& needHeight) {
+    const int boxWidth = std::max(1, cell.Width() - dx - 2);
+    RECT r{0, 0, boxWidth, 0};
+    const std::wstring wide = ToWide(text);
+    HDC dc = canvas->Handle();
+    canvas->TextWidth("W");  // the canvas's font into the DC
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
+              DT_CALCRECT | DT_NOPREFIX | (wordWrap ? DT_WORDBREAK : 0) | extraFlags);
+    needWidth = r.right - r.left;
+    needHeight = r.bottom - r.top;
+    return needWidth > boxWidth || needHeight > cell.Height() - dy + 1;
+}
+
+void DropQueuedMessage(HWND window, UINT msg) {
+    MSG queued;
+    if (PeekMessageW(&queued, window, msg, msg, PM_REMOVE) && queued.message == WM_QUIT)
+        PostQuitMessage(static_cast<int>(queued.wParam));
+}
+
+bool AllFieldsModifiable(const std::vector<TField*>& fields) {
+    return std::all_of(fields.begin(), fields.end(), [](TField* f) { return f && f->CanModify(); });
+}
+
+TRect TurnRect(const TRect& r) { return TRect{r.Left, r.Top, r.Left + r.Height(), r.Top + r.Width()}; }
+
+// ---- TDBGridEhStyle -------------------------------------------------------------------------------
+
+namespace {
+const wchar_t* kStyleWindowClass = L"TDBGridEhStyleWindow";
+}
+
+TDBGridEhStyle::TDBGridEhStyle() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &TDBGridEhStyle::UtilityWindowProc;
+        wc.hInstance = ProgramInstance();
+        wc.lpszClassName = kStyleWindowClass;
+        RegisterClassW(&wc);
+        registered = true;
+    }
+    // A hidden top-level window (not a message-only one: those get no broadcasts).
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kStyleWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              ProgramInstance(), nullptr);
+    if (window_)
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    else
+        VLOG_ERROR(logGrid, "style window not created (%lu)", GetLastError());
+    ReadScreenColors();
+}
+
+TDBGridEhStyle::~TDBGridEhStyle() {
+    for (TCustomDBGridEh* grid : grids_) grid->StyleDestroyed();
+    grids_.clear();
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+LRESULT CALLBACK TDBGridEhStyle::UtilityWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* style = reinterpret_cast<TDBGridEhStyle*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!style) return DefWindowProcW(window, msg, wParam, lParam);
+    return style->WndProc(msg, wParam, lParam);
+}
+
+LRESULT TDBGridEhStyle::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SYSCOLORCHANGE) {
+        try {
+            ReadScreenColors();
+        } catch (...) {
+            if (Application) Application->HandleException(this);
+        }
+        return 0;
+    }
+    return DefWindowProcW(window_, msg, wParam, lParam);
+}
+
+void TDBGridEhStyle::ReadScreenColors() {
+    HDC dc = GetDC(nullptr);
+    numColors_ = GetDeviceCaps(dc, NUMCOLORS);
+    ReleaseDC(nullptr, dc);
+}
+
+void TDBGridEhStyle::RegisterGrid(TCustomDBGridEh* grid) {
+    if (!grid || IsGridRegistered(grid)) return;
+    grids_.push_back(grid);
+}
+
+void TDBGridEhStyle::UnregisterGrid(TCustomDBGridEh* grid) { std::erase(grids_, grid); }
+
+bool TDBGridEhStyle::IsGridRegistered(TCustomDBGridEh* grid) const {
+    return std::find(grids_.begin(), grids_.end(), grid) != grids_.end();
+}
+
+void TDBGridEhStyle::StyleChanged() {
+    for (TCustomDBGridEh* grid : grids_) grid->RelayoutColumns();
+}
+
+void TDBGridEhStyle::SetLuminateSelection(bool value) {
+    if (value == luminateSelection_) return;
+    luminateSelection_ = value;
+    StyleChanged();
+}
+
+void TDBGridEhStyle::SetDrawFocusFrame(bool value) {
+    if (value == drawFocusFrame_) return;
+    drawFocusFrame_ = value;
+    StyleChanged();
+}
+
+namespace {
+TColor NearestScreenColor(TColor color) {
+    HDC dc = GetDC(nullptr);
+    const COLORREF nearest = GetNearestColor(dc, static_cast<COLORREF>(ColorToRGB(color)));
+    ReleaseDC(nullptr, dc);
+    return static_cast<TColor>(nearest);
+}
+}  // namespace
+
+bool TDBGridEhStyle::GetDataCellHighlightColors(const TDataCellHighlightQueryEh& query, TColor& background,
+                                                TColor& fontColor) {
+    TDataCellHighlightQueryEh q = query;
+    q.LuminateSelection = luminateSelection_;
+    q.RichDisplay = RichDisplay();
+    const TColor before = background;
+    if (!DataCellHighlight(q, background, fontColor)) return false;
+    if (background != before && background != clBtnShadow && background != clHighlight && background != clBtnFace)
+        background = NearestScreenColor(background);
+    return true;
+}
+
+void TDBGridEhStyle::GetFixedCellHighlightColors(int kind, int subState, bool selectionActive, TColor& background,
+                                                 TColor& fontColor) {
+    FixedCellHighlight(kind, subState, selectionActive, luminateSelection_, RichDisplay(), background, fontColor);
+}
+
+// ---- Scroll-bar settings --------------------------------------------------------------------------
+
+TDBGridEhScrollBar::TDBGridEhScrollBar(TCustomDBGridEh* grid, TScrollBarKindEh kind) : grid_(grid), kind_(kind) {}
+
+TDBGridEhScrollBar::~TDBGridEhScrollBar() { SetExtScrollBar(nullptr); }
+
+void TDBGridEhScrollBar::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TDBGridEhScrollBar*>(source);
+    if (!other) return inherited::Assign(source);
+    tracking_ = other->tracking_;
+    SetVisibleMode(other->visibleMode_);
+}
+
+void TDBGridEhScrollBar::SetVisible(bool value) {
+    SetVisibleMode(value ? sbAutoShowEh : sbNeverShowEh);
+    if (extScrollBar_) extScrollBar_->SetVisible(value);
+}
+
+void TDBGridEhScrollBar::SetVisibleMode(TScrollBarVisibleModeEh value) { visibleMode_ = value; }
+
+void TVertDBGridEhScrollBar::SetVisibleMode(TScrollBarVisibleModeEh value) {
+    if (value == visibleMode_) return;
+    visibleMode_ = value;
+    if (Grid()) {
+        Grid()->UpdateVertScrollBar();
+        Grid()->RelayoutColumns();
+    }
+}
+
+void TDBGridEhScrollBar::SetExtScrollBar(TWinControl* value) {
+    if (value == extScrollBar_) return;
+    const bool designing = grid_ && grid_->IsGridDesigning();
+    if (value && !designing &&
+        value->WindowProc.Data() != static_cast<void*>(static_cast<TControl*>(value)))
+        throw Exception("Possible " + value->Name() + " already attached to the other control.");
+    if (extScrollBar_) {
+        extScrollBar_->WindowProc = savedWndProc_;
+        savedWndProc_ = nullptr;
+    }
+    extScrollBar_ = value;
+    if (value) {
+        if (grid_) value->FreeNotification(grid_);
+        if (!designing) {
+            savedWndProc_ = value->WindowProc;
+            value->WindowProc = Event<&TDBGridEhScrollBar::ScrollBarWndProc>(this);
+        }
+        value->SetVisible(Visible());
+    }
+    if (grid_ && !(grid_->ComponentState() & csDestroying) && grid_->HandleAllocated()) {
+        if (kind_ == sbVerticalEh) grid_->UpdateVertScrollBar();
+        grid_->RelayoutColumns();
+    }
+}
+
+void TDBGridEhScrollBar::ScrollBarWndProc(TMessage& message) {
+    // A grid that reflects the forwarded message back to the bar would forward it again: once only.
+    if (grid_ && !forwarding_ && (message.Msg == CN_HSCROLL || message.Msg == CN_VSCROLL)) {
+        forwarding_ = true;
+        try {
+            grid_->Perform(kind_ == sbHorizontalEh ? WM_HSCROLL : WM_VSCROLL, message.WParam, message.LParam);
+        } catch (...) {
+            forwarding_ = false;
+            throw;
+        }
+        forwarding_ = false;
+    }
+    if (savedWndProc_) savedWndProc_(message);
+}
+
+bool TDBGridEhScrollBar::IsScrollBarVisible() {
+    if (extScrollBar_) return extScrollBar_->Visible();
+    if (!Visible() || !grid_ || !grid_->HandleAllocated()) return false;
+    const LONG_PTR style = GetWindowLongPtrW(grid_->WindowHandle(), GWL_STYLE);
+    return (style & (kind_ == sbVerticalEh ? WS_VSCROLL : WS_HSCROLL)) != 0;
+}
+
+bool TDBGridEhScrollBar::GetScrollInfo(SCROLLINFO& info) {
+    if (extScrollBar_) return ::GetScrollInfo(extScrollBar_->Handle(), SB_CTL, &info) != 0;
+    if (!grid_) return false;
+    return ::GetScrollInfo(grid_->Handle(), kind_ == sbVerticalEh ? SB_VERT : SB_HORZ, &info) != 0;
+}
+
+// ---- TCustomDBGridEh ------------------------------------------------------------------------------
+
+TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomControl(owner) {
+    SetColor(clWindow);
+    SetParentColor(false);
+    SetTabStop(true);
+}
+
+TCustomDBGridEh::~TCustomDBGridEh() {
+    DoneGridCore();
+    if (style_) style_->UnregisterGrid(this);
+    if (sharedBitmapHeld_) ReleaseSharedBitmap();
+}
+
+void TCustomDBGridEh::AfterConstruction() {
+    TCustomControl::AfterConstruction();
+    InitGridCore();
+    horzScrollBar_.reset(CreateScrollBar(sbHorizontalEh));
+    vertScrollBar_.reset(static_cast<TVertDBGridEhScrollBar*>(CreateScrollBar(sbVerticalEh)));
+    cellParams_ = std::make_unique<TColCellParamsEh>();
+    AcquireSharedBitmap();
+    sharedBitmapHeld_ = true;
+    SetStyle(nullptr);
+}
+
+void TCustomDBGridEh::BeforeDestruction() {
+    // The columns and the link go while the grid is still whole.
+    DoneGridCore();
+    TCustomControl::BeforeDestruction();
+}
+
+TDBGridEhScrollBar* TCustomDBGridEh::CreateScrollBar(TScrollBarKindEh kind) {
+    if (kind == sbVerticalEh) return New<TVertDBGridEhScrollBar>(this);
+    return New<TDBGridEhScrollBar>(this, kind);
+}
+
+void TCustomDBGridEh::SetStyle(TDBGridEhStyle* value) {
+    if (!value) value = DBGridEhDefaultStyle();
+    if (value == style_) return;
+    if (style_) style_->UnregisterGrid(this);
+    style_ = value;
+    if (style_) style_->RegisterGrid(this);
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetFixedColor(TColor value) {
+    if (value == fixedColor_) return;
+    fixedColor_ = value;
+    InvalidateGrid();
+}
+
+void TCustomDBGridEh::InvalidateGrid() {
+    if (HandleAllocated()) Invalidate();
+}
+
+TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TFont* font) const {
+    TGridFontMetricsEh m;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SIZE zero{};
+    GetTextExtentPoint32W(dc, L"0", 1, &zero);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    m.ZeroWidth = zero.cx;
+    m.Overhang = tm.tmOverhang;
+    m.AveCharWidth = tm.tmAveCharWidth;
+    return m;
+}
+
+int TCustomDBGridEh::SortIndexDigitsWidth(int sortIndex) const {
+    TFont* font = DBGridEhSortIndexFont();
+    if (!font) return TDBGridEhCore::SortIndexDigitsWidth(sortIndex);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    const std::wstring digits = std::to_wstring(sortIndex);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, digits.c_str(), static_cast<int>(digits.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) {
+    TCustomControl::Notification(component, operation);
+    GridNotification(component, operation);
+    if (operation == opRemove) {
+        if (horzScrollBar_ && component == horzScrollBar_->ExtScrollBar()) horzScrollBar_->SetExtScrollBar(nullptr);
+        if (vertScrollBar_ && component == vertScrollBar_->ExtScrollBar()) vertScrollBar_->SetExtScrollBar(nullptr);
+    }
+}
+
+void TCustomDBGridEh::DefineProperties(TFiler* filer) {
+    TCustomControl::DefineProperties(filer);
+    DefineColumnsProperty(filer);
+}
+
+void TCustomDBGridEh::Loaded() {
+    TCustomControl::Loaded();
+    RebuildSortMarkedColumnList();
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::CreateWnd() {
+    BeginLayout();
+    try {
+        TCustomControl::CreateWnd();
+    } catch (...) {
+        EndLayout();
+        throw;
+    }
+    editButtonWidth_ = Flat() ? DefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
+    editButtonHeight_ = StandardEditButtonHeight(editButtonWidth_, Flat());
+    EndLayout();
+    UpdateVertScrollBar();
+}
+
+void TCustomDBGridEh::Paint() {
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(ClientRect());
+}
+
+// ---- Start-up -------------------------------------------------------------------------------------
+
+namespace {
+
+struct GridUnitGlobals {
+    int initCount = 0;
+    std::unique_ptr<TDBGridEhStyle> style;
+    std::unique_ptr<TDBGridEhDataService> service;
+    std::unique_ptr<TColCellParamsEh> cellParams;
+    std::unique_ptr<TFont> sortIndexFont;
+    std::unique_ptr<TGridImagesEh> indicators;
+    std::unique_ptr<TGridImagesEh> sortMarkers;
+    HCURSOR cursors[3] = {};
+    TDBGridEhSettings settings;
+    TFindDialogRoutineEh findDialog = nullptr;
+};
+
+GridUnitGlobals& Unit() {
+    static GridUnitGlobals unit;
+    return unit;
+}
+
+// A bitmap of the program by name; its absence stops the start-up.
+HBITMAP RequireBitmap(const wchar_t* name) {
+    HBITMAP bitmap = LoadBitmapW(ProgramInstance(), name);
+    if (!bitmap) throw EResNotFound("Bitmap resource " + FromWide(name) + " not found");
+    return bitmap;
+}
+
+TSize BitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    return TSize{info.bmWidth, info.bmHeight};
+}
+
+struct BitmapHolder {
+    HBITMAP handle;
+    explicit BitmapHolder(const wchar_t* name) : handle(RequireBitmap(name)) {}
+    ~BitmapHolder() { DeleteObject(handle); }
+    BitmapHolder(const BitmapHolder&) = delete;
+    BitmapHolder& operator=(const BitmapHolder&) = delete;
+};
+
+// "DBGARROWEHW" with its teal background in the incremental-search colour.
+HBITMAP MakeIncSearchArrow(HBITMAP source, TColor background) {
+    TBitmap bitmap;
+    bitmap.SetHandle(static_cast<HBITMAP>(CopyImage(source, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    const TColor fill = background == clTeal ? static_cast<TColor>(RGB(0, 127, 127)) : background;
+    TCanvas* canvas = bitmap.Canvas();
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width(); ++x)
+            if (static_cast<TColor>(canvas->Pixels[x][y]) == clTeal) canvas->Pixels[x][y] = ColorToRGB(fill);
+    return static_cast<HBITMAP>(CopyImage(bitmap.Handle(), IMAGE_BITMAP, 0, 0, 0));
+}
+
+void BuildImageLists(GridUnitGlobals& unit) {
+    BitmapHolder arrow(L"DBGARROWEH");
+    const TSize size = BitmapSize(arrow.handle);
+    unit.indicators = std::make_unique<TGridImagesEh>(size.cx, size.cy);
+    unit.indicators->AddMasked(arrow.handle, clWhite);
+    for (const wchar_t* name : {L"DBEDITEH", L"DBINSERTEH", L"DBMULTIDOTEH", L"DBMULTIARROWEH"}) {
+        BitmapHolder image(name);
+        unit.indicators->AddMasked(image.handle, clWhite);
+    }
+    BitmapHolder arrowW(L"DBGARROWEHW");
+    unit.indicators->AddMasked(arrowW.handle, clTeal);
+    HBITMAP searching = MakeIncSearchArrow(arrowW.handle, unit.settings.IncSearchBackground);
+    if (unit.indicators->Count() >= 7)
+        unit.indicators->ReplaceMasked(6, searching, clTeal);
+    else
+        unit.indicators->AddMasked(searching, clTeal);
+    DeleteObject(searching);
+
+    BitmapHolder down(L"DBSMDOWNEH");
+    BitmapHolder up(L"DBSMUPEH");
+    const TSize markerSize = BitmapSize(down.handle);
+    unit.sortMarkers = std::make_unique<TGridImagesEh>(markerSize.cx, markerSize.cy);
+    unit.sortMarkers->AddMasked(down.handle, clFuchsia);
+    unit.sortMarkers->AddMasked(up.handle, clFuchsia);
+}
+
+void FreeUnitObjects(GridUnitGlobals& unit) {
+    for (HCURSOR& cursor : unit.cursors) {
+        if (cursor) DestroyCursor(cursor);
+        cursor = nullptr;
+    }
+    unit.sortMarkers.reset();
+    unit.indicators.reset();
+    unit.sortIndexFont.reset();
+    if (unit.style) SetDBGridEhDataService(nullptr);
+    unit.style.reset();
+    unit.service.reset();
+    unit.cellParams.reset();
+}
+
+}  // namespace
+
+TDBGridEhStyle* DBGridEhDefaultStyle() { return Unit().style.get(); }
+TColCellParamsEh* DBGridEhColCellParams() { return Unit().cellParams.get(); }
+TFont* DBGridEhSortIndexFont() { return Unit().sortIndexFont.get(); }
+TGridImagesEh* DBGridEhIndicators() { return Unit().indicators.get(); }
+TGridImagesEh* DBGridEhSortMarkers() { return Unit().sortMarkers.get(); }
+TDBGridEhSettings& DBGridEhSettings() { return Unit().settings; }
+TFindDialogRoutineEh& DBGridEhFindDialogRoutine() { return Unit().findDialog; }
+
+HCURSOR DBGridEhCursor(TCursor which) {
+    const int index = which - crDBGridEhColumnSelect;
+    if (index < 0 || index > 2) return nullptr;
+    return Unit().cursors[index];
+}
+
+void DBGridEhInitialization() {
+    GridUnitGlobals& unit = Unit();
+    if (unit.initCount++ > 0) return;
+    try {
+        RegisterDBGridEhClasses();
+        AddReadPropertyInterceptor(TColumnEh::StaticClass(),
+                                   TStoragePropertyInterceptorClass::Of<TColumnEhPropertyInterceptor>());
+        AddReadPropertyInterceptor(TDBGridColumnsEh::StaticClass(),
+                                   TStoragePropertyInterceptorClass::Of<TColumnsEhPropertyInterceptor>());
+        unit.style = std::make_unique<TDBGridEhStyle>();
+        unit.service = std::make_unique<TDBGridEhDataService>();
+        SetDBGridEhDataService(unit.service.get());
+        {
+            BitmapHolder down(L"DBSMDOWNEH");
+            unit.sortIndexFont = std::make_unique<TFont>();
+            unit.sortIndexFont->SetName("Arial");
+            unit.sortIndexFont->SetHeight(1 - BitmapSize(down.handle).cy);
+        }
+        const wchar_t* cursorNames[3] = {L"DOWNCUREH", L"RIGHTCUREH", L"LEFTCUREH"};
+        for (int i = 0; i < 3; ++i) {
+            unit.cursors[i] = LoadCursorW(ProgramInstance(), cursorNames[i]);
+            if (!unit.cursors[i]) throw EOutOfResources("Cannot load cursor resource");
+            if (Screen) Screen->SetCursors(crDBGridEhColumnSelect + i, unit.cursors[i]);
+        }
+        unit.settings = TDBGridEhSettings();
+        BuildImageLists(unit);
+        unit.cellParams = std::make_unique<TColCellParamsEh>();
+    } catch (...) {
+        FreeUnitObjects(unit);
+        unit.initCount = 0;
+        throw;
+    }
+}
+
+void DBGridEhFinalization() {
+    GridUnitGlobals& unit = Unit();
+    if (unit.initCount == 0 || --unit.initCount > 0) return;
+    FreeUnitObjects(unit);
+}
+
+void GridLibraryInitialization() {
+    PropFilerEhInitialization();
+    RegisterFormStorageInterceptor();
+    ToolCtrlsEhInitialization();
+    DBGridEhInitialization();
+}
+
+void GridLibraryFinalization() {
+    DBGridEhFinalization();
+    ToolCtrlsEhFinalization();
+    PropFilerEhFinalization();
+}
+
+// ---- Registration ---------------------------------------------------------------------------------
+
+void RegisterDBGridEhClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterControlsClasses();
+    RegisterGridColumnClasses();
+    RegisterComponentClass<TDBGridEh>();
+    RegisterProperties<TCustomDBGridEh>()
+        .Bool("AutoFitColWidths", &TCustomDBGridEh::AutoFitColWidths, &TCustomDBGridEh::SetAutoFitColWidths)
+        .Object("ColumnDefValues", &TCustomDBGridEh::ColumnDefValues)
+        .Component("DataSource", &TCustomDBGridEh::DataSource, &TCustomDBGridEh::SetDataSource)
+        .Bool("DrawMemoText", &TCustomDBGridEh::DrawMemoText, &TCustomDBGridEh::SetDrawMemoText)
+        .Int("FixedColor", &TCustomDBGridEh::FixedColor, &TCustomDBGridEh::SetFixedColor)
+        .Bool("Flat", &TCustomDBGridEh::Flat, &TCustomDBGridEh::SetFlat)
+        .Int("FooterColor", &TCustomDBGridEh::FooterColor, &TCustomDBGridEh::SetFooterColor)
+        .Object("FooterFont", &TCustomDBGridEh::FooterFont)
+        .Int("FooterRowCount", &TCustomDBGridEh::FooterRowCount, &TCustomDBGridEh::SetFooterRowCount)
+        .Set("Options", [](TCustomDBGridEh& g) { return g.Options().Bits(); },
+             [](TCustomDBGridEh& g, std::uint32_t bits) { g.SetOptions(TDBGridOptions::FromBits(bits)); },
+             {"dgEditing", "dgAlwaysShowEditor", "dgTitles", "dgIndicator", "dgColumnResize", "dgColLines",
+              "dgRowLines", "dgTabs", "dgRowSelect", "dgAlwaysShowSelection", "dgConfirmDelete", "dgCancelOnExit",
+              "dgMultiSelect"})
+        .Set("OptionsEh", [](TCustomDBGridEh& g) { return g.OptionsEh().Bits(); },
+             [](TCustomDBGridEh& g, std::uint32_t bits) { g.SetOptionsEh(TDBGridEhOptions::FromBits(bits)); },
+             {"dghFixed3D", "dghFrozen3D", "dghFooter3D", "dghData3D", "dghResizeWholeRightPart",
+              "dghHighlightFocus", "dghClearSelection", "dghFitRowHeightToText", "dghAutoSortMarking",
+              "dghMultiSortMarking", "dghEnterAsTab", "dghTraceColSizing", "dghIncSearch", "dghPreferIncSearch",
+              "dghRowHighlight", "dghDblClickOptimizeColWidth", "dghDialogFind", "dghRecordMoving"})
+        .Bool("ReadOnly", &TCustomDBGridEh::ReadOnly, &TCustomDBGridEh::SetReadOnly)
+        .Object("TitleFont", &TCustomDBGridEh::TitleFont)
+        .Bool("UseMultiTitle", &TCustomDBGridEh::UseMultiTitle, &TCustomDBGridEh::SetUseMultiTitle)
+        .Event("OnSortMarkingChanged", &TCustomDBGridEh::OnSortMarkingChanged);
+}

@@ -1,0 +1,703 @@
+// The Windows-free half of the data grid: its state for the columns, the data link, the selected-row
+// bookmark list, the data service and the style's colour rules.
+#include "DBGridEhCore.h"
+
+#include "Encoding.h"
+#include "FormReader.h"
+
+#include <algorithm>
+#include <cmath>
+
+void RaiseGridOperationError(const String& message) { throw EInvalidGridOperation(message); }
+
+// ---- TGridDataLinkEh ------------------------------------------------------------------------------
+
+TGridDataLinkEh::TGridDataLinkEh(TDBGridEhCore* grid) : grid_(grid) {}
+
+TGridDataLinkEh::~TGridDataLinkEh() = default;
+
+void TGridDataLinkEh::MapField(const String& name) {
+    if (fieldCount_ >= kMaxMapSize) RaiseGridOperationError("Grid requested to display more than 256 columns");
+    TDataSet* ds = DataSet();
+    TField* field = nullptr;
+    if (ds) field = sparseMap_ ? ds->FindField(name) : ds->FieldByName(name);
+    if (fieldCount_ >= static_cast<int>(fieldMap_.size())) {
+        long long size = fieldMap_.empty() ? 8 : static_cast<long long>(fieldMap_.size()) * 2;
+        size = std::max<long long>(size, fieldCount_ + 1);
+        size = std::min<long long>(size, kMaxMapSize);
+        fieldMap_.resize(static_cast<std::size_t>(size), -1);
+    }
+    int index = -1;
+    if (field) {
+        index = field->Index();
+        if (TComponent* owner = grid_->GridComponent()) field->FreeNotification(owner);
+    }
+    fieldMap_[static_cast<std::size_t>(fieldCount_++)] = index;
+}
+
+int TGridDataLinkEh::MappedFieldIndex(int index) const {
+    if (index < 0 || index >= fieldCount_) return -1;
+    return fieldMap_[static_cast<std::size_t>(index)];
+}
+
+TField* TGridDataLinkEh::MappedField(int index) const {
+    const int fieldIndex = MappedFieldIndex(index);
+    TDataSet* ds = DataSet();
+    if (fieldIndex < 0 || !ds || fieldIndex >= ds->FieldCount()) return nullptr;
+    return ds->Fields()->Fields(fieldIndex);
+}
+
+bool TGridDataLinkEh::UsesDefaultFields() const {
+    TDataSet* ds = DataSet();
+    if (!ds) return true;
+    if (!ds->DefaultFields()) return false;
+    if (sparseMap_)
+        for (int i = 0; i < fieldCount_; ++i)
+            if (fieldMap_[static_cast<std::size_t>(i)] == -1) return false;
+    return true;
+}
+
+void TGridDataLinkEh::ClearMapping() {
+    fieldMap_.clear();
+    fieldCount_ = 0;
+}
+
+void TGridDataLinkEh::Reset() {
+    if (modified_)
+        RecordChanged(nullptr);
+    else if (TDataSet* ds = DataSet())
+        ds->Cancel();
+}
+
+int TGridDataLinkEh::MoveBy(int distance) {
+    TDataSet* ds = DataSet();
+    if (Active() && grid_->TreeMode() && grid_->FooterRowCount() == 0 && std::abs(distance) > 1 && ds &&
+        ds->State() == dsBrowse) {
+        const int target = ds->RecNo() + distance;
+        if (target >= 1 && target <= ds->RecordCount()) {
+            ds->SetRecNo(target);
+            return distance;
+        }
+    }
+    return TDataLink::MoveBy(distance);
+}
+
+void TGridDataLinkEh::ActiveChanged() {
+    grid_->LinkActiveChanged(Active());
+    modified_ = false;
+}
+
+void TGridDataLinkEh::DataSetChanged() {
+    grid_->UpdateDataView();
+    modified_ = false;
+}
+
+void TGridDataLinkEh::DataSetScrolled(int distance) { grid_->ScrollData(distance); }
+
+void TGridDataLinkEh::EditingChanged() { grid_->DataLinkEditingChanged(); }
+
+void TGridDataLinkEh::FocusControl(TField** field) {
+    if (field && *field) grid_->FocusField(*field);
+}
+
+void TGridDataLinkEh::LayoutChanged() {
+    const bool saved = grid_->layoutFromDataLink_;
+    grid_->layoutFromDataLink_ = true;
+    try {
+        grid_->RelayoutColumns();
+    } catch (...) {
+        grid_->layoutFromDataLink_ = saved;
+        throw;
+    }
+    grid_->layoutFromDataLink_ = saved;
+    TDataLink::LayoutChanged();
+}
+
+void TGridDataLinkEh::RecordChanged(TField* field) {
+    grid_->DataLinkRecordChanged(field);
+    modified_ = false;
+}
+
+void TGridDataLinkEh::UpdateData() {
+    if (inUpdateData_) return;
+    inUpdateData_ = true;
+    try {
+        if (modified_) grid_->UpdateDataFromEditor();
+    } catch (...) {
+        inUpdateData_ = false;
+        throw;
+    }
+    modified_ = false;
+    inUpdateData_ = false;
+}
+
+// ---- TBookmarkListEh ------------------------------------------------------------------------------
+
+TBookmarkListEh::TBookmarkListEh(TDBGridEhCore* grid) : grid_(grid), list_(std::make_unique<TStringList>()) {
+    list_->OnChange = Event<&TBookmarkListEh::ListChanged>(this);
+}
+
+TBookmarkListEh::~TBookmarkListEh() {
+    list_->OnChange = nullptr;
+    list_->Clear();
+    grid_->SelectionUpdateState();
+}
+
+void TBookmarkListEh::ListChanged(TObject*) const {
+    cacheBookmark_.clear();
+    cacheIndex_ = -1;
+}
+
+TDataSet* TBookmarkListEh::DataSet() const { return grid_->DataLink()->DataSet(); }
+
+int TBookmarkListEh::Compare(const TBookmark& a, const TBookmark& b) const {
+    TDataSet* ds = DataSet();
+    if (!ds) return a < b ? -1 : (a == b ? 0 : 1);
+    return ds->CompareBookmarks(a, b);
+}
+
+void TBookmarkListEh::CheckOrder() const {
+    TDataSet* ds = DataSet();
+    if (!ds) return;
+    if (ds == orderDataSet_ && ds->OrderGeneration() == orderGeneration_) return;
+    orderDataSet_ = ds;
+    orderGeneration_ = ds->OrderGeneration();
+    if (list_->Count() > 1)
+        list_->CustomSort([this](TStringList* list, int i, int j) { return Compare(list->Get(i), list->Get(j)); });
+    ListChanged(nullptr);
+}
+
+TBookmark TBookmarkListEh::Items(int index) const {
+    CheckOrder();
+    return list_->Get(index);
+}
+
+TBookmark TBookmarkListEh::CurrentBookmark() {
+    if (!linkActive_) RaiseGridOperationError("Cannot perform this operation on a closed dataset");
+    return DataSet()->Bookmark();
+}
+
+bool TBookmarkListEh::Find(const TBookmark& bookmark, int& index) {
+    CheckOrder();
+    if (bookmark == cacheBookmark_ && cacheIndex_ >= 0) {
+        index = cacheIndex_;
+        return cacheFound_;
+    }
+    bool found = false;
+    int low = 0;
+    int high = list_->Count() - 1;
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        const int c = Compare(list_->Get(middle), bookmark);
+        if (c < 0) {
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+            if (c == 0) {
+                found = true;
+                low = middle;
+            }
+        }
+    }
+    index = low;
+    cacheBookmark_ = bookmark;
+    cacheIndex_ = low;
+    cacheFound_ = found;
+    return found;
+}
+
+int TBookmarkListEh::PositionOf(const TBookmark& bookmark) {
+    int index;
+    return Find(bookmark, index) ? index : -1;
+}
+
+bool TBookmarkListEh::SelectedCurrentRow() {
+    const TBookmark current = CurrentBookmark();
+    int index;
+    return Find(current, index);
+}
+
+void TBookmarkListEh::SetSelectedCurrentRow(bool value) {
+    const TBookmark current = CurrentBookmark();
+    int index;
+    if (Find(current, index) == value) return;
+    if (value)
+        list_->Insert(index, current);
+    else
+        list_->Delete(index);
+    grid_->InvalidateGridRow(grid_->DataLink()->ActiveRecord() + grid_->TitleOffset());
+    if (grid_->SelectionType() != gstRecordBookmarks && list_->Count() > 0) grid_->SelectionBecomeRows();
+    grid_->SelectionUpdateState();
+    grid_->SelectionChanged();
+}
+
+void TBookmarkListEh::InsertBookmark(const TBookmark& bookmark) {
+    int index;
+    if (!Find(bookmark, index)) list_->Insert(index, bookmark);
+}
+
+void TBookmarkListEh::Clear() {
+    if (list_->Count() == 0) return;
+    list_->Clear();
+    grid_->SelectionUpdateState();
+    grid_->InvalidateGrid();
+    grid_->SelectionChanged();
+}
+
+void TBookmarkListEh::Delete() {
+    TDataSet* ds = DataSet();
+    if (!ds) return;
+    ds->DisableControls();
+    try {
+        for (int i = list_->Count() - 1; i >= 0; --i) {
+            const TBookmark mark = list_->Get(i);
+            // A row deleted by other means meanwhile is only forgotten.
+            if (ds->BookmarkValid(mark)) {
+                ds->GotoBookmark(mark);
+                ds->Delete();
+            }
+            list_->Delete(i);
+        }
+    } catch (...) {
+        ds->EnableControls();
+        grid_->SelectionUpdateState();
+        throw;
+    }
+    ds->EnableControls();
+    grid_->SelectionUpdateState();
+}
+
+void TBookmarkListEh::LinkStateChanged(bool active) {
+    Clear();
+    grid_->SelectionUpdateState();
+    linkActive_ = active;
+    orderDataSet_ = nullptr;
+}
+
+TRect TBookmarkListEh::SelectionRect() {
+    const TRect none{-1, -1, -1, -1};
+    TGridDataLinkEh* link = grid_->DataLink();
+    if (!link->Active() || list_->Count() == 0) return none;
+    TDataSet* ds = link->DataSet();
+    const int saved = link->ActiveRecord();
+    int first = -1;
+    int last = -1;
+    try {
+        for (int r = 0; r < link->RecordCount(); ++r) {
+            link->SetActiveRecord(r);
+            int index;
+            if (Find(ds->Bookmark(), index)) {
+                if (first < 0) first = r;
+                last = r;
+            }
+        }
+    } catch (...) {
+        link->SetActiveRecord(saved);
+        throw;
+    }
+    link->SetActiveRecord(saved);
+    if (first < 0) return none;
+    return TRect{0, first + grid_->TitleOffset(), grid_->GridColCount() - 1, last + grid_->TitleOffset()};
+}
+
+// ---- TDBGridEhDataService -------------------------------------------------------------------------
+
+namespace {
+TDBGridEhDataService*& ServiceSlot() {
+    static TDBGridEhDataService* service = nullptr;
+    return service;
+}
+}  // namespace
+
+TDBGridEhDataService* DBGridEhDataService() { return ServiceSlot(); }
+void SetDBGridEhDataService(TDBGridEhDataService* service) { ServiceSlot() = service; }
+
+int TDBGridEhDataService::MoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& records, int target,
+                                      bool checkOnly) {
+    return DefaultMoveRecords(grid, records, target, checkOnly);
+}
+
+int TDBGridEhDataService::DefaultMoveRecords(TDBGridEhCore*, const std::vector<TBookmark>&, int, bool) {
+    return 0;  // no data-set features are registered in this program
+}
+
+void TDBGridEhDataService::ApplyFilter(TDBGridEhCore* grid) {
+    if (ApplyFilterEvent)
+        ApplyFilterEvent(this, grid);
+    else
+        DefaultApplyFilter(grid);
+}
+
+void TDBGridEhDataService::ApplySorting(TDBGridEhCore* grid) {
+    if (ApplySortingEvent)
+        ApplySortingEvent(this, grid);
+    else
+        DefaultApplySorting(grid);
+}
+
+// ---- TDBGridEhCore --------------------------------------------------------------------------------
+
+TDBGridEhCore::TDBGridEhCore()
+    : gridFont_(std::make_unique<TFont>()), titleFont_(std::make_unique<TFont>()),
+      footerFont_(std::make_unique<TFont>()), sortMarkedColumns_(std::make_unique<TColumnsEhList>()) {
+    titleFont_->OnChange = Event<&TDBGridEhCore::TitleFontChanged>(this);
+    footerFont_->OnChange = Event<&TDBGridEhCore::FooterFontChanged>(this);
+}
+
+TDBGridEhCore::~TDBGridEhCore() { DoneGridCore(); }
+
+void TDBGridEhCore::InitGridCore() {
+    if (columns_) return;
+    columnDefValues_.reset(CreateColumnDefValues());
+    dataLink_ = std::make_unique<TGridDataLinkEh>(this);
+    selectedRows_ = std::make_unique<TBookmarkListEh>(this);
+    columns_.reset(CreateColumns());
+}
+
+void TDBGridEhCore::DoneGridCore() {
+    columns_.reset();
+    if (sortMarkedColumns_) sortMarkedColumns_->Clear();
+    if (dataLink_) dataLink_->SetDataSource(nullptr);
+    selectedRows_.reset();
+    dataLink_.reset();
+    columnDefValues_.reset();
+}
+
+TDBGridColumnsEh* TDBGridEhCore::CreateColumns() {
+    return New<TDBGridColumnsEh>(this, TCollectionItemClass::Of<TDBGridColumnEh>());
+}
+
+TColumnDefValuesEh* TDBGridEhCore::CreateColumnDefValues() { return New<TDBGridEhColumnDefValuesEh>(this); }
+
+bool TDBGridEhCore::IsGridLoading() const {
+    auto* self = const_cast<TDBGridEhCore*>(this);
+    if (TComponent* component = self->GridComponent()) return (component->ComponentState() & csLoading) != 0;
+    return false;
+}
+
+void TDBGridEhCore::TitleFontChanged(TObject*) {
+    if (options_.Contains(dgTitles)) RelayoutColumns();
+}
+
+void TDBGridEhCore::FooterFontChanged(TObject*) {
+    if (footerRowCount_ > 0) RelayoutColumns();
+}
+
+void TDBGridEhCore::SetDataSource(TDataSource* value) {
+    if (value == dataLink_->DataSource()) return;
+    if (options_.Contains(dgMultiSelect) && optionsEh_.Contains(dghClearSelection)) selectedRows_->Clear();
+    dataLink_->SetDataSource(value);
+    if (value && GridComponent()) value->FreeNotification(GridComponent());
+    LinkActiveChanged(dataLink_->Active());
+}
+
+void TDBGridEhCore::SetOptions(TDBGridOptions value) {
+    if (value.Contains(dgRowSelect)) value = value - TDBGridOptions{dgEditing, dgAlwaysShowEditor};
+    if (value == options_) return;
+    const TDBGridOptions old = options_;
+    if (old.Contains(dgMultiSelect) && !value.Contains(dgMultiSelect)) selectedRows_->Clear();
+    options_ = value;
+    OptionsChanged(old);
+}
+
+void TDBGridEhCore::SetOptionsEh(TDBGridEhOptions value) {
+    if (optionsEh_.Contains(dghMultiSortMarking) && !value.Contains(dghMultiSortMarking)) {
+        // Only the first sort key keeps its marker.
+        while (sortMarkedColumns_->Count() > 1)
+            sortMarkedColumns_->ColumnAt(sortMarkedColumns_->Count() - 1)->Title()->ChangeSortMarker(smNoneEh);
+    }
+    if (value == optionsEh_) return;
+    optionsEh_ = value;
+    RelayoutColumns();
+}
+
+void TDBGridEhCore::SetReadOnly(bool value) {
+    if (value == readOnly_) return;
+    readOnly_ = value;
+    InvalidateGrid();
+}
+
+void TDBGridEhCore::SetDrawMemoText(bool value) {
+    if (value == drawMemoText_) return;
+    drawMemoText_ = value;
+    InvalidateGrid();
+}
+
+void TDBGridEhCore::SetAutoFitColWidths(bool value) {
+    if (value == autoFitColWidths_) return;
+    autoFitColWidths_ = value;
+    if (IsGridDesigning()) return;
+    if (value) {
+        if (!IsGridLoading())
+            for (int i = 0; i < columns_->Count(); ++i)
+                columns_->ColumnAt(i)->SetAutoFitBaseWidth(columns_->ColumnAt(i)->Width());
+    } else {
+        columns_->BeginUpdate();
+        for (int i = 0; i < columns_->Count(); ++i)
+            columns_->ColumnAt(i)->SetWidth(columns_->ColumnAt(i)->AutoFitBaseWidth());
+        columns_->EndUpdate();
+    }
+    RelayoutColumns();
+}
+
+void TDBGridEhCore::SetUseMultiTitle(bool value) {
+    useMultiTitle_ = value;
+    RelayoutColumns();
+}
+
+void TDBGridEhCore::SetFlat(bool value) {
+    if (value == flat_) return;
+    flat_ = value;
+    RelayoutColumns();
+}
+
+void TDBGridEhCore::SetFooterRowCount(int value) {
+    if (value < 0 || value == footerRowCount_) return;
+    footerRowCount_ = value;
+    RelayoutColumns();
+}
+
+void TDBGridEhCore::SetFooterColor(TColor value) {
+    if (value == footerColor_) return;
+    footerColor_ = value;
+    if (footerRowCount_ > 0) InvalidateGrid();
+}
+
+// Layout locks.
+
+void TDBGridEhCore::BeginLayout() {
+    ++layoutLock_;
+    if (updateLock_ == 0 && columns_) columns_->BeginUpdate();
+    ++updateLock_;
+}
+
+void TDBGridEhCore::EndLayout() {
+    if (updateLock_ == 0) return;
+    try {
+        if (updateLock_ == 1) InternalLayout();
+    } catch (...) {
+        if (updateLock_ == 1 && columns_) columns_->EndUpdate();
+        --updateLock_;
+        if (layoutLock_ > 0) --layoutLock_;
+        throw;
+    }
+    if (updateLock_ == 1 && columns_) columns_->EndUpdate();
+    --updateLock_;
+    if (layoutLock_ > 0) --layoutLock_;
+}
+
+bool TDBGridEhCore::TryBeginLayout() {
+    if (layoutLock_ != 0 || updateLock_ != 0) return false;
+    BeginLayout();
+    return true;
+}
+
+void TDBGridEhCore::RelayoutColumns() {
+    if (layoutLock_ != 0 || updateLock_ != 0) return;
+    InternalLayout();
+}
+
+void TDBGridEhCore::ColumnsChanged() {
+    BuildFieldMap();
+    RelayoutColumns();
+}
+
+void TDBGridEhCore::BuildFieldMap() {
+    if (!dataLink_) return;
+    dataLink_->ClearMapping();
+    TDataSet* ds = dataLink_->DataSet();
+    if (columns_->Customized()) {
+        dataLink_->SetSparseMap(true);
+        for (int i = 0; i < columns_->Count(); ++i) dataLink_->MapField(columns_->ColumnAt(i)->FieldName());
+    } else if (ds) {
+        dataLink_->SetSparseMap(false);
+        for (int i = 0; i < ds->FieldCount(); ++i) {
+            TField* field = ds->Fields()->Fields(i);
+            if (field->Visible()) dataLink_->MapField(field->FieldName());
+        }
+    }
+}
+
+void TDBGridEhCore::RebuildColumns() {
+    TDataSet* ds = dataLink_->DataSet();
+    BeginLayout();
+    try {
+        if (columns_->Customized()) {
+            for (int i = 0; i < columns_->Count(); ++i) {
+                TColumnEh* column = columns_->ColumnAt(i);
+                TField* field = (ds && (ds->Active() || !ds->DefaultFields())) ? ds->FindField(column->FieldName())
+                                                                                : nullptr;
+                if (field != column->field_) {
+                    column->field_ = field;
+                    if (field) column->fieldName_ = field->FieldName();
+                }
+            }
+        } else {
+            columns_->Clear();
+            if (ds && dataLink_->Active())
+                for (int i = 0; i < ds->FieldCount(); ++i) {
+                    TField* field = ds->Fields()->Fields(i);
+                    if (!field->Visible()) continue;
+                    TColumnEh* column = columns_->InternalAdd();
+                    column->SetField(field);
+                }
+        }
+        BuildFieldMap();
+    } catch (...) {
+        EndLayout();
+        throw;
+    }
+    EndLayout();
+}
+
+void TDBGridEhCore::LinkActiveChanged(bool active) {
+    // Fields of a closed data set may be freed: columns look them up again when needed.
+    if (columns_)
+        for (int i = 0; i < columns_->Count(); ++i) columns_->ColumnAt(i)->field_ = nullptr;
+    selectedRows_->LinkStateChanged(active);
+    RelayoutColumns();
+}
+
+void TDBGridEhCore::GridNotification(TComponent* component, TOperation operation) {
+    if (operation != opRemove || !columns_) return;
+    if (auto* field = dynamic_cast<TField*>(component)) {
+        BeginLayout();
+        for (int i = 0; i < columns_->Count(); ++i)
+            if (columns_->ColumnAt(i)->field_ == field) columns_->ColumnAt(i)->field_ = nullptr;
+        EndLayout();
+    } else if (component == DataSource()) {
+        SetDataSource(nullptr);
+    }
+}
+
+void TDBGridEhCore::DefineColumnsProperty(TFiler* filer) {
+    filer->DefineProperty(
+        "Columns", [this](TReader& reader) { columns_->ReadColumns(reader); }, nullptr,
+        columns_ && columns_->Customized());
+}
+
+// Sort marking.
+
+void TDBGridEhCore::RebuildSortMarkedColumnList() {
+    std::vector<TColumnEh*> marked;
+    for (int i = 0; i < columns_->Count(); ++i)
+        if (columns_->ColumnAt(i)->Title()->SortIndex() > 0) marked.push_back(columns_->ColumnAt(i));
+    std::stable_sort(marked.begin(), marked.end(), [](TColumnEh* a, TColumnEh* b) {
+        return a->Title()->SortIndex() < b->Title()->SortIndex();
+    });
+    sortMarkedColumns_->Clear();
+    for (std::size_t i = 0; i < marked.size(); ++i) {
+        marked[i]->Title()->SetSortIndexRaw(static_cast<int>(i) + 1);
+        sortMarkedColumns_->Add(marked[i]);
+    }
+}
+
+void TDBGridEhCore::SortTitleClicked(TColumnEh* column, bool ctrlHeld) {
+    if (!column) return;
+    if (optionsEh_.Contains(dghAutoSortMarking)) column->Title()->ToggleSortMarker(ctrlHeld);
+    if (ctrlHeld)
+        ctrlSortPending_ = true;
+    else
+        SortMarkingChanged();
+}
+
+void TDBGridEhCore::SortCtrlKeyReleased() {
+    if (!ctrlSortPending_) return;
+    ctrlSortPending_ = false;
+    SortMarkingChanged();
+}
+
+void TDBGridEhCore::SortFocusLost() { SortCtrlKeyReleased(); }
+
+void TDBGridEhCore::SortMarkingChanged() {
+    if (!optionsEh_.Contains(dghAutoSortMarking)) return;
+    if (OnSortMarkingChanged)
+        OnSortMarkingChanged(GridObject());
+    else
+        DefaultApplySorting();
+}
+
+void TDBGridEhCore::DefaultApplySorting() {
+    if (TDBGridEhDataService* service = DBGridEhDataService()) service->ApplySorting(this);
+}
+
+int TDBGridEhCore::SortIndexDigitsWidth(int sortIndex) const {
+    return 6 * static_cast<int>(std::to_string(sortIndex).size());
+}
+
+// ---- Style rules ----------------------------------------------------------------------------------
+
+TColor BlendTowards(TColor color, TColor glass, bool ungray) {
+    auto channel = [&](int shift) {
+        const double c = (color >> shift) & 0xFF;
+        const double g = (glass >> shift) & 0xFF;
+        double x = c + (g - c) * 0.5;
+        x = x + (225 - x) * 0.6;
+        if (ungray) x = x - (122 - x) * 0.25;
+        const double rounded = std::nearbyint(x);  // half to even
+        return static_cast<TColor>(std::clamp(rounded, 0.0, 255.0));
+    };
+    return channel(0) | (channel(8) << 8) | (channel(16) << 16);
+}
+
+bool DataCellHighlight(const TDataCellHighlightQueryEh& q, TColor& background, TColor& fontColor) {
+    bool highlighted = q.InSelection;
+    if (!highlighted) {
+        const bool candidate = q.FocusHighlight ||
+                               (q.RowHighlight && q.OnCurrentRow && !q.IsCurrentColumn && !q.RectangleSelectionShown);
+        const bool onSelection = q.IsSelectedCell || (q.OnCurrentRow && q.RowSelect);
+        const bool shown = q.AlwaysShowSelection || q.FocusHighlight;
+        highlighted = candidate && onSelection && shown && (!q.LayoutLocked || q.RowSelect);
+    }
+    if (!highlighted) return false;
+    const bool current = q.IsSelectedCell || (q.RowSelect && q.OnCurrentRow);
+    if (!q.SelectionActive) {
+        if (current && (q.FocusHighlight || q.AlwaysShowSelection)) {
+            background = clBtnShadow;
+            fontColor = clHighlightText;
+        } else {
+            background = q.RichDisplay ? BlendTowards(ColorToRGB(background), ColorToRGB(clBtnShadow), false)
+                                       : clBtnFace;
+        }
+    } else if (q.LuminateSelection && q.RichDisplay) {
+        if (current) {
+            background = clHighlight;
+            fontColor = clHighlightText;
+        } else {
+            background = BlendTowards(ColorToRGB(background), ColorToRGB(clHighlight), true);
+        }
+    } else {
+        background = clHighlight;
+        fontColor = clHighlightText;
+    }
+    return true;
+}
+
+void FixedCellHighlight(int kind, int subState, bool selectionActive, bool luminateSelection, bool richDisplay,
+                        TColor& background, TColor& fontColor) {
+    if ((kind == 0 && subState != 3) || (kind == 1 && subState < 2)) {
+        background = 0x404040;
+        fontColor = clWhite;
+        return;
+    }
+    if (selectionActive) {
+        if (luminateSelection && richDisplay) {
+            background = BlendTowards(ColorToRGB(background), ColorToRGB(clHighlight), true);
+        } else {
+            background = clHighlight;
+            fontColor = clHighlightText;
+        }
+    } else {
+        background = richDisplay ? BlendTowards(ColorToRGB(background), ColorToRGB(clBtnShadow), false) : clBtnFace;
+    }
+}
+
+String ShortenTextToWidth(const String& text, const std::function<int(const String&)>& measure, int maxWidth) {
+    String candidate = text;
+    const std::size_t length = Utf8Length(text);
+    for (std::size_t i = 1; i <= length && measure(candidate) > maxWidth; ++i) {
+        const std::size_t keep = length > i + 1 ? length - i - 1 : 0;
+        candidate = Utf8Left(text, keep) + "...";
+    }
+    return candidate;
+}

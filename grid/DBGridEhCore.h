@@ -1,0 +1,380 @@
+// The Windows-free half of the data grid: the state and operations that its columns, sort markers,
+// data link and selected-row bookmark list work with, and the pure rules of the grid style.
+//
+// Classes in this file:
+//   TDBGridEhCore          what the building blocks need of the grid; TCustomDBGridEh (DBGridEh.h)
+//                          derives from it and answers the window-side hooks
+//   TGridDataLinkEh        the grid's data link: field map, event forwarding, modified flag
+//   TBookmarkListEh        the sorted bookmarks of the selected rows (SelectedRowBookmarks)
+//   TDBGridEhDataService   the program-wide service that applies sorting and filtering
+//
+// Free functions: the style's colour rules (BlendTowards, the highlight decisions),
+// ShortenTextToWidth over any measure, RaiseGridOperationError.
+//
+// Not yet: the tree interface of data sets (no data set offers one) is always absent.
+#pragma once
+
+#include "DBGridEhColumns.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+VESTREL_EXCEPTION(EInvalidGridOperation, Exception);
+[[noreturn]] void RaiseGridOperationError(const String& message);
+
+class TDBGridEhCore;
+
+enum TDBGridOption {
+    dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+    dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit, dgMultiSelect
+};
+using TDBGridOptions = TEnumSet<TDBGridOption>;
+constexpr TDBGridOptions kDefaultDBGridOptions = TDBGridOptions::FromBits(3325);
+
+enum TDBGridEhOption {
+    dghFixed3D, dghFrozen3D, dghFooter3D, dghData3D, dghResizeWholeRightPart, dghHighlightFocus,
+    dghClearSelection, dghFitRowHeightToText, dghAutoSortMarking, dghMultiSortMarking, dghEnterAsTab,
+    dghTraceColSizing, dghIncSearch, dghPreferIncSearch, dghRowHighlight, dghDblClickOptimizeColWidth,
+    dghDialogFind, dghRecordMoving
+};
+using TDBGridEhOptions = TEnumSet<TDBGridEhOption>;
+constexpr TDBGridEhOptions kDefaultDBGridEhOptions = TDBGridEhOptions::FromBits(65633);
+
+enum TDBGridEhSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
+
+// Text metrics of a font, as the column widths need them.
+struct TGridFontMetricsEh {
+    int ZeroWidth = 8;     // width of the text "0"
+    int Overhang = 0;
+    int AveCharWidth = 7;
+};
+
+// ---- Data link ------------------------------------------------------------------------------------
+
+class TGridDataLinkEh : public TDataLink {
+    VESTREL_CLASS(TGridDataLinkEh, TDataLink)
+public:
+    static constexpr int kMaxMapSize = 0x0FFFFFFF;
+
+    explicit TGridDataLinkEh(TDBGridEhCore* grid);
+    ~TGridDataLinkEh() override;
+
+    TDBGridEhCore* Grid() const { return grid_; }
+    // Appends the index of field `name` (-1 for an unknown name with the sparse map; without it an
+    // unknown name raises the data set's field-not-found error).
+    void MapField(const String& name);
+    TField* MappedField(int index) const;  // nullptr outside the map or for -1
+    int MappedFieldIndex(int index) const;
+    int FieldCount() const { return fieldCount_; }
+    int MapCapacity() const { return static_cast<int>(fieldMap_.size()); }
+    bool UsesDefaultFields() const;
+    void ClearMapping();
+    bool SparseMap() const { return sparseMap_; }
+    void SetSparseMap(bool value) { sparseMap_ = value; }
+    // Modified: undone by RecordChanged(nil); otherwise the data set cancels.
+    void Reset();
+    bool Modified() const { return modified_; }
+    void SetModified() { modified_ = true; }
+    int MoveBy(int distance) override;
+
+protected:
+    void ActiveChanged() override;
+    void DataSetChanged() override;
+    void DataSetScrolled(int distance) override;
+    void EditingChanged() override;
+    void FocusControl(TField** field) override;
+    void LayoutChanged() override;
+    void RecordChanged(TField* field) override;
+    void UpdateData() override;
+
+private:
+    TDBGridEhCore* grid_;
+    std::vector<int> fieldMap_;  // its size is the allocated size
+    int fieldCount_ = 0;
+    bool sparseMap_ = false;
+    bool modified_ = false;
+    bool inUpdateData_ = false;
+};
+
+// ---- Selected rows --------------------------------------------------------------------------------
+
+class TBookmarkListEh : public TObject {
+    VESTREL_CLASS(TBookmarkListEh, TObject)
+public:
+    explicit TBookmarkListEh(TDBGridEhCore* grid);
+    ~TBookmarkListEh() override;
+
+    int Count() const { return list_->Count(); }
+    // An index outside the list raises the string list's index error.
+    TBookmark Items(int index) const;
+    TBookmark operator[](int index) const { return Items(index); }
+    // Whether `bookmark` is listed, and its position or where it would go.
+    bool Find(const TBookmark& bookmark, int& index);
+    int PositionOf(const TBookmark& bookmark);
+    bool SelectedCurrentRow();
+    void SetSelectedCurrentRow(bool value);
+    bool CurrentRowSelected() { return SelectedCurrentRow(); }
+    void Clear();
+    // Deletes every selected record (last first); entries whose row is gone already are dropped.
+    void Delete();
+    void LinkStateChanged(bool active);
+    // The grid rectangle (columns 0..last, rows with the title offset) of the selected rows shown.
+    TRect SelectionRect();
+    // Adds or removes `bookmark` without the repaint and selection side effects (for the selection).
+    void InsertBookmark(const TBookmark& bookmark);
+    int Compare(const TBookmark& a, const TBookmark& b) const;
+
+private:
+    TDataSet* DataSet() const;
+    TBookmark CurrentBookmark();
+    void ListChanged(TObject* sender) const;
+    // Re-sorts the list when the data set's order changed since the list was last in order.
+    void CheckOrder() const;
+
+    TDBGridEhCore* grid_;
+    std::unique_ptr<TStringList> list_;
+    bool linkActive_ = false;
+    mutable TBookmark cacheBookmark_;
+    mutable int cacheIndex_ = -1;
+    mutable bool cacheFound_ = false;
+    mutable std::uint64_t orderGeneration_ = 0;
+    mutable const TDataSet* orderDataSet_ = nullptr;
+};
+
+// ---- Data service ---------------------------------------------------------------------------------
+
+using TDBGridEhDataServiceEvent = TEvent<void(TObject* Sender, TDBGridEhCore* Grid)>;
+
+// The program-wide object that applies a grid's sorting and filtering. Without an application
+// handler it asks the data-set features registry, which this program leaves empty, so the
+// defaults do nothing.
+class TDBGridEhDataService : public TPersistent {
+    VESTREL_CLASS(TDBGridEhDataService, TPersistent)
+public:
+    virtual int MoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& records, int target, bool checkOnly);
+    virtual int DefaultMoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& records, int target,
+                                   bool checkOnly);
+    virtual void ApplyFilter(TDBGridEhCore* grid);
+    virtual void ApplySorting(TDBGridEhCore* grid);
+    virtual void DefaultApplyFilter(TDBGridEhCore* grid) {}
+    virtual void DefaultApplySorting(TDBGridEhCore* grid) {}
+
+    TDBGridEhDataServiceEvent ApplyFilterEvent;
+    TDBGridEhDataServiceEvent ApplySortingEvent;
+};
+
+// The service the grid unit's start-up made (nullptr before); set by the start-up.
+TDBGridEhDataService* DBGridEhDataService();
+void SetDBGridEhDataService(TDBGridEhDataService* service);
+
+// ---- The grid, as its building blocks see it -------------------------------------------------------
+
+class TDBGridEhCore {
+public:
+    TDBGridEhCore();
+    virtual ~TDBGridEhCore();
+    TDBGridEhCore(const TDBGridEhCore&) = delete;
+    TDBGridEhCore& operator=(const TDBGridEhCore&) = delete;
+
+    // Second phase: ColumnDefValues and Columns through their creators (AfterConstruction calls it).
+    void InitGridCore();
+    // Frees the columns first (they talk to the grid while they go); the destructor calls it too.
+    void DoneGridCore();
+
+    TDBGridColumnsEh* Columns() const { return columns_.get(); }
+    void SetColumns(TDBGridColumnsEh* value) { columns_->Assign(value); }
+    TColumnDefValuesEh* ColumnDefValues() const { return columnDefValues_.get(); }
+    TColumnsEhList* SortMarkedColumnList() const { return sortMarkedColumns_.get(); }
+    TGridDataLinkEh* DataLink() const { return dataLink_.get(); }
+    TBookmarkListEh* SelectedRowBookmarks() const { return selectedRows_.get(); }
+
+    TDataSource* DataSource() const { return dataLink_->DataSource(); }
+    virtual void SetDataSource(TDataSource* value);
+    TDataSet* DataSet() const { return dataLink_->DataSet(); }
+
+    TDBGridOptions Options() const { return options_; }
+    virtual void SetOptions(TDBGridOptions value);
+    TDBGridEhOptions OptionsEh() const { return optionsEh_; }
+    virtual void SetOptionsEh(TDBGridEhOptions value);
+    bool ReadOnly() const { return readOnly_; }
+    virtual void SetReadOnly(bool value);
+    bool DrawMemoText() const { return drawMemoText_; }
+    virtual void SetDrawMemoText(bool value);
+    bool AutoFitColWidths() const { return autoFitColWidths_; }
+    virtual void SetAutoFitColWidths(bool value);
+    bool UseMultiTitle() const { return useMultiTitle_; }
+    virtual void SetUseMultiTitle(bool value);
+    bool Flat() const { return flat_; }
+    virtual void SetFlat(bool value);
+    int FooterRowCount() const { return footerRowCount_; }
+    virtual void SetFooterRowCount(int value);
+    TColor FooterColor() const { return footerColor_; }
+    virtual void SetFooterColor(TColor value);
+    TFont* TitleFont() const { return titleFont_.get(); }
+    TFont* FooterFont() const { return footerFont_.get(); }
+
+    int IndicatorOffset() const { return options_.Contains(dgIndicator) ? 1 : 0; }
+    int TitleOffset() const { return options_.Contains(dgTitles) ? 1 : 0; }
+
+    // Layout locks.
+    void BeginLayout();
+    void EndLayout();
+    bool TryBeginLayout();
+    int LayoutLock() const { return layoutLock_; }
+    int UpdateLock() const { return updateLock_; }
+    // At once unless a lock is held.
+    virtual void RelayoutColumns();
+    bool LayoutFromDataLink() const { return layoutFromDataLink_; }
+
+    // Columns and fields.
+    // Customized columns bind to their fields by name; otherwise the not-stored columns are made
+    // again from the data set's visible fields. Then the field map is built.
+    void RebuildColumns();
+    virtual void BuildFieldMap();
+    // The Notification part of the grid: a freed field is unbound from every column that shows it,
+    // a freed data source of the grid's is dropped.
+    void GridNotification(TComponent* component, TOperation operation);
+    // The DefineProperties part of the grid: the custom property "Columns" (read: the columns are
+    // replaced), offered when the columns are customized.
+    void DefineColumnsProperty(TFiler* filer);
+
+    // Sort marking.
+    // The list rebuilt from the columns' SortIndex values, in index order and renumbered 1..n.
+    void RebuildSortMarkedColumnList();
+    // A click on a sort title: the marker's cycle (with dghAutoSortMarking), then the application
+    // is told at once, or (Ctrl held) once Ctrl is released or the focus goes.
+    void SortTitleClicked(TColumnEh* column, bool ctrlHeld);
+    void SortCtrlKeyReleased();
+    void SortFocusLost();
+    bool CtrlSortPending() const { return ctrlSortPending_; }
+    // OnSortMarkingChanged, or the data service's sorting when none (only with dghAutoSortMarking).
+    virtual void SortMarkingChanged();
+    virtual void DefaultApplySorting();
+    TNotifyEvent OnSortMarkingChanged;
+
+    // ---- Hooks the window side answers (the defaults suit a grid without a window) ----
+    virtual TObject* GridObject() = 0;
+    virtual TComponent* GridComponent() { return nullptr; }
+    virtual TColor GridColor() const { return clWindow; }
+    virtual TFont* GridFont() const { return gridFont_.get(); }
+    virtual TColor FixedColor() const { return clBtnFace; }
+    virtual TBiDiMode GridBiDiMode() const { return bdLeftToRight; }
+    virtual TImeMode GridImeMode() const { return imDontCare; }
+    virtual TImeName GridImeName() const { return TImeName(); }
+    virtual bool IsGridLoading() const;
+    virtual bool IsGridDesigning() const { return false; }
+    virtual bool HasWindow() const { return false; }
+    virtual void InvalidateGrid() {}
+    virtual void InvalidateGridColumn(int gridCol) {}
+    virtual void InvalidateGridRow(int gridRow) {}
+    virtual void InvalidateEditor() {}
+    virtual void InternalLayout() {}
+    // Width of a grid column (-1: unknown) and its setter.
+    virtual int GridColWidth(int gridCol) const { return -1; }
+    virtual void SetGridColWidth(int gridCol, int width) {}
+    virtual int GridColCount() const { return columns_ ? columns_->Count() + IndicatorOffset() : 0; }
+    virtual int DefaultColWidth() const { return 64; }
+    virtual TGridFontMetricsEh FontMetrics(const TFont* font) const { return TGridFontMetricsEh(); }
+    virtual int SortIndexDigitsWidth(int sortIndex) const;
+    // Whether the grid allows editing now (editor state aside).
+    virtual bool CanEditNow() const { return true; }
+    virtual bool EditorShown() const { return false; }
+    virtual String EditorText() const { return String(); }
+    virtual bool TreeMode() const { return false; }
+
+    // Data link reactions.
+    virtual void LinkActiveChanged(bool active);
+    virtual void UpdateDataView() {}
+    virtual void ScrollData(int distance) {}
+    virtual void DataLinkRecordChanged(TField* field) {}
+    virtual void DataLinkEditingChanged() {}
+    // Makes `field`'s column current; clears `field` when the grid then shows its editor.
+    virtual void FocusField(TField*& field) {}
+    // Writes the editor's text to the field (the data link's UpdateData with modified set).
+    virtual void UpdateDataFromEditor() {}
+
+    // Columns telling the grid.
+    virtual void ColumnsChanged();  // the whole collection changed
+    virtual void ColumnsUpdated() {}  // after every Update (current column, editor)
+    virtual void EnsureFooterSum(TColumnEh* column) {}
+    // A footer is going: its aggregate item goes with it.
+    virtual void FooterDestroying(TColumnFooterEh* footer) {}
+    virtual void OptimizeColumnWidth(TColumnEh* column) {}
+    virtual void ColumnImagesChanged(TColumnEh* column) { InvalidateGrid(); }
+
+    // The selection object's part (the defaults do nothing).
+    virtual void SelectionUpdateState() {}
+    virtual void SelectionChanged() {}
+    virtual TDBGridEhSelectionType SelectionType() const { return gstNon; }
+    virtual void SelectionBecomeRows() {}
+
+    // The window side of the grid's state changes.
+    virtual void OptionsChanged(TDBGridOptions oldValue) { RelayoutColumns(); }
+
+protected:
+    virtual TDBGridColumnsEh* CreateColumns();
+    virtual TColumnDefValuesEh* CreateColumnDefValues();
+
+private:
+    friend class TGridDataLinkEh;
+    void TitleFontChanged(TObject* sender);
+    void FooterFontChanged(TObject* sender);
+
+    std::unique_ptr<TFont> gridFont_;
+    std::unique_ptr<TFont> titleFont_;
+    std::unique_ptr<TFont> footerFont_;
+    std::unique_ptr<TColumnDefValuesEh> columnDefValues_;
+    std::unique_ptr<TDBGridColumnsEh> columns_;
+    std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
+    std::unique_ptr<TGridDataLinkEh> dataLink_;
+    std::unique_ptr<TBookmarkListEh> selectedRows_;
+    TDBGridOptions options_ = kDefaultDBGridOptions;
+    TDBGridEhOptions optionsEh_ = kDefaultDBGridEhOptions;
+    TColor footerColor_ = clWindow;
+    int footerRowCount_ = 0;
+    int layoutLock_ = 0;
+    int updateLock_ = 0;
+    bool readOnly_ = false;
+    bool drawMemoText_ = false;
+    bool autoFitColWidths_ = false;
+    bool useMultiTitle_ = false;
+    bool flat_ = false;
+    bool layoutFromDataLink_ = false;
+    bool ctrlSortPending_ = false;
+};
+
+// ---- Style rules ----------------------------------------------------------------------------------
+
+// Per channel of the RGB values: halfway to `glass`, then 60 % towards 225, then with `ungray`
+// a quarter of the distance away from 122; rounded (half to even) and bounded to 0..255.
+TColor BlendTowards(TColor color, TColor glass, bool ungray);
+
+// The facts about one data cell that decide its highlight.
+struct TDataCellHighlightQueryEh {
+    bool InSelection = false;         // inside the grid's selection object
+    bool FocusHighlight = false;      // dghHighlightFocus and the grid focused
+    bool RowHighlight = false;        // dghRowHighlight
+    bool OnCurrentRow = false;
+    bool IsCurrentColumn = false;
+    bool IsSelectedCell = false;      // the grid's current cell (draw state gdSelected)
+    bool RectangleSelectionShown = false;
+    bool RowSelect = false;           // dgRowSelect
+    bool AlwaysShowSelection = false; // dgAlwaysShowSelection
+    bool LayoutLocked = false;
+    bool SelectionActive = false;     // the grid shows its selection as active
+    bool LuminateSelection = true;
+    bool RichDisplay = true;          // more than 256 colours
+};
+// Whether the cell is highlighted; when it is, `background` and `fontColor` get its colours
+// (blended colours still to be matched to the device by the caller).
+bool DataCellHighlight(const TDataCellHighlightQueryEh& query, TColor& background, TColor& fontColor);
+// The colours of a highlighted fixed cell: the marker cells (kind 0 with a sub-state other than 3,
+// kind 1 with a sub-state below 2) dark grey with white text; otherwise as the selection shows.
+void FixedCellHighlight(int kind, int subState, bool selectionActive, bool luminateSelection, bool richDisplay,
+                        TColor& background, TColor& fontColor);
+
+// `text` shortened with "..." until `measure` finds it no wider than `maxWidth`: the first
+// length - i - 1 characters (never a part of one) and "...", for i = 1, 2, ...
+String ShortenTextToWidth(const String& text, const std::function<int(const String&)>& measure, int maxWidth);

@@ -1,0 +1,709 @@
+#include "StdCtrls.h"
+
+#include "TypeRegistry.h"
+
+#include <algorithm>
+
+namespace {
+
+std::wstring ItemText(const String& text) {
+    return ToWide(text);
+}
+
+constexpr TIdentMapEntry kModalResultIdents[] = {
+    {mrNone, "mrNone"}, {mrOk, "mrOk"}, {mrCancel, "mrCancel"}, {mrAbort, "mrAbort"}, {mrRetry, "mrRetry"},
+    {mrIgnore, "mrIgnore"}, {mrYes, "mrYes"}, {mrNo, "mrNo"}, {mrAll, "mrAll"}, {mrNoToAll, "mrNoToAll"},
+    {mrYesToAll, "mrYesToAll"},
+};
+
+}  // namespace
+
+bool IsAccel(wchar_t key, const String& caption) {
+    const std::wstring text = ToWide(caption);
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'&')
+            continue;
+        if (text[i + 1] == L'&') {
+            ++i;  // "&&" is a plain '&'
+            continue;
+        }
+        return CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(text[i + 1]))) ==
+               CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(key)));
+    }
+    return false;
+}
+
+// ---- TCustomLabel -----------------------------------------------------------------------------------
+
+TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csReplicatable});
+    SetBounds(0, 0, 65, 17);
+}
+
+void TCustomLabel::SetAlignment(TAlignment value) {
+    if (alignment_ == value)
+        return;
+    alignment_ = value;
+    Invalidate();
+}
+
+void TCustomLabel::SetAutoSize(bool value) {
+    if (autoSize_ == value)
+        return;
+    autoSize_ = value;
+    AdjustBounds();
+}
+
+void TCustomLabel::SetShowAccelChar(bool value) {
+    if (showAccelChar_ == value)
+        return;
+    showAccelChar_ = value;
+    Invalidate();
+    AdjustBounds();
+}
+
+void TCustomLabel::SetTransparent(bool value) {
+    if (transparent_ == value)
+        return;
+    transparent_ = value;
+    Invalidate();
+}
+
+void TCustomLabel::SetWordWrap(bool value) {
+    if (wordWrap_ == value)
+        return;
+    wordWrap_ = value;
+    Invalidate();
+    AdjustBounds();
+}
+
+void TCustomLabel::Loaded() {
+    inherited::Loaded();
+    AdjustBounds();
+}
+
+void TCustomLabel::DoDrawText(TCanvas& canvas, TRect& r, TTextFormat format) {
+    String text = Caption();
+    if (format.Contains(tfCalcRect) && (text.empty() || (showAccelChar_ && text == "&")))
+        text += ' ';
+    if (!showAccelChar_)
+        format.Include(tfNoPrefix);
+    canvas.SetFont(Font());
+    if (Enabled() || format.Contains(tfCalcRect)) {
+        canvas.TextRect(r, text, format);
+        return;
+    }
+    TRect shifted = Rect(r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1);
+    canvas.Font()->SetColor(clBtnHighlight);
+    canvas.TextRect(shifted, text, format);
+    canvas.Font()->SetColor(clBtnShadow);
+    canvas.TextRect(r, text, format);
+}
+
+void TCustomLabel::PaintTo(TCanvas& canvas) {
+    TRect r = Rect(0, 0, Width(), Height());
+    if (!transparent_) {
+        canvas.Brush()->SetColor(Color());
+        canvas.Brush()->SetStyle(bsSolid);
+        canvas.FillRect(r);
+    }
+    canvas.Brush()->SetStyle(bsClear);
+    TTextFormat format{tfExpandTabs};
+    format.Include(alignment_ == taRightJustify ? tfRight : alignment_ == taCenter ? tfCenter : tfLeft);
+    if (wordWrap_)
+        format.Include(tfWordBreak);
+    DoDrawText(canvas, r, format);
+}
+
+void TCustomLabel::Paint() {
+    PaintTo(*Canvas());
+}
+
+void TCustomLabel::AdjustBounds() {
+    if ((ComponentState() & csLoading) || !autoSize_)
+        return;
+    TRect r = Rect(0, 0, Width(), Height());
+    HDC dc = GetDC(nullptr);
+    {
+        TCanvas canvas;
+        canvas.SetHandle(dc);
+        TTextFormat format{tfExpandTabs, tfCalcRect};
+        if (wordWrap_)
+            format.Include(tfWordBreak);
+        DoDrawText(canvas, r, format);
+        canvas.SetHandle(nullptr);
+    }
+    ReleaseDC(nullptr, dc);
+    int x = Left();
+    if (alignment_ == taRightJustify)
+        x += Width() - r.Right;
+    SetBounds(x, Top(), r.Right, r.Bottom);
+}
+
+void TCustomLabel::CMTextChanged(TMessage& m) {
+    inherited::CMTextChanged(m);
+    Invalidate();
+    AdjustBounds();
+}
+
+void TCustomLabel::CMFontChanged(TMessage& m) {
+    inherited::CMFontChanged(m);
+    AdjustBounds();
+}
+
+void TCustomLabel::CMEnabledChanged(TMessage& m) {
+    inherited::CMEnabledChanged(m);
+    Invalidate();
+}
+
+// ---- TCustomEdit ------------------------------------------------------------------------------------
+
+TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
+    SetControlStyle(TControlStyle{csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight});
+    SetBounds(0, 0, 121, 21);
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+}
+
+void TCustomEdit::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"EDIT");
+    params.Style |= ES_AUTOHSCROLL | ES_LEFT;
+    if (readOnly_)
+        params.Style |= ES_READONLY;
+    if (passwordChar_)
+        params.Style |= ES_PASSWORD;
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::CreateWnd() {
+    creating_ = true;
+    try {
+        inherited::CreateWnd();
+    } catch (...) {
+        creating_ = false;
+        throw;
+    }
+    creating_ = false;
+    Perform(EM_LIMITTEXT, static_cast<WPARAM>(maxLength_));
+    if (passwordChar_)
+        Perform(EM_SETPASSWORDCHAR, static_cast<WPARAM>(passwordChar_));
+}
+
+void TCustomEdit::SetMaxLength(int value) {
+    if (value < 0)
+        throw EInvalidArgument("MaxLength of '" + Name() + "' cannot be negative: " + std::to_string(value));
+    if (maxLength_ == value)
+        return;
+    maxLength_ = value;
+    if (HandleAllocated())
+        Perform(EM_LIMITTEXT, static_cast<WPARAM>(value));
+}
+
+void TCustomEdit::SetPasswordChar(wchar_t value) {
+    if (passwordChar_ == value)
+        return;
+    passwordChar_ = value;
+    if (HandleAllocated()) {
+        Perform(EM_SETPASSWORDCHAR, static_cast<WPARAM>(value));
+        Invalidate();
+    }
+}
+
+void TCustomEdit::SetReadOnly(bool value) {
+    if (readOnly_ == value)
+        return;
+    readOnly_ = value;
+    if (HandleAllocated())
+        Perform(EM_SETREADONLY, value ? TRUE : FALSE);
+}
+
+bool TCustomEdit::Modified() {
+    return HandleAllocated() && Perform(EM_GETMODIFY) != 0;
+}
+
+void TCustomEdit::SetModified(bool value) {
+    if (HandleAllocated())
+        Perform(EM_SETMODIFY, value ? TRUE : FALSE);
+}
+
+int TCustomEdit::SelStart() {
+    if (!HandleAllocated())
+        return 0;
+    DWORD start = 0;
+    DWORD end = 0;
+    Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(start);
+}
+
+void TCustomEdit::SetSelStart(int value) {
+    Perform(EM_SETSEL, static_cast<WPARAM>(value), static_cast<LPARAM>(value));
+}
+
+int TCustomEdit::SelLength() {
+    if (!HandleAllocated())
+        return 0;
+    DWORD start = 0;
+    DWORD end = 0;
+    Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
+void TCustomEdit::SetSelLength(int value) {
+    const int start = SelStart();
+    Perform(EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + value));
+}
+
+String TCustomEdit::SelText() {
+    const std::wstring text = ToWide(Text());
+    const auto start = std::min(static_cast<std::size_t>(SelStart()), text.size());
+    const auto length = std::min(static_cast<std::size_t>(SelLength()), text.size() - start);
+    return FromWide(text.data() + start, length);
+}
+
+void TCustomEdit::SelectAll() {
+    if (HandleAllocated())
+        Perform(EM_SETSEL, 0, -1);
+}
+
+void TCustomEdit::CNCommand(TMessage& m) {
+    if (HIWORD(m.WParam) == EN_CHANGE && !creating_)
+        Change();
+}
+
+void TCustomEdit::Change() {
+    if (OnChange)
+        OnChange(this);
+}
+
+// ---- TComboBoxStrings -------------------------------------------------------------------------------
+
+int TComboBoxStrings::GetCount() const {
+    if (!comboBox_->HandleAllocated())
+        return static_cast<int>(comboBox_->savedItems_.size());
+    return static_cast<int>(comboBox_->Perform(CB_GETCOUNT));
+}
+
+String TComboBoxStrings::Get(int index) const {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!comboBox_->HandleAllocated())
+        return comboBox_->savedItems_[static_cast<std::size_t>(index)];
+    const auto length = comboBox_->Perform(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+    if (length == CB_ERR)
+        IndexError(index);
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied = comboBox_->Perform(CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                           reinterpret_cast<LPARAM>(buffer.data()));
+    return FromWide(buffer.data(), static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+}
+
+TObject* TComboBoxStrings::Objects(int index) const {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!comboBox_->HandleAllocated())
+        return comboBox_->savedObjects_[static_cast<std::size_t>(index)];
+    const auto data = comboBox_->Perform(CB_GETITEMDATA, static_cast<WPARAM>(index));
+    return data == CB_ERR ? nullptr : reinterpret_cast<TObject*>(data);
+}
+
+void TComboBoxStrings::PutObject(int index, TObject* object) {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!comboBox_->HandleAllocated()) {
+        comboBox_->savedObjects_[static_cast<std::size_t>(index)] = object;
+        return;
+    }
+    comboBox_->Perform(CB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(object));
+}
+
+int TComboBoxStrings::Add(const String& text) {
+    return AddObject(text, nullptr);
+}
+
+int TComboBoxStrings::AddObject(const String& text, TObject* object) {
+    const int index = GetCount();
+    InsertObject(index, text, object);
+    return index;
+}
+
+void TComboBoxStrings::Insert(int index, const String& text) {
+    InsertObject(index, text, nullptr);
+}
+
+void TComboBoxStrings::InsertObject(int index, const String& text, TObject* object) {
+    if (index < 0 || index > GetCount())
+        IndexError(index);
+    if (!comboBox_->HandleAllocated()) {
+        auto& items = comboBox_->savedItems_;
+        auto& objects = comboBox_->savedObjects_;
+        items.insert(items.begin() + index, text);
+        objects.insert(objects.begin() + index, object);
+        if (comboBox_->savedIndex_ >= index)
+            ++comboBox_->savedIndex_;
+        return;
+    }
+    const std::wstring wide = ItemText(text);
+    const auto result =
+        comboBox_->Perform(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
+    if (result == CB_ERR || result == CB_ERRSPACE)
+        throw EStringListError("Cannot insert an item into '" + comboBox_->Name() + "'");
+    if (object)
+        comboBox_->Perform(CB_SETITEMDATA, static_cast<WPARAM>(result), reinterpret_cast<LPARAM>(object));
+}
+
+void TComboBoxStrings::Delete(int index) {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!comboBox_->HandleAllocated()) {
+        comboBox_->savedItems_.erase(comboBox_->savedItems_.begin() + index);
+        comboBox_->savedObjects_.erase(comboBox_->savedObjects_.begin() + index);
+        int& selected = comboBox_->savedIndex_;
+        if (selected == index)
+            selected = -1;
+        else if (selected > index)
+            --selected;
+        return;
+    }
+    comboBox_->Perform(CB_DELETESTRING, static_cast<WPARAM>(index));
+}
+
+void TComboBoxStrings::Clear() {
+    if (!comboBox_->HandleAllocated()) {
+        comboBox_->savedItems_.clear();
+        comboBox_->savedObjects_.clear();
+        comboBox_->savedIndex_ = -1;
+        return;
+    }
+    comboBox_->Perform(CB_RESETCONTENT);
+}
+
+void TComboBoxStrings::SetUpdateState(bool updating) {
+    if (!comboBox_->HandleAllocated())
+        return;
+    comboBox_->Perform(WM_SETREDRAW, updating ? FALSE : TRUE);
+    if (!updating)
+        comboBox_->Invalidate();
+}
+
+// ---- TCustomComboBox --------------------------------------------------------------------------------
+
+TCustomComboBox::TCustomComboBox(TComponent* owner)
+    : TWinControl(owner), items_(std::make_unique<TComboBoxStrings>(this)) {
+    // No csCaptureMouse: the dropped-down list takes the mouse itself.
+    SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks, csFixedHeight});
+    SetBounds(0, 0, 145, 21);
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+}
+
+TCustomComboBox::~TCustomComboBox() = default;
+
+void TCustomComboBox::SetStyle(TComboBoxStyle value) {
+    if (style_ == value)
+        return;
+    style_ = value;
+    RecreateWnd();
+}
+
+void TCustomComboBox::SetDropDownCount(int value) {
+    if (value < 1)
+        throw EInvalidArgument("DropDownCount of '" + Name() + "' must be at least 1: " + std::to_string(value));
+    if (dropDownCount_ == value)
+        return;
+    dropDownCount_ = value;
+    RecreateWnd();
+}
+
+int TCustomComboBox::ItemIndex() {
+    if (!HandleAllocated())
+        return savedIndex_;
+    const auto index = Perform(CB_GETCURSEL);
+    return index == CB_ERR ? -1 : static_cast<int>(index);
+}
+
+void TCustomComboBox::SetItemIndex(int value) {
+    if (value < 0 || value >= items_->Count())
+        value = -1;
+    if (!HandleAllocated()) {
+        savedIndex_ = value;
+        return;
+    }
+    Perform(CB_SETCURSEL, static_cast<WPARAM>(value));
+}
+
+bool TCustomComboBox::DroppedDown() {
+    return HandleAllocated() && Perform(CB_GETDROPPEDSTATE) != 0;
+}
+
+void TCustomComboBox::SetDroppedDown(bool value) {
+    Perform(CB_SHOWDROPDOWN, value ? TRUE : FALSE);
+}
+
+void TCustomComboBox::Clear() {
+    items_->Clear();
+    if (style_ != csDropDownList)
+        SetText(String());
+}
+
+int TCustomComboBox::ItemHeightGuess() {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight;
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"COMBOBOX");
+    params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL;
+    switch (style_) {
+    case csDropDown: params.Style |= CBS_DROPDOWN; break;
+    case csSimple: params.Style |= CBS_SIMPLE; break;
+    case csDropDownList: params.Style |= CBS_DROPDOWNLIST; break;
+    }
+    // The window's height includes the dropped-down list; the combo box sizes its closed part.
+    if (style_ != csSimple)
+        params.Height += dropDownCount_ * ItemHeightGuess() + 2;
+}
+
+void TCustomComboBox::CreateWnd() {
+    const String text = text_;  // the text the program gave before there was a window
+    inherited::CreateWnd();
+    std::vector<String> items;
+    std::vector<TObject*> objects;
+    items.swap(savedItems_);
+    objects.swap(savedObjects_);
+    const int index = savedIndex_;
+    savedIndex_ = -1;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::wstring wide = ItemText(items[i]);
+        const auto at = Perform(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        if (at >= 0 && objects[i])
+            Perform(CB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(objects[i]));
+    }
+    if (index >= 0)
+        Perform(CB_SETCURSEL, static_cast<WPARAM>(index));
+    else if (!text.empty())
+        SetText(text);
+}
+
+void TCustomComboBox::DestroyWnd() {
+    if (HandleAllocated() && !(ComponentState() & csDestroying)) {
+        const int count = items_->Count();
+        savedItems_.clear();
+        savedObjects_.clear();
+        for (int i = 0; i < count; ++i) {
+            savedItems_.push_back(items_->Get(i));
+            savedObjects_.push_back(items_->Objects(i));
+        }
+        savedIndex_ = ItemIndex();
+    }
+    inherited::DestroyWnd();
+}
+
+void TCustomComboBox::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+    case WM_SETTEXT: return WMSetText(m);
+    default: return inherited::Dispatch(m);
+    }
+}
+
+void TCustomComboBox::WMSetText(TMessage& m) {
+    // A drop-down list has no text of its own: the text chooses the item.
+    if (style_ == csDropDownList && HandleAllocated()) {
+        const int index = items_->IndexOf(FromWide(reinterpret_cast<const wchar_t*>(m.LParam)));
+        Perform(CB_SETCURSEL, static_cast<WPARAM>(index));
+        m.Result = TRUE;
+        return;
+    }
+    inherited::Dispatch(m);
+}
+
+void TCustomComboBox::CNCommand(TMessage& m) {
+    switch (HIWORD(m.WParam)) {
+    case CBN_SELCHANGE:
+        Click();
+        Select();
+        break;
+    case CBN_EDITCHANGE:
+        Change();
+        break;
+    case CBN_DROPDOWN:
+        if (OnDropDown)
+            OnDropDown(this);
+        break;
+    case CBN_CLOSEUP:
+        if (OnCloseUp)
+            OnCloseUp(this);
+        break;
+    default:
+        break;
+    }
+}
+
+void TCustomComboBox::CMWantSpecialKey(TMessage& m) {
+    if ((m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) && DroppedDown()) {
+        m.Result = 1;
+        return;
+    }
+    inherited::CMWantSpecialKey(m);
+}
+
+void TCustomComboBox::Change() {
+    if (OnChange)
+        OnChange(this);
+}
+
+void TCustomComboBox::Select() {
+    if (OnSelect)
+        OnSelect(this);
+    else
+        Change();
+}
+
+// ---- TButton ----------------------------------------------------------------------------------------
+
+TButton::TButton(TComponent* owner) : TWinControl(owner) {
+    SetControlStyle(TControlStyle{csSetCaption});
+    SetBounds(0, 0, 75, 25);
+    SetTabStop(true);
+}
+
+void TButton::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"BUTTON");
+    params.Style |= active_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::SetDefault(bool value) {
+    if (default_ == value)
+        return;
+    default_ = value;
+    if (HandleAllocated()) {
+        TCustomForm* form = GetParentForm(this);
+        TWinControl* focused = form ? form->ActiveControl() : nullptr;
+        TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused), 0};
+        CMFocusChanged(m);
+    }
+}
+
+void TButton::SetCancel(bool value) {
+    cancel_ = value;
+}
+
+void TButton::Click() {
+    if (TCustomForm* form = GetParentForm(this))
+        form->SetModalResult(modalResult_);
+    inherited::Click();
+}
+
+void TButton::CNCommand(TMessage& m) {
+    if (HIWORD(m.WParam) == BN_CLICKED)
+        Click();
+}
+
+void TButton::CMDialogKey(TMessage& m) {
+    const bool enter = m.WParam == VK_RETURN && active_;
+    const bool escape = m.WParam == VK_ESCAPE && cancel_;
+    if ((enter || escape) && KeyDataToShiftState(m.LParam).Empty() && CanFocus()) {
+        Click();
+        m.Result = 1;
+        return;
+    }
+    inherited::CMDialogKey(m);
+}
+
+void TButton::CMDialogChar(TMessage& m) {
+    if (IsAccel(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
+        Click();
+        m.Result = 1;
+        return;
+    }
+    inherited::CMDialogChar(m);
+}
+
+void TButton::CMFocusChanged(TMessage& m) {
+    auto* focused = reinterpret_cast<TWinControl*>(m.LParam);
+    const bool active = focused == this || (default_ && !dynamic_cast<TButton*>(focused));
+    if (active != active_) {
+        active_ = active;
+        if (HandleAllocated())
+            SetButtonStyle(active);
+    }
+    inherited::CMFocusChanged(m);
+}
+
+void TButton::SetButtonStyle(bool isDefault) {
+    Perform(BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+// ---- Registration -----------------------------------------------------------------------------------
+
+void RegisterStdCtrlsClasses() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    RegisterControlsClasses();
+    RegisterClasses<TLabel, TEdit, TComboBox, TButton>();
+    // String lists of any kind read their lines from "X.Strings = (...)".
+    RegisterProperties<TStrings>().Strings(
+        "Strings",
+        [](TStrings& s) {
+            std::vector<String> lines;
+            for (int i = 0; i < s.Count(); ++i)
+                lines.push_back(s.Get(i));
+            return lines;
+        },
+        [](TStrings& s, const std::vector<String>& lines) {
+            s.BeginUpdate();
+            try {
+                s.Clear();
+                for (const String& line : lines)
+                    s.Add(line);
+            } catch (...) {
+                s.EndUpdate();
+                throw;
+            }
+            s.EndUpdate();
+        });
+    RegisterProperties<TCustomLabel>()
+        .Enum("Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment,
+              {"taLeftJustify", "taRightJustify", "taCenter"})
+        .Bool("AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize)
+        .Bool("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar)
+        .Bool("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent)
+        .Bool("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
+    RegisterProperties<TCustomEdit>()
+        .Int("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
+        .Str("PasswordChar",
+             [](TCustomEdit& e) { return e.PasswordChar() ? FromWide(std::wstring(1, e.PasswordChar()).c_str()) : String(); },
+             [](TCustomEdit& e, const String& value) {
+                 const std::wstring wide = ToWide(value);
+                 if (wide.size() > 1)
+                     throw EConvertError("PasswordChar of '" + e.Name() + "' must be one character, not '" + value + "'");
+                 e.SetPasswordChar(wide.empty() ? L'\0' : wide[0]);
+             })
+        .Bool("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
+        .Event("OnChange", &TCustomEdit::OnChange);
+    RegisterProperties<TCustomComboBox>()
+        .Enum("Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle, {"csDropDown", "csSimple", "csDropDownList"})
+        .Object("Items", &TCustomComboBox::Items)
+        .Int("ItemIndex", [](TCustomComboBox& c) { return c.ItemIndex(); }, &TCustomComboBox::SetItemIndex)
+        .Int("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount)
+        .Event("OnChange", &TCustomComboBox::OnChange)
+        .Event("OnSelect", &TCustomComboBox::OnSelect)
+        .Event("OnDropDown", &TCustomComboBox::OnDropDown)
+        .Event("OnCloseUp", &TCustomComboBox::OnCloseUp);
+    RegisterProperties<TButton>()
+        .Bool("Default", &TButton::Default, &TButton::SetDefault)
+        .Bool("Cancel", &TButton::Cancel, &TButton::SetCancel)
+        .Int("ModalResult", &TButton::ModalResult, &TButton::SetModalResult)
+        .Idents(kModalResultIdents);
+}
