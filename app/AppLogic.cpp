@@ -4,6 +4,7 @@
 #include "DataModuleLogic.h"
 #include "Encoding.h"
 #include "Streams.h"
+#include "U_MainTexts.h"
 #include "U_loginTexts.h"
 
 void EnsureFolder(const String& folder) {
@@ -81,6 +82,17 @@ void LoadRightsFrom(TDataSet* rows, TRights& rights) {
         rights.Set(i, authority->AsBoolean());
         rows->Next();
     }
+}
+
+String ClockText(TDateTime now) {
+    return FormatDateTime(MainTexts::ClockFormat, now) + MainTexts::WeekdayOpen +
+           MainTexts::Weekdays[DayOfWeek(now) - 1] + MainTexts::WeekdayClose;
+}
+
+String PersonListSql(bool allPersons, const String& operatorName) {
+    if (allPersons)
+        return MainTexts::PersonListSql;
+    return MainTexts::PersonListOwnerSql + QuotedSql(operatorName);
 }
 
 bool AnswerReportVariable(const String& asked, const char* answered, const TReportVariableSource& source,

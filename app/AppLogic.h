@@ -1,11 +1,12 @@
 // The program's start-up and login decisions, free of Windows so that the native tests reach them.
 //
 // Start-up: the settings file's names, the folders the main window makes when first shown, the
-// caption from T_SoftInfo. Login: the statements, the check of the login button as one decision
-// (which message, what happens to the password field, who is logged in), the operator name's cut
-// and the rights table.
+// caption from T_SoftInfo. Main window: the clock's text, the person list's statement. Login: the
+// statements, the check of the login button as one decision (which message, what happens to the
+// password field, who is logged in), the operator name's cut and the rights table.
 #pragma once
 
+#include "DateTime.h"
 #include "SysUtils.h"
 #include "Variant.h"
 
@@ -97,6 +98,15 @@ private:
 // the order returned give rights 1, 2, ... from their `Authority`; rows past the 100th are ignored.
 // Leaves the data set on its last row read.
 void LoadRightsFrom(TDataSet* rows, TRights& rights);
+
+// ---- Main window --------------------------------------------------------------------------------
+
+// The clock of status panel 3: "yyyy年mm月dd日 hh时nn分ss秒" + "  [" + the weekday + "]".
+String ClockText(TDateTime now);
+
+// The person list of the tool bar's command: every person with right 35, else the operator's own
+// ("Select * from Custom where F_User='<name>'", quotes in the name doubled).
+String PersonListSql(bool allPersons, const String& operatorName);
 
 // ---- Report variables ---------------------------------------------------------------------------
 

@@ -1,10 +1,15 @@
 // The program's main source: every unit's start in order, the start-up of the windows, and every
 // unit's end in reverse order.
 #include "ADODB.h"
+#include "ActnList.h"
 #include "Buttons.h"
 #include "ComCtrls.h"
+#include "DBCtrls.h"
 #include "ExtCtrls.h"
+#include "FileDialogs.h"
 #include "Forms.h"
+#include "ImgList.h"
+#include "Menus.h"
 #include "StdCtrls.h"
 #include "U_Data.h"
 #include "U_Main.h"
@@ -25,10 +30,15 @@ struct TUnit {
 constexpr TUnit kUnits[] = {
     {"Forms", FormsInitialization, FormsFinalization},
     {"ADODB", RegisterDataClasses, nullptr},
+    {"ImgList", RegisterImgListClasses, nullptr},
+    {"ActnList", RegisterActnListClasses, nullptr},
+    {"Menus", RegisterMenusClasses, nullptr},
     {"StdCtrls", RegisterStdCtrlsClasses, nullptr},
     {"Buttons", RegisterButtonsClasses, nullptr},
     {"ExtCtrls", RegisterExtCtrlsClasses, nullptr},
     {"ComCtrls", RegisterComCtrlsClasses, nullptr},
+    {"FileDialogs", RegisterFileDialogsClasses, nullptr},
+    {"DBCtrls", RegisterDBCtrlsClasses, nullptr},
     {"U_Data", RegisterDataModuleClasses, nullptr},
     {"U_splash", RegisterSplashClasses, nullptr},
     {"U_Main", RegisterMainClasses, nullptr},

@@ -4,13 +4,48 @@
 #include "FormFields.h"
 #include "TypeRegistry.h"
 #include "U_Data.h"
+#include "U_login.h"
+
+TLogChannel LogMain("main");
 
 TFrm_Main* Frm_Main = nullptr;
 
 void TFrm_Main::Loaded() {
     inherited::Loaded();
     BindComponent(this, StatusBar1, "StatusBar1");
+    BindComponent(this, CoolBar1, "CoolBar1");
+    BindComponent(this, ToolBar1, "ToolBar1");
+    BindComponent(this, TB_Nav, "TB_Nav");
+    BindComponent(this, ToolButton6, "ToolButton6");
+    BindComponent(this, ToolButton1, "ToolButton1");
+    BindComponent(this, ActionList1, "ActionList1");
+    BindComponent(this, AddCust, "AddCust");
+    BindComponent(this, EditCust, "EditCust");
+    BindComponent(this, DelCust, "DelCust");
+    BindComponent(this, SearchCust, "SearchCust");
+    BindComponent(this, Cust_Category, "Cust_Category");
+    BindComponent(this, ShowField_Cust, "ShowField_Cust");
+    BindComponent(this, ExportEmail, "ExportEmail");
+    BindComponent(this, ExportCustCSV, "ExportCustCSV");
+    BindComponent(this, Cust_CustContact, "Cust_CustContact");
+    BindComponent(this, Help, "Help");
+    BindComponent(this, DelContact, "DelContact");
+    BindComponent(this, DelSchedule, "DelSchedule");
+    BindComponent(this, DelGoods, "DelGoods");
+    BindComponent(this, DelBill, "DelBill");
+    BindComponent(this, Cust_Cust, "Cust_Cust");
+    BindComponent(this, Cust_Contact, "Cust_Contact");
+    BindComponent(this, MyCust, "MyCust");
+    BindComponent(this, M_CompactDB, "M_CompactDB");
+    BindComponent(this, Goods_Category, "Goods_Category");
+    BindComponent(this, PopupMenu1, "PopupMenu1");
+    BindComponent(this, OpenDialog1, "OpenDialog1");
+    BindComponent(this, OpenDialog2, "OpenDialog2");
+    BindComponent(this, SaveDialog1, "SaveDialog1");
     BindComponent(this, Timer1, "Timer1");
+    BindComponent(this, Timer2, "Timer2");
+    BindComponent(this, Image_Tool, "Image_Tool");
+    BindComponent(this, ImageList1, "ImageList1");
 }
 
 void TFrm_Main::FormShow(TObject*) {
@@ -27,9 +62,28 @@ void TFrm_Main::FormShow(TObject*) {
     }
     ShowSoftInfo();
     Timer1->SetEnabled(true);
+    ShowPersonWindow();
 }
 
 void TFrm_Main::Timer1Timer(TObject*) {}
+
+void TFrm_Main::Timer2Timer(TObject*) {
+    StatusBar1->Panels()->Items(3)->SetText(ClockText(Now()));
+    if (LogMain.Enabled(TLogLevel::Trace)) {
+        // What the status bar shows, and where the tool bar's buttons are on the screen.
+        VLOG_TRACE(LogMain, "Timer2Timer: [%s] [%s]", StatusBar1->PanelTextShown(0).c_str(),
+                   StatusBar1->PanelTextShown(3).c_str());
+        String layout;
+        for (int i = 0; i < ToolBar1->ButtonCount(); ++i) {
+            TToolButton* button = ToolBar1->Buttons(i);
+            const TRect r = ToolBar1->ButtonRect(button);
+            const TPoint at = ToolBar1->ClientToScreen(Point(r.Left, r.Top));
+            layout += " " + button->Name() + "=" + std::to_string(at.X) + "," + std::to_string(at.Y) + "," +
+                      std::to_string(r.Width()) + "," + std::to_string(r.Height());
+        }
+        VLOG_TRACE(LogMain, "tool bar:%s", layout.c_str());
+    }
+}
 
 void TFrm_Main::ShowSoftInfo() {
     OpenQuery(Frm_Data->Qry_SoftInfo, kSoftInfoSql);
@@ -43,11 +97,197 @@ void TFrm_Main::LoadRights() {
     LoadRightsFrom(Frm_Data->Qry_Temp, Rights);
 }
 
+// ---- Child windows ----------------------------------------------------------------------------------
+
+TCustomForm* TFrm_Main::ShowChildForm(TClass formClass) {
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (form->ClassType() != formClass)
+            continue;
+        ShowWindow(form->Handle(), form->WindowState() == wsMinimized ? SW_SHOWNORMAL : SW_SHOWNA);
+        if (!form->Visible())
+            form->SetVisible(true);
+        form->BringToFront();
+        form->SetFocus();
+        return form;
+    }
+    // An MDI child shows itself when it is made.
+    TComponent* made = CreateComponent(formClass, this);
+    auto* form = dynamic_cast<TCustomForm*>(made);
+    if (!form) {
+        made->Free();
+        throw EInvalidOperation(String("ShowChildForm: ") + formClass->name + " is not a form");
+    }
+    return form;
+}
+
+TCustomForm* TFrm_Main::ShowPersonWindow() {
+    TClass personWindow = GetClass(kPersonWindowClass);
+    return personWindow ? ShowChildForm(personWindow) : nullptr;
+}
+
+// ---- Actions ----------------------------------------------------------------------------------------
+
+// The add/edit dialog (new mode) comes with its unit.
+void TFrm_Main::AddCustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "AddCustExecute");
+}
+
+// An empty person list opens nothing; the add/edit dialog (edit mode) comes with its unit.
+void TFrm_Main::EditCustExecute(TObject*) {
+    const bool empty = Frm_Data->Qry_Cust->IsEmpty();
+    VLOG_TRACE(LogMain, "EditCustExecute%s", empty ? ": no person" : "");
+}
+
+void TFrm_Main::DelCustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "DelCustExecute");
+}
+
+void TFrm_Main::SearchCustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "SearchCustExecute");
+}
+
+void TFrm_Main::Cust_CategoryExecute(TObject*) {
+    VLOG_TRACE(LogMain, "Cust_CategoryExecute");
+}
+
+void TFrm_Main::ShowField_CustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "ShowField_CustExecute");
+}
+
+void TFrm_Main::ExportEmailExecute(TObject*) {
+    VLOG_TRACE(LogMain, "ExportEmailExecute");
+}
+
+void TFrm_Main::ExportCustCSVExecute(TObject*) {
+    VLOG_TRACE(LogMain, "ExportCustCSVExecute");
+}
+
+void TFrm_Main::Cust_CustContactExecute(TObject*) {
+    VLOG_TRACE(LogMain, "Cust_CustContactExecute");
+    ShowPersonWindow();
+    Frm_Data->Qry_Contact->SetDataSource(Frm_Data->DS_Cust);
+    OpenQuery(Frm_Data->Qry_Cust, PersonListSql(Rights[35], OperatorName));
+    Frm_Data->Qry_Schedule->SetDataSource(Frm_Data->DS_Cust);
+    // The grid's columns (SetupGridColumns) come with the person window; the record count in the
+    // status bar stays as it is.
+}
+
+void TFrm_Main::HelpExecute(TObject*) {
+    VLOG_TRACE(LogMain, "HelpExecute");
+}
+
+void TFrm_Main::DelContactExecute(TObject*) {
+    VLOG_TRACE(LogMain, "DelContactExecute");
+}
+
+void TFrm_Main::DelScheduleExecute(TObject*) {
+    VLOG_TRACE(LogMain, "DelScheduleExecute");
+}
+
+void TFrm_Main::DelGoodsExecute(TObject*) {
+    VLOG_TRACE(LogMain, "DelGoodsExecute");
+}
+
+void TFrm_Main::DelBillExecute(TObject*) {
+    VLOG_TRACE(LogMain, "DelBillExecute");
+}
+
+void TFrm_Main::Cust_CustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "Cust_CustExecute");
+}
+
+void TFrm_Main::Cust_ContactExecute(TObject*) {
+    VLOG_TRACE(LogMain, "Cust_ContactExecute");
+}
+
+void TFrm_Main::MyCustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "MyCustExecute");
+}
+
+void TFrm_Main::M_CompactDBExecute(TObject*) {
+    VLOG_TRACE(LogMain, "M_CompactDBExecute");
+}
+
+void TFrm_Main::Goods_CategoryExecute(TObject*) {
+    VLOG_TRACE(LogMain, "Goods_CategoryExecute");
+}
+
+void TFrm_Main::TB_NavClick(TObject* sender) {
+    VLOG_TRACE(LogMain, "TB_NavClick");
+    Cust_CustContactExecute(sender);
+}
+
+// ---- Operations no control reaches --------------------------------------------------------------------
+
+void TFrm_Main::Sys_ReloginClick(TObject*) {
+    VLOG_TRACE(LogMain, "Sys_ReloginClick");
+    for (int i = MDIChildCount() - 1; i >= 0; --i)
+        MDIChildren(i)->Close();
+    auto* login = New<TFrm_Login>(this);
+    Frm_Login = login;
+    try {
+        login->ShowModal();
+    } catch (...) {
+        Frm_Login = nullptr;
+        login->Free();
+        throw;
+    }
+    // The dialog is freed: the global must not keep pointing at it.
+    Frm_Login = nullptr;
+    login->Free();
+}
+
+void TFrm_Main::N15Click(TObject* sender) {
+    if (EditCust->Enabled())
+        EditCustExecute(sender);
+}
+
+void TFrm_Main::N20Click(TObject* sender) {
+    SearchCustExecute(sender);
+}
+
+void TFrm_Main::N2Click(TObject*) {
+    Close();
+}
+
+// ---- Registration -----------------------------------------------------------------------------------
+
 void RegisterMainClasses() {
     RegisterComCtrlsClasses();
     RegisterExtCtrlsClasses();
+    RegisterFileDialogsClasses();
     RegisterComponentClass<TFrm_Main>();
     RegisterProperties<TFrm_Main>()
         .Handler<&TFrm_Main::FormShow>("FormShow")
-        .Handler<&TFrm_Main::Timer1Timer>("Timer1Timer");
+        .Handler<&TFrm_Main::Timer1Timer>("Timer1Timer")
+        .Handler<&TFrm_Main::Timer2Timer>("Timer2Timer")
+        .Handler<&TFrm_Main::AddCustExecute>("AddCustExecute")
+        .Handler<&TFrm_Main::EditCustExecute>("EditCustExecute")
+        .Handler<&TFrm_Main::DelCustExecute>("DelCustExecute")
+        .Handler<&TFrm_Main::SearchCustExecute>("SearchCustExecute")
+        .Handler<&TFrm_Main::Cust_CategoryExecute>("Cust_CategoryExecute")
+        .Handler<&TFrm_Main::ShowField_CustExecute>("ShowField_CustExecute")
+        .Handler<&TFrm_Main::ExportEmailExecute>("ExportEmailExecute")
+        .Handler<&TFrm_Main::ExportCustCSVExecute>("ExportCustCSVExecute")
+        .Handler<&TFrm_Main::Cust_CustContactExecute>("Cust_CustContactExecute")
+        .Handler<&TFrm_Main::HelpExecute>("HelpExecute")
+        .Handler<&TFrm_Main::DelContactExecute>("DelContactExecute")
+        .Handler<&TFrm_Main::DelScheduleExecute>("DelScheduleExecute")
+        .Handler<&TFrm_Main::DelGoodsExecute>("DelGoodsExecute")
+        .Handler<&TFrm_Main::DelBillExecute>("DelBillExecute")
+        .Handler<&TFrm_Main::Cust_CustExecute>("Cust_CustExecute")
+        .Handler<&TFrm_Main::Cust_ContactExecute>("Cust_ContactExecute")
+        .Handler<&TFrm_Main::MyCustExecute>("MyCustExecute")
+        .Handler<&TFrm_Main::M_CompactDBExecute>("M_CompactDBExecute")
+        .Handler<&TFrm_Main::Goods_CategoryExecute>("Goods_CategoryExecute")
+        .Handler<&TFrm_Main::ExportCSVScheduleExecute>("ExportCSVScheduleExecute")
+        .Handler<&TFrm_Main::ExportContactCSVExecute>("ExportContactCSVExecute")
+        .Handler<&TFrm_Main::M_UserListExecute>("M_UserListExecute")
+        .Handler<&TFrm_Main::TB_NavClick>("TB_NavClick")
+        .Handler<&TFrm_Main::Sys_ReloginClick>("Sys_ReloginClick")
+        .Handler<&TFrm_Main::N15Click>("N15Click")
+        .Handler<&TFrm_Main::N20Click>("N20Click")
+        .Handler<&TFrm_Main::N2Click>("N2Click")
+        .Handler<&TFrm_Main::TB_PostClick>("TB_PostClick");
 }

@@ -1,12 +1,26 @@
-// The main window: the MDI frame with its status bar, and the logged-in operator.
+// The main window: the maximised MDI frame with its tool bar, the action list through which every
+// command runs, the status bar (operator, record count, program path, clock), the file dialogs and
+// the timers; the logged-in operator.
 //
-// Not yet: tool bar, menus and actions, the clock, the person window.
+// Handlers whose dialogs or windows come with later units do nothing yet but log their name
+// (channel "main", trace): the add/edit dialog (AddCust, EditCust), the delete (DelCust), the
+// combined search, the category tree (Cust_Category, Goods_Category), the column chooser, the
+// exports, the Part 1.113 commands (Help, the Del* actions of other tables, Cust_Cust,
+// Cust_Contact, MyCust, M_CompactDB). The person window is shown once its class is registered.
+// Not yet: the sum list and the skin components of the form (their classes come later).
 #pragma once
 
+#include "ActnList.h"
 #include "AppLogic.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
+#include "FileDialogs.h"
 #include "Forms.h"
+#include "ImgList.h"
+#include "Log.h"
+#include "Menus.h"
+
+extern TLogChannel LogMain;  // "main"
 
 class TFrm_Main : public TForm {
     VESTREL_CLASS(TFrm_Main, TForm)
@@ -15,7 +29,39 @@ public:
     void Loaded() override;
 
     TStatusBar* StatusBar1 = nullptr;
+    TCoolBar* CoolBar1 = nullptr;
+    TToolBar* ToolBar1 = nullptr;
+    TToolButton* TB_Nav = nullptr;
+    TToolButton* ToolButton6 = nullptr;
+    TToolButton* ToolButton1 = nullptr;
+    TActionList* ActionList1 = nullptr;
+    TAction* AddCust = nullptr;
+    TAction* EditCust = nullptr;
+    TAction* DelCust = nullptr;
+    TAction* SearchCust = nullptr;
+    TAction* Cust_Category = nullptr;
+    TAction* ShowField_Cust = nullptr;
+    TAction* ExportEmail = nullptr;
+    TAction* ExportCustCSV = nullptr;
+    TAction* Cust_CustContact = nullptr;
+    TAction* Help = nullptr;
+    TAction* DelContact = nullptr;
+    TAction* DelSchedule = nullptr;
+    TAction* DelGoods = nullptr;
+    TAction* DelBill = nullptr;
+    TAction* Cust_Cust = nullptr;
+    TAction* Cust_Contact = nullptr;
+    TAction* MyCust = nullptr;
+    TAction* M_CompactDB = nullptr;
+    TAction* Goods_Category = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+    TOpenDialog* OpenDialog2 = nullptr;
+    TSaveDialog* SaveDialog1 = nullptr;
     TTimer* Timer1 = nullptr;
+    TTimer* Timer2 = nullptr;
+    TImageList* Image_Tool = nullptr;
+    TImageList* ImageList1 = nullptr;
 
     // The logged-in operator (at most 20 GBK bytes), the permission level and rights 1..100.
     String OperatorName;
@@ -28,13 +74,61 @@ public:
     int ReportContactMode = 0;
     String ReportContactText;
 
-    // Makes the folders the program uses, shows the caption from T_SoftInfo and starts Timer1.
+    // Makes the folders the program uses, shows the caption from T_SoftInfo, starts Timer1 and
+    // shows the person window.
     void FormShow(TObject* Sender);
     void Timer1Timer(TObject* Sender);
+    // The clock: status panel 3.
+    void Timer2Timer(TObject* Sender);
     // Caption from T_SoftInfo, [Config] Category, the program's path in status panel 2.
     void ShowSoftInfo();
     // Rights of OperatorName from T_UserAuthority.
     void LoadRights();
+
+    // The first form of exactly `formClass` among the screen's forms, restored when minimised
+    // (else shown without activation), made visible, brought to the front and focused; a new one
+    // owned by this window when there is none.
+    TCustomForm* ShowChildForm(TClass formClass);
+    template <class T>
+    T* ShowChildForm() {
+        return static_cast<T*>(ShowChildForm(T::StaticClass()));
+    }
+    // ShowChildForm of the person window, once its class is registered (nullptr before).
+    TCustomForm* ShowPersonWindow();
+
+    // Actions.
+    void AddCustExecute(TObject* Sender);
+    void EditCustExecute(TObject* Sender);
+    void DelCustExecute(TObject* Sender);
+    void SearchCustExecute(TObject* Sender);
+    void Cust_CategoryExecute(TObject* Sender);
+    void ShowField_CustExecute(TObject* Sender);
+    void ExportEmailExecute(TObject* Sender);
+    void ExportCustCSVExecute(TObject* Sender);
+    void Cust_CustContactExecute(TObject* Sender);
+    void HelpExecute(TObject* Sender);
+    void DelContactExecute(TObject* Sender);
+    void DelScheduleExecute(TObject* Sender);
+    void DelGoodsExecute(TObject* Sender);
+    void DelBillExecute(TObject* Sender);
+    void Cust_CustExecute(TObject* Sender);
+    void Cust_ContactExecute(TObject* Sender);
+    void MyCustExecute(TObject* Sender);
+    void M_CompactDBExecute(TObject* Sender);
+    void Goods_CategoryExecute(TObject* Sender);
+    void ExportCSVScheduleExecute(TObject* Sender) {}
+    void ExportContactCSVExecute(TObject* Sender) {}
+    void M_UserListExecute(TObject* Sender) {}
+    // The tool bar's "个人管理 ": the person list.
+    void TB_NavClick(TObject* Sender);
+
+    // Operations no control reaches.
+    // Closes every MDI child (the last first), then runs a new login dialog owned by this window.
+    void Sys_ReloginClick(TObject* Sender);
+    void N15Click(TObject* Sender);  // EditCust when it is enabled
+    void N20Click(TObject* Sender);  // SearchCust
+    void N2Click(TObject* Sender);   // closes the main window (ends the program)
+    void TB_PostClick(TObject* Sender) {}
 };
 
 extern TFrm_Main* Frm_Main;
@@ -42,5 +136,7 @@ extern TFrm_Main* Frm_Main;
 // The folder for backups; it is made when the main window is first shown, and a failure is ignored.
 inline constexpr const char* kBackupFolder = "d:\\Backup";
 inline constexpr const char* kExportFolder = "Export";
+// The person window's class (its unit comes with the person window).
+inline constexpr const char* kPersonWindowClass = "TFrm_Custom";
 
 void RegisterMainClasses();

@@ -597,9 +597,15 @@ void TButton::SetCancel(bool value) {
     cancel_ = value;
 }
 
+void TButton::SetAction(TBasicAction* value) {
+    SetLinkedAction(actionLink_, static_cast<TControl*>(this), value);
+}
+
 void TButton::Click() {
     if (TCustomForm* form = GetParentForm(this))
         form->SetModalResult(modalResult_);
+    if (!OnClick && actionLink_ && actionLink_->Execute(this))
+        return;
     inherited::Click();
 }
 
@@ -641,6 +647,665 @@ void TButton::CMFocusChanged(TMessage& m) {
 
 void TButton::SetButtonStyle(bool isDefault) {
     Perform(BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+// ---- TCustomCheckBox --------------------------------------------------------------------------------
+
+TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TWinControl(owner) {
+    SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks});
+    SetBounds(0, 0, 97, 17);
+    SetTabStop(true);
+}
+
+void TCustomCheckBox::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"BUTTON");
+    params.Style |= BS_3STATE;  // the class moves the state
+    if (alignment_ == taLeftJustify)
+        params.Style |= BS_LEFTTEXT;
+}
+
+void TCustomCheckBox::CreateWnd() {
+    inherited::CreateWnd();
+    Perform(BM_SETCHECK, static_cast<WPARAM>(state_));
+}
+
+void TCustomCheckBox::SetState(TCheckState value) {
+    if (state_ == value)
+        return;
+    state_ = value;
+    if (HandleAllocated())
+        Perform(BM_SETCHECK, static_cast<WPARAM>(value));
+    if (!(ComponentState() & csLoading))
+        Click();
+}
+
+void TCustomCheckBox::SetAlignment(TAlignment value) {
+    if (alignment_ == value)
+        return;
+    alignment_ = value;
+    RecreateWnd();
+}
+
+void TCustomCheckBox::SetAction(TBasicAction* value) {
+    SetLinkedAction(actionLink_, static_cast<TControl*>(this), value);
+}
+
+void TCustomCheckBox::Toggle() {
+    switch (state_) {
+    case TCheckState::cbUnchecked: SetState(allowGrayed_ ? TCheckState::cbGrayed : TCheckState::cbChecked); break;
+    case TCheckState::cbChecked: SetState(TCheckState::cbUnchecked); break;
+    case TCheckState::cbGrayed: SetState(TCheckState::cbChecked); break;
+    }
+}
+
+void TCustomCheckBox::Click() {
+    if (!OnClick && actionLink_ && actionLink_->Execute(this))
+        return;
+    inherited::Click();
+}
+
+void TCustomCheckBox::CNCommand(TMessage& m) {
+    if (HIWORD(m.WParam) == BN_CLICKED)
+        Toggle();
+}
+
+void TCustomCheckBox::CMDialogChar(TMessage& m) {
+    if (IsAccel(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
+        SetFocus();
+        if (Focused())
+            Toggle();
+        m.Result = 1;
+        return;
+    }
+    inherited::CMDialogChar(m);
+}
+
+// ---- TRadioButton -----------------------------------------------------------------------------------
+
+TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner) {
+    SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks});
+    SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"BUTTON");
+    params.Style |= BS_RADIOBUTTON;  // the class moves the check
+    if (alignment_ == taLeftJustify)
+        params.Style |= BS_LEFTTEXT;
+}
+
+void TRadioButton::CreateWnd() {
+    inherited::CreateWnd();
+    Perform(BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void TRadioButton::SetChecked(bool value) {
+    if (checked_ == value)
+        return;
+    checked_ = value;
+    SetTabStop(value);
+    if (HandleAllocated())
+        Perform(BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED);
+    if (!value)
+        return;
+    if (TWinControl* parent = Parent())
+        for (int i = 0; i < parent->ControlCount(); ++i)
+            if (auto* other = dynamic_cast<TRadioButton*>(parent->Controls(i)); other && other != this)
+                other->SetChecked(false);
+    if (!(ComponentState() & csLoading))
+        Click();
+}
+
+void TRadioButton::SetAlignment(TAlignment value) {
+    if (alignment_ == value)
+        return;
+    alignment_ = value;
+    RecreateWnd();
+}
+
+void TRadioButton::CNCommand(TMessage& m) {
+    if (HIWORD(m.WParam) == BN_CLICKED)
+        SetChecked(true);
+}
+
+void TRadioButton::CMDialogChar(TMessage& m) {
+    if (IsAccel(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
+        SetFocus();
+        SetChecked(true);
+        m.Result = 1;
+        return;
+    }
+    inherited::CMDialogChar(m);
+}
+
+// ---- TMemoStrings -----------------------------------------------------------------------------------
+
+std::vector<String> TMemoStrings::Lines() const {
+    // As the window counts them, less an empty last line: "a\r\nb" and "a\r\nb\r\n" are two lines.
+    std::vector<String> lines;
+    const String text = memo_->Text();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == String::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        String line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+void TMemoStrings::SetLines(const std::vector<String>& lines) {
+    String text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += lines[i];
+    }
+    // An empty last line needs its own line break to be kept.
+    if (!lines.empty() && lines.back().empty())
+        text += "\r\n";
+    memo_->SetText(text);
+}
+
+int TMemoStrings::GetCount() const {
+    return static_cast<int>(Lines().size());
+}
+
+String TMemoStrings::Get(int index) const {
+    const std::vector<String> lines = Lines();
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        IndexError(index);
+    return lines[static_cast<std::size_t>(index)];
+}
+
+void TMemoStrings::Put(int index, const String& text) {
+    std::vector<String> lines = Lines();
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        IndexError(index);
+    lines[static_cast<std::size_t>(index)] = text;
+    SetLines(lines);
+}
+
+void TMemoStrings::Insert(int index, const String& text) {
+    std::vector<String> lines = Lines();
+    if (index < 0 || index > static_cast<int>(lines.size()))
+        IndexError(index);
+    lines.insert(lines.begin() + index, text);
+    SetLines(lines);
+}
+
+void TMemoStrings::Delete(int index) {
+    std::vector<String> lines = Lines();
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        IndexError(index);
+    lines.erase(lines.begin() + index);
+    SetLines(lines);
+}
+
+void TMemoStrings::Clear() {
+    memo_->SetText(String());
+}
+
+void TMemoStrings::SetText(const String& text) {
+    // Any line break becomes CR LF, as the window shows them.
+    String normalised;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            normalised += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (text[i] == '\n') {
+            normalised += "\r\n";
+        } else {
+            normalised += text[i];
+        }
+    }
+    memo_->SetText(normalised);
+}
+
+// ---- TCustomMemo ------------------------------------------------------------------------------------
+
+TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner), lines_(std::make_unique<TMemoStrings>(this)) {
+    SetControlStyle(ControlStyle() - TControlStyle{csFixedHeight});
+    SetBounds(0, 0, 185, 89);
+}
+
+TCustomMemo::~TCustomMemo() = default;
+
+void TCustomMemo::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+    if (wordWrap_)
+        params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
+    if (scrollBars_ == TScrollBars::ssVertical || scrollBars_ == TScrollBars::ssBoth)
+        params.Style |= WS_VSCROLL;
+    if (scrollBars_ == TScrollBars::ssHorizontal || scrollBars_ == TScrollBars::ssBoth) {
+        params.Style |= WS_HSCROLL;
+        if (!wordWrap_)
+            params.Style |= ES_AUTOHSCROLL;
+    }
+}
+
+void TCustomMemo::SetScrollBars(TScrollBars value) {
+    if (scrollBars_ == value)
+        return;
+    scrollBars_ = value;
+    RecreateWnd();
+}
+
+void TCustomMemo::SetWordWrap(bool value) {
+    if (wordWrap_ == value)
+        return;
+    wordWrap_ = value;
+    RecreateWnd();
+}
+
+void TCustomMemo::Dispatch(TMessage& m) {
+    if (m.Msg == WM_GETDLGCODE) {
+        inherited::Dispatch(m);
+        if (!wantReturns_)
+            m.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+        if (!wantTabs_)
+            m.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
+        return;
+    }
+    inherited::Dispatch(m);
+}
+
+// ---- TListBoxStrings --------------------------------------------------------------------------------
+
+int TListBoxStrings::GetCount() const {
+    if (!listBox_->HandleAllocated())
+        return static_cast<int>(listBox_->savedItems_.size());
+    return static_cast<int>(listBox_->Perform(LB_GETCOUNT));
+}
+
+String TListBoxStrings::Get(int index) const {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!listBox_->HandleAllocated())
+        return listBox_->savedItems_[static_cast<std::size_t>(index)];
+    const auto length = listBox_->Perform(LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    if (length == LB_ERR)
+        IndexError(index);
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied =
+        listBox_->Perform(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+    return FromWide(buffer.data(), static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
+}
+
+TObject* TListBoxStrings::Objects(int index) const {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!listBox_->HandleAllocated())
+        return listBox_->savedObjects_[static_cast<std::size_t>(index)];
+    const auto data = listBox_->Perform(LB_GETITEMDATA, static_cast<WPARAM>(index));
+    return data == LB_ERR ? nullptr : reinterpret_cast<TObject*>(data);
+}
+
+void TListBoxStrings::PutObject(int index, TObject* object) {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!listBox_->HandleAllocated()) {
+        listBox_->savedObjects_[static_cast<std::size_t>(index)] = object;
+        return;
+    }
+    listBox_->Perform(LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(object));
+}
+
+int TListBoxStrings::Add(const String& text) {
+    return AddObject(text, nullptr);
+}
+
+int TListBoxStrings::AddObject(const String& text, TObject* object) {
+    if (listBox_->Sorted() && listBox_->HandleAllocated()) {
+        const std::wstring wide = ToWide(text);
+        const auto at = listBox_->Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        if (at < 0)
+            throw EStringListError("Cannot add an item to '" + listBox_->Name() + "'");
+        if (object)
+            listBox_->Perform(LB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(object));
+        return static_cast<int>(at);
+    }
+    const int index = GetCount();
+    InsertObject(index, text, object);
+    return index;
+}
+
+void TListBoxStrings::Insert(int index, const String& text) {
+    InsertObject(index, text, nullptr);
+}
+
+void TListBoxStrings::InsertObject(int index, const String& text, TObject* object) {
+    if (index < 0 || index > GetCount())
+        IndexError(index);
+    if (!listBox_->HandleAllocated()) {
+        auto at = [index](auto& v) { return v.begin() + index; };
+        listBox_->savedItems_.insert(at(listBox_->savedItems_), text);
+        listBox_->savedObjects_.insert(at(listBox_->savedObjects_), object);
+        listBox_->savedSelected_.insert(at(listBox_->savedSelected_), false);
+        if (listBox_->savedIndex_ >= index)
+            ++listBox_->savedIndex_;
+        return;
+    }
+    const std::wstring wide = ToWide(text);
+    const auto result =
+        listBox_->Perform(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
+    if (result == LB_ERR || result == LB_ERRSPACE)
+        throw EStringListError("Cannot insert an item into '" + listBox_->Name() + "'");
+    if (object)
+        listBox_->Perform(LB_SETITEMDATA, static_cast<WPARAM>(result), reinterpret_cast<LPARAM>(object));
+}
+
+void TListBoxStrings::Delete(int index) {
+    if (index < 0 || index >= GetCount())
+        IndexError(index);
+    if (!listBox_->HandleAllocated()) {
+        listBox_->savedItems_.erase(listBox_->savedItems_.begin() + index);
+        listBox_->savedObjects_.erase(listBox_->savedObjects_.begin() + index);
+        listBox_->savedSelected_.erase(listBox_->savedSelected_.begin() + index);
+        int& selected = listBox_->savedIndex_;
+        if (selected == index)
+            selected = -1;
+        else if (selected > index)
+            --selected;
+        return;
+    }
+    listBox_->Perform(LB_DELETESTRING, static_cast<WPARAM>(index));
+}
+
+void TListBoxStrings::Clear() {
+    if (!listBox_->HandleAllocated()) {
+        listBox_->savedItems_.clear();
+        listBox_->savedObjects_.clear();
+        listBox_->savedSelected_.clear();
+        listBox_->savedIndex_ = -1;
+        return;
+    }
+    listBox_->Perform(LB_RESETCONTENT);
+}
+
+int TListBoxStrings::IndexOf(const String& text) const {
+    for (int i = 0; i < GetCount(); ++i)
+        if (SameText(Get(i), text))
+            return i;
+    return -1;
+}
+
+void TListBoxStrings::SetUpdateState(bool updating) {
+    if (!listBox_->HandleAllocated())
+        return;
+    listBox_->Perform(WM_SETREDRAW, updating ? FALSE : TRUE);
+    if (!updating)
+        listBox_->Invalidate();
+}
+
+// ---- TCustomListBox ---------------------------------------------------------------------------------
+
+TCustomListBox::TCustomListBox(TComponent* owner)
+    : TWinControl(owner), items_(std::make_unique<TListBoxStrings>(this)) {
+    // The window takes the mouse; clicks come from its notifications.
+    SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks});
+    SetBounds(0, 0, 121, 97);
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+}
+
+TCustomListBox::~TCustomListBox() = default;
+
+void TCustomListBox::CreateParams(TCreateParams& params) {
+    inherited::CreateParams(params);
+    CreateSubClass(params, L"LISTBOX");
+    params.Style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+    if (multiSelect_)
+        params.Style |= extendedSelect_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+    if (sorted_)
+        params.Style |= LBS_SORT;
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListBox::CreateWnd() {
+    inherited::CreateWnd();
+    std::vector<String> items;
+    std::vector<TObject*> objects;
+    std::vector<bool> selected;
+    items.swap(savedItems_);
+    objects.swap(savedObjects_);
+    selected.swap(savedSelected_);
+    const int index = savedIndex_;
+    savedIndex_ = -1;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::wstring wide = ToWide(items[i]);
+        const auto at = Perform(sorted_ ? LB_ADDSTRING : LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(wide.c_str()));
+        if (at >= 0 && objects[i])
+            Perform(LB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(objects[i]));
+    }
+    if (multiSelect_) {
+        for (std::size_t i = 0; i < selected.size(); ++i)
+            if (selected[i])
+                Perform(LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+        if (index >= 0)
+            Perform(LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+    } else if (index >= 0) {
+        Perform(LB_SETCURSEL, static_cast<WPARAM>(index));
+    }
+    Perform(LB_SETTOPINDEX, static_cast<WPARAM>(savedTop_));
+}
+
+void TCustomListBox::DestroyWnd() {
+    if (HandleAllocated() && !(ComponentState() & csDestroying)) {
+        const int count = items_->Count();
+        std::vector<String> items;
+        std::vector<TObject*> objects;
+        std::vector<bool> selected;
+        for (int i = 0; i < count; ++i) {
+            items.push_back(items_->Get(i));
+            objects.push_back(items_->Objects(i));
+            selected.push_back(Selected(i));
+        }
+        savedIndex_ = ItemIndex();
+        savedTop_ = TopIndex();
+        savedItems_ = std::move(items);
+        savedObjects_ = std::move(objects);
+        savedSelected_ = std::move(selected);
+    }
+    inherited::DestroyWnd();
+}
+
+int TCustomListBox::ItemIndex() {
+    if (!HandleAllocated())
+        return savedIndex_;
+    const auto index = Perform(multiSelect_ ? LB_GETCARETINDEX : LB_GETCURSEL);
+    return index == LB_ERR ? -1 : static_cast<int>(index);
+}
+
+void TCustomListBox::SetItemIndex(int value) {
+    if (value < 0 || value >= Count())
+        value = -1;
+    if (!HandleAllocated()) {
+        savedIndex_ = value;
+        return;
+    }
+    if (multiSelect_) {
+        if (value >= 0)
+            Perform(LB_SETCARETINDEX, static_cast<WPARAM>(value), FALSE);
+    } else {
+        Perform(LB_SETCURSEL, static_cast<WPARAM>(value));
+    }
+}
+
+void TCustomListBox::SetMultiSelect(bool value) {
+    if (multiSelect_ == value)
+        return;
+    multiSelect_ = value;
+    RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool value) {
+    if (extendedSelect_ == value)
+        return;
+    extendedSelect_ = value;
+    RecreateWnd();
+}
+
+void TCustomListBox::SetSorted(bool value) {
+    if (sorted_ == value)
+        return;
+    sorted_ = value;
+    RecreateWnd();
+}
+
+bool TCustomListBox::Selected(int index) {
+    if (index < 0 || index >= Count())
+        throw EListError("List box '" + Name() + "': index " + std::to_string(index) + " out of bounds");
+    if (!HandleAllocated())
+        return multiSelect_ ? savedSelected_[static_cast<std::size_t>(index)] : savedIndex_ == index;
+    return Perform(LB_GETSEL, static_cast<WPARAM>(index)) > 0;
+}
+
+void TCustomListBox::SetSelected(int index, bool value) {
+    if (index < 0 || index >= Count())
+        throw EListError("List box '" + Name() + "': index " + std::to_string(index) + " out of bounds");
+    if (!HandleAllocated()) {
+        if (multiSelect_)
+            savedSelected_[static_cast<std::size_t>(index)] = value;
+        else if (value)
+            savedIndex_ = index;
+        else if (savedIndex_ == index)
+            savedIndex_ = -1;
+        return;
+    }
+    if (multiSelect_) {
+        Perform(LB_SETSEL, value ? TRUE : FALSE, static_cast<LPARAM>(index));
+    } else if (value) {
+        Perform(LB_SETCURSEL, static_cast<WPARAM>(index));
+    } else if (ItemIndex() == index) {
+        Perform(LB_SETCURSEL, static_cast<WPARAM>(-1));
+    }
+}
+
+int TCustomListBox::SelCount() {
+    if (!multiSelect_)
+        return ItemIndex() >= 0 ? 1 : 0;
+    if (!HandleAllocated())
+        return static_cast<int>(std::count(savedSelected_.begin(), savedSelected_.end(), true));
+    const auto count = Perform(LB_GETSELCOUNT);
+    return count == LB_ERR ? 0 : static_cast<int>(count);
+}
+
+int TCustomListBox::TopIndex() {
+    return HandleAllocated() ? static_cast<int>(Perform(LB_GETTOPINDEX)) : savedTop_;
+}
+
+void TCustomListBox::SetTopIndex(int value) {
+    if (!HandleAllocated()) {
+        savedTop_ = value;
+        return;
+    }
+    Perform(LB_SETTOPINDEX, static_cast<WPARAM>(value));
+}
+
+int TCustomListBox::ItemAtPos(TPoint pos, bool existing) {
+    if (!HandleAllocated())
+        return -1;
+    const auto result = Perform(LB_ITEMFROMPOINT, 0, PointToLParam(pos.X, pos.Y));
+    const int index = LOWORD(result);
+    if (HIWORD(result) != 0)  // outside the items
+        return existing ? -1 : Count();
+    return index;
+}
+
+void TCustomListBox::CNCommand(TMessage& m) {
+    switch (HIWORD(m.WParam)) {
+    case LBN_SELCHANGE: Click(); break;
+    case LBN_DBLCLK: DblClick(); break;
+    default: break;
+    }
+}
+
+// ---- TCustomGroupBox --------------------------------------------------------------------------------
+
+TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
+    SetControlStyle(TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
+    SetBounds(0, 0, 185, 105);
+}
+
+int TCustomGroupBox::CaptionHeight() {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight;
+}
+
+void TCustomGroupBox::AdjustClientRect(TRect& rect) {
+    inherited::AdjustClientRect(rect);
+    rect.Top += CaptionHeight();
+    rect.Left += 2;
+    rect.Right -= 2;
+    rect.Bottom -= 2;
+}
+
+void TCustomGroupBox::PaintTo(TCanvas& canvas) {
+    canvas.SetFont(Font());
+    canvas.Brush()->SetColor(Color());
+    canvas.Brush()->SetStyle(bsSolid);
+    const TRect all = Rect(0, 0, Width(), Height());
+    canvas.FillRect(all);
+    const int textHeight = canvas.TextHeight("0");
+    RECT frame{0, textHeight / 2, Width(), Height()};
+    DrawEdge(canvas.Handle(), &frame, EDGE_ETCHED, BF_RECT);
+    const String caption = Caption();
+    if (caption.empty())
+        return;
+    TRect text = Rect(8, 0, Width() - 8, textHeight);
+    canvas.TextRect(text, caption, TTextFormat{tfSingleLine, tfCalcRect});
+    text.Right += 4;
+    text.Left -= 2;
+    canvas.FillRect(Rect(text.Left, 0, std::min(text.Right, Width() - 6), textHeight));
+    TRect shown = Rect(8, 0, std::min(text.Right, Width() - 8), textHeight);
+    canvas.Brush()->SetStyle(bsClear);
+    if (Enabled()) {
+        canvas.TextRect(shown, caption, TTextFormat{tfSingleLine});
+    } else {
+        canvas.Font()->SetColor(clBtnHighlight);
+        TRect shifted = Rect(shown.Left + 1, shown.Top + 1, shown.Right + 1, shown.Bottom + 1);
+        canvas.TextRect(shifted, caption, TTextFormat{tfSingleLine});
+        canvas.Font()->SetColor(clBtnShadow);
+        canvas.TextRect(shown, caption, TTextFormat{tfSingleLine});
+    }
+    canvas.Brush()->SetStyle(bsSolid);
+}
+
+void TCustomGroupBox::Paint() {
+    PaintTo(*Canvas());
+}
+
+void TCustomGroupBox::CMTextChanged(TMessage& m) {
+    inherited::CMTextChanged(m);
+    Invalidate();
+    Realign();
+}
+
+void TCustomGroupBox::CMDialogChar(TMessage& m) {
+    if (IsAccel(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
+        SelectNext(nullptr, true, true);
+        m.Result = 1;
+        return;
+    }
+    inherited::CMDialogChar(m);
 }
 
 // ---- Registration -----------------------------------------------------------------------------------
@@ -706,4 +1371,31 @@ void RegisterStdCtrlsClasses() {
         .Bool("Cancel", &TButton::Cancel, &TButton::SetCancel)
         .Int("ModalResult", &TButton::ModalResult, &TButton::SetModalResult)
         .Idents(kModalResultIdents);
+    RegisterActnListClasses();
+    RegisterClasses<TCheckBox, TRadioButton, TMemo, TListBox, TGroupBox>();
+    RegisterProperties<TButton>().Component("Action", &TButton::Action, &TButton::SetAction);
+    RegisterProperties<TCustomCheckBox>()
+        .Bool("Checked", &TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked)
+        .Enum("State", &TCustomCheckBox::State, &TCustomCheckBox::SetState, {"cbUnchecked", "cbChecked", "cbGrayed"})
+        .Bool("AllowGrayed", &TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed)
+        .Enum("Alignment", &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment,
+              {"taLeftJustify", "taRightJustify", "taCenter"})
+        .Component("Action", &TCustomCheckBox::Action, &TCustomCheckBox::SetAction);
+    RegisterProperties<TRadioButton>()
+        .Bool("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked)
+        .Enum("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment,
+              {"taLeftJustify", "taRightJustify", "taCenter"});
+    RegisterProperties<TCustomMemo>()
+        .Object("Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines)
+        .Enum("ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars,
+              {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"})
+        .Bool("WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap)
+        .Bool("WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns)
+        .Bool("WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs);
+    RegisterProperties<TCustomListBox>()
+        .Object("Items", &TCustomListBox::Items, &TCustomListBox::SetItems)
+        .Bool("MultiSelect", &TCustomListBox::MultiSelect, &TCustomListBox::SetMultiSelect)
+        .Bool("ExtendedSelect", &TCustomListBox::ExtendedSelect, &TCustomListBox::SetExtendedSelect)
+        .Bool("Sorted", &TCustomListBox::Sorted, &TCustomListBox::SetSorted)
+        .Int("ItemIndex", [](TCustomListBox& l) { return l.ItemIndex(); }, &TCustomListBox::SetItemIndex);
 }

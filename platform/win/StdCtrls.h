@@ -5,18 +5,24 @@
 //   TCustomEdit, TEdit          a single-line "EDIT": text, password character, length limit, read-only
 //   TComboBoxStrings            the Items of a combo box: a TStrings that talks to the control
 //   TCustomComboBox, TComboBox  a "COMBOBOX", drop-down or drop-down list
-//   TButton                     a "BUTTON" push button: default and cancel, modal result, BN_CLICKED
+//   TButton                     a "BUTTON" push button: default and cancel, modal result, BN_CLICKED,
+//                               an action
+//   TCustomCheckBox, TCheckBox  a "BUTTON" check box (two or three states, OnClick on every change)
+//   TRadioButton                a "BUTTON" radio button that unchecks its siblings
+//   TMemoStrings, TCustomMemo, TMemo  a multi-line "EDIT" and its lines
+//   TListBoxStrings, TCustomListBox, TListBox  a "LISTBOX", one or several selected items
+//   TCustomGroupBox, TGroupBox  a captioned frame that holds controls
 //
 // Thin wrappers: while the window exists it holds the content (text, items, selection) and the
 // class asks it; before the window exists, and across RecreateWnd, the class keeps what the next
 // window gets. Settings that the window never changes by itself (MaxLength, PasswordChar, ReadOnly,
 // Style) are kept by the class and given to the window.
 //
-// Not yet: memo, list box, check box, radio button, group box, scroll bar; edit margins, AutoSelect,
-// CharCase, OEM conversion, undo; owner-drawn and sorted combos, auto-complete; label FocusControl
-// and Layout.
+// Not yet: scroll bar; owner-drawn list boxes; edit margins, AutoSelect, CharCase, OEM conversion,
+// undo; owner-drawn and sorted combos, auto-complete; label FocusControl and Layout.
 #pragma once
 
+#include "ActnList.h"
 #include "Controls.h"
 #include "DB.h"  // TAlignment
 #include "Forms.h"
@@ -226,6 +232,8 @@ public:
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult value) { modalResult_ = value; }
 
+    TBasicAction* Action() const { return LinkedAction(actionLink_.get()); }
+    void SetAction(TBasicAction* value);
     void Click() override;
 
 protected:
@@ -243,10 +251,260 @@ private:
     bool cancel_ = false;
     bool active_ = false;
     TModalResult modalResult_ = mrNone;
+    std::unique_ptr<TControlActionLink> actionLink_;
 };
 
 // True when `caption` marks `key` as its accelerator ("&Y" for 'y' or 'Y').
 bool IsAccel(wchar_t key, const String& caption);
+
+// ---- Check box and radio button -----------------------------------------------------------------
+
+// The state of a check box, written cbUnchecked, cbChecked, cbGrayed in form descriptions (scoped:
+// the grid unit declares the platform's TCheckBoxState with these names).
+enum class TCheckState { cbUnchecked, cbChecked, cbGrayed };
+
+// A "BUTTON" check box. The class keeps the state (the window shows it); a click toggles it. Every
+// change of the state, by the person or by the program, raises OnClick (not while it is read from
+// its form description).
+class TCustomCheckBox : public TWinControl {
+    VESTREL_CLASS(TCustomCheckBox, TWinControl)
+public:
+    explicit TCustomCheckBox(TComponent* owner);
+
+    TCheckState State() const { return state_; }
+    void SetState(TCheckState value);
+    bool Checked() const { return state_ == TCheckState::cbChecked; }
+    void SetChecked(bool value) { SetState(value ? TCheckState::cbChecked : TCheckState::cbUnchecked); }
+    // Clicks go unchecked, checked, grayed when true.
+    bool AllowGrayed() const { return allowGrayed_; }
+    void SetAllowGrayed(bool value) { allowGrayed_ = value; }
+    // taRightJustify: the box at the left of the caption (the default); taLeftJustify: at its right.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+
+    TBasicAction* Action() const { return LinkedAction(actionLink_.get()); }
+    void SetAction(TBasicAction* value);
+    void Click() override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void CNCommand(TMessage& m) override;
+    void CMDialogChar(TMessage& m) override;
+    virtual void Toggle();
+
+private:
+    TCheckState state_ = TCheckState::cbUnchecked;
+    bool allowGrayed_ = false;
+    TAlignment alignment_ = taRightJustify;
+    std::unique_ptr<TControlActionLink> actionLink_;
+};
+
+class TCheckBox : public TCustomCheckBox {
+    VESTREL_CLASS(TCheckBox, TCustomCheckBox)
+public:
+    using TCustomCheckBox::TCustomCheckBox;
+};
+
+// A "BUTTON" radio button: checking it unchecks the other radio buttons of its parent.
+class TRadioButton : public TWinControl {
+    VESTREL_CLASS(TRadioButton, TWinControl)
+public:
+    explicit TRadioButton(TComponent* owner);
+
+    bool Checked() const { return checked_; }
+    void SetChecked(bool value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void CNCommand(TMessage& m) override;
+    void CMDialogChar(TMessage& m) override;
+
+private:
+    bool checked_ = false;
+    TAlignment alignment_ = taRightJustify;
+};
+
+// ---- Memo ---------------------------------------------------------------------------------------
+
+// The scroll bars of a memo, written ssNone, ssHorizontal, ssVertical, ssBoth in form descriptions
+// (scoped: the grid unit has the platform's TScrollStyle with these names).
+enum class TScrollBars { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TCustomMemo;
+
+// The lines of a memo: its text split at line breaks (CR LF); changing a line changes the text.
+class TMemoStrings : public TStrings {
+    VESTREL_CLASS(TMemoStrings, TStrings)
+public:
+    explicit TMemoStrings(TCustomMemo* memo) : memo_(memo) {}
+
+    String Get(int index) const override;
+    void Put(int index, const String& text) override;
+    void Insert(int index, const String& text) override;
+    void Delete(int index) override;
+    void Clear() override;
+    void SetText(const String& text) override;
+
+protected:
+    int GetCount() const override;
+
+private:
+    std::vector<String> Lines() const;
+    void SetLines(const std::vector<String>& lines);
+
+    TCustomMemo* memo_;
+};
+
+// A multi-line "EDIT".
+class TCustomMemo : public TCustomEdit {
+    VESTREL_CLASS(TCustomMemo, TCustomEdit)
+public:
+    explicit TCustomMemo(TComponent* owner);
+    ~TCustomMemo() override;
+
+    TStrings* Lines() const { return lines_.get(); }
+    void SetLines(TStrings* value) { lines_->Assign(value); }
+    TScrollBars ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollBars value);
+    // Long lines break at the right edge (no horizontal scrolling).
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+    // Enter (Tab) types a line break (a tab) instead of reaching the form.
+    bool WantReturns() const { return wantReturns_; }
+    void SetWantReturns(bool value) { wantReturns_ = value; }
+    bool WantTabs() const { return wantTabs_; }
+    void SetWantTabs(bool value) { wantTabs_ = value; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& m) override;
+
+private:
+    std::unique_ptr<TMemoStrings> lines_;
+    TScrollBars scrollBars_ = TScrollBars::ssNone;
+    bool wordWrap_ = true;
+    bool wantReturns_ = true;
+    bool wantTabs_ = false;
+};
+
+class TMemo : public TCustomMemo {
+    VESTREL_CLASS(TMemo, TCustomMemo)
+public:
+    using TCustomMemo::TCustomMemo;
+};
+
+// ---- List box -----------------------------------------------------------------------------------
+
+class TCustomListBox;
+
+class TListBoxStrings : public TStrings {
+    VESTREL_CLASS(TListBoxStrings, TStrings)
+public:
+    explicit TListBoxStrings(TCustomListBox* listBox) : listBox_(listBox) {}
+
+    String Get(int index) const override;
+    TObject* Objects(int index) const override;
+    void PutObject(int index, TObject* object) override;
+    int Add(const String& text) override;
+    int AddObject(const String& text, TObject* object) override;
+    void Insert(int index, const String& text) override;
+    void InsertObject(int index, const String& text, TObject* object) override;
+    void Delete(int index) override;
+    void Clear() override;
+    int IndexOf(const String& text) const override;
+
+protected:
+    int GetCount() const override;
+    void SetUpdateState(bool updating) override;
+
+private:
+    TCustomListBox* listBox_;
+};
+
+// A "LISTBOX": items, the selected item, or several selected items with MultiSelect. A change of
+// the selection by the person raises OnClick; a double click OnDblClick.
+class TCustomListBox : public TWinControl {
+    VESTREL_CLASS(TCustomListBox, TWinControl)
+public:
+    explicit TCustomListBox(TComponent* owner);
+    ~TCustomListBox() override;
+
+    TStrings* Items() const { return items_.get(); }
+    void SetItems(TStrings* value) { items_->Assign(value); }
+    int Count() const { return items_->Count(); }
+    // The selected item (with MultiSelect: the item with the focus rectangle); -1 for none.
+    int ItemIndex();
+    void SetItemIndex(int value);
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool value);
+    // With MultiSelect, Shift and Ctrl extend the selection (else each click toggles an item).
+    bool ExtendedSelect() const { return extendedSelect_; }
+    void SetExtendedSelect(bool value);
+    bool Selected(int index);
+    void SetSelected(int index, bool value);
+    int SelCount();
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool value);
+    int TopIndex();
+    void SetTopIndex(int value);
+    // The item at (x, y) of the client area; -1 when none (or, with `existing` false, the count).
+    int ItemAtPos(TPoint pos, bool existing);
+    void Clear() { items_->Clear(); }
+
+protected:
+    friend class TListBoxStrings;
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void CNCommand(TMessage& m) override;
+
+private:
+    std::unique_ptr<TListBoxStrings> items_;
+    // What the next window gets (the window's own content while it exists).
+    std::vector<String> savedItems_;
+    std::vector<TObject*> savedObjects_;
+    std::vector<bool> savedSelected_;
+    int savedIndex_ = -1;
+    int savedTop_ = 0;
+    bool multiSelect_ = false;
+    bool extendedSelect_ = true;
+    bool sorted_ = false;
+};
+
+class TListBox : public TCustomListBox {
+    VESTREL_CLASS(TListBox, TCustomListBox)
+public:
+    using TCustomListBox::TCustomListBox;
+};
+
+// ---- Group box ----------------------------------------------------------------------------------
+
+// A frame with a caption that holds controls; painted by the class.
+class TCustomGroupBox : public TCustomControl {
+    VESTREL_CLASS(TCustomGroupBox, TCustomControl)
+public:
+    explicit TCustomGroupBox(TComponent* owner);
+
+    // Draws the group box into `canvas` at its origin: the paint path.
+    void PaintTo(TCanvas& canvas);
+
+protected:
+    void Paint() override;
+    void AdjustClientRect(TRect& rect) override;
+    void CMTextChanged(TMessage& m) override;
+    void CMDialogChar(TMessage& m) override;
+    int CaptionHeight();
+};
+
+class TGroupBox : public TCustomGroupBox {
+    VESTREL_CLASS(TGroupBox, TCustomGroupBox)
+public:
+    using TCustomGroupBox::TCustomGroupBox;
+};
 
 // Registers the classes and published properties of this file (idempotent).
 void RegisterStdCtrlsClasses();
