@@ -1798,6 +1798,7 @@ void TWinControl::Dispatch(TMessage& m) {
         return WMReflect(m, item ? item->hwndItem : nullptr);
     }
     case WM_MEASUREITEM: return WMMeasureItem(m);
+    case WM_CONTEXTMENU: return WMContextMenu(m);
     case WM_SETFOCUS: return WMSetFocus(m);
     case WM_KILLFOCUS: return WMKillFocus(m);
     case WM_KEYDOWN:
@@ -1874,6 +1875,28 @@ void TWinControl::WMReflect(TMessage& m, HWND child) {
         return;
     }
     m.Result = control->Perform(m.Msg + CN_BASE, m.WParam, m.LParam);
+}
+
+// The context menu of the control under the point (a graphic child included), else the default
+// procedure passes the request on to the parent window.
+void TWinControl::WMContextMenu(TMessage& m) {
+    POINT screen{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+    TControl* target = this;
+    if (m.LParam == -1) {  // from the keyboard: show it at the control's top left
+        const TPoint origin = ClientOrigin();
+        screen = {origin.X, origin.Y};
+    } else if (HandleAllocated()) {
+        POINT client = screen;
+        ::ScreenToClient(Handle(), &client);
+        if (TControl* child = ControlAtPos(TPoint{client.x, client.y}, false))
+            target = child;
+    }
+    if (auto* popup = dynamic_cast<TContextPopupHandler*>(target->PopupMenu())) {
+        popup->PopupFor(target, screen.x, screen.y);
+        m.Result = 0;
+        return;
+    }
+    DefaultHandler(m);
 }
 
 void TWinControl::WMMeasureItem(TMessage& m) {

@@ -146,6 +146,14 @@ public:
     virtual bool IsShortCut(const TWMKey& message) = 0;
 };
 
+// A popup menu that a control shows when the user asks for its context menu (right click, the
+// menu key, Shift+F10); `x`, `y` are screen coordinates.
+class TContextPopupHandler {
+public:
+    virtual ~TContextPopupHandler() = default;
+    virtual void PopupFor(TControl* control, int x, int y) = 0;
+};
+
 // ---- Window registry ----------------------------------------------------------------------------
 
 // The atom of the window property that holds a window's TWinControl*; the property's name is
@@ -497,6 +505,7 @@ protected:
     void WMEraseBkgnd(TMessage& m, HDC dc);
     void WMReflect(TMessage& m, HWND child);  // parent notifications -> CN_*
     void WMMeasureItem(TMessage& m);
+    void WMContextMenu(TMessage& m);
     void WMSetFocus(TMessage& m);
     void WMKillFocus(TMessage& m);
     void WMKeyDown(TMessage& m);

@@ -784,6 +784,11 @@ HWND TPopupMenu::PopupWindow() {
     return window_;
 }
 
+void TPopupMenu::PopupFor(TControl* control, int x, int y) {
+    SetPopupComponent(control);
+    Popup(x, y);
+}
+
 void TPopupMenu::Popup(int x, int y) {
     DoPopup(this);
     // The items show their actions' current state.

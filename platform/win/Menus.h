@@ -240,7 +240,7 @@ protected:
     HMENU CreateMenuHandle() override { return CreateMenu(); }
 };
 
-class TPopupMenu : public TMenu, public TShortCutHandler {
+class TPopupMenu : public TMenu, public TShortCutHandler, public TContextPopupHandler {
     VESTREL_CLASS(TPopupMenu, TMenu)
 public:
     explicit TPopupMenu(TComponent* owner);
@@ -252,6 +252,8 @@ public:
     // Shows the menu at (x, y) in screen coordinates and waits until it closes; the item chosen is
     // clicked. OnPopup runs first, and the items' actions are updated.
     virtual void Popup(int x, int y);
+    // Shows the menu for `control` (its context menu).
+    void PopupFor(TControl* control, int x, int y) override;
     // The control the menu was shown for (set by whoever shows it).
     TComponent* PopupComponent() const { return popupComponent_; }
     void SetPopupComponent(TComponent* value);

@@ -329,3 +329,29 @@ TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirHandlers) {
 }
 
 }  // namespace
+
+TEST_F(MenusTest, ContextMenuRequestShowsTheControlsPopupMenuForIt) {
+    TMenuDriver driver;
+    driver.keys = {VK_ESCAPE};
+    menu_->OnPopup = Event<&TMenuDriver::Popup>(&driver);
+    form_->Show();
+    SetForegroundWindow(form_->Handle());
+    const TPoint at = form_->ClientToScreen(Point(20, 20));
+    const LPARAM point = MAKELPARAM(at.X, at.Y);
+
+    SendMessageW(form_->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form_->Handle()), point);
+    DrainMessages();
+    EXPECT_EQ(driver.log, "") << "no popup menu: nothing is shown";
+
+    form_->SetPopupMenu(menu_);
+    SendMessageW(form_->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form_->Handle()), point);
+    DrainMessages();
+    EXPECT_EQ(driver.log, "popup;");
+    EXPECT_EQ(menu_->PopupComponent(), form_);
+
+    driver.log.clear();  // from the keyboard (menu key): lParam -1
+    SendMessageW(form_->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form_->Handle()), -1);
+    DrainMessages();
+    EXPECT_EQ(driver.log, "popup;");
+    form_->SetPopupMenu(nullptr);
+}
