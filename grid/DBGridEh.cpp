@@ -4,6 +4,7 @@
 
 #include "Encoding.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "PropFilerEh.h"
 #include "TypeRegistry.h"
 
@@ -504,26 +505,55 @@ bool TDBGridEhScrollBar::GetScrollInfo(SCROLLINFO& info) {
     return ::GetScrollInfo(grid_->Handle(), kind_ == sbVerticalEh ? SB_VERT : SB_HORZ, &info) != 0;
 }
 
-// ---- TCustomDBGridEh ------------------------------------------------------------------------------
+// ---- TSTDBGridEhFilter ------------------------------------------------------------------------------
 
-TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomControl(owner) {
+void TSTDBGridEhFilter::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TSTDBGridEhFilter*>(source);
+    if (!other) return inherited::Assign(source);
+    local_ = other->local_;
+    SetVisible(other->visible_);
+}
+
+void TSTDBGridEhFilter::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    if (grid_) grid_->RelayoutColumns();
+}
+
+// ---- TCustomDBGridEh: life cycle --------------------------------------------------------------------
+
+TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomGrid(owner) {
+    // The grid paints every cell itself.
+    TCustomGrid::SetDefaultDrawing(false);
+    TCustomGrid::SetScrollBars(ssHorizontal);
+    TCustomGrid::SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing,
+                                         goColMoving, goEditing, goTabs});
+    SetColCount(2);
+    SetRowCount(2);
     SetColor(clWindow);
     SetParentColor(false);
     SetTabStop(true);
+    headTree_ = std::make_unique<THeadTreeNode>("Root", 10, 0);
+    stFilter_ = std::make_unique<TSTDBGridEhFilter>(this);
+    cellParams_ = std::make_unique<TColCellParamsEh>();
+    titleImagesLink_ = std::make_unique<TChangeLink>();
+    titleImagesLink_->OnChange = Event<&TCustomDBGridEh::TitleImagesChanged>(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
     DoneGridCore();
     if (style_) style_->UnregisterGrid(this);
+    if (titleImages_) titleImages_->UnRegisterChanges(titleImagesLink_.get());
     if (sharedBitmapHeld_) ReleaseSharedBitmap();
 }
 
 void TCustomDBGridEh::AfterConstruction() {
-    TCustomControl::AfterConstruction();
+    TCustomGrid::AfterConstruction();
     InitGridCore();
     horzScrollBar_.reset(CreateScrollBar(sbHorizontalEh));
     vertScrollBar_.reset(static_cast<TVertDBGridEhScrollBar*>(CreateScrollBar(sbVerticalEh)));
-    cellParams_ = std::make_unique<TColCellParamsEh>();
+    SumList()->OnRecalcAll = Event<&TCustomDBGridEh::SumListRecalcAll>(this);
+    SumList()->OnAfterRecalcAll = Event<&TCustomDBGridEh::SumListAfterRecalcAll>(this);
     AcquireSharedBitmap();
     sharedBitmapHeld_ = true;
     SetStyle(nullptr);
@@ -532,12 +562,248 @@ void TCustomDBGridEh::AfterConstruction() {
 void TCustomDBGridEh::BeforeDestruction() {
     // The columns and the link go while the grid is still whole.
     DoneGridCore();
-    TCustomControl::BeforeDestruction();
+    TCustomGrid::BeforeDestruction();
 }
+
+TDBGridColumnsEh* TCustomDBGridEh::CreateColumns() { return TDBGridEhCore::CreateColumns(); }
+
+TColumnDefValuesEh* TCustomDBGridEh::CreateColumnDefValues() { return TDBGridEhCore::CreateColumnDefValues(); }
 
 TDBGridEhScrollBar* TCustomDBGridEh::CreateScrollBar(TScrollBarKindEh kind) {
     if (kind == sbVerticalEh) return New<TVertDBGridEhScrollBar>(this);
     return New<TDBGridEhScrollBar>(this, kind);
+}
+
+void TCustomDBGridEh::SumListRecalcAll(TObject* sender) {
+    if (OnSumListRecalcAll) OnSumListRecalcAll(sender);
+}
+
+void TCustomDBGridEh::SumListAfterRecalcAll(TObject* sender) {
+    if (OnSumListAfterRecalcAll) OnSumListAfterRecalcAll(sender);
+}
+
+void TCustomDBGridEh::Loaded() {
+    TCustomGrid::Loaded();
+    if (Columns()->Count() > 0) {
+        if (AutoFitColWidths() && !IsGridDesigning()) {
+            Columns()->BeginUpdate();
+            for (int i = 0; i < Columns()->Count(); ++i)
+                Columns()->ColumnAt(i)->SetAutoFitBaseWidth(Columns()->ColumnAt(i)->Width());
+            Columns()->EndUpdate();
+        }
+        RebuildSortMarkedColumnList();
+    }
+    if (DataSource()) SumList()->Loaded();
+    RelayoutColumns();
+    DeferLayout();
+}
+
+void TCustomDBGridEh::CreateParams(TCreateParams& params) {
+    TCustomGrid::CreateParams(params);
+    params.Style |= WS_CLIPCHILDREN;
+}
+
+void TCustomDBGridEh::CreateWnd() {
+    vertInfoApplied_ = false;  // a new window has no scroll bar settings yet
+    BeginLayout();
+    try {
+        TCustomGrid::CreateWnd();
+        editButtonWidth_ = Flat() ? DefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
+        editButtonHeight_ = StandardEditButtonHeight(editButtonWidth_, Flat());
+    } catch (...) {
+        EndLayout();
+        throw;
+    }
+    EndLayout();
+    UpdateVertScrollBar();
+}
+
+void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) {
+    TCustomGrid::Notification(component, operation);
+    GridNotification(component, operation);
+    if (operation != opRemove) return;
+    if (component == titleImages_) {
+        titleImages_ = nullptr;
+        RelayoutColumns();
+    }
+    if (TDBGridColumnsEh* columns = Columns())
+        for (int i = 0; i < columns->Count(); ++i) {
+            TColumnEh* column = columns->ColumnAt(i);
+            if (column->PopupMenu() == component) column->SetPopupMenu(nullptr);
+            if (column->ImageList() == component) column->SetImageList(nullptr);
+        }
+    if (horzScrollBar_ && component == horzScrollBar_->ExtScrollBar()) horzScrollBar_->SetExtScrollBar(nullptr);
+    if (vertScrollBar_ && component == vertScrollBar_->ExtScrollBar()) vertScrollBar_->SetExtScrollBar(nullptr);
+}
+
+void TCustomDBGridEh::DefineProperties(TFiler* filer) {
+    TCustomGrid::DefineProperties(filer);
+    DefineColumnsProperty(filer);
+}
+
+void TCustomDBGridEh::DefaultHandler(TMessage& m) {
+    TCustomGrid::DefaultHandler(m);
+    if (m.Msg != WM_RBUTTONUP || !HandleAllocated()) return;
+    const TGridCoord cell = MouseCoord(LParamX(m.LParam), LParamY(m.LParam));
+    if (cell.X < indicatorOffset_ || cell.Y < 0) return;
+    const int dataCol = GridColToDataCol(cell.X);
+    if (dataCol >= Columns()->Count()) return;
+    auto* menu = dynamic_cast<TPopupMenu*>(Columns()->ColumnAt(dataCol)->PopupMenu());
+    if (!menu || !menu->AutoPopup()) return;
+    SendCancelMode(nullptr);
+    menu->SetPopupComponent(this);
+    const TPoint p = ClientToScreen(Point(LParamX(m.LParam), LParamY(m.LParam)));
+    menu->Popup(p.X, p.Y);
+    m.Result = 1;
+}
+
+// ---- Properties ------------------------------------------------------------------------------------
+
+void TCustomDBGridEh::SetAllowedSelections(TDBGridEhAllowedSelections value) {
+    allowedSelections_ = value;
+    const TDBGridEhSelectionType type = SelectionType();
+    if (type != gstNon && !value.Contains(type)) {
+        SelectedRowBookmarks()->Clear();
+        allSelected_ = false;
+        InvalidateGrid();
+    }
+}
+
+void TCustomDBGridEh::SetAutoFitColWidths(bool value) { TDBGridEhCore::SetAutoFitColWidths(value); }
+
+void TCustomDBGridEh::SetDataSource(TDataSource* value) {
+    if (value == DataSource()) return;
+    ClearGridSelection();
+    TDBGridEhCore::SetDataSource(value);
+}
+
+void TCustomDBGridEh::SetEvenRowColor(TColor value) {
+    const bool changed = value != EvenRowColor();
+    evenRowColorSet_ = true;
+    evenRowColor_ = value;
+    if (changed) InvalidateGrid();
+}
+
+void TCustomDBGridEh::SetOddRowColor(TColor value) {
+    const bool changed = value != OddRowColor();
+    oddRowColorSet_ = true;
+    oddRowColor_ = value;
+    if (changed) InvalidateGrid();
+}
+
+void TCustomDBGridEh::SetFlat(bool value) {
+    if (value == Flat()) return;
+    titleTextMargin_ = value ? 2 : 4;
+    TDBGridEhCore::SetFlat(value);
+    RecreateWnd();
+}
+
+void TCustomDBGridEh::SetFooterColor(TColor value) {
+    if (value == FooterColor()) return;
+    if (!IsGridLoading()) SetParentColor(false);
+    TDBGridEhCore::SetFooterColor(value);
+}
+
+void TCustomDBGridEh::SetFrozenCols(int value) {
+    if (value < 0 || value == frozenCols_) return;
+    frozenCols_ = value;
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetMinAutoFitWidth(int value) {
+    minAutoFitWidth_ = value;
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetOptions(TDBGridOptions value) { TDBGridEhCore::SetOptions(value); }
+
+void TCustomDBGridEh::OptionsChanged(TDBGridOptions oldValue) {
+    const TDBGridOptions value = Options();
+    if (oldValue.Contains(dgMultiSelect) && !value.Contains(dgMultiSelect)) allSelected_ = false;
+    ApplyPlatformOptions();
+    const TDBGridOptions layoutOptions{dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColLines,
+                                       dgRowLines, dgRowSelect, dgAlwaysShowSelection};
+    if ((value * layoutOptions) != (oldValue * layoutOptions))
+        RelayoutColumns();
+    else
+        InvalidateGrid();
+    if (EditorMode()) InvalidateEditor();
+}
+
+void TCustomDBGridEh::ApplyPlatformOptions() {
+    const TDBGridOptions o = Options();
+    TGridOptions p = TCustomGrid::Options() -
+                     TGridOptions{goRowSizing, goFixedVertLine, goVertLine, goFixedHorzLine, goHorzLine, goColSizing,
+                                  goColMoving, goTabs, goRowSelect, goEditing, goAlwaysShowEditor, goRangeSelect};
+    if (rowSizingAllowed_) p.Include(goRowSizing);
+    if (o.Contains(dgColLines)) p = p + TGridOptions{goFixedVertLine, goVertLine};
+    if (o.Contains(dgRowLines)) p = p + TGridOptions{goFixedHorzLine, goHorzLine};
+    if (o.Contains(dgColumnResize)) p = p + TGridOptions{goColSizing, goColMoving};
+    if (o.Contains(dgTabs)) p.Include(goTabs);
+    if (o.Contains(dgRowSelect)) p.Include(goRowSelect);
+    if (o.Contains(dgEditing)) p.Include(goEditing);
+    if (o.Contains(dgAlwaysShowEditor)) p.Include(goAlwaysShowEditor);
+    TCustomGrid::SetOptions(p);
+}
+
+void TCustomDBGridEh::SetReadOnly(bool value) {
+    if (value == ReadOnly()) return;
+    TDBGridEhCore::SetReadOnly(value);
+    UpdateTabStopsAndColWidths();
+}
+
+void TCustomDBGridEh::SetRowHeight(int value) {
+    rowHeight_ = std::max(value, 0);
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetRowLines(int value) {
+    rowLines_ = std::max(value, 0);
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetRowSizingAllowed(bool value) {
+    if (value == rowSizingAllowed_) return;
+    rowSizingAllowed_ = value;
+    ApplyPlatformOptions();
+}
+
+void TCustomDBGridEh::SetTitleHeight(int value) {
+    titleHeight_ = value;
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetTitleLines(int value) {
+    titleLines_ = value;
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetVTitleMargin(int value) {
+    vTitleMargin_ = value;
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::SetTitleImages(TCustomImageList* value) {
+    if (value == titleImages_) return;
+    if (titleImages_) titleImages_->UnRegisterChanges(titleImagesLink_.get());
+    titleImages_ = value;
+    if (titleImages_) {
+        titleImages_->RegisterChanges(titleImagesLink_.get());
+        titleImages_->FreeNotification(this);
+    }
+    RelayoutColumns();
+}
+
+void TCustomDBGridEh::TitleImagesChanged(TObject*) { RelayoutColumns(); }
+
+void TCustomDBGridEh::TitleFontChanged(TObject* sender) {
+    if (!changingOwnFonts_ && !IsGridLoading()) SetParentFont(false);
+    TDBGridEhCore::TitleFontChanged(sender);
+}
+
+void TCustomDBGridEh::FooterFontChanged(TObject* sender) {
+    if (!changingOwnFonts_ && !IsGridLoading()) SetParentFont(false);
+    TDBGridEhCore::FooterFontChanged(sender);
 }
 
 void TCustomDBGridEh::SetStyle(TDBGridEhStyle* value) {
@@ -549,15 +815,69 @@ void TCustomDBGridEh::SetStyle(TDBGridEhStyle* value) {
     RelayoutColumns();
 }
 
-void TCustomDBGridEh::SetFixedColor(TColor value) {
-    if (value == fixedColor_) return;
-    fixedColor_ = value;
-    InvalidateGrid();
+THeadTreeNode* TCustomDBGridEh::LeafOf(int dataCol) const {
+    if (dataCol < 0 || dataCol >= static_cast<int>(leaves_.size())) return nullptr;
+    return leaves_[static_cast<std::size_t>(dataCol)];
 }
+
+// ---- Coordinates --------------------------------------------------------------------------------------
+
+bool TCustomDBGridEh::TryGetCellType(int aCol, int aRow, TCellTypeEh& type) {
+    const TGridShapeEh shape{indicatorOffset_, shapeTitleRows_, shapeFilterRows_, shapeFooterRows_, RowCount()};
+    return TryGetCellTypeEh(shape, aCol, aRow, type);
+}
+
+TCellTypeEh TCustomDBGridEh::GetCellType(int aCol, int aRow) {
+    TCellTypeEh type;
+    if (!TryGetCellType(aCol, aRow, type)) RaiseGridOperationError("Algorithm error in TCustomDBGridEh.GetCellType");
+    return type;
+}
+
+int TCustomDBGridEh::VisibleDataRowCount() {
+    int rows = VisibleRowCount();
+    if (shapeFooterRows_ > 0) rows -= shapeFooterRows_ + 1;
+    return std::max(rows, 1);
+}
+
+TField* TCustomDBGridEh::SelectedField() const {
+    const int dataCol = SelectedIndex();
+    if (dataCol < 0) return nullptr;
+    return Columns()->ColumnAt(dataCol)->Field();
+}
+
+int TCustomDBGridEh::SelectedIndex() const {
+    const int dataCol = GridColToDataCol(Col());
+    if (!Columns() || dataCol < 0 || dataCol >= Columns()->Count()) return -1;
+    return dataCol;
+}
+
+void TCustomDBGridEh::SetSelectedIndex(int value) { SelectDataColumn(DataColToGridCol(value), 0); }
+
+int TCustomDBGridEh::GridColWidth(int gridCol) const {
+    if (gridCol < 0 || gridCol >= ColCount()) return -1;
+    return ColWidths(gridCol);
+}
+
+void TCustomDBGridEh::SetGridColWidth(int gridCol, int width) {
+    if (gridCol < 0 || gridCol >= ColCount()) return;
+    SetColWidths(gridCol, width);
+}
+
+// ---- TDBGridEhCore's window side --------------------------------------------------------------------------
 
 void TCustomDBGridEh::InvalidateGrid() {
     if (HandleAllocated()) Invalidate();
 }
+
+void TCustomDBGridEh::InvalidateGridColumn(int gridCol) {
+    if (gridCol >= 0 && gridCol < ColCount()) InvalidateCol(gridCol);
+}
+
+void TCustomDBGridEh::InvalidateGridRow(int gridRow) {
+    if (gridRow >= 0 && gridRow < RowCount()) InvalidateRow(gridRow);
+}
+
+void TCustomDBGridEh::InvalidateEditor() { TCustomGrid::InvalidateEditor(); }
 
 TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TFont* font) const {
     TGridFontMetricsEh m;
@@ -588,43 +908,327 @@ int TCustomDBGridEh::SortIndexDigitsWidth(int sortIndex) const {
     return size.cx;
 }
 
-void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) {
-    TCustomControl::Notification(component, operation);
-    GridNotification(component, operation);
-    if (operation == opRemove) {
-        if (horzScrollBar_ && component == horzScrollBar_->ExtScrollBar()) horzScrollBar_->SetExtScrollBar(nullptr);
-        if (vertScrollBar_ && component == vertScrollBar_->ExtScrollBar()) vertScrollBar_->SetExtScrollBar(nullptr);
+bool TCustomDBGridEh::CanEditNow() const {
+    TGridDataLinkEh* link = DataLink();
+    if (!link->Active()) return false;
+    TDataSet* ds = link->DataSet();
+    if (!allowedOperations_.Contains(alopUpdateEh) && !(ds && ds->State() == dsInsert)) return false;
+    if (ds && ds->IsEmpty() && !allowedOperations_.Contains(alopInsertEh) &&
+        !allowedOperations_.Contains(alopAppendEh))
+        return false;
+    return true;
+}
+
+bool TCustomDBGridEh::EditorShown() const { return InplaceEditor() && InplaceEditor()->EditorVisible(); }
+
+String TCustomDBGridEh::EditorText() const { return InplaceEditor() ? InplaceEditor()->Text() : String(); }
+
+void TCustomDBGridEh::ColumnsUpdated() {
+    if (EditorMode()) InvalidateEditor();
+}
+
+void TCustomDBGridEh::SumListValuesChanged() {
+    for (int i = 0; i < shapeFooterRows_; ++i) InvalidateGridRow(RowCount() - 1 - i);
+}
+
+void TCustomDBGridEh::UpdateDataFromEditor() {
+    UpdateText();  // the editor's latest text first
+    const int dataCol = SelectedIndex();
+    if (dataCol < 0) return;
+    TColumnEh* column = Columns()->ColumnAt(dataCol);
+    if (column->Field()) column->WriteValue(editText_, Variant(editText_), true);
+}
+
+void TCustomDBGridEh::DataLinkRecordChanged(TField* field) {
+    if (!HandleAllocated()) return;
+    if (field) {
+        for (int i = 0; i < Columns()->Count(); ++i)
+            if (Columns()->ColumnAt(i)->Field() == field) {
+                InvalidateGridRow(Row());
+                break;
+            }
+    } else {
+        InvalidateGrid();
+    }
+    TField* selected = SelectedField();
+    if ((!field || field == selected) && selected && EditorMode()) {
+        const String text = GetEditText(Col(), Row());
+        if (text != editText_) InvalidateEditor();
     }
 }
 
-void TCustomDBGridEh::DefineProperties(TFiler* filer) {
-    TCustomControl::DefineProperties(filer);
-    DefineColumnsProperty(filer);
+void TCustomDBGridEh::DataLinkEditingChanged() {
+    if (HandleAllocated() && indicatorOffset_ > 0) InvalidateCell(0, Row());
 }
 
-void TCustomDBGridEh::Loaded() {
-    TCustomControl::Loaded();
-    RebuildSortMarkedColumnList();
-    RelayoutColumns();
+void TCustomDBGridEh::FocusField(TField*& field) {
+    for (int i = 0; i < Columns()->Count(); ++i)
+        if (Columns()->ColumnAt(i)->Field() == field) {
+            SetSelectedIndex(i);
+            if (EditorShown()) field = nullptr;
+            return;
+        }
 }
 
-void TCustomDBGridEh::CreateWnd() {
-    BeginLayout();
-    try {
-        TCustomControl::CreateWnd();
-    } catch (...) {
-        EndLayout();
-        throw;
-    }
-    editButtonWidth_ = Flat() ? DefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
-    editButtonHeight_ = StandardEditButtonHeight(editButtonWidth_, Flat());
-    EndLayout();
+// ---- Data link reactions ------------------------------------------------------------------------------
+
+void TCustomDBGridEh::LinkActiveChanged(bool active) {
+    if (!active) HideEditor();
+    allSelected_ = false;
+    TDBGridEhCore::LinkActiveChanged(active);
+    if (active && IsAlwaysShowEditor()) ShowEditor();
     UpdateVertScrollBar();
 }
 
-void TCustomDBGridEh::Paint() {
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(ClientRect());
+void TCustomDBGridEh::UpdateDataView() {
+    if (!HandleAllocated() || inUpdateDataView_) return;
+    inUpdateDataView_ = true;
+    try {
+        UpdateRowCount();
+        const bool wasShown = VertScrollBar()->IsScrollBarVisible();
+        UpdateVertScrollBar();
+        if (wasShown != VertScrollBar()->IsScrollBarVisible() && AutoFitColWidths() && !IsGridDesigning())
+            DeferLayout();
+        SyncActiveRecord();
+        InvalidateEditor();
+        ValidateRect(WindowHandle(), nullptr);
+        InvalidateGrid();
+    } catch (...) {
+        inUpdateDataView_ = false;
+        throw;
+    }
+    inUpdateDataView_ = false;
+}
+
+void TCustomDBGridEh::BuildFieldMap() { TDBGridEhCore::BuildFieldMap(); }
+
+void TCustomDBGridEh::RelayoutColumns() { TDBGridEhCore::RelayoutColumns(); }
+
+void TCustomDBGridEh::GetDataSetFields(std::vector<TField*>& fields) {
+    fields.clear();
+    if (TDataSet* ds = DataSet())
+        for (int i = 0; i < ds->FieldCount(); ++i) fields.push_back(ds->Fields()->Fields(i));
+}
+
+void TCustomDBGridEh::UpdateTabStopsAndColWidths() {
+    const bool colLines = Options().Contains(dgColLines);
+    TGridDataLinkEh* link = DataLink();
+    for (int i = 0; i < Columns()->Count(); ++i) {
+        TColumnEh* column = Columns()->ColumnAt(i);
+        const int gridCol = DataColToGridCol(i);
+        if (gridCol >= ColCount()) break;
+        TField* field = column->Field();
+        bool readOnlyField = !field || field->Calculated() || field->ReadOnly();
+        if (field && field->Lookup()) {
+            std::vector<TField*> keys;
+            try {
+                field->DataSet()->GetFieldList(keys, field->KeyFields);
+                readOnlyField = std::all_of(keys.begin(), keys.end(), [](TField* k) { return k->ReadOnly(); });
+            } catch (const Exception&) {
+                readOnlyField = true;
+            }
+        }
+        SetTabStops(gridCol, column->Visible() && !column->ReadOnly() && link->Active() && !readOnlyField);
+        SetColWidths(gridCol, column->Visible() ? column->Width() : (colLines ? -1 : 0));
+    }
+    if (indicatorOffset_ > 0) SetColWidths(0, kIndicatorWidth);
+}
+
+void TCustomDBGridEh::UpdateColumnWidthsLayout() {
+    sizeChangeNoted_ = false;
+    if (AutoFitColWidths() && !IsGridDesigning()) {
+        RelayoutColumns();
+        return;
+    }
+    UpdateRowCount();
+    UpdateVertScrollBar();
+    UpdateTabStopsAndColWidths();
+}
+
+// ---- Editing hooks ----------------------------------------------------------------------------------------
+
+TInplaceEdit* TCustomDBGridEh::CreateEditor() { return New<TDBGridInplaceEdit>(this); }
+
+bool TCustomDBGridEh::IsAlwaysShowEditor() {
+    return Options().Contains(dgAlwaysShowEditor) && !Options().Contains(dgRowSelect);
+}
+
+bool TCustomDBGridEh::CanEditShow() {
+    if (LayoutLock() > 0 || !TCustomGrid::CanEditShow()) return false;
+    const int dataCol = SelectedIndex();
+    bool can = dataCol >= 0;
+    if (can) {
+        const TColumnEhValueType kind = Columns()->ColumnAt(dataCol)->GetColumnType();
+        can = kind != ctKeyImageList && kind != ctCheckboxes;
+    }
+    if (can && OptionsEh().Contains(dghClearSelection) && allowedSelections_.Contains(gstRectangle) &&
+        SelectionType() == gstRectangle)
+        can = false;
+    if (!can && EditorShown()) HideEditor();
+    return can;
+}
+
+bool TCustomDBGridEh::CanEditModify() {
+    const int dataCol = SelectedIndex();
+    if (dataCol < 0 || ReadOnly()) return false;
+    TColumnEh* column = Columns()->ColumnAt(dataCol);
+    if (column->GetColumnType() == ctCheckboxes) return false;
+    if (InplaceEditor() && InplaceEditor()->ReadOnly()) return false;
+    return column->CanModify(true);
+}
+
+bool TCustomDBGridEh::CanEditAcceptKey(wchar_t key) {
+    const int dataCol = SelectedIndex();
+    if (!DataLink()->Active() || dataCol < 0) return TCustomGrid::CanEditAcceptKey(key);
+    TColumnEh* column = Columns()->ColumnAt(dataCol);
+    TField* field = column->Field();
+    if (!field) return TCustomGrid::CanEditAcceptKey(key);
+    return column->HasKeyList() || field->IsValidChar(static_cast<char32_t>(key));
+}
+
+int TCustomDBGridEh::GetEditLimit() {
+    const int dataCol = SelectedIndex();
+    if (dataCol < 0) return 0;
+    TColumnEh* column = Columns()->ColumnAt(dataCol);
+    if (column->HasKeyList()) return 0;
+    TField* field = column->Field();
+    return field && field->DataType() == ftString ? field->Size() : 0;
+}
+
+String TCustomDBGridEh::GetEditMask(int aCol, int aRow) {
+    const int dataCol = GridColToDataCol(aCol);
+    if (dataCol < 0 || dataCol >= Columns()->Count()) return String();
+    TColumnEh* column = Columns()->ColumnAt(dataCol);
+    if (!column->EditMask().empty()) return column->EditMask();
+    if (!column->HasKeyList())
+        if (TField* field = column->Field()) return field->EditMask();
+    return String();
+}
+
+String TCustomDBGridEh::GetEditText(int aCol, int aRow) {
+    const int dataCol = GridColToDataCol(aCol);
+    String text;
+    if (dataCol >= 0 && dataCol < Columns()->Count()) {
+        TColumnEh* column = Columns()->ColumnAt(dataCol);
+        if (TField* field = column->Field()) {
+            if (column->HasKeyList()) {
+                const int i = column->KeyList()->IndexOf(field->Text());
+                text = (i >= 0 && i < column->PickList()->Count()) ? column->PickList()->Get(i) : String();
+            } else if (field->DataType() == ftMemo && DrawMemoText()) {
+                text = NormaliseLineBreaksEh(field->AsString());
+            } else {
+                text = field->Text();
+            }
+            TColCellParamsEh* params = cellParams_.get();
+            column->FillColCellParams(params);
+            params->Text = text;
+            column->GetCellParams(true, params);
+            text = params->Text;
+        }
+    }
+    editText_ = text;
+    return text;
+}
+
+void TCustomDBGridEh::SetEditText(int aCol, int aRow, const String& value) {
+    editText_ = value;
+    DataLink()->SetModified();
+}
+
+// ---- Events -----------------------------------------------------------------------------------------------
+
+void TCustomDBGridEh::CellClick(TColumnEh* column) {
+    if (OnCellClick) OnCellClick(column);
+}
+
+void TCustomDBGridEh::CheckTitleButton(int index, bool& enabled) {
+    if (index < 0 || index >= Columns()->Count()) {
+        enabled = false;
+        return;
+    }
+    if (OnCheckButton) OnCheckButton(this, index, Columns()->ColumnAt(index), enabled);
+}
+
+void TCustomDBGridEh::ColEnter() {
+    if (OnColEnter) OnColEnter(this);
+}
+
+void TCustomDBGridEh::ColExit() {
+    if (OnColExit) OnColExit(this);
+}
+
+void TCustomDBGridEh::SortMarkingChanged() { TDBGridEhCore::SortMarkingChanged(); }
+
+void TCustomDBGridEh::DefaultApplySorting() { TDBGridEhCore::DefaultApplySorting(); }
+
+void TCustomDBGridEh::DefaultApplyFilter() {
+    if (TDBGridEhDataService* service = DBGridEhDataService()) {
+        const bool saved = layoutInProgress_;
+        layoutInProgress_ = true;
+        try {
+            service->ApplyFilter(this);
+        } catch (...) {
+            layoutInProgress_ = saved;
+            throw;
+        }
+        layoutInProgress_ = saved;
+    }
+}
+
+void TCustomDBGridEh::TitleBtnClick(int dataCol, TColumnEh* column) {
+    if (OnTitleBtnClick) OnTitleBtnClick(this, dataCol, column);
+}
+
+void TCustomDBGridEh::DrawColumnCell(const TRect& rect, int dataCol, TColumnEh* column, TGridDrawState state) {
+    if (OnDrawColumnCell) OnDrawColumnCell(this, rect, dataCol, column, state);
+}
+
+void TCustomDBGridEh::DrawDataCell(const TRect& rect, TField* field, TGridDrawState state) {
+    if (OnDrawDataCell) OnDrawDataCell(this, rect, field, state);
+}
+
+void TCustomDBGridEh::FireEditButtonClick() {
+    if (OnEditButtonClick) OnEditButtonClick(this);
+}
+
+void TCustomDBGridEh::GetCellParams(TColumnEh* column, TFont* font, TColor& background, TGridDrawState state) {
+    if (OnGetCellParams) OnGetCellParams(this, column, font, background, state);
+}
+
+void TCustomDBGridEh::GetFooterParams(int dataCol, int row, TColumnEh* column, TFont* font, TColor& background,
+                                      TAlignment& alignment, TGridDrawState state, String& text) {
+    if (OnGetFooterParams) OnGetFooterParams(this, dataCol, row, column, font, background, alignment, state, text);
+}
+
+void TCustomDBGridEh::TitleClick(TColumnEh* column) {
+    if (OnTitleClick) OnTitleClick(column);
+}
+
+// ---- Record moving (reached only with dghRecordMoving) ------------------------------------------------------
+
+bool TCustomDBGridEh::MoveSelectedRecords(int toRecNo, bool checkOnly) {
+    std::vector<TBookmark> bookmarks;
+    TBookmarkListEh* rows = SelectedRowBookmarks();
+    for (int i = 0; i < rows->Count(); ++i) bookmarks.push_back(rows->Items(i));
+    if (bookmarks.empty() && DataSet() && DataSet()->Active()) bookmarks.push_back(DataSet()->Bookmark());
+    return DoMoveRecords(bookmarks, toRecNo, -1, checkOnly);
+}
+
+bool TCustomDBGridEh::DoMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel,
+                                    bool checkOnly) {
+    if (OnMoveRecords) {
+        bool accepted = true;
+        OnMoveRecords(this, bookmarks, toRecNo, treeLevel, checkOnly, accepted);
+        return accepted;
+    }
+    return DefaultMoveRecords(bookmarks, toRecNo, treeLevel, checkOnly);
+}
+
+bool TCustomDBGridEh::DefaultMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int,
+                                         bool checkOnly) {
+    TDBGridEhDataService* service = DBGridEhDataService();
+    if (!service) return false;
+    return service->MoveRecords(this, bookmarks, toRecNo, checkOnly) != 0;
 }
 
 // ---- Start-up -------------------------------------------------------------------------------------
@@ -800,16 +1404,42 @@ void RegisterDBGridEhClasses() {
     RegisterControlsClasses();
     RegisterGridColumnClasses();
     RegisterComponentClass<TDBGridEh>();
+    // Colours are written as the class layer's colour names.
+    std::span<const TIdentMapEntry> colors;
+    if (const TPropInfo* color = GetPropInfo(TControl::StaticClass(), "Color")) colors = color->Idents;
     RegisterProperties<TCustomDBGridEh>()
+        .Set("AllowedOperations", [](TCustomDBGridEh& g) { return g.AllowedOperations().Bits(); },
+             [](TCustomDBGridEh& g, std::uint32_t bits) {
+                 g.SetAllowedOperations(TDBGridEhAllowedOperations::FromBits(bits));
+             },
+             {"alopInsertEh", "alopUpdateEh", "alopDeleteEh", "alopAppendEh"})
+        .Set("AllowedSelections", [](TCustomDBGridEh& g) { return g.AllowedSelections().Bits(); },
+             [](TCustomDBGridEh& g, std::uint32_t bits) {
+                 g.SetAllowedSelections(TDBGridEhAllowedSelections::FromBits(bits));
+             },
+             {"gstNon", "gstRecordBookmarks", "gstRectangle", "gstColumns", "gstAll"})
         .Bool("AutoFitColWidths", &TCustomDBGridEh::AutoFitColWidths, &TCustomDBGridEh::SetAutoFitColWidths)
         .Object("ColumnDefValues", &TCustomDBGridEh::ColumnDefValues)
         .Component("DataSource", &TCustomDBGridEh::DataSource, &TCustomDBGridEh::SetDataSource)
+        .Bool("DefaultDrawing", &TCustomDBGridEh::DefaultDrawing, &TCustomDBGridEh::SetDefaultDrawing)
         .Bool("DrawMemoText", &TCustomDBGridEh::DrawMemoText, &TCustomDBGridEh::SetDrawMemoText)
+        .Set("EditActions", [](TCustomDBGridEh& g) { return g.EditActions().Bits(); },
+             [](TCustomDBGridEh& g, std::uint32_t bits) { g.SetEditActions(TDBGridEhEditActions::FromBits(bits)); },
+             {"geaCutEh", "geaCopyEh", "geaPasteEh", "geaDeleteEh", "geaSelectAllEh"})
+        .Int("EvenRowColor", &TCustomDBGridEh::EvenRowColor, &TCustomDBGridEh::SetEvenRowColor)
+        .Idents(colors)
         .Int("FixedColor", &TCustomDBGridEh::FixedColor, &TCustomDBGridEh::SetFixedColor)
+        .Idents(colors)
         .Bool("Flat", &TCustomDBGridEh::Flat, &TCustomDBGridEh::SetFlat)
         .Int("FooterColor", &TCustomDBGridEh::FooterColor, &TCustomDBGridEh::SetFooterColor)
+        .Idents(colors)
         .Object("FooterFont", &TCustomDBGridEh::FooterFont)
         .Int("FooterRowCount", &TCustomDBGridEh::FooterRowCount, &TCustomDBGridEh::SetFooterRowCount)
+        .Int("FrozenCols", &TCustomDBGridEh::FrozenCols, &TCustomDBGridEh::SetFrozenCols)
+        .Object("HorzScrollBar", &TCustomDBGridEh::HorzScrollBar)
+        .Int("MinAutoFitWidth", &TCustomDBGridEh::MinAutoFitWidth, &TCustomDBGridEh::SetMinAutoFitWidth)
+        .Int("OddRowColor", &TCustomDBGridEh::OddRowColor, &TCustomDBGridEh::SetOddRowColor)
+        .Idents(colors)
         .Set("Options", [](TCustomDBGridEh& g) { return g.Options().Bits(); },
              [](TCustomDBGridEh& g, std::uint32_t bits) { g.SetOptions(TDBGridOptions::FromBits(bits)); },
              {"dgEditing", "dgAlwaysShowEditor", "dgTitles", "dgIndicator", "dgColumnResize", "dgColLines",
@@ -822,7 +1452,54 @@ void RegisterDBGridEhClasses() {
               "dghMultiSortMarking", "dghEnterAsTab", "dghTraceColSizing", "dghIncSearch", "dghPreferIncSearch",
               "dghRowHighlight", "dghDblClickOptimizeColWidth", "dghDialogFind", "dghRecordMoving"})
         .Bool("ReadOnly", &TCustomDBGridEh::ReadOnly, &TCustomDBGridEh::SetReadOnly)
+        .Int("RowHeight", &TCustomDBGridEh::RowHeight, &TCustomDBGridEh::SetRowHeight)
+        .Int("RowLines", &TCustomDBGridEh::RowLines, &TCustomDBGridEh::SetRowLines)
+        .Bool("RowSizingAllowed", &TCustomDBGridEh::RowSizingAllowed, &TCustomDBGridEh::SetRowSizingAllowed)
+        .Bool("SortLocal", &TCustomDBGridEh::SortLocal, &TCustomDBGridEh::SetSortLocal)
+        .Object("STFilter", &TCustomDBGridEh::STFilter)
+        .Object("SumList", &TCustomDBGridEh::SumList)
         .Object("TitleFont", &TCustomDBGridEh::TitleFont)
+        .Int("TitleHeight", &TCustomDBGridEh::TitleHeight, &TCustomDBGridEh::SetTitleHeight)
+        .Component("TitleImages", &TCustomDBGridEh::TitleImages, &TCustomDBGridEh::SetTitleImages)
+        .Int("TitleLines", &TCustomDBGridEh::TitleLines, &TCustomDBGridEh::SetTitleLines)
         .Bool("UseMultiTitle", &TCustomDBGridEh::UseMultiTitle, &TCustomDBGridEh::SetUseMultiTitle)
-        .Event("OnSortMarkingChanged", &TCustomDBGridEh::OnSortMarkingChanged);
+        .Object("VertScrollBar", &TCustomDBGridEh::VertScrollBar)
+        .Int("VTitleMargin", &TCustomDBGridEh::VTitleMargin, &TCustomDBGridEh::SetVTitleMargin)
+        .Event("OnApplyFilter", &TCustomDBGridEh::OnApplyFilter)
+        .Event("OnCellClick", &TCustomDBGridEh::OnCellClick)
+        .Event("OnCheckButton", &TCustomDBGridEh::OnCheckButton)
+        .Event("OnColEnter", &TCustomDBGridEh::OnColEnter)
+        .Event("OnColExit", &TCustomDBGridEh::OnColExit)
+        .Event("OnColumnMoved", &TCustomDBGridEh::OnColumnMoved)
+        .Event("OnColWidthsChanged", &TCustomDBGridEh::OnColWidthsChanged)
+        .Event("OnDrawColumnCell", &TCustomDBGridEh::OnDrawColumnCell)
+        .Event("OnDrawDataCell", &TCustomDBGridEh::OnDrawDataCell)
+        .Event("OnDrawFooterCell", &TCustomDBGridEh::OnDrawFooterCell)
+        .Event("OnEditButtonClick", &TCustomDBGridEh::OnEditButtonClick)
+        .Event("OnGetBtnParams", &TCustomDBGridEh::OnGetBtnParams)
+        .Event("OnGetCellParams", &TCustomDBGridEh::OnGetCellParams)
+        .Event("OnGetFooterParams", &TCustomDBGridEh::OnGetFooterParams)
+        .Event("OnMoveRecords", &TCustomDBGridEh::OnMoveRecords)
+        .Event("OnSelectionChanged", &TCustomDBGridEh::OnSelectionChanged)
+        .Event("OnSortMarkingChanged", &TCustomDBGridEh::OnSortMarkingChanged)
+        .Event("OnSumListAfterRecalcAll", &TCustomDBGridEh::OnSumListAfterRecalcAll)
+        .Event("OnSumListRecalcAll", &TCustomDBGridEh::OnSumListRecalcAll)
+        .Event("OnTitleBtnClick", &TCustomDBGridEh::OnTitleBtnClick)
+        .Event("OnTitleClick", &TCustomDBGridEh::OnTitleClick);
+    RegisterProperties<TDBGridEhSumList>()
+        .Bool("Active", &TDBGridEhSumList::Active, &TDBGridEhSumList::SetActive)
+        .Bool("ExternalRecalc", &TDBGridEhSumList::ExternalRecalc, &TDBGridEhSumList::SetExternalRecalc)
+        .Bool("VirtualRecords", &TDBGridEhSumList::VirtualRecords, &TDBGridEhSumList::SetVirtualRecords)
+        .Event("OnAfterRecalcAll", &TDBGridEhSumList::OnAfterRecalcAll)
+        .Event("OnRecalcAll", &TDBGridEhSumList::OnRecalcAll)
+        .Event("SumListChanged", &TDBGridEhSumList::SumListChanged);
+    RegisterProperties<TSTDBGridEhFilter>()
+        .Bool("Local", &TSTDBGridEhFilter::Local, &TSTDBGridEhFilter::SetLocal)
+        .Bool("Visible", &TSTDBGridEhFilter::Visible, &TSTDBGridEhFilter::SetVisible);
+    RegisterProperties<TDBGridEhScrollBar>()
+        .Bool("Tracking", &TDBGridEhScrollBar::Tracking, &TDBGridEhScrollBar::SetTracking)
+        .Bool("Visible", &TDBGridEhScrollBar::Visible, &TDBGridEhScrollBar::SetVisible);
+    RegisterProperties<TVertDBGridEhScrollBar>().Enum(
+        "VisibleMode", &TVertDBGridEhScrollBar::VisibleMode, &TVertDBGridEhScrollBar::SetVisibleMode,
+        {"sbAlwaysShowEh", "sbNeverShowEh", "sbAutoShowEh"});
 }

@@ -1,22 +1,31 @@
-// The data grid unit: the grid control (its first members; the layout, painting and input come
-// next), its style, scroll-bar settings, the cell text and image drawing routines, and the grid
-// library's start-up with its program-wide objects.
+// The data grid unit: the grid control on the platform grid (its object in DBGridEh.cpp, layout in
+// DBGridEhLayout.cpp, painting in DBGridEhPaint.cpp, messages and input in DBGridEhInput.cpp), its
+// style, scroll-bar settings, the cell text and image drawing routines, and the grid library's
+// start-up with its program-wide objects.
 //
 // Classes in this file:
 //   TGridImagesEh            a small masked image list over the system's (indicator, sort markers)
 //   TDBGridEhStyle           selection colours for every grid; listens for system colour changes
 //   TDBGridEhScrollBar,      a grid's scroll-bar settings, able to hand scrolling to an external
 //   TVertDBGridEhScrollBar   scroll bar control
-//   TCustomDBGridEh          the grid: TDBGridEhCore on a window
+//   TSTDBGridEhFilter        the filter row's settings (Visible shows the row)
+//   TDBGridInplaceEdit       the cell editor (text editing)
+//   TCustomDBGridEh          the grid: TDBGridEhCore on a TCustomGrid
 //   TDBGridEh                the grid placed on forms (properties registered for descriptions)
 //
-// Not yet: the platform grid base (cells, scrolling, in-place editor) and with it the grid's
-// layout, painting, keyboard and mouse; the tool-tip window (the class library has no hint
-// window); the themed and buffered paint paths.
+// Not yet (slots that do nothing or little): incremental search and the find dialog, the clipboard
+// and edit actions, rectangle and column selection (rows and all rows are kept), selection and
+// record dragging, frozen-column sizing by mouse, width optimisation on double click, the filter
+// row's editor and column filters, the editor's buttons and drop-downs, tool tips and hints (the
+// class library has no hint window), the themed and buffered paint paths, the Flat grid's own
+// border, right-to-left painting, font scaling, the tree interface of data sets (no data set has one).
 #pragma once
 
 #include "Controls.h"
 #include "DBGridEhCore.h"
+#include "DBGridEhLayoutCore.h"
+#include "Grids.h"
+#include "ImgList.h"
 #include "ToolCtrlsEhControls.h"
 
 #include <commctrl.h>
@@ -181,61 +190,471 @@ public:
     void SetVisibleMode(TScrollBarVisibleModeEh value) override;
 };
 
+// ---- Grid settings and events ------------------------------------------------------------------------
+
+enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh };
+using TDBGridEhAllowedOperations = TEnumSet<TDBGridEhAllowedOperation>;
+// A set of TDBGridEhSelectionType (gstRecordBookmarks .. gstAll).
+using TDBGridEhAllowedSelections = TEnumSet<TDBGridEhSelectionType>;
+enum TDBGridEhEditAction { geaCutEh, geaCopyEh, geaPasteEh, geaDeleteEh, geaSelectAllEh };
+using TDBGridEhEditActions = TEnumSet<TDBGridEhEditAction>;
+
+constexpr TDBGridEhAllowedOperations kAllAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
+constexpr TDBGridEhAllowedSelections kAllAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+
+using TDBGridEhClickEvent = TEvent<void(TColumnEh* Column)>;
+using TTitleEhClickEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+using TCheckTitleEhBtnEvent = TEvent<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+using TGetBtnEhParamsEvent = TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background,
+                                         TSortMarkerEh& SortMarker, bool IsDown)>;
+using TMovedEvent = TEvent<void(TObject* Sender, int FromIndex, int ToIndex)>;
+using TDrawColumnEhCellEvent =
+    TEvent<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+using TDrawDataCellEvent = TEvent<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
+using TDrawFooterCellEvent = TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, const TRect& Rect,
+                                         TGridDrawState State)>;
+using TGetCellEhParamsEvent =
+    TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+using TGetFooterParamsEvent =
+    TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                TAlignment& Alignment, TGridDrawState State, String& Text)>;
+using TGridMoveRecordsEventEh = TEvent<void(TObject* Sender, const std::vector<TBookmark>& Bookmarks, int ToRecNo,
+                                            int TreeLevel, bool CheckOnly, bool& Accepted)>;
+
+// The filter row's settings. The filter row itself (its editor, expressions and application)
+// belongs to the filter's own unit; the grid shows the row when Visible is set.
+class TSTDBGridEhFilter : public TPersistent {
+    VESTREL_CLASS(TSTDBGridEhFilter, TPersistent)
+public:
+    explicit TSTDBGridEhFilter(TCustomDBGridEh* grid) : grid_(grid) {}
+    void Assign(TPersistent* source) override;
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    bool Local() const { return local_; }
+    void SetLocal(bool value) { local_ = value; }
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate() { if (updateCount_ > 0) --updateCount_; }
+    int UpdateCount() const { return updateCount_; }
+
+private:
+    TCustomDBGridEh* grid_;
+    int updateCount_ = 0;
+    bool visible_ = false;
+    bool local_ = false;
+};
+
+// The editor the grid places over its current cell. The button, drop-down and completion parts
+// belong to the editor's own unit; this one edits text.
+class TDBGridInplaceEdit : public TInplaceEdit {
+    VESTREL_CLASS(TDBGridInplaceEdit, TInplaceEdit)
+public:
+    using TInplaceEdit::TInplaceEdit;
+};
+
 // ---- The grid -------------------------------------------------------------------------------------
 
-class TCustomDBGridEh : public TCustomControl, public TDBGridEhCore {
-    VESTREL_CLASS(TCustomDBGridEh, TCustomControl)
+class TCustomDBGridEh : public TCustomGrid, public TDBGridEhCore {
+    VESTREL_CLASS(TCustomDBGridEh, TCustomGrid)
 public:
     explicit TCustomDBGridEh(TComponent* owner);
     ~TCustomDBGridEh() override;
     void AfterConstruction() override;
     void BeforeDestruction() override;
 
+    // ---- Properties ----
+    TDBGridEhAllowedOperations AllowedOperations() const { return allowedOperations_; }
+    void SetAllowedOperations(TDBGridEhAllowedOperations value) { allowedOperations_ = value; }
+    TDBGridEhAllowedSelections AllowedSelections() const { return allowedSelections_; }
+    void SetAllowedSelections(TDBGridEhAllowedSelections value);
+    void SetAutoFitColWidths(bool value) override;
+    void SetDataSource(TDataSource* value) override;
+    // The grid's own default drawing of cell contents (the platform grid's filling stays off).
+    bool DefaultDrawing() const { return defaultDrawing_; }
+    void SetDefaultDrawing(bool value) { defaultDrawing_ = value; }
+    TDBGridEhEditActions EditActions() const { return editActions_; }
+    void SetEditActions(TDBGridEhEditActions value) { editActions_ = value; }
+    // The grid's Color until written.
+    TColor EvenRowColor() const { return evenRowColorSet_ ? evenRowColor_ : Color(); }
+    void SetEvenRowColor(TColor value);
+    bool EvenRowColorStored() const { return evenRowColorSet_; }
+    TColor OddRowColor() const { return oddRowColorSet_ ? oddRowColor_ : Color(); }
+    void SetOddRowColor(TColor value);
+    bool OddRowColorStored() const { return oddRowColorSet_; }
+    void SetFlat(bool value) override;
+    void SetFooterColor(TColor value) override;
+    int FrozenCols() const { return frozenCols_; }
+    void SetFrozenCols(int value);
+    int MinAutoFitWidth() const { return minAutoFitWidth_; }
+    void SetMinAutoFitWidth(int value);
+    TDBGridOptions Options() const { return TDBGridEhCore::Options(); }
+    void SetOptions(TDBGridOptions value) override;
+    void SetReadOnly(bool value) override;
+    int RowHeight() const { return rowHeight_; }
+    void SetRowHeight(int value);
+    int RowLines() const { return rowLines_; }
+    void SetRowLines(int value);
+    bool RowSizingAllowed() const { return rowSizingAllowed_; }
+    void SetRowSizingAllowed(bool value);
+    bool SortLocal() const { return sortLocal_; }
+    void SetSortLocal(bool value) { sortLocal_ = value; }
+    TSTDBGridEhFilter* STFilter() const { return stFilter_.get(); }
+    void SetSTFilter(TSTDBGridEhFilter* value) { stFilter_->Assign(value); }
+    int TitleHeight() const { return titleHeight_; }
+    void SetTitleHeight(int value);
+    TCustomImageList* TitleImages() const { return titleImages_; }
+    void SetTitleImages(TCustomImageList* value);
+    int TitleLines() const { return titleLines_; }
+    void SetTitleLines(int value);
+    int VTitleMargin() const { return vTitleMargin_; }
+    void SetVTitleMargin(int value);
     TDBGridEhStyle* Style() const { return style_; }
     // Another style, or nullptr for the default one; the grid relayouts.
     void SetStyle(TDBGridEhStyle* value);
     TDBGridEhScrollBar* HorzScrollBar() const { return horzScrollBar_.get(); }
     TVertDBGridEhScrollBar* VertScrollBar() const { return vertScrollBar_.get(); }
     TColCellParamsEh* CellParams() const { return cellParams_.get(); }
-    void SetFixedColor(TColor value);
     int EditButtonWidth() const { return editButtonWidth_; }
     int EditButtonHeight() const { return editButtonHeight_; }
+    int TitleTextMargin() const { return titleTextMargin_; }
+    THeadTreeNode* HeadTreeRoot() const { return headTree_.get(); }
+    // The head tree's leaf of a column (nullptr without multi-titles).
+    THeadTreeNode* LeafOf(int dataCol) const;
 
-    // TDBGridEhCore's window side.
+    // ---- Coordinates ----
+    int IndicatorOffset() const override { return indicatorOffset_; }
+    int TitleOffset() const override { return titleOffset_; }
+    int DataColToGridCol(int dataCol) const { return dataCol + indicatorOffset_; }
+    int GridColToDataCol(int gridCol) const { return gridCol - indicatorOffset_; }
+    // The kind of a grid cell; raises "Algorithm error in TCustomDBGridEh.GetCellType" for a row
+    // that the grid's counts do not explain.
+    TCellTypeEh GetCellType(int aCol, int aRow);
+    bool TryGetCellType(int aCol, int aRow, TCellTypeEh& type);
+    // Data rows fully shown (the footer rows and the filler not counted), at least 1.
+    int VisibleDataRowCount();
+    // The grid row of buffer record `dataRow`.
+    int DataRowToGridRow(int dataRow) const { return dataRow + titleOffset_; }
+    // The field of the current column (nullptr without one).
+    TField* SelectedField() const;
+    // The current column as a data column index (-1 without columns).
+    int SelectedIndex() const;
+    void SetSelectedIndex(int value);
+    int GridColWidth(int gridCol) const override;
+    void SetGridColWidth(int gridCol, int width) override;
+    int GridColCount() const override { return ColCount(); }
+    int DefaultColWidth() const override { return TCustomGrid::DefaultColWidth(); }
+
+    // ---- Layout ----
+    // Posts the deferred layout (WM_USER+100, at most one queued) and lets go of one layout and
+    // one update lock when held.
+    void DeferLayout();
+    bool LayoutInProgress() const { return layoutInProgress_; }
+
+    // ---- Selection ----
+    TDBGridEhSelectionType SelectionType() const override;
+    // Clears the selected rows (with dgMultiSelect and dghClearSelection) and the rest of the
+    // selection (with dghClearSelection).
+    void ClearGridSelection();
+    void SelectAllRows();
+    void SelectionBecomeRows() override;
+    void SelectionUpdateState() override {}
+    void SelectionChanged() override;
+
+    // ---- Moving ----
+    // Makes grid column `gridCol` current (Direction: +1/-1 skips columns without width that way).
+    void SelectDataColumn(int gridCol, int direction, bool extendRect = false);
+    // Moves `distance` records (to the end with `toEnd`), giving passed rows `select` with multi-select.
+    void MoveRowsSelecting(bool select, int distance, bool noRect, bool toEnd);
+
+    // ---- TDBGridEhCore's window side ----
     TObject* GridObject() override { return this; }
     TComponent* GridComponent() override { return this; }
     TColor GridColor() const override { return Color(); }
     TFont* GridFont() const override { return Font(); }
-    TColor FixedColor() const override { return fixedColor_; }
+    TColor FixedColor() const override { return TCustomGrid::FixedColor(); }
     bool HasWindow() const override { return HandleAllocated(); }
+    bool IsGridDesigning() const override { return (ComponentState() & csDesigning) != 0; }
     void InvalidateGrid() override;
+    void InvalidateGridColumn(int gridCol) override;
+    void InvalidateGridRow(int gridRow) override;
+    void InvalidateEditor() override;
     TGridFontMetricsEh FontMetrics(const TFont* font) const override;
     int SortIndexDigitsWidth(int sortIndex) const override;
+    bool CanEditNow() const override;
+    bool EditorShown() const override;
+    String EditorText() const override;
+    void ColumnsUpdated() override;
+    void SumListValuesChanged() override;
+    void UpdateDataFromEditor() override;
+    void DataLinkRecordChanged(TField* field) override;
+    void DataLinkEditingChanged() override;
+    void FocusField(TField*& field) override;
 
     void Notification(TComponent* component, TOperation operation) override;
     void DefineProperties(TFiler* filer) override;
     void Loaded() override;
+    void DefaultHandler(TMessage& message) override;
 
-    // Called by the scroll-bar settings.
-    virtual void UpdateVertScrollBar() {}
-    virtual void UpdateHorzScrollBar() {}
     // Detaches the style without relayout (the style is going).
     void StyleDestroyed() { style_ = nullptr; }
 
+    // ---- Events ----
+    TDBGridEhClickEvent OnCellClick;
+    TNotifyEvent OnColEnter;
+    TNotifyEvent OnColExit;
+    TMovedEvent OnColumnMoved;
+    TNotifyEvent OnColWidthsChanged;
+    TDrawColumnEhCellEvent OnDrawColumnCell;
+    TDrawDataCellEvent OnDrawDataCell;
+    TNotifyEvent OnEditButtonClick;
+    TGetCellEhParamsEvent OnGetCellParams;
+    TGetFooterParamsEvent OnGetFooterParams;
+    TNotifyEvent OnSelectionChanged;
+    TNotifyEvent OnSumListAfterRecalcAll;
+    TNotifyEvent OnSumListRecalcAll;
+    TDBGridEhClickEvent OnTitleClick;
+    TCheckTitleEhBtnEvent OnCheckButton;
+    TDrawFooterCellEvent OnDrawFooterCell;
+    TGetBtnEhParamsEvent OnGetBtnParams;
+    TGridMoveRecordsEventEh OnMoveRecords;
+    TTitleEhClickEvent OnTitleBtnClick;
+    TNotifyEvent OnApplyFilter;
+
+    // ---- Operations that answer the data link and the columns (slots, in their order) ----
+    virtual bool AcquireFocus();
+    virtual bool AllowRecordMoving(int& fromRow, int& toRow, TPoint point) { return true; }
+    virtual int CalcRecordMovingTarget(int row) { return -1; }
+    virtual bool IsRowSelectFocused();
+    virtual bool IsAlwaysShowEditor();
+    virtual bool IsFilterEditorAllowed() { return false; }
+    virtual bool IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState state, int aCol);
+    virtual bool IsCellSelected(int aCol, int dataRow);
+    virtual bool TreeNodeClick(int aCol, int aRow, TMouseButton button, TShiftState shift, int x, int y) {
+        return false;
+    }
+    virtual bool StartRecordDrag(int x, int y, bool queryOnly) { return false; }
+    virtual TWinControl* MakeFilterEditor() { return nullptr; }
+    virtual int IsFilterRowVisible() const;
+    virtual int HasTitleRow() const;
+    virtual void GetFixedCellColors(const TCellTypeEh& type, TColor& background, TColor& fontColor);
+    virtual bool GetDataCellSelectionParams(int aCol, int dataRow, TGridDrawState state, TColor& background,
+                                            TColor& fontColor);
+    virtual bool SelectionIsActive();
+    virtual bool DoMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel, bool checkOnly);
+    virtual bool MoveSelectedRecords(int toRecNo, bool checkOnly);
+    virtual bool UseBufferedPaint();
+    void UpdateDataView() override;
+    void BuildFieldMap() override;
+    virtual void UpdateColumnWidthsLayout();
+    virtual void PaintFlatBorder();
+    virtual void PaintTreeArea(const TRect& rect) {}
+    virtual void DrawTitleFooterFilterCell(int aCol, int aRow, const TRect& rect, TGridDrawState state,
+                                           const TCellTypeEh& type);
+    virtual void EndRecordDrag(int x, int y, bool dropped) {}
+    virtual void GetDataSetFields(std::vector<TField*>& fields);
+    void RelayoutColumns() override;
+    void LinkActiveChanged(bool active) override;
+    virtual void AutoScrollWhileDragging() {}
+    void ScrollData(int distance) override;
+    virtual void InvalidateSelection();
+    virtual void UpdateTabStopsAndColWidths();
+    virtual void ApplyFilterEditorText(int dataCol) {}
+    virtual void ShowCellEditor();
+    virtual void AutoScrollMouseSelection() {}
+    virtual void SyncActiveRecord();
+    virtual void FillFilterEditorList(int dataCol) {}
+    virtual void UpdateHorzScrollBar();
+    virtual void UpdateRowCount();
+    virtual void UpdateVertScrollBar();
+    virtual bool DefaultMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel,
+                                    bool checkOnly);
+    virtual bool GetFindDialogFlag() { return false; }
+    virtual void DefaultApplyFilter();
+    void DefaultApplySorting() override;
+
 protected:
+    // ---- Dynamic operations: each raises its event ----
+    TDBGridColumnsEh* CreateColumns() override;
+    TColumnDefValuesEh* CreateColumnDefValues() override;
     virtual TDBGridEhScrollBar* CreateScrollBar(TScrollBarKindEh kind);
+    virtual void CellClick(TColumnEh* column);
+    virtual void CheckTitleButton(int index, bool& enabled);
+    virtual void ColEnter();
+    virtual void ColExit();
+    void SortMarkingChanged() override;
+    virtual void TitleBtnClick(int dataCol, TColumnEh* column);
+    virtual void DrawColumnCell(const TRect& rect, int dataCol, TColumnEh* column, TGridDrawState state);
+    virtual void DrawDataCell(const TRect& rect, TField* field, TGridDrawState state);
+    virtual void FireEditButtonClick();
+    virtual void GetCellParams(TColumnEh* column, TFont* font, TColor& background, TGridDrawState state);
+    virtual void GetFooterParams(int dataCol, int row, TColumnEh* column, TFont* font, TColor& background,
+                                 TAlignment& alignment, TGridDrawState state, String& text);
+    virtual void TitleClick(TColumnEh* column);
+
+    // ---- The platform grid's operations ----
+    void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    void Dispatch(TMessage& message) override;
     void Paint() override;
+    void DrawCell(int aCol, int aRow, const TRect& aRect, TGridDrawState aState) override;
+    void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs,
+                         TGridDrawInfo& info) override;
+    TInplaceEdit* CreateEditor() override;
+    bool CanEditShow() override;
+    bool CanEditModify() override;
+    bool CanEditAcceptKey(wchar_t key) override;
+    int GetEditLimit() override;
+    String GetEditMask(int aCol, int aRow) override;
+    String GetEditText(int aCol, int aRow) override;
+    void SetEditText(int aCol, int aRow, const String& value) override;
+    void ColumnMoved(int fromIndex, int toIndex) override;
+    void ColWidthsChanged() override;
+    void RowHeightsChanged() override;
+    void TopLeftChanged() override;
+    void TimedScroll(TGridScrollDirection direction) override;
+    void UpdateScrollBar(int bar) override;
+    void ModifyScrollBar(int bar, int scrollCode, int pos) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyPress(wchar_t& key) override;
+    void KeyUp(WORD& key, TShiftState shift) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+    void DoExit() override;
+    void CMFontChanged(TMessage& m) override;
+    void CMParentFontChanged(TMessage& m) override;
+    void CMParentColorChanged(TMessage& m) override;
+    void OptionsChanged(TDBGridOptions oldValue) override;
+    void InternalLayout() override;
+    void TitleFontChanged(TObject* sender) override;
+    void FooterFontChanged(TObject* sender) override;
+
+    // ---- Named message handlers ----
+    void WMSize(TMessage& m);
+    void WMSetFocus(TMessage& m);
+    void WMKillFocus(TMessage& m);
+    void WMPaintGrid(TMessage& m);
+    void WMNCCalcSize(TMessage& m);
+    void WMNCPaint(TMessage& m);
+    void WMGetDlgCode(TMessage& m);
+    void WMCancelMode(TMessage& m);
+    void CMSysColorChange(TMessage& m);
+    void WMDeferredLayout(TMessage& m);
+
+    // The private message of the deferred layout.
+    static constexpr UINT kDeferredLayoutMessage = WM_USER + 100;
+    static constexpr int kIndicatorWidth = 11;
+
+public:
+    // What one paint pass knows (painting's own state).
+    struct TPaintPass;
 
 private:
+    friend class TSTDBGridEhFilter;
+
+    void SumListRecalcAll(TObject* sender);
+    void SumListAfterRecalcAll(TObject* sender);
+    void TitleImagesChanged(TObject* sender);
+    // Layout pieces.
+    void FreeNotStoredColumns();
+    void BindColumns();
+    void ApplyPlatformOptions();
+    int MeasureTextHeight(TFont* font, const String& text);
+    void CalcTitleHeight();
+    void BuildHeadTree();
+    void AutoFitColumns();
+    void SetRowHeightsForLayout(int dataRows);
+    bool MultiLineFits() const { return multiLineFits_; }
+    void SetLayoutScrollBars();
+    // Painting pieces.
+    void DrawIndicatorCell(TPaintPass& pass, int aRow, TRect rect, const TCellTypeEh& type);
+    void DrawTitleCell(TPaintPass& pass, int aCol, int aRow, TRect rect, TGridDrawState state, const TCellTypeEh& type);
+    void DrawGroupCells(TPaintPass& pass, int aCol, const TRect& cellRect);
+    void DrawFilterCell(TPaintPass& pass, int aCol, TRect rect, const TCellTypeEh& type);
+    void DrawFooterCell(TPaintPass& pass, int aCol, int aRow, TRect rect, TGridDrawState state,
+                        const TCellTypeEh& type);
+    void DrawDataCellContents(TPaintPass& pass, int aCol, int aRow, TRect rect, TGridDrawState state,
+                              const TCellTypeEh& type);
+    void DrawEdgeFrame(TCanvas* canvas, const TRect& rect, bool pressed);
+    void PaintGridLines(const TGridDrawInfo& info, const TRect& area, int firstCol, int firstRow, TColor vertColor,
+                        TColor horzColor, bool vertLines, bool horzLines);
+    TRect GroupRect(THeadTreeNode* node, const TRect& cellRect, int aCol);
+    // Input pieces.
+    void MoveToDataRow(int gridRow, TShiftState shift);
+    void SelectRowsByClick(int oldRow, const TBookmark& oldBookmark, TMouseButton button, TShiftState shift);
+    void SetPressedTitle(int aCol, bool shownDown);
+    bool IsTitleLeafPoint(int aCol, int y);
+    void FinishTitleClick(int x, int y, TShiftState shift);
+    int ActiveRecNo();
+    void TabToNextColumn(bool forward);
+    void DeleteRecordsByKey();
+
     TDBGridEhStyle* style_ = nullptr;
     std::unique_ptr<TDBGridEhScrollBar> horzScrollBar_;
     std::unique_ptr<TVertDBGridEhScrollBar> vertScrollBar_;
     std::unique_ptr<TColCellParamsEh> cellParams_;
-    TColor fixedColor_ = clBtnFace;
+    std::unique_ptr<TSTDBGridEhFilter> stFilter_;
+    std::unique_ptr<THeadTreeNode> headTree_;
+    std::vector<THeadTreeNode*> leaves_;
+    std::unique_ptr<TChangeLink> titleImagesLink_;
+    TCustomImageList* titleImages_ = nullptr;
+    TDBGridEhAllowedOperations allowedOperations_ = kAllAllowedOperations;
+    TDBGridEhAllowedSelections allowedSelections_ = kAllAllowedSelections;
+    TDBGridEhEditActions editActions_;
+    TColor evenRowColor_ = clWindow;
+    TColor oddRowColor_ = clWindow;
     int editButtonWidth_ = 0;
     int editButtonHeight_ = 0;
+    int frozenCols_ = 0;
+    int minAutoFitWidth_ = 0;
+    int rowHeight_ = 0;
+    int rowLines_ = 0;
+    int titleHeight_ = 0;
+    int titleLines_ = 0;
+    int vTitleMargin_ = 10;
+    int titleTextMargin_ = 4;
+    int titleRowHeight_ = 0;
+    int indicatorOffset_ = 1;
+    int titleOffset_ = 1;
+    int shapeTitleRows_ = 1;
+    int shapeFilterRows_ = 0;
+    int shapeFooterRows_ = 0;
+    TPaintPass* pass_ = nullptr;
+    int lastIndicatorRow_ = -1;
+    int pressedTitleCol_ = -1;
+    int mouseState_ = 0;
+    TPoint mouseDownPoint_;
+    TBookmark selectionAnchor_;
+    String editText_;
+    bool defaultDrawing_ = true;
+    bool evenRowColorSet_ = false;
+    bool oddRowColorSet_ = false;
+    bool rowSizingAllowed_ = false;
+    bool sortLocal_ = false;
+    bool layoutInProgress_ = false;
+    bool multiLineFits_ = false;
     bool sharedBitmapHeld_ = false;
+    bool allSelected_ = false;
+    bool mayAcquireFocus_ = true;
+    bool titleShownDown_ = false;
+    bool titlePressPending_ = false;
+    bool sizeChangeNoted_ = false;
+    bool atLeftEdge_ = true;
+    bool skipThumbPosition_ = false;
+    bool lastSelectionActive_ = false;
+    bool inUpdateDataView_ = false;
+    bool inColExit_ = false;
+    bool changingOwnFonts_ = false;
+    bool extending_ = false;        // a Shift-selection runs from selectionAnchor_
+    bool selectSet_ = true;         // what the rows passed while extending get
+    bool toggleSelection_ = false;  // Ctrl held, or dghClearSelection off
+    bool titleButtonPressed_ = false;
+    bool updatingVertScrollBar_ = false;
+    bool vertInfoApplied_ = false;
+    bool lastOwnShows_ = false;
+    TVertScrollInfoEh lastVertInfo_;
+    TScrollBarVisibleModeEh lastVisibleMode_ = sbAutoShowEh;
 };
 
 class TDBGridEh : public TCustomDBGridEh {

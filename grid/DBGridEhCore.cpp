@@ -2,8 +2,11 @@
 // bookmark list, the data service and the style's colour rules.
 #include "DBGridEhCore.h"
 
+#include "Currency.h"
+#include "DateTime.h"
 #include "Encoding.h"
 #include "FormReader.h"
+#include "FormatSettings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -335,6 +338,79 @@ void TDBGridEhDataService::ApplySorting(TDBGridEhCore* grid) {
         DefaultApplySorting(grid);
 }
 
+// ---- TDBGridEhSumList -----------------------------------------------------------------------------
+
+void TDBGridEhSumList::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TDBGridEhSumList*>(source);
+    if (!other) return inherited::Assign(source);
+    externalRecalc_ = other->externalRecalc_;
+    virtualRecords_ = other->virtualRecords_;
+    SumListChanged = other->SumListChanged;
+    OnRecalcAll = other->OnRecalcAll;
+    OnAfterRecalcAll = other->OnAfterRecalcAll;
+    SetActive(other->active_);
+}
+
+TPersistent* TDBGridEhSumList::GetOwner() const {
+    return grid_ ? dynamic_cast<TPersistent*>(grid_->GridObject()) : nullptr;
+}
+
+void TDBGridEhSumList::SetActive(bool value) {
+    if (value == active_) return;
+    active_ = value;
+    RecomputeAll();
+}
+
+void TDBGridEhSumList::SetDataSet(TDataSet* value) {
+    if (value == dataSet_) return;
+    dataSet_ = value;
+    if (active_) RecomputeAll();
+}
+
+bool TDBGridEhSumList::IsSequenced() const { return dataSet_ && dataSet_->Active() && dataSet_->IsSequenced(); }
+
+int TDBGridEhSumList::RecNo() const { return dataSet_ && dataSet_->Active() ? dataSet_->RecNo() : 0; }
+
+int TDBGridEhSumList::RecordCount() const { return dataSet_ && dataSet_->Active() ? dataSet_->RecordCount() : 0; }
+
+void TDBGridEhSumList::RecomputeAll() {
+    if (!active_) return;
+    if (OnRecalcAll) OnRecalcAll(this);
+    if (OnAfterRecalcAll) OnAfterRecalcAll(this);
+    Changed();
+}
+
+bool TDBGridEhSumList::FindAggregate(TGroupOperation operation, const String& fieldName, std::int64_t& value) const {
+    for (const TValue& v : values_)
+        if (v.Operation == operation && SameText(v.FieldName, fieldName)) {
+            value = v.Value;
+            return true;
+        }
+    return false;
+}
+
+void TDBGridEhSumList::SetAggregate(TGroupOperation operation, const String& fieldName, std::int64_t value) {
+    for (TValue& v : values_)
+        if (v.Operation == operation && SameText(v.FieldName, fieldName)) {
+            if (v.Value == value) return;
+            v.Value = value;
+            Changed();
+            return;
+        }
+    values_.push_back(TValue{operation, fieldName, value});
+    Changed();
+}
+
+void TDBGridEhSumList::ClearAggregates() {
+    if (values_.empty()) return;
+    values_.clear();
+    Changed();
+}
+
+void TDBGridEhSumList::Changed() {
+    if (SumListChanged) SumListChanged(this);
+}
+
 // ---- TDBGridEhCore --------------------------------------------------------------------------------
 
 TDBGridEhCore::TDBGridEhCore()
@@ -351,8 +427,12 @@ void TDBGridEhCore::InitGridCore() {
     columnDefValues_.reset(CreateColumnDefValues());
     dataLink_ = std::make_unique<TGridDataLinkEh>(this);
     selectedRows_ = std::make_unique<TBookmarkListEh>(this);
+    sumList_ = std::make_unique<TDBGridEhSumList>(this);
+    sumList_->SumListChanged = Event<&TDBGridEhCore::SumListChangedHandler>(this);
     columns_.reset(CreateColumns());
 }
+
+void TDBGridEhCore::SumListChangedHandler(TObject*) { SumListValuesChanged(); }
 
 void TDBGridEhCore::DoneGridCore() {
     columns_.reset();
@@ -360,6 +440,7 @@ void TDBGridEhCore::DoneGridCore() {
     if (dataLink_) dataLink_->SetDataSource(nullptr);
     selectedRows_.reset();
     dataLink_.reset();
+    sumList_.reset();
     columnDefValues_.reset();
 }
 
@@ -389,6 +470,7 @@ void TDBGridEhCore::SetDataSource(TDataSource* value) {
     dataLink_->SetDataSource(value);
     if (value && GridComponent()) value->FreeNotification(GridComponent());
     LinkActiveChanged(dataLink_->Active());
+    sumList_->SetDataSet(value ? value->DataSet() : nullptr);
 }
 
 void TDBGridEhCore::SetOptions(TDBGridOptions value) {
@@ -494,7 +576,18 @@ bool TDBGridEhCore::TryBeginLayout() {
 
 void TDBGridEhCore::RelayoutColumns() {
     if (layoutLock_ != 0 || updateLock_ != 0) return;
-    InternalLayout();
+    // What the layout does to the columns comes back here while the locks are held.
+    ++layoutLock_;
+    ++updateLock_;
+    try {
+        InternalLayout();
+    } catch (...) {
+        --layoutLock_;
+        --updateLock_;
+        throw;
+    }
+    --layoutLock_;
+    --updateLock_;
 }
 
 void TDBGridEhCore::ColumnsChanged() {
@@ -522,6 +615,19 @@ void TDBGridEhCore::RebuildColumns() {
     TDataSet* ds = dataLink_->DataSet();
     BeginLayout();
     try {
+        // Columns made from the fields followed by a stored one: the made ones go.
+        bool madeSeen = false;
+        bool storedAfterMade = false;
+        for (int i = 0; i < columns_->Count(); ++i) {
+            if (!columns_->ColumnAt(i)->Stored())
+                madeSeen = true;
+            else if (madeSeen)
+                storedAfterMade = true;
+        }
+        if (storedAfterMade)
+            for (int i = columns_->Count() - 1; i >= 0; --i)
+                if (!columns_->ColumnAt(i)->Stored()) columns_->Delete(i);
+        if (dataLink_->Active()) BuildFieldMap();
         if (columns_->Customized()) {
             for (int i = 0; i < columns_->Count(); ++i) {
                 TColumnEh* column = columns_->ColumnAt(i);
@@ -533,14 +639,36 @@ void TDBGridEhCore::RebuildColumns() {
                 }
             }
         } else {
-            columns_->Clear();
+            std::vector<TField*> fields;
             if (ds && dataLink_->Active())
-                for (int i = 0; i < ds->FieldCount(); ++i) {
-                    TField* field = ds->Fields()->Fields(i);
-                    if (!field->Visible()) continue;
-                    TColumnEh* column = columns_->InternalAdd();
-                    column->SetField(field);
+                for (int i = 0; i < ds->FieldCount(); ++i)
+                    if (ds->Fields()->Fields(i)->Visible()) fields.push_back(ds->Fields()->Fields(i));
+            auto fieldOf = [&](TColumnEh* column) -> TField* {
+                for (TField* f : fields)
+                    if (!column->FieldName().empty() && SameText(f->FieldName(), column->FieldName())) return f;
+                return nullptr;
+            };
+            // Columns whose field is gone are freed (every one without an active link).
+            for (int i = columns_->Count() - 1; i >= 0; --i) {
+                TColumnEh* column = columns_->ColumnAt(i);
+                TField* field = fieldOf(column);
+                if (!field)
+                    columns_->Delete(i);
+                else
+                    column->field_ = field;
+            }
+            // Each field's column, made when missing, at the field's place.
+            for (std::size_t k = 0; k < fields.size(); ++k) {
+                TColumnEh* found = nullptr;
+                for (int i = 0; i < columns_->Count() && !found; ++i)
+                    if (columns_->ColumnAt(i)->field_ == fields[k]) found = columns_->ColumnAt(i);
+                if (!found) {
+                    found = columns_->InternalAdd();
+                    found->SetField(fields[k]);
                 }
+                if (found->Index() != static_cast<int>(k)) found->TCollectionItem::SetIndex(static_cast<int>(k));
+            }
+            if (fields.empty() && columns_->Count() == 0) columns_->InternalAdd();
         }
         BuildFieldMap();
     } catch (...) {
@@ -550,11 +678,20 @@ void TDBGridEhCore::RebuildColumns() {
     EndLayout();
 }
 
+void TDBGridEhCore::ReleaseLayout() {
+    if (updateLock_ == 0) return;
+    // The columns' own update ends while the locks still hold back a layout.
+    if (updateLock_ == 1 && columns_) columns_->EndUpdate();
+    --updateLock_;
+    if (layoutLock_ > 0) --layoutLock_;
+}
+
 void TDBGridEhCore::LinkActiveChanged(bool active) {
     // Fields of a closed data set may be freed: columns look them up again when needed.
     if (columns_)
         for (int i = 0; i < columns_->Count(); ++i) columns_->ColumnAt(i)->field_ = nullptr;
     selectedRows_->LinkStateChanged(active);
+    if (sumList_) sumList_->SetDataSet(active ? DataSet() : nullptr);
     RelayoutColumns();
 }
 
@@ -619,6 +756,90 @@ void TDBGridEhCore::SortMarkingChanged() {
 
 void TDBGridEhCore::DefaultApplySorting() {
     if (TDBGridEhDataService* service = DBGridEhDataService()) service->ApplySorting(this);
+}
+
+// Footers.
+
+namespace {
+
+bool IsIntegerFieldType(TFieldType type) {
+    return type == ftSmallint || type == ftInteger || type == ftWord || type == ftAutoInc || type == ftLargeint;
+}
+
+String FieldDisplayFormat(const TField* field) {
+    if (auto* numeric = dynamic_cast<const TNumericField*>(field)) return numeric->DisplayFormat();
+    if (auto* date = dynamic_cast<const TDateTimeField*>(field)) return date->DisplayFormat();
+    return String();
+}
+
+// A field's text with `format` by the rule of a column's display text.
+String FormattedFieldText(TField* field, const String& format) {
+    if (format.empty()) return field->DisplayText();
+    if (field->IsNull()) return String();
+    try {
+        if (field->InheritsFrom(TNumericField::StaticClass())) return FormatFloat(format, field->AsFloat());
+        if (field->InheritsFrom(TDateTimeField::StaticClass())) return FormatDateTime(format, field->AsDateTime());
+    } catch (const EConvertError&) {  // a value that is no number shows as Null
+    } catch (const EVariantError&) {
+    }
+    return String();
+}
+
+}  // namespace
+
+String TDBGridEhCore::GetFooterValueText(int footerIndex, TColumnEh* column) {
+    if (!column) return String();
+    TColumnFooterEh* footer = column->FooterForRow(footerIndex);
+    if (!footer) return String();
+    TDataSet* ds = DataSet();
+    switch (footer->ValueType()) {
+    case fvtSum:
+    case fvtAvg: {
+        const String name = footer->FieldName().empty() ? column->FieldName() : footer->FieldName();
+        TField* field = ds && !name.empty() ? ds->FindField(name) : nullptr;
+        if (!field) return "0";
+        std::int64_t raw = 0;
+        sumList_->FindAggregate(footer->ValueType() == fvtSum ? goSum : goAvg, field->FieldName(), raw);
+        const Currency value = Currency::FromRaw(raw);
+        const String& own = footer->DisplayFormat();
+        const TFieldType type = field->DataType();
+        if (IsIntegerFieldType(type)) {
+            const String format = own.empty() ? FieldDisplayFormat(field) : own;
+            return FormatFloat(format.empty() ? String("0") : format, value.ToDouble());
+        }
+        if (type == ftFloat || type == ftCurrency) {
+            const String format = own.empty() ? FieldDisplayFormat(field) : own;
+            if (!format.empty()) return FormatFloat(format, value.ToDouble());
+            auto* f = dynamic_cast<TFloatField*>(field);
+            const bool money = f && f->Currency();
+            return FloatToStrF(value.ToDouble(), money ? ffCurrency : ffGeneral, f ? f->Precision() : 15,
+                               money ? FormatSettings.CurrencyDecimals : 0);
+        }
+        if (type == ftBCD || type == ftFMTBcd) {
+            if (!own.empty()) return FormatFloat(own, value.ToDouble());
+            const String format = FieldDisplayFormat(field);
+            if (!format.empty()) return FormatCurr(format, value);
+            auto* f = dynamic_cast<TBCDField*>(field);
+            const bool money = f && f->Currency();
+            return CurrToStrF(value, money ? ffCurrency : ffGeneral, money ? FormatSettings.CurrencyDecimals : 0);
+        }
+        return String();  // no sum of a field of another type
+    }
+    case fvtCount: {
+        std::int64_t raw = 0;
+        sumList_->FindAggregate(goCount, String(), raw);
+        const double count = Currency::FromRaw(raw).ToDouble();
+        return footer->DisplayFormat().empty() ? FloatToStr(count) : FormatFloat(footer->DisplayFormat(), count);
+    }
+    case fvtFieldValue: {
+        if (!ds || !ds->Active() || footer->FieldName().empty()) return String();
+        TField* field = ds->FindField(footer->FieldName());
+        return field ? FormattedFieldText(field, footer->DisplayFormat()) : String();
+    }
+    case fvtStaticText: return footer->Value();
+    case fvtNon: return String();
+    }
+    return String();
 }
 
 int TDBGridEhCore::SortIndexDigitsWidth(int sortIndex) const {

@@ -7,6 +7,7 @@
 //   TGridDataLinkEh        the grid's data link: field map, event forwarding, modified flag
 //   TBookmarkListEh        the sorted bookmarks of the selected rows (SelectedRowBookmarks)
 //   TDBGridEhDataService   the program-wide service that applies sorting and filtering
+//   TDBGridEhSumList       the grid's aggregates (a stand-in until the aggregate engine exists)
 //
 // Free functions: the style's colour rules (BlendTowards, the highlight decisions),
 // ShortenTextToWidth over any measure, RaiseGridOperationError.
@@ -169,6 +170,64 @@ public:
 TDBGridEhDataService* DBGridEhDataService();
 void SetDBGridEhDataService(TDBGridEhDataService* service);
 
+// ---- Aggregates --------------------------------------------------------------------------------------
+
+enum TGroupOperation { goSum, goAvg, goCount };
+
+// The grid's aggregate engine (its SumList), as the grid and its footers use it. Until the engine of
+// the aggregates is built this is a stand-in: it keeps no aggregates of its own but answers the
+// values set on it with SetAggregate (so footers show them), takes record numbers from the data set,
+// and tells the grid of changes through SumListChanged. Inactive at creation.
+class TDBGridEhSumList : public TPersistent {
+    VESTREL_CLASS(TDBGridEhSumList, TPersistent)
+public:
+    explicit TDBGridEhSumList(TDBGridEhCore* grid) : grid_(grid) {}
+    void Assign(TPersistent* source) override;
+    TPersistent* GetOwner() const;
+
+    bool Active() const { return active_; }
+    virtual void SetActive(bool value);
+    TDataSet* DataSet() const { return dataSet_; }
+    virtual void SetDataSet(TDataSet* value);
+    bool ExternalRecalc() const { return externalRecalc_; }
+    void SetExternalRecalc(bool value) { externalRecalc_ = value; }
+    bool VirtualRecords() const { return virtualRecords_; }
+    void SetVirtualRecords(bool value) { virtualRecords_ = value; }
+
+    // Record numbers (the data set's; 0 and not sequenced without one).
+    virtual bool IsSequenced() const;
+    virtual int RecNo() const;
+    virtual int RecordCount() const;
+    virtual void Loaded() {}
+    virtual void RecomputeAll();
+    // The value of the aggregate of `operation` over `fieldName` (empty for a count of every
+    // record) in currency units (the value times 10000); false when there is none.
+    virtual bool FindAggregate(TGroupOperation operation, const String& fieldName, std::int64_t& value) const;
+    // The stand-in's values (a later engine computes them).
+    void SetAggregate(TGroupOperation operation, const String& fieldName, std::int64_t value);
+    void ClearAggregates();
+
+    TNotifyEvent SumListChanged;
+    TNotifyEvent OnRecalcAll;
+    TNotifyEvent OnAfterRecalcAll;
+
+protected:
+    void Changed();
+
+private:
+    struct TValue {
+        TGroupOperation Operation;
+        String FieldName;
+        std::int64_t Value;
+    };
+    TDBGridEhCore* grid_;
+    TDataSet* dataSet_ = nullptr;
+    std::vector<TValue> values_;
+    bool active_ = false;
+    bool externalRecalc_ = false;
+    bool virtualRecords_ = false;
+};
+
 // ---- The grid, as its building blocks see it -------------------------------------------------------
 
 class TDBGridEhCore {
@@ -215,13 +274,22 @@ public:
     TFont* TitleFont() const { return titleFont_.get(); }
     TFont* FooterFont() const { return footerFont_.get(); }
 
-    int IndicatorOffset() const { return options_.Contains(dgIndicator) ? 1 : 0; }
-    int TitleOffset() const { return options_.Contains(dgTitles) ? 1 : 0; }
+    // Columns of indicators (0 or 1) and rows above the data (title and filter rows); the window
+    // grid answers the values of its last layout.
+    virtual int IndicatorOffset() const { return options_.Contains(dgIndicator) ? 1 : 0; }
+    virtual int TitleOffset() const { return options_.Contains(dgTitles) ? 1 : 0; }
+
+    TDBGridEhSumList* SumList() const { return sumList_.get(); }
+    void SetSumList(TDBGridEhSumList* value) { sumList_->Assign(value); }
+    // The text of footer row `footerIndex` (0 first) of `column`, by its footer's value type.
+    virtual String GetFooterValueText(int footerIndex, TColumnEh* column);
 
     // Layout locks.
     void BeginLayout();
     void EndLayout();
     bool TryBeginLayout();
+    // Lets go of one layout and one update lock without laying out (the layout is deferred).
+    void ReleaseLayout();
     int LayoutLock() const { return layoutLock_; }
     int UpdateLock() const { return updateLock_; }
     // At once unless a lock is held.
@@ -229,8 +297,10 @@ public:
     bool LayoutFromDataLink() const { return layoutFromDataLink_; }
 
     // Columns and fields.
-    // Customized columns bind to their fields by name; otherwise the not-stored columns are made
-    // again from the data set's visible fields. Then the field map is built.
+    // The columns made from fields go when a stored column follows them; customized columns bind
+    // to their fields by name; otherwise the made columns follow the data set's visible fields
+    // (freed when their field is gone, made when missing, moved to the field's place; one empty
+    // column when there is nothing). Then the field map is built.
     void RebuildColumns();
     virtual void BuildFieldMap();
     // The Notification part of the grid: a freed field is unbound from every column that shows it,
@@ -312,15 +382,20 @@ public:
 
     // The window side of the grid's state changes.
     virtual void OptionsChanged(TDBGridOptions oldValue) { RelayoutColumns(); }
+    // The aggregates changed (the footer rows repaint).
+    virtual void SumListValuesChanged() {}
 
 protected:
     virtual TDBGridColumnsEh* CreateColumns();
     virtual TColumnDefValuesEh* CreateColumnDefValues();
 
+    // The title and footer fonts changed (relayout when they show).
+    virtual void TitleFontChanged(TObject* sender);
+    virtual void FooterFontChanged(TObject* sender);
+
 private:
     friend class TGridDataLinkEh;
-    void TitleFontChanged(TObject* sender);
-    void FooterFontChanged(TObject* sender);
+    void SumListChangedHandler(TObject* sender);
 
     std::unique_ptr<TFont> gridFont_;
     std::unique_ptr<TFont> titleFont_;
@@ -330,6 +405,7 @@ private:
     std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
     std::unique_ptr<TGridDataLinkEh> dataLink_;
     std::unique_ptr<TBookmarkListEh> selectedRows_;
+    std::unique_ptr<TDBGridEhSumList> sumList_;
     TDBGridOptions options_ = kDefaultDBGridOptions;
     TDBGridEhOptions optionsEh_ = kDefaultDBGridEhOptions;
     TColor footerColor_ = clWindow;
