@@ -5,16 +5,20 @@
 #include "Buttons.h"
 #include "ComCtrls.h"
 #include "DBCtrls.h"
+#include "DBGridEh.h"
 #include "ExtCtrls.h"
 #include "FileDialogs.h"
 #include "Forms.h"
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
+#include "U_Custom.h"
 #include "U_Data.h"
+#include "U_Field.h"
 #include "U_Main.h"
 #include "U_login.h"
 #include "U_splash.h"
+#include "U_tree.h"
 
 #include <iterator>
 
@@ -43,6 +47,10 @@ constexpr TUnit kUnits[] = {
     {"U_splash", RegisterSplashClasses, nullptr},
     {"U_Main", RegisterMainClasses, nullptr},
     {"U_login", RegisterLoginClasses, nullptr},
+    {"DBGridEh", RegisterDBGridEhClasses, nullptr},
+    {"U_tree", RegisterTreeClasses, nullptr},
+    {"U_Field", RegisterFieldClasses, nullptr},
+    {"U_Custom", RegisterCustomClasses, nullptr},
 };
 
 void RunProgram() {

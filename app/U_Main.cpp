@@ -3,8 +3,12 @@
 #include "DataModuleLogic.h"
 #include "FormFields.h"
 #include "TypeRegistry.h"
+#include "U_Custom.h"
 #include "U_Data.h"
+#include "U_Field.h"
 #include "U_login.h"
+#include "U_tree.h"
+#include "U_treeTexts.h"
 
 TLogChannel LogMain("main");
 
@@ -83,6 +87,14 @@ void TFrm_Main::Timer2Timer(TObject*) {
         }
         VLOG_TRACE(LogMain, "tool bar:%s", layout.c_str());
     }
+    // The person window and an open category dialog say where their parts are (channel "custom").
+    if (LogCustom.Enabled(TLogLevel::Trace)) {
+        if (Frm_Custom)
+            Frm_Custom->TraceLayout();
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* dialog = dynamic_cast<TFrm_Tree*>(Screen->Forms(i)))
+                dialog->TraceLayout();
+    }
 }
 
 void TFrm_Main::ShowSoftInfo() {
@@ -147,12 +159,43 @@ void TFrm_Main::SearchCustExecute(TObject*) {
     VLOG_TRACE(LogMain, "SearchCustExecute");
 }
 
+namespace {
+
+// The category dialog over `table` for management, shown modally and freed.
+void ManageCategories(TFrm_Main* owner, const char* table, const char* caption) {
+    auto* dialog = New<TFrm_Tree>(owner);
+    try {
+        dialog->TreeTable = table;
+        dialog->TreeCaption = caption;
+        dialog->PickMode = 0;
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
+}
+
+}  // namespace
+
 void TFrm_Main::Cust_CategoryExecute(TObject*) {
     VLOG_TRACE(LogMain, "Cust_CategoryExecute");
+    ManageCategories(this, TreeTexts::PersonTable, TreeTexts::PersonCaption);
 }
 
 void TFrm_Main::ShowField_CustExecute(TObject*) {
     VLOG_TRACE(LogMain, "ShowField_CustExecute");
+    if (Frm_Field)
+        return;
+    auto* chooser = New<TFrm_Field>(Application);
+    try {
+        chooser->ColumnTable = "Custom";
+        chooser->ShowModal();
+    } catch (...) {
+        chooser->Free();
+        throw;
+    }
+    chooser->Free();
 }
 
 void TFrm_Main::ExportEmailExecute(TObject*) {
@@ -165,12 +208,13 @@ void TFrm_Main::ExportCustCSVExecute(TObject*) {
 
 void TFrm_Main::Cust_CustContactExecute(TObject*) {
     VLOG_TRACE(LogMain, "Cust_CustContactExecute");
-    ShowPersonWindow();
+    auto* persons = dynamic_cast<TFrm_Custom*>(ShowPersonWindow());
     Frm_Data->Qry_Contact->SetDataSource(Frm_Data->DS_Cust);
     OpenQuery(Frm_Data->Qry_Cust, PersonListSql(Rights[35], OperatorName));
     Frm_Data->Qry_Schedule->SetDataSource(Frm_Data->DS_Cust);
-    // The grid's columns (SetupGridColumns) come with the person window; the record count in the
-    // status bar stays as it is.
+    // The record count in the status bar stays as it is.
+    if (persons)
+        SetupGridColumns(persons->Grid_Cust, Frm_Data->Qry_Cust, "Custom");
 }
 
 void TFrm_Main::HelpExecute(TObject*) {
@@ -211,6 +255,7 @@ void TFrm_Main::M_CompactDBExecute(TObject*) {
 
 void TFrm_Main::Goods_CategoryExecute(TObject*) {
     VLOG_TRACE(LogMain, "Goods_CategoryExecute");
+    ManageCategories(this, TreeTexts::GoodsTable, TreeTexts::GoodsCaption);
 }
 
 void TFrm_Main::TB_NavClick(TObject* sender) {
@@ -257,6 +302,8 @@ void RegisterMainClasses() {
     RegisterComCtrlsClasses();
     RegisterExtCtrlsClasses();
     RegisterFileDialogsClasses();
+    RegisterTreeClasses();
+    RegisterFieldClasses();
     RegisterComponentClass<TFrm_Main>();
     RegisterProperties<TFrm_Main>()
         .Handler<&TFrm_Main::FormShow>("FormShow")

@@ -2,11 +2,11 @@
 // command runs, the status bar (operator, record count, program path, clock), the file dialogs and
 // the timers; the logged-in operator.
 //
-// Handlers whose dialogs or windows come with later units do nothing yet but log their name
-// (channel "main", trace): the add/edit dialog (AddCust, EditCust), the delete (DelCust), the
-// combined search, the category tree (Cust_Category, Goods_Category), the column chooser, the
-// exports, the Part 1.113 commands (Help, the Del* actions of other tables, Cust_Cust,
-// Cust_Contact, MyCust, M_CompactDB). The person window is shown once its class is registered.
+// Every command logs its name (channel "main", trace). Those whose dialogs or windows come with
+// later units do nothing more yet: the add/edit dialog (AddCust, EditCust), the delete (DelCust),
+// the combined search, the exports, and the commands no control reaches (Help, the Del* actions of
+// other tables, Cust_Cust, Cust_Contact, MyCust, M_CompactDB). The category dialog and the column
+// chooser are shown modally. The person window is shown once its class is registered.
 // Not yet: the sum list and the skin components of the form (their classes come later).
 #pragma once
 

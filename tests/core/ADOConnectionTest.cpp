@@ -129,15 +129,15 @@ TEST_F(ADOConnectionTest, QueryWithItsOwnConnectionString) {
     TADOQuery* query = New<TADOQuery>(nullptr);
     query->SetConnectionString(ConnectionStringFor(path_));
     OpenQuery(query, "select * from Cust_Category order by code");
-    EXPECT_EQ(query->RecordCount(), 10);
+    EXPECT_EQ(query->RecordCount(), 19);
     query->Append();
-    query->FieldByName("code")->SetAsString("05");
+    query->FieldByName("code")->SetAsString("06");
     query->FieldByName("name")->SetAsString("新分类");
     query->Post();
     connection_->SetConnectionString(ConnectionStringFor(path_));
     TADOQuery* check = New<TADOQuery>(nullptr);
     check->SetConnection(connection_);
-    OpenQuery(check, "select * from Cust_Category where code='05'");
+    OpenQuery(check, "select * from Cust_Category where code='06'");
     EXPECT_EQ(check->FieldByName("name")->AsString(), "新分类");
     check->Free();
     query->Free();
@@ -163,7 +163,7 @@ TEST_F(ADOConnectionTest, TransactionRolledBackByATriggerLeavesNothingChanged) {
         return c->FieldByName("n")->AsString();
     };
     const String before = counts();
-    EXPECT_EQ(before, "2/1/2/3/6");
+    EXPECT_EQ(before, "2/1/2/3/36");
     session.connection->BeginTrans();
     bool failed = false;
     try {
@@ -191,7 +191,7 @@ TEST_F(ADOConnectionTest, TransactionRolledBackByATriggerLeavesNothingChanged) {
     OpenQuery(persons, "select * from custom where CustCode=4");
     persons->Delete();
     session.connection->CommitTrans();
-    EXPECT_EQ(counts(), "0/1/2/1/5");
+    EXPECT_EQ(counts(), "0/1/2/1/35");
 }
 
 TEST_F(ADOConnectionTest, StatementThatRollsBackTheTransactionItselfIsReported) {
@@ -230,7 +230,7 @@ TEST_F(ADOConnectionTest, ClosingTheConnectionClosesItsQueries) {
     EXPECT_FALSE(session.query->Active());
     session.query->Open();  // reconnects
     EXPECT_TRUE(session.connection->Connected());
-    EXPECT_EQ(session.query->RecordCount(), 6);
+    EXPECT_EQ(session.query->RecordCount(), 36);
 }
 
 TEST_F(ADOConnectionTest, OpenRefusesAStatementWithoutRowsAndRunsNothing) {
@@ -238,11 +238,11 @@ TEST_F(ADOConnectionTest, OpenRefusesAStatementWithoutRowsAndRunsNothing) {
     session.query->SQL()->Add("delete from custom");
     EXPECT_THROW(session.query->Open(), EDatabaseError);
     OpenQuery(session.query, "select * from custom");
-    EXPECT_EQ(session.query->RecordCount(), 6);
+    EXPECT_EQ(session.query->RecordCount(), 36);
     EXPECT_THROW(OpenQuery(session.query, "select * from custom; delete from custom"), EADOError);
     EXPECT_THROW(OpenQuery(session.query, "select * from nosuchtable"), EADOError);
     OpenQuery(session.query, "select * from custom");
-    EXPECT_EQ(session.query->RecordCount(), 6);
+    EXPECT_EQ(session.query->RecordCount(), 36);
 }
 
 TEST(ADODialectTest, RewritesTopAndFindsTheUpdatableTable) {

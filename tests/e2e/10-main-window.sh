@@ -5,7 +5,7 @@
 dir=$(e2e_fresh_copy main-window)
 caption=$(sqlite3 "$dir/DataBase/Custom.mdb" "select SoftName || Version from T_SoftInfo order by ID limit 1")
 log="$E2E_ARTIFACTS/$E2E_CASE.log"
-export VESTREL_DEBUG=main=trace
+export VESTREL_DEBUG=main=trace,custom=trace
 
 # The trace lines of channel "main" (without their prefix), carriage returns dropped.
 main_trace() { tr -d '\r' <"$log" | sed -n 's/^trace:main: //p'; }
@@ -36,7 +36,7 @@ login=$(e2e_wait_window '^登录$') || { e2e_fail "no login dialog"; return 1; }
 sleep 0.5
 e2e_choose_operator "$login" 0
 e2e_key Return
-main=$(e2e_wait_window "^${caption}\$") || { e2e_fail "no main window \"$caption\""; return 1; }
+main=$(e2e_wait_window "^${caption}( - \[个人信息\])?\$") || { e2e_fail "no main window \"$caption\""; return 1; }
 sleep 0.5
 e2e_shot 1-main-window
 
@@ -72,6 +72,16 @@ step() {
 }
 step "个人管理 " "TB_NavClick;Cust_CustContactExecute" click_screen $((nav_x + 30)) $((nav_y + nav_h / 2)) || return 1
 step "个人类别管理" "Cust_CategoryExecute" click_screen $((cat_x + cat_w / 2)) $((cat_y + cat_h / 2)) || return 1
+# The category dialog it opens is modal: closed with its "退出&Q" button (channel "custom" says
+# where it is) before the next command.
+e2e_wait_window '^个人分类$' >/dev/null || { e2e_fail "no category dialog"; return 1; }
+deadline=$((SECONDS + 10))
+until close=$(tr -d '\r' <"$log" | sed -n 's/^trace:custom: dialog buttons://p' | tail -1 | tr ' ' '\n' |
+              sed -n 's/^TB_Close=//p') && [ -n "$close" ] || [ $SECONDS -gt $deadline ]; do sleep 0.3; done
+read -r close_x close_y close_w close_h <<<"$(echo "$close" | tr ',' ' ')"
+[ -n "$close_x" ] || { e2e_fail "no category dialog layout"; return 1; }
+click_screen $((close_x + close_w / 2)) $((close_y + close_h / 2))
+e2e_wait_no_window '^个人分类$' || { e2e_fail "the category dialog is still shown"; return 1; }
 step "个人组合查询" "SearchCustExecute" click_screen $((search_x + search_w / 2)) $((search_y + search_h / 2)) || return 1
 step "Ctrl+A" "AddCustExecute" e2e_key ctrl+a || return 1
 step "Ctrl+E" "EditCustExecute" e2e_key ctrl+e || return 1

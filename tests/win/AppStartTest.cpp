@@ -7,6 +7,7 @@
 #include "StdCtrls.h"
 #include "Streams.h"
 #include "TestControls.h"
+#include "U_Custom.h"
 #include "U_Data.h"
 #include "U_DataTexts.h"
 #include "U_Main.h"
@@ -43,6 +44,7 @@ protected:
         RegisterSplashClasses();
         RegisterMainClasses();
         RegisterLoginClasses();
+        RegisterCustomClasses();
     }
 
     AppStartTest() {
@@ -336,7 +338,8 @@ TEST_F(AppStartTest, MainWindowShowMakesExportSetsTheCaptionAndThePath) {
     Frm_Main->Show();
     DrainMessages();
     EXPECT_TRUE(DirectoryExists(Folder() + "Export"));
-    EXPECT_EQ(Frm_Main->Caption(), "Vestrel个人名片管理 V1.0");
+    // The maximised person window's caption follows the frame's in brackets.
+    EXPECT_EQ(Frm_Main->Caption(), "Vestrel个人名片管理 V1.0 - [个人信息]");
     EXPECT_EQ(Frm_Main->Category, "0101");
     EXPECT_EQ(Frm_Main->StatusBar1->Panels()->Items(2)->Text(), Application->ExeName());
     EXPECT_EQ(Frm_Main->StatusBar1->PanelTextShown(2), Application->ExeName());
@@ -351,7 +354,8 @@ TEST_F(AppStartTest, ExportFolderThatCannotBeMadeIsReportedAndTheShowGoesOn) {
     DrainMessages();
     ASSERT_EQ(app_.Boxes.size(), 1u);
     EXPECT_NE(app_.Boxes[0].Text.find("Export"), String::npos) << app_.Boxes[0].Text;
-    EXPECT_EQ(Frm_Main->Caption(), "Vestrel个人名片管理 V1.0");
+    // The maximised person window's caption follows the frame's in brackets.
+    EXPECT_EQ(Frm_Main->Caption(), "Vestrel个人名片管理 V1.0 - [个人信息]");
     EXPECT_TRUE(Frm_Main->Timer1->Enabled());
 }
 

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "TestControls.h"
 #include "TypeRegistry.h"
+#include "U_Custom.h"
 #include "U_Data.h"
 #include "U_Main.h"
 #include "U_login.h"
@@ -87,6 +88,7 @@ protected:
         RegisterDataModuleClasses();
         RegisterMainClasses();
         RegisterLoginClasses();
+        RegisterCustomClasses();
         RegisterClasses<TFrmChildProbe, TFrmOtherChild>();
         RegisterProperties<TFrmChildProbe>().Handler<&TFrmChildProbe::FormClose>("FormClose");
     }
@@ -141,6 +143,12 @@ protected:
         ASSERT_TRUE(Frm_Login->LoginOk);
         Frm_Main->Show();
         DrainMessages();
+        // The person window the main window shows has tests of its own: these start without it,
+        // from an empty person list, and count their own children.
+        if (Frm_Custom)
+            Frm_Custom->Close();
+        DrainMessages();
+        Frm_Data->Qry_Cust->Close();
     }
 
     // A key with Ctrl held, through the application's key pipeline.
@@ -303,10 +311,23 @@ TEST_F(MainWindowTest, ShortCutsToolBarAndMenuReachTheirHandlers) {
     EXPECT_EQ(PressCtrl(edit->Handle(), 'D'), "");
     Frm_Main->DelCust->SetEnabled(true);
 
-    // The tool bar: "个人管理 " lists the persons; the other buttons run their actions.
+    // The tool bar: "个人管理 " lists the persons; the other buttons run their actions (the
+    // category dialog is modal: it is closed as soon as its loop idles).
+    struct TDialogCloser {
+        bool closed = false;
+        void Idle(TObject*, bool&) {
+            if (TCustomForm* form = Screen->ActiveForm(); form && form->FormState().Contains(fsModal)) {
+                closed = true;
+                form->Close();
+            }
+        }
+    } closer;
     lines_.clear();
     ClickToolButton(Frm_Main->TB_Nav);
+    Application->OnIdle = Event<&TDialogCloser::Idle>(&closer);
     ClickToolButton(Frm_Main->ToolButton6);
+    Application->OnIdle = nullptr;
+    EXPECT_TRUE(closer.closed);
     ClickToolButton(Frm_Main->ToolButton1);
     EXPECT_EQ(Joined(), "TB_NavClick;Cust_CustContactExecute;Cust_CategoryExecute;SearchCustExecute;");
     EXPECT_EQ(Frm_Data->Qry_Cust->SQL()->Text(), "Select * from Custom\r\n");
