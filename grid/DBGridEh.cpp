@@ -1405,8 +1405,7 @@ void RegisterDBGridEhClasses() {
     RegisterGridColumnClasses();
     RegisterComponentClass<TDBGridEh>();
     // Colours are written as the class layer's colour names.
-    std::span<const TIdentMapEntry> colors;
-    if (const TPropInfo* color = GetPropInfo(TControl::StaticClass(), "Color")) colors = color->Idents;
+    const std::span<const TIdentMapEntry> colors = ColorIdents();
     RegisterProperties<TCustomDBGridEh>()
         .Set("AllowedOperations", [](TCustomDBGridEh& g) { return g.AllowedOperations().Bits(); },
              [](TCustomDBGridEh& g, std::uint32_t bits) {

@@ -2297,25 +2297,6 @@ void TCustomControl::DestroyWnd() {
 
 namespace {
 
-constexpr TIdentMapEntry kColorIdents[] = {
-    {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
-    {clNavy, "clNavy"}, {clPurple, "clPurple"}, {clTeal, "clTeal"}, {clGray, "clGray"},
-    {clSilver, "clSilver"}, {clRed, "clRed"}, {clLime, "clLime"}, {clYellow, "clYellow"},
-    {clBlue, "clBlue"}, {clFuchsia, "clFuchsia"}, {clAqua, "clAqua"}, {clWhite, "clWhite"},
-    {clMoneyGreen, "clMoneyGreen"}, {clSkyBlue, "clSkyBlue"}, {clCream, "clCream"}, {clMedGray, "clMedGray"},
-    {clNone, "clNone"}, {clDefault, "clDefault"},
-    {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"}, {clActiveCaption, "clActiveCaption"},
-    {clInactiveCaption, "clInactiveCaption"}, {clMenu, "clMenu"}, {clWindow, "clWindow"},
-    {clWindowFrame, "clWindowFrame"}, {clMenuText, "clMenuText"}, {clWindowText, "clWindowText"},
-    {clCaptionText, "clCaptionText"}, {clActiveBorder, "clActiveBorder"}, {clInactiveBorder, "clInactiveBorder"},
-    {clAppWorkSpace, "clAppWorkSpace"}, {clHighlight, "clHighlight"}, {clHighlightText, "clHighlightText"},
-    {clBtnFace, "clBtnFace"}, {clBtnShadow, "clBtnShadow"}, {clGrayText, "clGrayText"},
-    {clBtnText, "clBtnText"}, {clInactiveCaptionText, "clInactiveCaptionText"},
-    {clBtnHighlight, "clBtnHighlight"}, {cl3DDkShadow, "cl3DDkShadow"}, {cl3DLight, "cl3DLight"},
-    {clInfoText, "clInfoText"}, {clInfoBk, "clInfoBk"}, {clHotLight, "clHotLight"},
-    {clGradientActiveCaption, "clGradientActiveCaption"}, {clGradientInactiveCaption, "clGradientInactiveCaption"},
-    {clMenuHighlight, "clMenuHighlight"}, {clMenuBar, "clMenuBar"},
-};
 
 constexpr TIdentMapEntry kCursorIdents[] = {
     {crDefault, "crDefault"}, {crNone, "crNone"}, {crArrow, "crArrow"}, {crCross, "crCross"},
@@ -2348,7 +2329,7 @@ void RegisterControlsClasses() {
             .Int("Height", &TFont::Height, &TFont::SetHeight)
             .Int("Size", &TFont::Size, &TFont::SetSize)
             .Int("Color", &TFont::Color, &TFont::SetColor)
-            .Idents(kColorIdents)
+            .Idents(ColorIdents())
             .Set("Style", [](TFont& f) { return f.Style().Bits(); },
                  [](TFont& f, std::uint32_t bits) { f.SetStyle(TFontStyles::FromBits(bits)); },
                  {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"})
@@ -2367,7 +2348,7 @@ void RegisterControlsClasses() {
         .Str("Caption", &TControl::Caption, &TControl::SetCaption)
         .Str("Text", &TControl::Text, &TControl::SetText)
         .Int("Color", &TControl::Color, &TControl::SetColor)
-        .Idents(kColorIdents)
+        .Idents(ColorIdents())
         .Bool("ParentColor", &TControl::ParentColor, &TControl::SetParentColor)
         .Object("Font", &TControl::Font)
         .Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)

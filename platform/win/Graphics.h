@@ -22,6 +22,7 @@
 #include "Events.h"
 #include "Object.h"
 #include "Streams.h"
+#include "TypeRegistry.h"
 #include "WinApi.h"
 
 #include <cstdint>
@@ -167,6 +168,8 @@ constexpr TColor clDefault = 0x20000000;
 // The RGB value of `color`: a system colour is looked up (GetSysColor); any other value is returned as
 // it is (clNone and clDefault included).
 TColor ColorToRGB(TColor color);
+// The colour names form descriptions write ("clBtnFace", ...), for integer colour properties.
+std::span<const TIdentMapEntry> ColorIdents();
 
 // ---- Drawing tools --------------------------------------------------------------------------------
 

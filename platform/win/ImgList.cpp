@@ -9,12 +9,6 @@
 
 namespace {
 
-// The colours a list's BkColor is written with in form descriptions.
-constexpr TIdentMapEntry kBkColorIdents[] = {
-    {clNone, "clNone"}, {clDefault, "clDefault"}, {clWhite, "clWhite"}, {clBlack, "clBlack"},
-    {clBtnFace, "clBtnFace"}, {clWindow, "clWindow"}, {clFuchsia, "clFuchsia"},
-};
-
 constexpr DWORD kRasterPaintWhereBlack = 0x00B8074A;  // PSDPxax: the brush where the source is 0
 
 COLORREF ListColor(TColor color) {
@@ -334,7 +328,7 @@ void RegisterImgListClasses() {
         .Int("Height", &TCustomImageList::Height, &TCustomImageList::SetHeight)
         .Bool("Masked", &TCustomImageList::Masked, &TCustomImageList::SetMasked)
         .Int("BkColor", &TCustomImageList::BkColor, &TCustomImageList::SetBkColor)
-        .Idents(kBkColorIdents)
+        .Idents(ColorIdents())
         .Enum("DrawingStyle", &TCustomImageList::DrawingStyle, &TCustomImageList::SetDrawingStyle,
               {"dsFocus", "dsSelected", "dsNormal", "dsTransparent"})
         .Event("OnChange", &TCustomImageList::OnChange);
