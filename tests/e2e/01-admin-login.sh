@@ -1,6 +1,6 @@
 # Admin with the empty password reaches the maximised main window whose caption is SoftName + Version.
 dir=$(e2e_fresh_copy admin-login)
-caption=$(sqlite3 "$dir/DataBase/Custom.mdb" "select SoftName || Version from T_SoftInfo order by ID limit 1")
+caption=$(e2e_sql "$dir/DataBase/Custom.mdb" "select SoftName || Version from T_SoftInfo order by ID limit 1")
 [ -n "$caption" ] || { e2e_fail "T_SoftInfo has no row"; return 1; }
 e2e_start "$dir"
 login=$(e2e_wait_window '^登录$') || { e2e_fail "no login dialog"; return 1; }

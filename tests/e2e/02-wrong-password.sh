@@ -1,7 +1,7 @@
 # A wrong password shows its message and the dialog stays; the chosen operator is remembered anyway.
 dir=$(e2e_fresh_copy wrong-password)
-name=$(sqlite3 "$dir/DataBase/Custom.mdb" "select username from admin where IsUser order by ID limit 1 offset 1")
-password=$(sqlite3 "$dir/DataBase/Custom.mdb" "select password from admin where IsUser order by ID limit 1 offset 1")
+name=$(e2e_sql "$dir/DataBase/Custom.mdb" "select username from admin where IsUser order by ID limit 1 offset 1")
+password=$(e2e_sql "$dir/DataBase/Custom.mdb" "select password from admin where IsUser order by ID limit 1 offset 1")
 [ -n "$password" ] || { e2e_fail "the second operator has no password"; return 1; }
 e2e_start "$dir"
 login=$(e2e_wait_window '^登录$') || { e2e_fail "no login dialog"; return 1; }

@@ -3,7 +3,7 @@
 # "main" (VESTREL_DEBUG), which names each handler as it runs, what the status bar's window shows at
 # every clock tick and where the tool bar's buttons are on the screen.
 dir=$(e2e_fresh_copy main-window)
-caption=$(sqlite3 "$dir/DataBase/Custom.mdb" "select SoftName || Version from T_SoftInfo order by ID limit 1")
+caption=$(e2e_sql "$dir/DataBase/Custom.mdb" "select SoftName || Version from T_SoftInfo order by ID limit 1")
 log="$E2E_ARTIFACTS/$E2E_CASE.log"
 export VESTREL_DEBUG=main=trace,custom=trace
 

@@ -4,7 +4,7 @@
 # (VESTREL_DEBUG), written at every clock tick; what the database holds is read with sqlite3.
 dir=$(e2e_fresh_copy person-window)
 db="$dir/DataBase/Custom.mdb"
-caption=$(sqlite3 "$db" "select SoftName || Version from T_SoftInfo order by ID limit 1")
+caption=$(e2e_sql "$db" "select SoftName || Version from T_SoftInfo order by ID limit 1")
 log="$E2E_ARTIFACTS/$E2E_CASE.log"
 export VESTREL_DEBUG=main=trace,custom=trace
 
@@ -30,6 +30,10 @@ click_at() {
   sleep 0.4
 }
 
+all=$(e2e_sql "$db" "select count(*) from custom")
+[ -n "$all" ] || { e2e_fail "cannot count the persons"; return 1; }
+[ "$all" -le 100 ] || all=100
+
 e2e_start "$dir"
 login=$(e2e_wait_window '^登录$') || { e2e_fail "no login dialog"; return 1; }
 sleep 0.5
@@ -38,8 +42,6 @@ e2e_key Return
 e2e_wait_window "^${caption}( - \[个人信息\])?\$" >/dev/null || { e2e_fail "no main window"; return 1; }
 
 # The start list: every person (at most 100), counted in status panel 1.
-all=$(sqlite3 "$db" "select count(*) from custom")
-[ "$all" -le 100 ] || all=100
 wait_latest "status:" "^status: 当前共有 $all 条个人记录\$" 15 || { e2e_fail "the start list is not counted"; return 1; }
 wait_latest "tree:" " 03=" || { e2e_fail "the category tree is not shown"; return 1; }
 e2e_shot 1-person-window
@@ -47,7 +49,7 @@ e2e_shot 1-person-window
 # A click on category 03 lists its persons (and those of its sub-categories, two levels deep).
 read -r x y <<<"$(centre "tree:" 03)"
 click_at "$x" "$y"
-count=$(sqlite3 "$db" "select count(*) from custom where category like '03%'")
+count=$(e2e_sql "$db" "select count(*) from custom where category like '03%'")
 wait_latest "status:" "^status: 当前共有 $count 条客户记录\$" || { e2e_fail "category 03 does not list $count persons"; return 1; }
 wait_latest "list:" "^list: rows=$count " || { e2e_fail "the list does not hold $count rows"; return 1; }
 e2e_shot 2-category
@@ -58,7 +60,7 @@ read -r x y <<<"$(centre "controls:" Edit_Key)"
 click_at "$x" "$y"
 e2e_type "晓"
 e2e_key Return
-count=$(sqlite3 "$db" "select count(*) from custom where Company like '%晓%'")
+count=$(e2e_sql "$db" "select count(*) from custom where Company like '%晓%'")
 wait_latest "status:" "^status: 当前共有 $count 条个人记录\$" || { e2e_fail "the search by name does not find $count persons"; return 1; }
 e2e_shot 3-search
 e2e_log "search by name: $count persons"
@@ -69,7 +71,7 @@ read -r x y <<<"$(centre "titles:" CustCode)"
 click_at "$x" "$y"
 wait_latest "list:" "sort=\[  CustCode\]" || { e2e_fail "a title click does not order the list"; return 1; }
 click_at "$x" "$y"
-largest=$(sqlite3 "$db" "select max(CustCode) from custom where Company like '%晓%'")
+largest=$(e2e_sql "$db" "select max(CustCode) from custom where Company like '%晓%'")
 wait_latest "list:" "sort=\[  CustCode DESC \] first=$largest\$" || { e2e_fail "a second title click does not order down"; return 1; }
 e2e_shot 4-ordered
 
@@ -88,7 +90,7 @@ e2e_type "Hiking"
 read -r x y <<<"$(centre "dialog buttons:" TB_Save)"
 click_at "$x" "$y"
 sleep 0.5
-added=$(sqlite3 "$db" "select code || '-' || name from Cust_Category where code like '04__'")
+added=$(e2e_sql "$db" "select code || '-' || name from Cust_Category where code like '04__'")
 [ "$added" = "0401-Hiking" ] || { e2e_fail "the dialog did not add 0401-Hiking (found \"$added\")"; return 1; }
 e2e_log "category added: $added"
 # The new node is a child of 04: opened with the Right key on 04.

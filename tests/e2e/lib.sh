@@ -6,6 +6,10 @@ E2E_PID=""
 
 e2e_log() { echo "  $*" >&2; }
 
+# Runs SQL on the database DB with the sqlite3 shell. The running program takes short locks (a
+# reader briefly holds the pending byte), so the shell waits for them instead of failing at once.
+e2e_sql() { sqlite3 -cmd ".timeout 10000" "$1" "$2"; }
+
 # A fresh copy of the output folder under E2E_WORK/NAME; prints its path.
 e2e_fresh_copy() {
   local dir="$E2E_WORK/$1"
