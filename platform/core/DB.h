@@ -20,6 +20,7 @@
 #include "DBRowStore.h"
 #include "DateTime.h"
 #include "Events.h"
+#include "GraphicsTypes.h"  // TAlignment
 #include "Variant.h"
 
 #include <cstdint>
@@ -51,11 +52,6 @@ enum TDataEvent { deFieldChange, deRecordChange, deDataSetChange, deDataSetScrol
                   deFocusControl, deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange };
 enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
 using TLocateOptions = int;
-
-#ifndef VESTREL_TALIGNMENT_DEFINED
-#define VESTREL_TALIGNMENT_DEFINED
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-#endif
 
 // A bookmark: canonical bytes of one row of one opening of the data set.
 using TBookmark = String;

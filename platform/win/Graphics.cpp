@@ -62,6 +62,30 @@ int ScreenPixelsPerInch() {
 
 }  // namespace
 
+// The system colours of GraphicsTypes.h carry the COLOR_* indices.
+static_assert([] {
+    constexpr struct {
+        TColor color;
+        int index;
+    } colors[] = {
+        {clScrollBar, COLOR_SCROLLBAR}, {clBackground, COLOR_BACKGROUND}, {clActiveCaption, COLOR_ACTIVECAPTION},
+        {clInactiveCaption, COLOR_INACTIVECAPTION}, {clMenu, COLOR_MENU}, {clWindow, COLOR_WINDOW},
+        {clWindowFrame, COLOR_WINDOWFRAME}, {clMenuText, COLOR_MENUTEXT}, {clWindowText, COLOR_WINDOWTEXT},
+        {clCaptionText, COLOR_CAPTIONTEXT}, {clActiveBorder, COLOR_ACTIVEBORDER},
+        {clInactiveBorder, COLOR_INACTIVEBORDER}, {clAppWorkSpace, COLOR_APPWORKSPACE},
+        {clHighlight, COLOR_HIGHLIGHT}, {clHighlightText, COLOR_HIGHLIGHTTEXT}, {clBtnFace, COLOR_BTNFACE},
+        {clBtnShadow, COLOR_BTNSHADOW}, {clGrayText, COLOR_GRAYTEXT}, {clBtnText, COLOR_BTNTEXT},
+        {clInactiveCaptionText, COLOR_INACTIVECAPTIONTEXT}, {clBtnHighlight, COLOR_BTNHIGHLIGHT},
+        {cl3DDkShadow, COLOR_3DDKSHADOW}, {cl3DLight, COLOR_3DLIGHT}, {clInfoText, COLOR_INFOTEXT},
+        {clInfoBk, COLOR_INFOBK}, {clHotLight, COLOR_HOTLIGHT}, {clGradientActiveCaption, COLOR_GRADIENTACTIVECAPTION},
+        {clGradientInactiveCaption, COLOR_GRADIENTINACTIVECAPTION}, {clMenuHighlight, COLOR_MENUHILIGHT},
+        {clMenuBar, COLOR_MENUBAR},
+    };
+    for (const auto& c : colors)
+        if (c.color != (clSystemColor | c.index)) return false;
+    return true;
+}());
+
 TColor ColorToRGB(TColor color) {
     if (color < 0) return static_cast<TColor>(GetSysColor(color & 0xFF));
     return color;
@@ -69,13 +93,7 @@ TColor ColorToRGB(TColor color) {
 
 // ---- Drawing tools --------------------------------------------------------------------------------
 
-void TGraphicsObject::Changed() {
-    if (OnChange) OnChange(this);
-}
-
-TFont::TFont()
-    : color_(clWindowText), name_("MS Sans Serif"), height_(-MulDiv(8, ScreenPixelsPerInch(), 72)),
-      charset_(DEFAULT_CHARSET) {}
+TFont::TFont() : TCustomFont(-MulDivRound(8, ScreenPixelsPerInch(), 72)) {}
 
 TFont::~TFont() {
     DestroyHandle();
@@ -87,29 +105,10 @@ void TFont::DestroyHandle() {
 }
 
 // The old font stays alive until the listeners (a canvas that has it selected) let go of it.
-void TFont::HandleChanged() {
+void TFont::GlyphsChanged() {
     DeleteLater old{handle_};
     handle_ = nullptr;
     Changed();
-}
-
-void TFont::Assign(TPersistent* source) {
-    auto* font = dynamic_cast<TFont*>(source);
-    if (!font) return inherited::Assign(source);
-    if (font == this) return;
-    const bool sameHandle = name_ == font->name_ && height_ == font->height_ && style_ == font->style_ &&
-                            charset_ == font->charset_ && pitch_ == font->pitch_;
-    if (sameHandle && color_ == font->color_) return;
-    color_ = font->color_;
-    name_ = font->name_;
-    height_ = font->height_;
-    style_ = font->style_;
-    charset_ = font->charset_;
-    pitch_ = font->pitch_;
-    if (sameHandle)
-        Changed();
-    else
-        HandleChanged();
 }
 
 HFONT TFont::Handle() const {
@@ -156,50 +155,6 @@ void TFont::SetHandle(HFONT font) {
     const int pitch = description.lfPitchAndFamily & 3;
     pitch_ = pitch == FIXED_PITCH ? fpFixed : pitch == VARIABLE_PITCH ? fpVariable : fpDefault;
     Changed();
-}
-
-void TFont::SetColor(TColor color) {
-    if (color == color_) return;
-    color_ = color;
-    Changed();
-}
-
-void TFont::SetName(const String& name) {
-    if (name == name_) return;
-    name_ = name;
-    HandleChanged();
-}
-
-void TFont::SetHeight(int height) {
-    if (height == height_) return;
-    height_ = height;
-    HandleChanged();
-}
-
-int TFont::Size() const {
-    return -MulDiv(height_, 72, PixelsPerInch());
-}
-
-void TFont::SetSize(int size) {
-    SetHeight(-MulDiv(size, PixelsPerInch(), 72));
-}
-
-void TFont::SetStyle(TFontStyles style) {
-    if (style == style_) return;
-    style_ = style;
-    HandleChanged();
-}
-
-void TFont::SetCharset(TFontCharset charset) {
-    if (charset == charset_) return;
-    charset_ = charset;
-    HandleChanged();
-}
-
-void TFont::SetPitch(TFontPitch pitch) {
-    if (pitch == pitch_) return;
-    pitch_ = pitch;
-    HandleChanged();
 }
 
 int TFont::PixelsPerInch() const {
@@ -1409,32 +1364,4 @@ void TPicture::LoadFromFile(const String& fileName) {
 void TPicture::SaveToFile(const String& fileName) const {
     if (!graphic_) throw EInvalidGraphicOperation("Cannot save an empty picture to " + fileName);
     graphic_->SaveToFile(fileName);
-}
-
-namespace {
-
-constexpr TIdentMapEntry kColorIdentTable[] = {
-    {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
-    {clNavy, "clNavy"}, {clPurple, "clPurple"}, {clTeal, "clTeal"}, {clGray, "clGray"},
-    {clSilver, "clSilver"}, {clRed, "clRed"}, {clLime, "clLime"}, {clYellow, "clYellow"},
-    {clBlue, "clBlue"}, {clFuchsia, "clFuchsia"}, {clAqua, "clAqua"}, {clWhite, "clWhite"},
-    {clMoneyGreen, "clMoneyGreen"}, {clSkyBlue, "clSkyBlue"}, {clCream, "clCream"}, {clMedGray, "clMedGray"},
-    {clNone, "clNone"}, {clDefault, "clDefault"},
-    {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"}, {clActiveCaption, "clActiveCaption"},
-    {clInactiveCaption, "clInactiveCaption"}, {clMenu, "clMenu"}, {clWindow, "clWindow"},
-    {clWindowFrame, "clWindowFrame"}, {clMenuText, "clMenuText"}, {clWindowText, "clWindowText"},
-    {clCaptionText, "clCaptionText"}, {clActiveBorder, "clActiveBorder"}, {clInactiveBorder, "clInactiveBorder"},
-    {clAppWorkSpace, "clAppWorkSpace"}, {clHighlight, "clHighlight"}, {clHighlightText, "clHighlightText"},
-    {clBtnFace, "clBtnFace"}, {clBtnShadow, "clBtnShadow"}, {clGrayText, "clGrayText"},
-    {clBtnText, "clBtnText"}, {clInactiveCaptionText, "clInactiveCaptionText"},
-    {clBtnHighlight, "clBtnHighlight"}, {cl3DDkShadow, "cl3DDkShadow"}, {cl3DLight, "cl3DLight"},
-    {clInfoText, "clInfoText"}, {clInfoBk, "clInfoBk"}, {clHotLight, "clHotLight"},
-    {clGradientActiveCaption, "clGradientActiveCaption"}, {clGradientInactiveCaption, "clGradientInactiveCaption"},
-    {clMenuHighlight, "clMenuHighlight"}, {clMenuBar, "clMenuBar"},
-};
-
-}  // namespace
-
-std::span<const TIdentMapEntry> ColorIdents() {
-    return kColorIdentTable;
 }

@@ -1,9 +1,9 @@
-// Graphics of the class layer over GDI: colours, the drawing tools, the canvas, and pictures.
+// Graphics of the class layer over GDI: the drawing tools, the canvas, and pictures.
+//
+// The Windows-free part (geometry, sets, colours, TGraphicsObject, the font description) is in
+// GraphicsTypes.h; here are the conversions to Windows RECTs and what needs GDI.
 //
 // Classes in this file:
-//   TPoint, TSize, TRect  plain geometry (TRect has the Left/Top/Right/Bottom of a Windows RECT)
-//   TEnumSet<E>           a small set of enumeration values (font styles, text formats)
-//   TGraphicsObject       base of the tools: OnChange after every change
 //   TFont, TPen, TBrush   the tools; each makes its GDI object on first use and keeps it until a change
 //   TCanvas               draws on a device context it does not own, with its own pen, brush and font
 //   TGraphic              abstract picture: size, drawing onto a canvas, loading and saving
@@ -20,13 +20,13 @@
 #pragma once
 
 #include "Events.h"
+#include "GraphicsTypes.h"
 #include "Object.h"
 #include "Streams.h"
 #include "TypeRegistry.h"
 #include "WinApi.h"
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <span>
 #include <vector>
@@ -35,200 +35,33 @@ VESTREL_EXCEPTION(EInvalidGraphic, Exception);           // bad or unsupported p
 VESTREL_EXCEPTION(EInvalidGraphicOperation, Exception);  // an operation the picture cannot do
 VESTREL_EXCEPTION(EResNotFound, Exception);              // a resource that the module lacks
 
-// ---- Geometry -------------------------------------------------------------------------------------
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
-
-struct TSize {
-    int cx = 0;
-    int cy = 0;
-    bool operator==(const TSize&) const = default;
-};
-
-struct TRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
-    bool operator==(const TRect&) const = default;
-};
-
-inline TPoint Point(int x, int y) { return TPoint{x, y}; }
-inline TRect Rect(int left, int top, int right, int bottom) { return TRect{left, top, right, bottom}; }
-inline TRect Bounds(int left, int top, int width, int height) {
-    return TRect{left, top, left + width, top + height};
-}
 inline RECT ToWinRect(const TRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
 inline TRect FromWinRect(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
-// ---- Sets -----------------------------------------------------------------------------------------
-
-// A set of the values of an enumeration whose ordinals are 0..31.
-template <class E>
-class TEnumSet {
-public:
-    constexpr TEnumSet() = default;
-    constexpr TEnumSet(std::initializer_list<E> values) {
-        for (E v : values) bits_ |= Bit(v);
-    }
-    static constexpr TEnumSet FromBits(std::uint32_t bits) {
-        TEnumSet s;
-        s.bits_ = bits;
-        return s;
-    }
-
-    constexpr bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }
-    constexpr bool Empty() const { return bits_ == 0; }
-    constexpr std::uint32_t Bits() const { return bits_; }
-    TEnumSet& Include(E v) { bits_ |= Bit(v); return *this; }
-    TEnumSet& Exclude(E v) { bits_ &= ~Bit(v); return *this; }
-
-    constexpr TEnumSet operator+(TEnumSet o) const { return FromBits(bits_ | o.bits_); }  // union
-    constexpr TEnumSet operator-(TEnumSet o) const { return FromBits(bits_ & ~o.bits_); }
-    constexpr TEnumSet operator*(TEnumSet o) const { return FromBits(bits_ & o.bits_); }  // intersection
-    constexpr bool operator==(const TEnumSet&) const = default;
-
-private:
-    static constexpr std::uint32_t Bit(E v) { return std::uint32_t{1} << static_cast<unsigned>(v); }
-    std::uint32_t bits_ = 0;
-};
-
-// ---- Colours --------------------------------------------------------------------------------------
-
-// 0x00BBGGRR for an RGB colour; clSystemColor plus a COLOR_* index for a system colour.
-using TColor = std::int32_t;
-
-constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000u);
-
-constexpr TColor clScrollBar = clSystemColor | COLOR_SCROLLBAR;
-constexpr TColor clBackground = clSystemColor | COLOR_BACKGROUND;
-constexpr TColor clActiveCaption = clSystemColor | COLOR_ACTIVECAPTION;
-constexpr TColor clInactiveCaption = clSystemColor | COLOR_INACTIVECAPTION;
-constexpr TColor clMenu = clSystemColor | COLOR_MENU;
-constexpr TColor clWindow = clSystemColor | COLOR_WINDOW;
-constexpr TColor clWindowFrame = clSystemColor | COLOR_WINDOWFRAME;
-constexpr TColor clMenuText = clSystemColor | COLOR_MENUTEXT;
-constexpr TColor clWindowText = clSystemColor | COLOR_WINDOWTEXT;
-constexpr TColor clCaptionText = clSystemColor | COLOR_CAPTIONTEXT;
-constexpr TColor clActiveBorder = clSystemColor | COLOR_ACTIVEBORDER;
-constexpr TColor clInactiveBorder = clSystemColor | COLOR_INACTIVEBORDER;
-constexpr TColor clAppWorkSpace = clSystemColor | COLOR_APPWORKSPACE;
-constexpr TColor clHighlight = clSystemColor | COLOR_HIGHLIGHT;
-constexpr TColor clHighlightText = clSystemColor | COLOR_HIGHLIGHTTEXT;
-constexpr TColor clBtnFace = clSystemColor | COLOR_BTNFACE;
-constexpr TColor clBtnShadow = clSystemColor | COLOR_BTNSHADOW;
-constexpr TColor clGrayText = clSystemColor | COLOR_GRAYTEXT;
-constexpr TColor clBtnText = clSystemColor | COLOR_BTNTEXT;
-constexpr TColor clInactiveCaptionText = clSystemColor | COLOR_INACTIVECAPTIONTEXT;
-constexpr TColor clBtnHighlight = clSystemColor | COLOR_BTNHIGHLIGHT;
-constexpr TColor cl3DDkShadow = clSystemColor | COLOR_3DDKSHADOW;
-constexpr TColor cl3DLight = clSystemColor | COLOR_3DLIGHT;
-constexpr TColor clInfoText = clSystemColor | COLOR_INFOTEXT;
-constexpr TColor clInfoBk = clSystemColor | COLOR_INFOBK;
-constexpr TColor clHotLight = clSystemColor | COLOR_HOTLIGHT;
-constexpr TColor clGradientActiveCaption = clSystemColor | COLOR_GRADIENTACTIVECAPTION;
-constexpr TColor clGradientInactiveCaption = clSystemColor | COLOR_GRADIENTINACTIVECAPTION;
-constexpr TColor clMenuHighlight = clSystemColor | COLOR_MENUHILIGHT;
-constexpr TColor clMenuBar = clSystemColor | COLOR_MENUBAR;
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clLtGray = 0xC0C0C0;
-constexpr TColor clDkGray = 0x808080;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clMoneyGreen = 0xC0DCC0;
-constexpr TColor clSkyBlue = 0xF0CAA6;
-constexpr TColor clCream = 0xF0FBFF;
-constexpr TColor clMedGray = 0xA4A0A0;
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
-
-// The RGB value of `color`: a system colour is looked up (GetSysColor); any other value is returned as
-// it is (clNone and clDefault included).
-TColor ColorToRGB(TColor color);
-// The colour names form descriptions write ("clBtnFace", ...), for integer colour properties.
-std::span<const TIdentMapEntry> ColorIdents();
-
 // ---- Drawing tools --------------------------------------------------------------------------------
 
-class TGraphicsObject : public TPersistent {
-    VESTREL_CLASS(TGraphicsObject, TPersistent)
-public:
-    TNotifyEvent OnChange;
-
-protected:
-    virtual void Changed();
-};
-
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TEnumSet<TFontStyle>;
-enum TFontPitch { fpDefault, fpVariable, fpFixed };
-using TFontCharset = std::uint8_t;
-
-class TFont : public TGraphicsObject {
-    VESTREL_CLASS(TFont, TGraphicsObject)
+// The description (GraphicsTypes.h) with its GDI font.
+class TFont : public TCustomFont {
+    VESTREL_CLASS(TFont, TCustomFont)
 public:
     TFont();
     ~TFont() override;
 
-    void Assign(TPersistent* source) override;
-
-    // The font, made on first use and kept until a property of it changes (Color is not one).
+    // The font, made on first use and kept until a property of it changes (Color is not one); at
+    // most 31 UTF-16 units of the name reach it.
     HFONT Handle() const;
     // Adopts `font`: its description becomes this font's, and the font is freed when replaced.
     void SetHandle(HFONT font);
 
-    TColor Color() const { return color_; }
-    void SetColor(TColor color);
-    const String& Name() const { return name_; }
-    void SetName(const String& name);  // at most 31 UTF-16 units reach GDI
-    // Height in pixels: negative for the character height, positive for the cell height.
-    int Height() const { return height_; }
-    void SetHeight(int height);
-    // Size in points, through the screen's pixels per inch.
-    int Size() const;
-    void SetSize(int size);
-    TFontStyles Style() const { return style_; }
-    void SetStyle(TFontStyles style);
-    TFontCharset Charset() const { return charset_; }
-    void SetCharset(TFontCharset charset);
-    TFontPitch Pitch() const { return pitch_; }
-    void SetPitch(TFontPitch pitch);
     // The screen's logical pixels per inch (vertical).
-    int PixelsPerInch() const;
+    int PixelsPerInch() const override;
+
+protected:
+    void GlyphsChanged() override;  // frees the GDI font
 
 private:
-    void HandleChanged();  // a property of the GDI font changed
     void DestroyHandle();
 
-    TColor color_;
-    String name_;
-    int height_;
-    TFontStyles style_;
-    TFontCharset charset_;
-    TFontPitch pitch_ = fpDefault;
     mutable HFONT handle_ = nullptr;
 };
 
