@@ -3,11 +3,37 @@
 #include "TypeRegistry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
-std::wstring ItemText(const String& text) {
-    return ToWide(text);
+constexpr TItemMessages kComboBoxMessages{CB_ADDSTRING,    CB_INSERTSTRING, CB_DELETESTRING,
+                                          CB_RESETCONTENT, CB_GETLBTEXT,    CB_GETLBTEXTLEN,
+                                          CB_GETCOUNT,     CB_GETITEMDATA,  CB_SETITEMDATA,
+                                          CB_ERR,          CB_ERRSPACE};
+constexpr TItemMessages kListBoxMessages{LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETESTRING,
+                                         LB_RESETCONTENT, LB_GETTEXT,      LB_GETTEXTLEN,
+                                         LB_GETCOUNT,     LB_GETITEMDATA,  LB_SETITEMDATA,
+                                         LB_ERR,          LB_ERRSPACE};
+
+// The height of a line of text in `font`.
+int FontHeight(TFont* font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight;
+}
+
+// Draws `text` in `r` as disabled: embossed, a highlight below right and the shadow on top.
+void DrawDisabledText(TCanvas& canvas, TRect r, const String& text, TTextFormat format) {
+    TRect shifted = Rect(r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1);
+    canvas.Font()->SetColor(clBtnHighlight);
+    canvas.TextRect(shifted, text, format);
+    canvas.Font()->SetColor(clBtnShadow);
+    canvas.TextRect(r, text, format);
 }
 
 constexpr TIdentMapEntry kModalResultIdents[] = {
@@ -89,15 +115,10 @@ void TCustomLabel::DoDrawText(TCanvas& canvas, TRect& r, TTextFormat format) {
     if (!showAccelChar_)
         format.Include(tfNoPrefix);
     canvas.SetFont(Font());
-    if (Enabled() || format.Contains(tfCalcRect)) {
+    if (Enabled() || format.Contains(tfCalcRect))
         canvas.TextRect(r, text, format);
-        return;
-    }
-    TRect shifted = Rect(r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1);
-    canvas.Font()->SetColor(clBtnHighlight);
-    canvas.TextRect(shifted, text, format);
-    canvas.Font()->SetColor(clBtnShadow);
-    canvas.TextRect(r, text, format);
+    else
+        DrawDisabledText(canvas, r, text, format);
 }
 
 void TCustomLabel::PaintTo(TCanvas& canvas) {
@@ -277,115 +298,183 @@ void TCustomEdit::Change() {
         OnChange(this);
 }
 
-// ---- TComboBoxStrings -------------------------------------------------------------------------------
+// ---- TWinControlItemStrings -------------------------------------------------------------------------
 
-int TComboBoxStrings::GetCount() const {
-    if (!comboBox_->HandleAllocated())
-        return static_cast<int>(comboBox_->savedItems_.size());
-    return static_cast<int>(comboBox_->Perform(CB_GETCOUNT));
+TWinControlItemStrings::TWinControlItemStrings(TWinControl* control, const TItemMessages& messages)
+    : control_(control), messages_(messages) {}
+
+int TWinControlItemStrings::GetCount() const {
+    if (!control_->HandleAllocated())
+        return static_cast<int>(savedItems_.size());
+    return static_cast<int>(control_->Perform(messages_.GetCount));
 }
 
-String TComboBoxStrings::Get(int index) const {
+String TWinControlItemStrings::Get(int index) const {
     if (index < 0 || index >= GetCount())
         IndexError(index);
-    if (!comboBox_->HandleAllocated())
-        return comboBox_->savedItems_[static_cast<std::size_t>(index)];
-    const auto length = comboBox_->Perform(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
-    if (length == CB_ERR)
+    if (!control_->HandleAllocated())
+        return savedItems_[static_cast<std::size_t>(index)];
+    const auto length = control_->Perform(messages_.GetTextLen, static_cast<WPARAM>(index));
+    if (length == messages_.Err)
         IndexError(index);
     std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied = comboBox_->Perform(CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                           reinterpret_cast<LPARAM>(buffer.data()));
+    const auto copied =
+        control_->Perform(messages_.GetText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
     return FromWide(buffer.data(), static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
 }
 
-TObject* TComboBoxStrings::Objects(int index) const {
+TObject* TWinControlItemStrings::Objects(int index) const {
     if (index < 0 || index >= GetCount())
         IndexError(index);
-    if (!comboBox_->HandleAllocated())
-        return comboBox_->savedObjects_[static_cast<std::size_t>(index)];
-    const auto data = comboBox_->Perform(CB_GETITEMDATA, static_cast<WPARAM>(index));
-    return data == CB_ERR ? nullptr : reinterpret_cast<TObject*>(data);
+    if (!control_->HandleAllocated())
+        return savedObjects_[static_cast<std::size_t>(index)];
+    const auto data = control_->Perform(messages_.GetItemData, static_cast<WPARAM>(index));
+    return data == messages_.Err ? nullptr : reinterpret_cast<TObject*>(data);
 }
 
-void TComboBoxStrings::PutObject(int index, TObject* object) {
+void TWinControlItemStrings::PutObject(int index, TObject* object) {
     if (index < 0 || index >= GetCount())
         IndexError(index);
-    if (!comboBox_->HandleAllocated()) {
-        comboBox_->savedObjects_[static_cast<std::size_t>(index)] = object;
+    if (!control_->HandleAllocated()) {
+        savedObjects_[static_cast<std::size_t>(index)] = object;
         return;
     }
-    comboBox_->Perform(CB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(object));
+    control_->Perform(messages_.SetItemData, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(object));
 }
 
-int TComboBoxStrings::Add(const String& text) {
+int TWinControlItemStrings::Add(const String& text) {
     return AddObject(text, nullptr);
 }
 
-int TComboBoxStrings::AddObject(const String& text, TObject* object) {
-    const int index = GetCount();
-    InsertObject(index, text, object);
-    return index;
+int TWinControlItemStrings::AddObject(const String& text, TObject* object) {
+    if (!control_->HandleAllocated()) {
+        const int index = GetCount();
+        InsertSaved(index, text, object);
+        return index;
+    }
+    const int at = SendItem(messages_.AddString, 0, text, object);
+    if (at < 0)
+        throw EStringListError("Cannot add an item to '" + control_->Name() + "'");
+    return at;
 }
 
-void TComboBoxStrings::Insert(int index, const String& text) {
+void TWinControlItemStrings::Insert(int index, const String& text) {
     InsertObject(index, text, nullptr);
 }
 
-void TComboBoxStrings::InsertObject(int index, const String& text, TObject* object) {
+void TWinControlItemStrings::InsertObject(int index, const String& text, TObject* object) {
     if (index < 0 || index > GetCount())
         IndexError(index);
-    if (!comboBox_->HandleAllocated()) {
-        auto& items = comboBox_->savedItems_;
-        auto& objects = comboBox_->savedObjects_;
-        items.insert(items.begin() + index, text);
-        objects.insert(objects.begin() + index, object);
-        if (comboBox_->savedIndex_ >= index)
-            ++comboBox_->savedIndex_;
+    if (!control_->HandleAllocated()) {
+        InsertSaved(index, text, object);
         return;
     }
-    const std::wstring wide = ItemText(text);
-    const auto result =
-        comboBox_->Perform(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
-    if (result == CB_ERR || result == CB_ERRSPACE)
-        throw EStringListError("Cannot insert an item into '" + comboBox_->Name() + "'");
-    if (object)
-        comboBox_->Perform(CB_SETITEMDATA, static_cast<WPARAM>(result), reinterpret_cast<LPARAM>(object));
+    if (SendItem(messages_.InsertString, index, text, object) < 0)
+        throw EStringListError("Cannot insert an item into '" + control_->Name() + "'");
 }
 
-void TComboBoxStrings::Delete(int index) {
+int TWinControlItemStrings::SendItem(UINT message, int index, const String& text, TObject* object) {
+    const std::wstring wide = ToWide(text);
+    const auto at =
+        control_->Perform(message, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
+    if (at == messages_.Err || at == messages_.ErrSpace)
+        return -1;
+    if (object)
+        control_->Perform(messages_.SetItemData, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(object));
+    return static_cast<int>(at);
+}
+
+void TWinControlItemStrings::Delete(int index) {
     if (index < 0 || index >= GetCount())
         IndexError(index);
-    if (!comboBox_->HandleAllocated()) {
-        comboBox_->savedItems_.erase(comboBox_->savedItems_.begin() + index);
-        comboBox_->savedObjects_.erase(comboBox_->savedObjects_.begin() + index);
-        int& selected = comboBox_->savedIndex_;
-        if (selected == index)
-            selected = -1;
-        else if (selected > index)
-            --selected;
+    if (!control_->HandleAllocated()) {
+        DeleteSaved(index);
         return;
     }
-    comboBox_->Perform(CB_DELETESTRING, static_cast<WPARAM>(index));
+    control_->Perform(messages_.DeleteString, static_cast<WPARAM>(index));
 }
 
-void TComboBoxStrings::Clear() {
-    if (!comboBox_->HandleAllocated()) {
-        comboBox_->savedItems_.clear();
-        comboBox_->savedObjects_.clear();
-        comboBox_->savedIndex_ = -1;
+void TWinControlItemStrings::Clear() {
+    if (!control_->HandleAllocated()) {
+        ClearSaved();
         return;
     }
-    comboBox_->Perform(CB_RESETCONTENT);
+    control_->Perform(messages_.ResetContent);
 }
 
-void TComboBoxStrings::SetUpdateState(bool updating) {
-    if (!comboBox_->HandleAllocated())
+void TWinControlItemStrings::SetUpdateState(bool updating) {
+    if (!control_->HandleAllocated())
         return;
-    comboBox_->Perform(WM_SETREDRAW, updating ? FALSE : TRUE);
+    control_->Perform(WM_SETREDRAW, updating ? FALSE : TRUE);
     if (!updating)
-        comboBox_->Invalidate();
+        control_->Invalidate();
 }
+
+void TWinControlItemStrings::InsertSaved(int index, const String& text, TObject* object) {
+    savedItems_.insert(savedItems_.begin() + index, text);
+    savedObjects_.insert(savedObjects_.begin() + index, object);
+    if (savedIndex_ >= index)
+        ++savedIndex_;
+}
+
+void TWinControlItemStrings::DeleteSaved(int index) {
+    savedItems_.erase(savedItems_.begin() + index);
+    savedObjects_.erase(savedObjects_.begin() + index);
+    if (savedIndex_ == index)
+        savedIndex_ = -1;
+    else if (savedIndex_ > index)
+        --savedIndex_;
+}
+
+void TWinControlItemStrings::ClearSaved() {
+    savedItems_.clear();
+    savedObjects_.clear();
+    savedIndex_ = -1;
+}
+
+void TWinControlItemStrings::SaveWindowItems(int selected) {
+    const int count = GetCount();
+    std::vector<String> items;
+    std::vector<TObject*> objects;
+    for (int i = 0; i < count; ++i) {
+        items.push_back(Get(i));
+        objects.push_back(Objects(i));
+    }
+    savedItems_ = std::move(items);
+    savedObjects_ = std::move(objects);
+    savedIndex_ = selected;
+}
+
+int TWinControlItemStrings::RestoreWindowItems(std::vector<int>* positions) {
+    std::vector<String> items;
+    std::vector<TObject*> objects;
+    items.swap(savedItems_);
+    objects.swap(savedObjects_);
+    const int selected = std::exchange(savedIndex_, -1);
+    std::vector<int> at;
+    int added = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const int position = SendItem(messages_.AddString, 0, items[i], objects[i]);
+        if (position >= 0) {
+            if (position < added)  // before items already given: they move down
+                for (int& p : at)
+                    if (p >= position)
+                        ++p;
+            ++added;
+        }
+        at.push_back(position);
+    }
+    const bool kept = selected >= 0 && selected < static_cast<int>(at.size());
+    const int index = kept ? at[static_cast<std::size_t>(selected)] : -1;
+    if (positions)
+        *positions = std::move(at);
+    return index;
+}
+
+// ---- TComboBoxStrings -------------------------------------------------------------------------------
+
+TComboBoxStrings::TComboBoxStrings(TCustomComboBox* comboBox)
+    : TWinControlItemStrings(comboBox, kComboBoxMessages) {}
 
 // ---- TCustomComboBox --------------------------------------------------------------------------------
 
@@ -419,7 +508,7 @@ void TCustomComboBox::SetDropDownCount(int value) {
 
 int TCustomComboBox::ItemIndex() {
     if (!HandleAllocated())
-        return savedIndex_;
+        return items_->SavedIndex();
     const auto index = Perform(CB_GETCURSEL);
     return index == CB_ERR ? -1 : static_cast<int>(index);
 }
@@ -428,7 +517,7 @@ void TCustomComboBox::SetItemIndex(int value) {
     if (value < 0 || value >= items_->Count())
         value = -1;
     if (!HandleAllocated()) {
-        savedIndex_ = value;
+        items_->SetSavedIndex(value);
         return;
     }
     Perform(CB_SETCURSEL, static_cast<WPARAM>(value));
@@ -449,13 +538,7 @@ void TCustomComboBox::Clear() {
 }
 
 int TCustomComboBox::ItemHeightGuess() {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return metrics.tmHeight;
+    return FontHeight(Font());
 }
 
 void TCustomComboBox::CreateParams(TCreateParams& params) {
@@ -475,18 +558,7 @@ void TCustomComboBox::CreateParams(TCreateParams& params) {
 void TCustomComboBox::CreateWnd() {
     const String text = text_;  // the text the program gave before there was a window
     inherited::CreateWnd();
-    std::vector<String> items;
-    std::vector<TObject*> objects;
-    items.swap(savedItems_);
-    objects.swap(savedObjects_);
-    const int index = savedIndex_;
-    savedIndex_ = -1;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::wstring wide = ItemText(items[i]);
-        const auto at = Perform(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-        if (at >= 0 && objects[i])
-            Perform(CB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(objects[i]));
-    }
+    const int index = items_->RestoreWindowItems();
     if (index >= 0)
         Perform(CB_SETCURSEL, static_cast<WPARAM>(index));
     else if (!text.empty())
@@ -494,16 +566,8 @@ void TCustomComboBox::CreateWnd() {
 }
 
 void TCustomComboBox::DestroyWnd() {
-    if (HandleAllocated() && !(ComponentState() & csDestroying)) {
-        const int count = items_->Count();
-        savedItems_.clear();
-        savedObjects_.clear();
-        for (int i = 0; i < count; ++i) {
-            savedItems_.push_back(items_->Get(i));
-            savedObjects_.push_back(items_->Objects(i));
-        }
-        savedIndex_ = ItemIndex();
-    }
+    if (HandleAllocated() && !(ComponentState() & csDestroying))
+        items_->SaveWindowItems(ItemIndex());
     inherited::DestroyWnd();
 }
 
@@ -922,116 +986,8 @@ void TCustomMemo::Dispatch(TMessage& m) {
 
 // ---- TListBoxStrings --------------------------------------------------------------------------------
 
-int TListBoxStrings::GetCount() const {
-    if (!listBox_->HandleAllocated())
-        return static_cast<int>(listBox_->savedItems_.size());
-    return static_cast<int>(listBox_->Perform(LB_GETCOUNT));
-}
-
-String TListBoxStrings::Get(int index) const {
-    if (index < 0 || index >= GetCount())
-        IndexError(index);
-    if (!listBox_->HandleAllocated())
-        return listBox_->savedItems_[static_cast<std::size_t>(index)];
-    const auto length = listBox_->Perform(LB_GETTEXTLEN, static_cast<WPARAM>(index));
-    if (length == LB_ERR)
-        IndexError(index);
-    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied =
-        listBox_->Perform(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-    return FromWide(buffer.data(), static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
-}
-
-TObject* TListBoxStrings::Objects(int index) const {
-    if (index < 0 || index >= GetCount())
-        IndexError(index);
-    if (!listBox_->HandleAllocated())
-        return listBox_->savedObjects_[static_cast<std::size_t>(index)];
-    const auto data = listBox_->Perform(LB_GETITEMDATA, static_cast<WPARAM>(index));
-    return data == LB_ERR ? nullptr : reinterpret_cast<TObject*>(data);
-}
-
-void TListBoxStrings::PutObject(int index, TObject* object) {
-    if (index < 0 || index >= GetCount())
-        IndexError(index);
-    if (!listBox_->HandleAllocated()) {
-        listBox_->savedObjects_[static_cast<std::size_t>(index)] = object;
-        return;
-    }
-    listBox_->Perform(LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(object));
-}
-
-int TListBoxStrings::Add(const String& text) {
-    return AddObject(text, nullptr);
-}
-
-int TListBoxStrings::AddObject(const String& text, TObject* object) {
-    if (listBox_->Sorted() && listBox_->HandleAllocated()) {
-        const std::wstring wide = ToWide(text);
-        const auto at = listBox_->Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-        if (at < 0)
-            throw EStringListError("Cannot add an item to '" + listBox_->Name() + "'");
-        if (object)
-            listBox_->Perform(LB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(object));
-        return static_cast<int>(at);
-    }
-    const int index = GetCount();
-    InsertObject(index, text, object);
-    return index;
-}
-
-void TListBoxStrings::Insert(int index, const String& text) {
-    InsertObject(index, text, nullptr);
-}
-
-void TListBoxStrings::InsertObject(int index, const String& text, TObject* object) {
-    if (index < 0 || index > GetCount())
-        IndexError(index);
-    if (!listBox_->HandleAllocated()) {
-        auto at = [index](auto& v) { return v.begin() + index; };
-        listBox_->savedItems_.insert(at(listBox_->savedItems_), text);
-        listBox_->savedObjects_.insert(at(listBox_->savedObjects_), object);
-        listBox_->savedSelected_.insert(at(listBox_->savedSelected_), false);
-        if (listBox_->savedIndex_ >= index)
-            ++listBox_->savedIndex_;
-        return;
-    }
-    const std::wstring wide = ToWide(text);
-    const auto result =
-        listBox_->Perform(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
-    if (result == LB_ERR || result == LB_ERRSPACE)
-        throw EStringListError("Cannot insert an item into '" + listBox_->Name() + "'");
-    if (object)
-        listBox_->Perform(LB_SETITEMDATA, static_cast<WPARAM>(result), reinterpret_cast<LPARAM>(object));
-}
-
-void TListBoxStrings::Delete(int index) {
-    if (index < 0 || index >= GetCount())
-        IndexError(index);
-    if (!listBox_->HandleAllocated()) {
-        listBox_->savedItems_.erase(listBox_->savedItems_.begin() + index);
-        listBox_->savedObjects_.erase(listBox_->savedObjects_.begin() + index);
-        listBox_->savedSelected_.erase(listBox_->savedSelected_.begin() + index);
-        int& selected = listBox_->savedIndex_;
-        if (selected == index)
-            selected = -1;
-        else if (selected > index)
-            --selected;
-        return;
-    }
-    listBox_->Perform(LB_DELETESTRING, static_cast<WPARAM>(index));
-}
-
-void TListBoxStrings::Clear() {
-    if (!listBox_->HandleAllocated()) {
-        listBox_->savedItems_.clear();
-        listBox_->savedObjects_.clear();
-        listBox_->savedSelected_.clear();
-        listBox_->savedIndex_ = -1;
-        return;
-    }
-    listBox_->Perform(LB_RESETCONTENT);
-}
+TListBoxStrings::TListBoxStrings(TCustomListBox* listBox)
+    : TWinControlItemStrings(listBox, kListBoxMessages), listBox_(listBox) {}
 
 int TListBoxStrings::IndexOf(const String& text) const {
     for (int i = 0; i < GetCount(); ++i)
@@ -1040,12 +996,19 @@ int TListBoxStrings::IndexOf(const String& text) const {
     return -1;
 }
 
-void TListBoxStrings::SetUpdateState(bool updating) {
-    if (!listBox_->HandleAllocated())
-        return;
-    listBox_->Perform(WM_SETREDRAW, updating ? FALSE : TRUE);
-    if (!updating)
-        listBox_->Invalidate();
+void TListBoxStrings::InsertSaved(int index, const String& text, TObject* object) {
+    inherited::InsertSaved(index, text, object);
+    listBox_->savedSelected_.insert(listBox_->savedSelected_.begin() + index, false);
+}
+
+void TListBoxStrings::DeleteSaved(int index) {
+    inherited::DeleteSaved(index);
+    listBox_->savedSelected_.erase(listBox_->savedSelected_.begin() + index);
+}
+
+void TListBoxStrings::ClearSaved() {
+    inherited::ClearSaved();
+    listBox_->savedSelected_.clear();
 }
 
 // ---- TCustomListBox ---------------------------------------------------------------------------------
@@ -1075,25 +1038,15 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
 
 void TCustomListBox::CreateWnd() {
     inherited::CreateWnd();
-    std::vector<String> items;
-    std::vector<TObject*> objects;
     std::vector<bool> selected;
-    items.swap(savedItems_);
-    objects.swap(savedObjects_);
     selected.swap(savedSelected_);
-    const int index = savedIndex_;
-    savedIndex_ = -1;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::wstring wide = ToWide(items[i]);
-        const auto at = Perform(sorted_ ? LB_ADDSTRING : LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(wide.c_str()));
-        if (at >= 0 && objects[i])
-            Perform(LB_SETITEMDATA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(objects[i]));
-    }
+    // A sorted window puts the items in their places: the selection follows them.
+    std::vector<int> positions;
+    const int index = items_->RestoreWindowItems(&positions);
     if (multiSelect_) {
-        for (std::size_t i = 0; i < selected.size(); ++i)
-            if (selected[i])
-                Perform(LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+        for (std::size_t i = 0; i < selected.size() && i < positions.size(); ++i)
+            if (selected[i] && positions[i] >= 0)
+                Perform(LB_SETSEL, TRUE, static_cast<LPARAM>(positions[i]));
         if (index >= 0)
             Perform(LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
     } else if (index >= 0) {
@@ -1104,19 +1057,12 @@ void TCustomListBox::CreateWnd() {
 
 void TCustomListBox::DestroyWnd() {
     if (HandleAllocated() && !(ComponentState() & csDestroying)) {
-        const int count = items_->Count();
-        std::vector<String> items;
-        std::vector<TObject*> objects;
+        const int count = Count();
         std::vector<bool> selected;
-        for (int i = 0; i < count; ++i) {
-            items.push_back(items_->Get(i));
-            objects.push_back(items_->Objects(i));
+        for (int i = 0; i < count; ++i)
             selected.push_back(Selected(i));
-        }
-        savedIndex_ = ItemIndex();
         savedTop_ = TopIndex();
-        savedItems_ = std::move(items);
-        savedObjects_ = std::move(objects);
+        items_->SaveWindowItems(ItemIndex());
         savedSelected_ = std::move(selected);
     }
     inherited::DestroyWnd();
@@ -1124,7 +1070,7 @@ void TCustomListBox::DestroyWnd() {
 
 int TCustomListBox::ItemIndex() {
     if (!HandleAllocated())
-        return savedIndex_;
+        return items_->SavedIndex();
     const auto index = Perform(multiSelect_ ? LB_GETCARETINDEX : LB_GETCURSEL);
     return index == LB_ERR ? -1 : static_cast<int>(index);
 }
@@ -1133,7 +1079,7 @@ void TCustomListBox::SetItemIndex(int value) {
     if (value < 0 || value >= Count())
         value = -1;
     if (!HandleAllocated()) {
-        savedIndex_ = value;
+        items_->SetSavedIndex(value);
         return;
     }
     if (multiSelect_) {
@@ -1169,7 +1115,7 @@ bool TCustomListBox::Selected(int index) {
     if (index < 0 || index >= Count())
         throw EListError("List box '" + Name() + "': index " + std::to_string(index) + " out of bounds");
     if (!HandleAllocated())
-        return multiSelect_ ? savedSelected_[static_cast<std::size_t>(index)] : savedIndex_ == index;
+        return multiSelect_ ? savedSelected_[static_cast<std::size_t>(index)] : items_->SavedIndex() == index;
     return Perform(LB_GETSEL, static_cast<WPARAM>(index)) > 0;
 }
 
@@ -1180,9 +1126,9 @@ void TCustomListBox::SetSelected(int index, bool value) {
         if (multiSelect_)
             savedSelected_[static_cast<std::size_t>(index)] = value;
         else if (value)
-            savedIndex_ = index;
-        else if (savedIndex_ == index)
-            savedIndex_ = -1;
+            items_->SetSavedIndex(index);
+        else if (items_->SavedIndex() == index)
+            items_->SetSavedIndex(-1);
         return;
     }
     if (multiSelect_) {
@@ -1241,13 +1187,7 @@ TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
 }
 
 int TCustomGroupBox::CaptionHeight() {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return metrics.tmHeight;
+    return FontHeight(Font());
 }
 
 void TCustomGroupBox::AdjustClientRect(TRect& rect) {
@@ -1277,15 +1217,10 @@ void TCustomGroupBox::PaintTo(TCanvas& canvas) {
     canvas.FillRect(Rect(text.Left, 0, std::min(text.Right, Width() - 6), textHeight));
     TRect shown = Rect(8, 0, std::min(text.Right, Width() - 8), textHeight);
     canvas.Brush()->SetStyle(bsClear);
-    if (Enabled()) {
+    if (Enabled())
         canvas.TextRect(shown, caption, TTextFormat{tfSingleLine});
-    } else {
-        canvas.Font()->SetColor(clBtnHighlight);
-        TRect shifted = Rect(shown.Left + 1, shown.Top + 1, shown.Right + 1, shown.Bottom + 1);
-        canvas.TextRect(shifted, caption, TTextFormat{tfSingleLine});
-        canvas.Font()->SetColor(clBtnShadow);
-        canvas.TextRect(shown, caption, TTextFormat{tfSingleLine});
-    }
+    else
+        DrawDisabledText(canvas, shown, caption, TTextFormat{tfSingleLine});
     canvas.Brush()->SetStyle(bsSolid);
 }
 

@@ -3,7 +3,9 @@
 // Classes in this file:
 //   TCustomLabel, TLabel        a graphic control (no window) that draws its caption
 //   TCustomEdit, TEdit          a single-line "EDIT": text, password character, length limit, read-only
-//   TComboBoxStrings            the Items of a combo box: a TStrings that talks to the control
+//   TWinControlItemStrings      the items of a combo or list box: a TStrings that talks to the window
+//                               or, while there is none, keeps them for the next one
+//   TComboBoxStrings            the Items of a combo box
 //   TCustomComboBox, TComboBox  a "COMBOBOX", drop-down or drop-down list
 //   TButton                     a "BUTTON" push button: default and cancel, modal result, BN_CLICKED,
 //                               an action
@@ -128,20 +130,36 @@ public:
     using TCustomEdit::TCustomEdit;
 };
 
-// ---- Combo box ----------------------------------------------------------------------------------
+// ---- Items of combo and list boxes --------------------------------------------------------------
 
-enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+// The window messages of a control that holds a list of strings, and its two failure results.
+struct TItemMessages {
+    UINT AddString;
+    UINT InsertString;
+    UINT DeleteString;
+    UINT ResetContent;
+    UINT GetText;
+    UINT GetTextLen;
+    UINT GetCount;
+    UINT GetItemData;
+    UINT SetItemData;
+    LRESULT Err;
+    LRESULT ErrSpace;
+};
 
 class TCustomComboBox;
+class TCustomListBox;
 
-class TComboBoxStrings : public TStrings {
-    VESTREL_CLASS(TComboBoxStrings, TStrings)
+// The items of a combo box or list box. While the window exists it holds them and these strings
+// ask it; before it exists, and across RecreateWnd, they keep the items, their objects and the
+// selected item for the next window.
+class TWinControlItemStrings : public TStrings {
+    VESTREL_CLASS(TWinControlItemStrings, TStrings)
 public:
-    explicit TComboBoxStrings(TCustomComboBox* comboBox) : comboBox_(comboBox) {}
-
     String Get(int index) const override;
     TObject* Objects(int index) const override;
     void PutObject(int index, TObject* object) override;
+    // Appends; a sorted window puts the item in its place and returns that.
     int Add(const String& text) override;
     int AddObject(const String& text, TObject* object) override;
     void Insert(int index, const String& text) override;
@@ -150,11 +168,47 @@ public:
     void Clear() override;
 
 protected:
+    friend class TCustomComboBox;
+    friend class TCustomListBox;
+
+    TWinControlItemStrings(TWinControl* control, const TItemMessages& messages);
+
     int GetCount() const override;
     void SetUpdateState(bool updating) override;
 
+    // The kept list while there is no window; the selected item follows its item.
+    virtual void InsertSaved(int index, const String& text, TObject* object);
+    virtual void DeleteSaved(int index);
+    virtual void ClearSaved();
+    // The kept selected item; -1 for none.
+    int SavedIndex() const { return savedIndex_; }
+    void SetSavedIndex(int value) { savedIndex_ = value; }
+    // Keeps the window's items, and `selected`, for the next window (DestroyWnd).
+    void SaveWindowItems(int selected);
+    // Gives the kept items to the new window and forgets them (CreateWnd). Returns the window's
+    // position of the kept selected item (-1: none); `positions` gets that of every kept item (a
+    // sorted window sorts them; -1 for one it refused).
+    int RestoreWindowItems(std::vector<int>* positions = nullptr);
+
 private:
-    TCustomComboBox* comboBox_;
+    // Adds or inserts (`message`) the item and gives it its object; its position, or -1 when refused.
+    int SendItem(UINT message, int index, const String& text, TObject* object);
+
+    TWinControl* control_;
+    TItemMessages messages_;
+    std::vector<String> savedItems_;
+    std::vector<TObject*> savedObjects_;
+    int savedIndex_ = -1;
+};
+
+// ---- Combo box ----------------------------------------------------------------------------------
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+
+class TComboBoxStrings : public TWinControlItemStrings {
+    VESTREL_CLASS(TComboBoxStrings, TWinControlItemStrings)
+public:
+    explicit TComboBoxStrings(TCustomComboBox* comboBox);
 };
 
 class TCustomComboBox : public TWinControl {
@@ -183,8 +237,6 @@ public:
     TNotifyEvent OnCloseUp;
 
 protected:
-    friend class TComboBoxStrings;
-
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
@@ -201,10 +253,6 @@ private:
     int ItemHeightGuess();
 
     std::unique_ptr<TComboBoxStrings> items_;
-    // What the next window gets (the window's own content while it exists).
-    std::vector<String> savedItems_;
-    std::vector<TObject*> savedObjects_;
-    int savedIndex_ = -1;
     TComboBoxStyle style_ = csDropDown;
     int dropDownCount_ = 8;
 };
@@ -399,27 +447,18 @@ public:
 
 // ---- List box -----------------------------------------------------------------------------------
 
-class TCustomListBox;
-
-class TListBoxStrings : public TStrings {
-    VESTREL_CLASS(TListBoxStrings, TStrings)
+// The Items of a list box; without a window they keep the selection flags in step.
+class TListBoxStrings : public TWinControlItemStrings {
+    VESTREL_CLASS(TListBoxStrings, TWinControlItemStrings)
 public:
-    explicit TListBoxStrings(TCustomListBox* listBox) : listBox_(listBox) {}
+    explicit TListBoxStrings(TCustomListBox* listBox);
 
-    String Get(int index) const override;
-    TObject* Objects(int index) const override;
-    void PutObject(int index, TObject* object) override;
-    int Add(const String& text) override;
-    int AddObject(const String& text, TObject* object) override;
-    void Insert(int index, const String& text) override;
-    void InsertObject(int index, const String& text, TObject* object) override;
-    void Delete(int index) override;
-    void Clear() override;
     int IndexOf(const String& text) const override;
 
 protected:
-    int GetCount() const override;
-    void SetUpdateState(bool updating) override;
+    void InsertSaved(int index, const String& text, TObject* object) override;
+    void DeleteSaved(int index) override;
+    void ClearSaved() override;
 
 private:
     TCustomListBox* listBox_;
@@ -464,11 +503,8 @@ protected:
 
 private:
     std::unique_ptr<TListBoxStrings> items_;
-    // What the next window gets (the window's own content while it exists).
-    std::vector<String> savedItems_;
-    std::vector<TObject*> savedObjects_;
+    // What the next window gets besides the items (the window's own while it exists).
     std::vector<bool> savedSelected_;
-    int savedIndex_ = -1;
     int savedTop_ = 0;
     bool multiSelect_ = false;
     bool extendedSelect_ = true;

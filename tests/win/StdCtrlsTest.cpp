@@ -1,8 +1,9 @@
 // The standard controls over their Win32 classes: text through the windows (Chinese and every
-// control character), password characters and length limits, combo box items and selection with
-// the person's OnSelect, buttons clicked through the reflected BN_CLICKED, the default and cancel
-// keys, owner-drawn bit buttons, labels and images painted into memory DCs, the status bar's panels
-// and timers.
+// control character), password characters and length limits, combo and list box items, their
+// objects and selection with and without a window (sorted list boxes too), the person's OnSelect,
+// buttons clicked through the reflected BN_CLICKED, the default and cancel keys, owner-drawn bit
+// buttons, labels, group boxes and images painted into memory DCs, the status bar's panels and
+// timers.
 #include "Buttons.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
@@ -15,6 +16,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -243,6 +245,186 @@ TEST_F(StdCtrlsTest, ComboItemsFromADescription) {
     EXPECT_EQ(combo->Items()->Get(3), "AB型");
     combo->HandleNeeded();
     EXPECT_EQ(GetPropValue(combo->Items(), "Strings").AsStrings(), (std::vector<String>{"A型", "B型", "O型", "AB型"}));
+}
+
+// Inserts, deletes and clears the items of `control` (a combo box or a list box): the selection
+// and the objects follow their items, bad positions are errors, and a new window gets the rest.
+template <class T>
+void CheckItemsFollowTheirSelectionAndObjects(T* control) {
+    TStrings* items = control->Items();
+    TObject admin;
+    TObject li;
+    TObject wang;
+    const auto expectItems = [&](const char* when) {
+        SCOPED_TRACE(when);
+        ASSERT_EQ(items->Count(), 3);
+        EXPECT_EQ(items->Get(0), "Admin");
+        EXPECT_EQ(items->Get(1), "李明");
+        EXPECT_EQ(items->Get(2), "末");
+        EXPECT_EQ(items->Objects(0), &admin);
+        EXPECT_EQ(items->Objects(1), &li);
+        EXPECT_EQ(items->Objects(2), nullptr);
+        EXPECT_EQ(control->ItemIndex(), 1);
+    };
+    EXPECT_EQ(items->Count(), 0);
+    EXPECT_EQ(control->ItemIndex(), -1);
+    EXPECT_EQ(items->AddObject("Admin", &admin), 0);
+    EXPECT_EQ(items->Add("李明"), 1);
+    EXPECT_EQ(items->AddObject("王芳", &wang), 2);
+    items->PutObject(1, &li);
+    control->SetItemIndex(1);
+    items->Insert(0, "维护员");  // before the selection
+    EXPECT_EQ(control->ItemIndex(), 2);
+    EXPECT_EQ(items->Objects(2), &li);
+    items->InsertObject(4, "末", nullptr);  // at the end
+    items->Delete(0);
+    EXPECT_EQ(control->ItemIndex(), 1);
+    items->Delete(2);  // after the selection
+    expectItems("changed");
+    for (int bad : {-1, 3}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(items->Get(bad), EStringListError);
+        EXPECT_THROW(items->Objects(bad), EStringListError);
+        EXPECT_THROW(items->PutObject(bad, &admin), EStringListError);
+        EXPECT_THROW(items->Delete(bad), EStringListError);
+    }
+    EXPECT_THROW(items->Insert(4, "太远"), EStringListError);
+    EXPECT_THROW(items->Insert(-1, "太近"), EStringListError);
+    expectItems("after the errors");
+
+    control->RecreateWnd();  // the form is hidden: the window goes and comes when needed
+    control->HandleNeeded();
+    expectItems("in a new window");
+    TWinControl* parent = control->Parent();
+    control->SetParent(nullptr);  // takes its window away
+    ASSERT_FALSE(control->HandleAllocated());
+    expectItems("without a window again");
+    control->SetParent(parent);
+    control->HandleNeeded();
+
+    items->Delete(1);  // the selected item: nothing is selected
+    EXPECT_EQ(control->ItemIndex(), -1);
+    control->SetItemIndex(0);
+    items->Clear();
+    EXPECT_EQ(items->Count(), 0);
+    EXPECT_EQ(control->ItemIndex(), -1);
+}
+
+TEST_F(StdCtrlsTest, ComboAndListBoxItemsFollowTheirSelectionWithAndWithoutAWindow) {
+    for (bool withWindow : {false, true}) {
+        SCOPED_TRACE(withWindow ? "window" : "no window");
+        TComboBox* combo = Make<TComboBox>("Combo1");
+        combo->SetStyle(csDropDownList);
+        TListBox* list = Make<TListBox>("List1");
+        if (withWindow) {
+            combo->HandleNeeded();
+            list->HandleNeeded();
+        }
+        {
+            SCOPED_TRACE("combo box");
+            CheckItemsFollowTheirSelectionAndObjects(combo);
+        }
+        {
+            SCOPED_TRACE("list box");
+            CheckItemsFollowTheirSelectionAndObjects(list);
+        }
+        combo->Free();
+        list->Free();
+    }
+}
+
+TEST_F(StdCtrlsTest, ListBoxSelectionFlagsFollowTheirItemsAndSurviveRecreateWnd) {
+    for (bool withWindow : {false, true}) {
+        SCOPED_TRACE(withWindow ? "window" : "no window");
+        TListBox* list = Make<TListBox>("List1");
+        list->SetMultiSelect(true);
+        if (withWindow)
+            list->HandleNeeded();
+        for (const char* name : {"个人编号", "个人名称", "星座", "血型"})
+            list->Items()->Add(name);
+        list->SetSelected(1, true);
+        list->SetSelected(3, true);
+        list->SetItemIndex(3);
+        list->Items()->Insert(0, "照片");  // the flags move with their items
+        EXPECT_TRUE(list->Selected(2));
+        EXPECT_TRUE(list->Selected(4));
+        EXPECT_FALSE(list->Selected(1));
+        EXPECT_EQ(list->SelCount(), 2);
+        list->Items()->Delete(2);
+        EXPECT_FALSE(list->Selected(2));
+        EXPECT_TRUE(list->Selected(3));
+        EXPECT_EQ(list->SelCount(), 1);
+        EXPECT_EQ(list->ItemIndex(), 3);
+
+        list->SetExtendedSelect(false);  // a new window
+        list->HandleNeeded();
+        EXPECT_EQ(list->Count(), 4);
+        EXPECT_EQ(list->Items()->Get(3), "血型");
+        EXPECT_TRUE(list->Selected(3));
+        EXPECT_EQ(list->SelCount(), 1);
+        EXPECT_EQ(list->ItemIndex(), 3);
+        list->SetParent(nullptr);
+        ASSERT_FALSE(list->HandleAllocated());
+        list->Items()->Clear();
+        EXPECT_EQ(list->SelCount(), 0);
+        EXPECT_EQ(list->ItemIndex(), -1);
+        list->Free();
+    }
+}
+
+TEST_F(StdCtrlsTest, SortingAListBoxKeepsItsSelectedItemsAndTopRow) {
+    TListBox* list = Make<TListBox>("List1");
+    TObject marker;
+    for (const char* name : {"d", "b", "e", "a", "c"})
+        list->Items()->Add(name);
+    list->Items()->PutObject(2, &marker);
+    list->SetItemIndex(2);  // "e"
+    form_->Show();
+    list->SetSorted(true);  // a new window that sorts the items
+    ASSERT_TRUE(list->HandleAllocated());
+    ASSERT_EQ(list->Count(), 5);
+    EXPECT_EQ(list->Items()->Get(0), "a");
+    EXPECT_EQ(list->Items()->Get(4), "e");
+    EXPECT_EQ(list->Items()->Objects(4), &marker);
+    EXPECT_EQ(list->ItemIndex(), 4);
+    EXPECT_EQ(list->Items()->Add("ca"), 3);  // a sorted window puts new items in their place
+
+    list->SetSorted(false);
+    list->SetMultiSelect(true);
+    EXPECT_TRUE(list->Selected(5));  // "e": the single selection is kept
+    list->SetSelected(5, false);
+    list->SetSelected(0, true);  // "a"
+    list->SetSelected(3, true);  // "ca"
+    list->Items()->Insert(0, "z");
+    list->SetItemIndex(4);  // "ca"
+    list->SetSorted(true);
+    ASSERT_EQ(list->Count(), 7);
+    EXPECT_EQ(list->Items()->Get(6), "z");
+    EXPECT_EQ(list->SelCount(), 2);
+    EXPECT_TRUE(list->Selected(0));  // "a"
+    EXPECT_TRUE(list->Selected(3));  // "ca"
+    EXPECT_EQ(list->ItemIndex(), 3);
+
+    list->SetMultiSelect(false);
+    list->SetBounds(0, 0, 120, 60);
+    for (int i = 0; i < 20; ++i)
+        list->Items()->Add("行" + std::to_string(i + 10));
+    list->SetTopIndex(9);
+    list->RecreateWnd();
+    EXPECT_EQ(list->TopIndex(), 9);
+
+    // Read from a form description: sorted, items and the selection before any window.
+    form_->Hide();
+    TListBox* loaded = Make<TListBox>("List2");
+    loaded->SetSorted(true);
+    for (const char* name : {"维护员", "b", "A"})
+        loaded->Items()->Add(name);
+    loaded->SetItemIndex(0);
+    form_->Show();
+    ASSERT_TRUE(loaded->HandleAllocated());
+    EXPECT_EQ(loaded->Items()->Get(0), "A");
+    ASSERT_GE(loaded->ItemIndex(), 0);
+    EXPECT_EQ(loaded->Items()->Get(loaded->ItemIndex()), "维护员");
 }
 
 TEST_F(StdCtrlsTest, ChoosingAnItemRaisesOnSelectButSettingItemIndexDoesNot) {
@@ -479,6 +661,56 @@ TEST_F(LabelPaintTest, AutoSizeFollowsTheCaptionAndKeepsTheRightEdgeOfRightJusti
     label->SetAutoSize(true);
     label->SetCaption("");  // an empty caption keeps a line's height
     EXPECT_GT(label->Height(), 8);
+}
+
+// A disabled caption is embossed: the highlight shows one pixel below and right of the shadow.
+TEST_F(StdCtrlsTest, DisabledLabelAndGroupBoxCaptionsAreEmbossed) {
+    TLabel* label = Make<TLabel>("Label1");
+    TGroupBox* box = Make<TGroupBox>("GroupBox1");
+    box->SetBounds(0, 40, 160, 60);
+    const struct {
+        const char* name;
+        TControl* control;
+        std::function<void(TCanvas&)> paint;
+        TRect caption;  // the group box's frame around it is drawn in the same colours
+    } cases[] = {
+        {"label", label, [label](TCanvas& c) { label->PaintTo(c); }, Rect(0, 0, 1000, 1000)},
+        {"group box", box, [box](TCanvas& c) { box->PaintTo(c); }, Rect(6, 0, 60, 12)},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        k.control->SetCaption("联系方式 Ab");
+        for (bool enabled : {true, false}) {
+            SCOPED_TRACE(enabled ? "enabled" : "disabled");
+            k.control->SetEnabled(enabled);
+            TBitmap bitmap;
+            bitmap.SetSize(k.control->Width(), k.control->Height());
+            k.paint(*bitmap.Canvas());
+            struct {
+                int count = 0;
+                long x = 0;
+                long y = 0;
+            } highlight, shadow;
+            for (int y = k.caption.Top; y < std::min(bitmap.Height(), k.caption.Bottom); ++y)
+                for (int x = k.caption.Left; x < std::min(bitmap.Width(), k.caption.Right); ++x) {
+                    const TColor c = bitmap.Canvas()->Pixels[x][y];
+                    auto& ink = c == ColorToRGB(clBtnHighlight) ? highlight : shadow;
+                    if (c == ColorToRGB(clBtnHighlight) || c == ColorToRGB(clBtnShadow)) {
+                        ++ink.count;
+                        ink.x += x;
+                        ink.y += y;
+                    }
+                }
+            if (enabled) {
+                EXPECT_EQ(highlight.count + shadow.count, 0);
+                continue;
+            }
+            ASSERT_GT(highlight.count, 5);
+            ASSERT_GT(shadow.count, 5);
+            EXPECT_GT(highlight.x * shadow.count, shadow.x * highlight.count);  // on average further right
+            EXPECT_GT(highlight.y * shadow.count, shadow.y * highlight.count);  // and lower
+        }
+    }
 }
 
 TEST_F(StdCtrlsTest, ImageDrawsItsPictureAtItsPlace) {
