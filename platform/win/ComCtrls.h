@@ -21,7 +21,7 @@
 #include "ActnList.h"
 #include "Collection.h"
 #include "Controls.h"
-#include "DB.h"  // TAlignment
+#include "GraphicsTypes.h"
 #include "ImgList.h"
 
 #include <memory>

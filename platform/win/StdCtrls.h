@@ -26,7 +26,7 @@
 
 #include "ActnList.h"
 #include "Controls.h"
-#include "DB.h"  // TAlignment
+#include "GraphicsTypes.h"
 #include "Forms.h"
 #include "Lists.h"
 
