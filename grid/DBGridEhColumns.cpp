@@ -1926,17 +1926,7 @@ void RegisterGridColumnClasses() {
     if (done) return;
     done = true;
 
-#ifndef _WIN32
-    RegisterProperties<TFont>()
-        .Int("Charset", &TFont::Charset, &TFont::SetCharset)
-        .Int("Color", &TFont::Color, &TFont::SetColor)
-        .Int("Height", &TFont::Height, &TFont::SetHeight)
-        .Str("Name", &TFont::Name, &TFont::SetName)
-        .Enum("Pitch", &TFont::Pitch, &TFont::SetPitch, {"fpDefault", "fpVariable", "fpFixed"})
-        .Set("Style", [](TFont& f) { return f.Style().Bits(); },
-             [](TFont& f, std::uint32_t bits) { f.SetStyle(TFontStyles::FromBits(bits)); },
-             {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
-#endif
+    RegisterFontProperties();
 
     const std::initializer_list<const char*> alignments{"taLeftJustify", "taRightJustify", "taCenter"};
     const std::initializer_list<const char*> layouts{"tlTop", "tlCenter", "tlBottom"};

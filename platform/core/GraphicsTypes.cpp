@@ -83,6 +83,38 @@ std::span<const TIdentMapEntry> ColorIdents() {
     return kColorIdentTable;
 }
 
+namespace {
+
+// The character sets' numbers of the Windows build (its *_CHARSET constants).
+constexpr TIdentMapEntry kCharsetIdents[] = {
+    {0, "ANSI_CHARSET"},        {1, "DEFAULT_CHARSET"},     {2, "SYMBOL_CHARSET"},
+    {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},   {134, "GB2312_CHARSET"},
+    {136, "CHINESEBIG5_CHARSET"}, {255, "OEM_CHARSET"},     {77, "MAC_CHARSET"},
+    {238, "EASTEUROPE_CHARSET"}, {204, "RUSSIAN_CHARSET"},  {161, "GREEK_CHARSET"},
+    {162, "TURKISH_CHARSET"},
+};
+
+}  // namespace
+
+void RegisterFontProperties() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    RegisterProperties<TCustomFont>()
+        .Str("Name", &TCustomFont::Name, &TCustomFont::SetName)
+        .Int("Height", &TCustomFont::Height, &TCustomFont::SetHeight)
+        .Int("Size", &TCustomFont::Size, &TCustomFont::SetSize)
+        .Int("Color", &TCustomFont::Color, &TCustomFont::SetColor)
+        .Idents(ColorIdents())
+        .Set("Style", [](TCustomFont& f) { return f.Style().Bits(); },
+             [](TCustomFont& f, std::uint32_t bits) { f.SetStyle(TFontStyles::FromBits(bits)); },
+             {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"})
+        .Int("Charset", &TCustomFont::Charset, &TCustomFont::SetCharset)
+        .Idents(kCharsetIdents)
+        .Enum("Pitch", &TCustomFont::Pitch, &TCustomFont::SetPitch, {"fpDefault", "fpVariable", "fpFixed"});
+}
+
 // ---- Drawing tools --------------------------------------------------------------------------------
 
 void TGraphicsObject::Changed() {

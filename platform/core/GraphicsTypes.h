@@ -213,3 +213,6 @@ protected:
     TFontCharset charset_ = 1;  // DEFAULT_CHARSET
     TFontPitch pitch_ = fpDefault;
 };
+
+// Font.Name, Font.Style, ... in form descriptions, for every font class; runs once.
+void RegisterFontProperties();

@@ -2307,14 +2307,6 @@ constexpr TIdentMapEntry kCursorIdents[] = {
     {crHandPoint, "crHandPoint"}, {crSizeAll, "crSizeAll"}, {crSize, "crSize"},
 };
 
-constexpr TIdentMapEntry kCharsetIdents[] = {
-    {ANSI_CHARSET, "ANSI_CHARSET"}, {DEFAULT_CHARSET, "DEFAULT_CHARSET"}, {SYMBOL_CHARSET, "SYMBOL_CHARSET"},
-    {SHIFTJIS_CHARSET, "SHIFTJIS_CHARSET"}, {HANGEUL_CHARSET, "HANGEUL_CHARSET"},
-    {GB2312_CHARSET, "GB2312_CHARSET"}, {CHINESEBIG5_CHARSET, "CHINESEBIG5_CHARSET"},
-    {OEM_CHARSET, "OEM_CHARSET"}, {MAC_CHARSET, "MAC_CHARSET"}, {EASTEUROPE_CHARSET, "EASTEUROPE_CHARSET"},
-    {RUSSIAN_CHARSET, "RUSSIAN_CHARSET"}, {GREEK_CHARSET, "GREEK_CHARSET"}, {TURKISH_CHARSET, "TURKISH_CHARSET"},
-};
-
 }  // namespace
 
 void RegisterControlsClasses() {
@@ -2322,20 +2314,7 @@ void RegisterControlsClasses() {
     if (done)
         return;
     done = true;
-    // Font.Name = ... in form descriptions (unless the graphics unit registered the font already).
-    if (!GetPropInfo(TFont::StaticClass(), "Name"))
-        RegisterProperties<TFont>()
-            .Str("Name", &TFont::Name, &TFont::SetName)
-            .Int("Height", &TFont::Height, &TFont::SetHeight)
-            .Int("Size", &TFont::Size, &TFont::SetSize)
-            .Int("Color", &TFont::Color, &TFont::SetColor)
-            .Idents(ColorIdents())
-            .Set("Style", [](TFont& f) { return f.Style().Bits(); },
-                 [](TFont& f, std::uint32_t bits) { f.SetStyle(TFontStyles::FromBits(bits)); },
-                 {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"})
-            .Int("Charset", &TFont::Charset, &TFont::SetCharset)
-            .Idents(kCharsetIdents)
-            .Enum("Pitch", &TFont::Pitch, &TFont::SetPitch, {"fpDefault", "fpVariable", "fpFixed"});
+    RegisterFontProperties();
     RegisterProperties<TControl>()
         .Int("Left", &TControl::Left, &TControl::SetLeft)
         .Int("Top", &TControl::Top, &TControl::SetTop)
