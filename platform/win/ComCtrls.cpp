@@ -1208,6 +1208,15 @@ void TCustomTreeView::DestroyWnd() {
         node->item_ = nullptr;
 }
 
+namespace {
+
+// A node's image for the window: a negative index shows none (the control's -1 would ask us).
+int TreeItemImage(int index) {
+    return index < 0 ? I_IMAGENONE : index;
+}
+
+}  // namespace
+
 void TCustomTreeView::CreateItem(TTreeNode* node, HTREEITEM after) {
     if (!HandleAllocated())
         return;
@@ -1223,8 +1232,8 @@ void TCustomTreeView::CreateItem(TTreeNode* node, HTREEITEM after) {
     insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     insert.item.pszText = const_cast<wchar_t*>(text.c_str());
-    insert.item.iImage = node->imageIndex_;
-    insert.item.iSelectedImage = node->selectedIndex_;
+    insert.item.iImage = TreeItemImage(node->imageIndex_);
+    insert.item.iSelectedImage = TreeItemImage(node->selectedIndex_);
     insert.item.lParam = reinterpret_cast<LPARAM>(node);
     node->item_ = reinterpret_cast<HTREEITEM>(Perform(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (!node->item_) {
@@ -1243,8 +1252,8 @@ void TCustomTreeView::UpdateItem(TTreeNode* node) {
     item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
     item.hItem = node->item_;
     item.pszText = const_cast<wchar_t*>(text.c_str());
-    item.iImage = node->imageIndex_;
-    item.iSelectedImage = node->selectedIndex_;
+    item.iImage = TreeItemImage(node->imageIndex_);
+    item.iSelectedImage = TreeItemImage(node->selectedIndex_);
     Perform(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 

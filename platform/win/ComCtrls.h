@@ -423,8 +423,8 @@ private:
     TTreeNode* parent_;
     std::vector<TTreeNode*> children_;  // owned
     String text_;
-    int imageIndex_ = -1;
-    int selectedIndex_ = -1;
+    int imageIndex_ = 0;  // a new node shows the first image, selected or not
+    int selectedIndex_ = 0;
     void* data_ = nullptr;
     HTREEITEM item_ = nullptr;
     bool expanded_ = false;  // while there is no window

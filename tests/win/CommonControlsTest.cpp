@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -284,6 +285,19 @@ TEST_F(CommonControlsTest, TreeViewNodesHaveLevelsAndAProgramSelectionClicksNoth
     item.hItem = n01->ItemId();
     SendMessageW(tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     EXPECT_EQ(item.iImage, 0);
+    // A new node shows the first image, selected or not; a negative index shows none (never the
+    // control's "ask the owner" value).
+    const auto images = [&](TTreeNode* node) {
+        TVITEMW info{};
+        info.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+        info.hItem = node->ItemId();
+        SendMessageW(tree->Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info));
+        return std::pair(info.iImage, info.iSelectedImage);
+    };
+    EXPECT_EQ(images(root), std::pair(0, 0));
+    n0101->SetImageIndex(-1);
+    n0101->SetSelectedIndex(-1);
+    EXPECT_EQ(images(n0101), std::pair(I_IMAGENONE, I_IMAGENONE));
 
     // Selecting by program: the change is told, no click.
     items->GetFirstNode()->SetSelected(true);

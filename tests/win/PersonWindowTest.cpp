@@ -222,6 +222,10 @@ TEST_F(PersonWindowTest, ShowsTheStartListWithTheColumnsAndCaptionsOfTFieldShow)
     EXPECT_EQ(nodes->Count(), 1 + Count("select count(*) as n from Cust_Category"));
     EXPECT_TRUE(nodes->Item(0)->Expanded());
     EXPECT_EQ(NodeWithText(Frm_Custom->TreeView1, "010201-大学同学")->Level(), 3);
+    // Every node shows the tree's one image.
+    ASSERT_NE(Frm_Custom->TreeView1->Images(), nullptr);
+    EXPECT_EQ(Frm_Custom->TreeView1->Images()->Count(), 1);
+    EXPECT_EQ(nodes->Item(1)->ImageIndex(), 0);
 }
 
 TEST_F(PersonWindowTest, ACategoryListsItsPersonsAndTheStatusCountsThem) {
@@ -483,6 +487,15 @@ TEST_F(PersonWindowTest, CategoryDialogAddsAChildWithTheProposedCode) {
         EXPECT_EQ(tree->Caption(), "个人分类");
         EXPECT_EQ(tree->TreeTable, "Cust_Category");
         EXPECT_FALSE(tree->TB_Save->Enabled());
+        // The tree's node image, and an image above each tool-bar caption.
+        ASSERT_NE(tree->TreeView1->Images(), nullptr);
+        EXPECT_EQ(tree->TreeView1->Images()->Count(), 1);
+        auto* toolBar = dynamic_cast<TToolBar*>(tree->FindComponent("ToolBar1"));
+        ASSERT_NE(toolBar, nullptr);
+        ASSERT_NE(toolBar->Images(), nullptr);
+        EXPECT_EQ(toolBar->Images()->Count(), 8);
+        EXPECT_EQ(tree->TB_Add->ImageIndex(), 0);
+        EXPECT_EQ(tree->TB_Close->ImageIndex(), 7);
         TTreeNode* node = NodeWithText(tree->TreeView1, "04-其他");
         ASSERT_NE(node, nullptr);
         node->SetSelected(true);
