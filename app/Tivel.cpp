@@ -43,11 +43,11 @@ constexpr TUnit kUnits[] = {
     {"ComCtrls", RegisterComCtrlsClasses, nullptr},
     {"FileDialogs", RegisterFileDialogsClasses, nullptr},
     {"DBCtrls", RegisterDBCtrlsClasses, nullptr},
+    {"DBGridEh", GridLibraryInitialization, GridLibraryFinalization},  // with PropFilerEh and ToolCtrlsEh
     {"U_Data", RegisterDataModuleClasses, nullptr},
     {"U_splash", RegisterSplashClasses, nullptr},
     {"U_Main", RegisterMainClasses, nullptr},
     {"U_login", RegisterLoginClasses, nullptr},
-    {"DBGridEh", RegisterDBGridEhClasses, nullptr},
     {"U_tree", RegisterTreeClasses, nullptr},
     {"U_Field", RegisterFieldClasses, nullptr},
     {"U_Custom", RegisterCustomClasses, nullptr},

@@ -46,6 +46,12 @@ wait_latest "status:" "^status: 当前共有 $all 条个人记录\$" 15 || { e2e
 wait_latest "tree:" " 03=" || { e2e_fail "the category tree is not shown"; return 1; }
 e2e_shot 1-person-window
 
+# The current row's indicator (left of the first title, in the first data row) shows its arrow.
+wait_latest "titles:" " CustCode=" || { e2e_fail "no grid titles"; return 1; }
+read -r tx ty tw th <<<"$(latest "titles:" | tr ' ' '\n' | sed -n 's/^CustCode=//p' | tr ',' ' ')"
+dark=$(e2e_dark_pixels $((tx - 10)) $((ty + th + 2)) 8 14)
+[ "${dark:-0}" -ge 4 ] || { e2e_fail "no indicator arrow on the current row ($dark dark pixels)"; return 1; }
+
 # A click on category 03 lists its persons (and those of its sub-categories, two levels deep).
 read -r x y <<<"$(centre "tree:" 03)"
 click_at "$x" "$y"
@@ -66,7 +72,6 @@ e2e_shot 3-search
 e2e_log "search by name: $count persons"
 
 # Title clicks on "个人编号": the first orders up, the second down (the largest number first).
-wait_latest "titles:" " CustCode=" || { e2e_fail "no grid titles"; return 1; }
 read -r x y <<<"$(centre "titles:" CustCode)"
 click_at "$x" "$y"
 wait_latest "list:" "sort=\[  CustCode\]" || { e2e_fail "a title click does not order the list"; return 1; }

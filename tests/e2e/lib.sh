@@ -41,6 +41,12 @@ e2e_stop() {
 
 e2e_shot() { import -window root "$E2E_ARTIFACTS/$E2E_CASE-$1.png" 2>/dev/null; }
 
+# Prints how many pixels of the screen rectangle X Y W H are dark (below 30% grey).
+e2e_dark_pixels() {
+  import -window root -crop "$3x$4+$1+$2" +repage png:- 2>/dev/null |
+    convert - -colorspace gray -threshold 30% -format '%[fx:round(w*h*(1-mean))]' info:
+}
+
 e2e_fail() {
   echo "  FAIL: $*"
   e2e_shot failure
