@@ -145,12 +145,15 @@ void TFrm_Custom::TreeView1Click(TObject*) {
         return;
     TBusyCursor busy(nullptr);
     TFrm_Data* data = Frm_Data;
-    if (node->Level() >= 1)
+    if (node->Level() >= 1) {
         OpenQuery(data->Qry_Cust, CategoryListSql(NodeCategoryCode(node->Text()), Scope()));
-    else
+        SetStatus(CategoryStatusText(data->Qry_Cust->RecordCount()));
+        SetupGridColumns(Grid_Cust, data->Qry_Cust, "Custom");
+    } else {
         OpenQuery(data->Qry_Cust, CategoryRootSql(Scope()));
-    SetStatus(CategoryStatusText(data->Qry_Cust->RecordCount()));
-    SetupGridColumns(Grid_Cust, data->Qry_Cust, "Custom");
+        SetupGridColumns(Grid_Cust, data->Qry_Cust, "Custom");
+        SetStatus(CategoryStatusText(data->Qry_Cust->RecordCount()));
+    }
 }
 
 void TFrm_Custom::N2Click(TObject*) {

@@ -363,9 +363,11 @@ TCategoryCheck CheckRenameCategory(const String& table, const String& codeText, 
 }
 
 TCategoryDeleteStep CategoryDeleteStepFor(bool nodeSelected, bool isRoot, bool hasChildren) {
-    if (!nodeSelected || isRoot)
+    if (!nodeSelected)
         return TCategoryDeleteStep::Nothing;
-    return hasChildren ? TCategoryDeleteStep::RefuseChildren : TCategoryDeleteStep::Ask;
+    if (hasChildren)
+        return TCategoryDeleteStep::RefuseChildren;
+    return isRoot ? TCategoryDeleteStep::Nothing : TCategoryDeleteStep::Ask;  // the root stays
 }
 
 TCategoryPick CategoryPickOf(const String& codeText, const String& nameText) {

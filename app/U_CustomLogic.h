@@ -201,7 +201,8 @@ TCategoryCheck CheckNewCategory(const String& table, const String& codeText, con
 TCategoryCheck CheckRenameCategory(const String& table, const String& codeText, const TCodeReader& read);
 
 enum class TCategoryDeleteStep { Nothing, RefuseChildren, Ask };
-// No node or the root: nothing; a node with children: refused; else the question.
+// No node: nothing; a node with children (the root too): refused; the bare root: nothing (it is
+// never deleted); else the question.
 TCategoryDeleteStep CategoryDeleteStepFor(bool nodeSelected, bool isRoot, bool hasChildren);
 
 // What a pick hands to the person dialog: the code trimmed, the name; Config.ini keeps the code as

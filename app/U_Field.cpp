@@ -168,5 +168,7 @@ void RegisterFieldClasses() {
         .Handler<&TFrm_Field::SrcListDblClick>("SrcListDblClick")
         .Handler<&TFrm_Field::DstListDblClick>("DstListDblClick")
         .Handler<&TFrm_Field::Btn_okClick>("Btn_okClick")
-        .Handler<&TFrm_Field::Btn_exitClick>("Btn_exitClick");
+        .Handler<&TFrm_Field::Btn_exitClick>("Btn_exitClick")
+        .Handler<&TFrm_Field::DstListDragDrop>("DstListDragDrop")
+        .Handler<&TFrm_Field::DstListEndDrag>("DstListEndDrag");
 }

@@ -2345,7 +2345,9 @@ void RegisterControlsClasses() {
         .Event("OnMouseUp", &TControl::OnMouseUp)
         .Event("OnMouseWheel", &TControl::OnMouseWheel)
         .Event("OnMouseWheelDown", &TControl::OnMouseWheelDown)
-        .Event("OnMouseWheelUp", &TControl::OnMouseWheelUp);
+        .Event("OnMouseWheelUp", &TControl::OnMouseWheelUp)
+        .Event("OnDragDrop", &TControl::OnDragDrop)
+        .Event("OnEndDrag", &TControl::OnEndDrag);
     RegisterProperties<TWinControl>()
         .Bool("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
         .Int("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)

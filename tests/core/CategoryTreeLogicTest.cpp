@@ -315,11 +315,11 @@ TEST_F(CategoryTableTest, RenameNeedsACodeAndItsRow) {
     }
 }
 
-TEST(CategoryDeleteTest, RootAndNoSelectionDoNothingParentsAreRefused) {
+TEST(CategoryDeleteTest, TheRootIsNeverDeletedParentsAreRefused) {
     using S = TCategoryDeleteStep;
     EXPECT_EQ(CategoryDeleteStepFor(false, false, false), S::Nothing);
     EXPECT_EQ(CategoryDeleteStepFor(true, true, false), S::Nothing);
-    EXPECT_EQ(CategoryDeleteStepFor(true, true, true), S::Nothing);
+    EXPECT_EQ(CategoryDeleteStepFor(true, true, true), S::RefuseChildren);
     EXPECT_EQ(CategoryDeleteStepFor(true, false, true), S::RefuseChildren);
     EXPECT_EQ(CategoryDeleteStepFor(true, false, false), S::Ask);
 }

@@ -590,11 +590,14 @@ TEST_F(PersonWindowTest, CategoryDialogRenamesAndDeletesTheSelectedNode) {
         tree->TB_DelClick(nullptr);
         EXPECT_EQ(NodeWithText(tree->TreeView1, "0502-维修服务"), nullptr);
         EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？");
-        // The root is never deleted.
+        // The root is never deleted: with its children it is refused like any parent.
         const std::size_t boxes = app_.Boxes.size();
-        tree->TreeView1->Items()->Item(0)->SetSelected(true);
+        TTreeNode* root = tree->TreeView1->Items()->Item(0);
+        root->SetSelected(true);
         tree->TB_DelClick(nullptr);
-        EXPECT_EQ(app_.Boxes.size(), boxes);
+        ASSERT_EQ(app_.Boxes.size(), boxes + 1);
+        EXPECT_EQ(app_.Boxes.back().Text, "不能删除有子目录的目录，请先删除子目录！");
+        EXPECT_EQ(tree->TreeView1->Items()->Item(0), root);
         tree->TB_CloseClick(nullptr);
     });
     Frm_Main->Cust_CategoryExecute(nullptr);
