@@ -14,11 +14,11 @@ void EnsureFolder(const String& folder) {
         throw EInOutError("Cannot create the folder \"" + folder + "\"");
 }
 
-String SoftCaption(TDataSet* softInfo) {
+TSoftInfo ReadSoftInfo(TDataSet* softInfo) {
     if (softInfo->IsEmpty())
-        return String();
+        return {};
     softInfo->First();
-    return softInfo->FieldByName("SoftName")->AsString() + softInfo->FieldByName("Version")->AsString();
+    return {softInfo->FieldByName("SoftName")->AsString(), softInfo->FieldByName("Version")->AsString()};
 }
 
 String LoginUserSql(const String& listText) {

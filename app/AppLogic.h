@@ -31,9 +31,14 @@ inline constexpr const char* UserNameKey = "username";  // list position of the 
 void EnsureFolder(const String& folder);
 
 inline constexpr const char* kSoftInfoSql = "select * from T_SoftInfo";
-// The main window's caption: SoftName and Version of the first row, joined with nothing between
-// (empty when the table has no row).
-String SoftCaption(TDataSet* softInfo);
+// SoftName and Version of the first row (both empty when the table has no row).
+struct TSoftInfo {
+    String SoftName;
+    String Version;
+    // The main window's caption: the two joined with nothing between.
+    String Caption() const { return SoftName + Version; }
+};
+TSoftInfo ReadSoftInfo(TDataSet* softInfo);
 
 // ---- Login --------------------------------------------------------------------------------------
 

@@ -99,7 +99,10 @@ void TFrm_Main::Timer2Timer(TObject*) {
 
 void TFrm_Main::ShowSoftInfo() {
     OpenQuery(Frm_Data->Qry_SoftInfo, kSoftInfoSql);
-    SetCaption(SoftCaption(Frm_Data->Qry_SoftInfo));
+    const TSoftInfo info = ReadSoftInfo(Frm_Data->Qry_SoftInfo);
+    SoftName = info.SoftName;
+    Version = info.Version;
+    SetCaption(info.Caption());
     Category = Frm_Data->IniFile->ReadString(AppConfig::ConfigSection, AppConfig::CategoryKey, String());
     StatusBar1->Panels()->Items(2)->SetText(Application->ExeName());
 }

@@ -67,7 +67,9 @@ public:
     String OperatorName;
     int Permit = 0;
     TRights Rights;
-    // [Config] Category as read when first shown.
+    // T_SoftInfo's software name and version, and [Config] Category, as read when first shown.
+    String SoftName;
+    String Version;
     String Category;
     // Consulted by the data module's report variables; nothing sets them.
     bool ReportVariablesOn = false;

@@ -194,13 +194,15 @@ TEST_F(LoginDatabaseTest, RightsAreLookedUpForTheShortenedName) {
 
 TEST_F(LoginDatabaseTest, CaptionJoinsSoftNameAndVersionWithNothingBetween) {
     OpenQuery(session_->query, kSoftInfoSql);
-    EXPECT_EQ(SoftCaption(session_->query), "Vestrel个人名片管理 V1.0");
+    const TSoftInfo shipped = ReadSoftInfo(session_->query);
+    EXPECT_EQ(shipped.SoftName, "Vestrel个人名片管理");
+    EXPECT_EQ(shipped.Caption(), "Vestrel个人名片管理 V1.0");
     session_->connection->Execute("update T_SoftInfo set SoftName='名片', Version='2.5'");
     OpenQuery(session_->query, kSoftInfoSql);
-    EXPECT_EQ(SoftCaption(session_->query), "名片2.5");
+    EXPECT_EQ(ReadSoftInfo(session_->query).Caption(), "名片2.5");
     session_->connection->Execute("delete from T_SoftInfo");
     OpenQuery(session_->query, kSoftInfoSql);
-    EXPECT_EQ(SoftCaption(session_->query), "");
+    EXPECT_EQ(ReadSoftInfo(session_->query).Caption(), "");
 }
 
 TEST_F(LoginDatabaseTest, ReportVariablesAnswerTheirNameOnlyWhileSwitchedOn) {
