@@ -1313,8 +1313,14 @@ void BuildImageLists(GridUnitGlobals& unit) {
 }
 
 void FreeUnitObjects(GridUnitGlobals& unit) {
-    for (HCURSOR& cursor : unit.cursors) {
-        if (cursor) DestroyCursor(cursor);
+    // A cursor the screen holds is the screen's to destroy.
+    for (std::size_t i = 0; i < std::size(unit.cursors); ++i) {
+        HCURSOR& cursor = unit.cursors[i];
+        const TCursor index = static_cast<TCursor>(crDBGridEhColumnSelect + static_cast<int>(i));
+        if (cursor && Screen && Screen->Cursors(index) == cursor)
+            Screen->SetCursors(index, nullptr);
+        else if (cursor)
+            DestroyCursor(cursor);
         cursor = nullptr;
     }
     unit.sortMarkers.reset();

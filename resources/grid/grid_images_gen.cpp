@@ -184,9 +184,14 @@ int main(int argc, char** argv) {
                     kBlack);
     save("DBMULTIARROWEH.bmp", Bmp(multiArrow));
 
-    // The current row during incremental search (teal is the mask).
+    // The current row when selected (on the dark selected indicator) and during incremental search
+    // (teal is the mask): a white arrow with a black outline, seen on dark and light backgrounds.
     Image arrowW(10, 11, kTeal);
-    arrowW.Fill(RightArrow, kBlack);
+    arrowW.Fill([](int x, int y) {
+        return RightArrow(x, y) || RightArrow(x - 1, y) || RightArrow(x + 1, y) || RightArrow(x, y - 1) ||
+               RightArrow(x, y + 1);
+    }, kBlack);
+    arrowW.Fill(RightArrow, kWhite);
     save("DBGARROWEHW.bmp", Bmp(arrowW));
 
     // Sort markers on fuchsia: a grey triangle pointing down (ascending) and one pointing up.
