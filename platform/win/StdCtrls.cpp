@@ -346,9 +346,26 @@ int TWinControlItemStrings::Add(const String& text) {
     return AddObject(text, nullptr);
 }
 
+namespace {
+
+// The order of a sorting list window: the user's locale, without regard to case.
+int CompareItemTexts(const String& a, const String& b) {
+    const std::wstring wa = ToWide(a);
+    const std::wstring wb = ToWide(b);
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(), -1, wb.c_str(), -1) - CSTR_EQUAL;
+}
+
+}  // namespace
+
 int TWinControlItemStrings::AddObject(const String& text, TObject* object) {
     if (!control_->HandleAllocated()) {
-        const int index = GetCount();
+        int index = GetCount();
+        if (SortsItems())  // after the items it does not come before
+            index = static_cast<int>(std::upper_bound(savedItems_.begin(), savedItems_.end(), text,
+                                                      [](const String& a, const String& b) {
+                                                          return CompareItemTexts(a, b) < 0;
+                                                      }) -
+                                     savedItems_.begin());
         InsertSaved(index, text, object);
         return index;
     }
@@ -430,6 +447,28 @@ void TWinControlItemStrings::ClearSaved() {
     savedItems_.clear();
     savedObjects_.clear();
     savedIndex_ = -1;
+}
+
+void TWinControlItemStrings::SortSaved() {
+    std::vector<std::size_t> order(savedItems_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        return CompareItemTexts(savedItems_[a], savedItems_[b]) < 0;
+    });
+    std::vector<String> items;
+    std::vector<TObject*> objects;
+    int selected = -1;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        items.push_back(std::move(savedItems_[order[i]]));
+        objects.push_back(savedObjects_[order[i]]);
+        if (static_cast<int>(order[i]) == savedIndex_)
+            selected = static_cast<int>(i);
+    }
+    savedItems_ = std::move(items);
+    savedObjects_ = std::move(objects);
+    savedIndex_ = selected;
+    SavedReordered(order);
 }
 
 void TWinControlItemStrings::SaveWindowItems(int selected) {
@@ -996,6 +1035,18 @@ int TListBoxStrings::IndexOf(const String& text) const {
     return -1;
 }
 
+bool TListBoxStrings::SortsItems() const {
+    return listBox_->Sorted();
+}
+
+void TListBoxStrings::SavedReordered(const std::vector<std::size_t>& order) {
+    std::vector<bool>& selected = listBox_->savedSelected_;
+    std::vector<bool> reordered(selected.size(), false);
+    for (std::size_t i = 0; i < order.size() && i < selected.size(); ++i)
+        reordered[i] = selected[order[i]];
+    selected = std::move(reordered);
+}
+
 void TListBoxStrings::InsertSaved(int index, const String& text, TObject* object) {
     inherited::InsertSaved(index, text, object);
     listBox_->savedSelected_.insert(listBox_->savedSelected_.begin() + index, false);
@@ -1108,6 +1159,8 @@ void TCustomListBox::SetSorted(bool value) {
     if (sorted_ == value)
         return;
     sorted_ = value;
+    if (sorted_ && !HandleAllocated())
+        items_->SortSaved();
     RecreateWnd();
 }
 

@@ -176,6 +176,12 @@ protected:
     int GetCount() const override;
     void SetUpdateState(bool updating) override;
 
+    // True when the window sorts its items: the kept list is then kept in the window's order.
+    virtual bool SortsItems() const { return false; }
+    // Puts the kept list in the window's order (the control became sorted without a window).
+    void SortSaved();
+    // The kept list was put in `order` (new position i holds old item order[i]).
+    virtual void SavedReordered(const std::vector<std::size_t>& order) { (void)order; }
     // The kept list while there is no window; the selected item follows its item.
     virtual void InsertSaved(int index, const String& text, TObject* object);
     virtual void DeleteSaved(int index);
@@ -456,6 +462,8 @@ public:
     int IndexOf(const String& text) const override;
 
 protected:
+    bool SortsItems() const override;
+    void SavedReordered(const std::vector<std::size_t>& order) override;
     void InsertSaved(int index, const String& text, TObject* object) override;
     void DeleteSaved(int index) override;
     void ClearSaved() override;

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -413,18 +414,48 @@ TEST_F(StdCtrlsTest, SortingAListBoxKeepsItsSelectedItemsAndTopRow) {
     list->RecreateWnd();
     EXPECT_EQ(list->TopIndex(), 9);
 
-    // Read from a form description: sorted, items and the selection before any window.
+    // Before any window a sorted list keeps the window's order: sorted first, then items (Add
+    // gives the place), or items first, then sorted; the selection and objects follow the items.
     form_->Hide();
-    TListBox* loaded = Make<TListBox>("List2");
-    loaded->SetSorted(true);
-    for (const char* name : {"维护员", "b", "A"})
-        loaded->Items()->Add(name);
-    loaded->SetItemIndex(0);
+    TListBox* sortedFirst = Make<TListBox>("List2");
+    sortedFirst->SetSorted(true);
+    TListBox* itemsFirst = Make<TListBox>("List3");
+    itemsFirst->SetMultiSelect(true);
+    std::vector<int> places;
+    for (const char* name : {"维护员", "b", "A"}) {
+        places.push_back(sortedFirst->Items()->Add(name));
+        itemsFirst->Items()->Add(name);
+    }
+    EXPECT_EQ(places, (std::vector<int>{0, 0, 0}));  // Latin letters before Chinese
+    itemsFirst->Items()->PutObject(0, &marker);  // "维护员"
+    itemsFirst->SetSelected(1, true);            // "b"
+    itemsFirst->SetItemIndex(0);
+    itemsFirst->SetSorted(true);
+    for (TListBox* box : {sortedFirst, itemsFirst}) {
+        SCOPED_TRACE(box->Name());
+        ASSERT_EQ(box->Count(), 3);
+        const String windowless[] = {box->Items()->Get(0), box->Items()->Get(1), box->Items()->Get(2)};
+        EXPECT_EQ(windowless[0], "A");
+        EXPECT_EQ(windowless[1], "b");
+        EXPECT_EQ(windowless[2], "维护员");
+    }
+    EXPECT_EQ(itemsFirst->Items()->Objects(2), &marker);
+    EXPECT_EQ(itemsFirst->ItemIndex(), 2);
+    EXPECT_TRUE(itemsFirst->Selected(1));
+    EXPECT_FALSE(itemsFirst->Selected(0));
+    sortedFirst->SetItemIndex(sortedFirst->Items()->IndexOf("维护员"));
     form_->Show();
-    ASSERT_TRUE(loaded->HandleAllocated());
-    EXPECT_EQ(loaded->Items()->Get(0), "A");
-    ASSERT_GE(loaded->ItemIndex(), 0);
-    EXPECT_EQ(loaded->Items()->Get(loaded->ItemIndex()), "维护员");
+    for (TListBox* box : {sortedFirst, itemsFirst}) {
+        SCOPED_TRACE(box->Name());
+        ASSERT_TRUE(box->HandleAllocated());
+        EXPECT_EQ(box->Items()->Get(0), "A");
+        EXPECT_EQ(box->Items()->Get(2), "维护员");
+        ASSERT_GE(box->ItemIndex(), 0);
+        EXPECT_EQ(box->Items()->Get(box->ItemIndex()), "维护员");
+    }
+    EXPECT_EQ(itemsFirst->Items()->Objects(2), &marker);
+    EXPECT_TRUE(itemsFirst->Selected(1));
+    EXPECT_EQ(itemsFirst->SelCount(), 1);
 }
 
 TEST_F(StdCtrlsTest, ChoosingAnItemRaisesOnSelectButSettingItemIndexDoesNot) {
