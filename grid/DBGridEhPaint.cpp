@@ -446,13 +446,16 @@ void TCustomDBGridEh::DrawTitleCell(TPaintPass& pass, int aCol, int aRow, TRect 
     if (marker != smNoneEh && DBGridEhSortMarkers()) {
         const bool numbered = SortMarkedColumnList()->Count() >= 2 && title->SortIndex() > 0;
         const int digits = numbered ? SortIndexDigitsWidth(title->SortIndex()) : 0;
-        const int area = title->SortAreaWidth(textRect.Width() + 4, digits);
+        int area = title->SortAreaWidth(cell.Width(), digits);
+        const bool showDigits = numbered && area >= 16 + digits;
+        if (area < 16 && 16 <= cell.Width() - 4)
+            area = 16;  // no room for the number: the marker alone
         TGridImagesEh* markers = DBGridEhSortMarkers();
         if (area >= 16) {
             const int x = textRect.Right - area + 2;
             const int y = (textRect.Top + textRect.Bottom - markers->Height()) / 2;
             markers->Draw(canvas, x, y, marker == smDownEh ? 0 : 1);
-            if (numbered && area >= 16 + digits && DBGridEhSortIndexFont()) {
+            if (showDigits && DBGridEhSortIndexFont()) {
                 canvas->Font()->Assign(DBGridEhSortIndexFont());
                 canvas->Font()->SetColor(selectedLook ? clWhite : fontColor);
                 const TRect digitsRect{x + markers->Width() + 1, textRect.Top, textRect.Right, textRect.Bottom};

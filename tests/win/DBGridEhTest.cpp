@@ -331,6 +331,27 @@ TEST(DBGridEhPaint, SortMarkerIsDrawnInTheMarkedTitle) {
     const TTextRecord* caption = FindText(texts, "name");
     ASSERT_NE(caption, nullptr);
     EXPECT_LE(caption->Clip.Right, grid->CellRect(2, 0).Right - 16);
+
+    // A column too narrow for the number keeps its marker; narrower still, it loses both.
+    const auto numberShown = [&](int col) {
+        const TRect title = grid->CellRect(col, 0);
+        for (const TTextRecord& r : RecordText(grid))
+            if (r.Text == std::to_string(col - 1) && r.Origin.X > title.Left && r.Origin.X < title.Right &&
+                r.Origin.Y < title.Bottom)
+                return true;
+        return false;
+    };
+    grid->Columns()->ColumnAt(1)->SetWidth(21);
+    auto narrow = g.Paint();
+    EXPECT_FALSE(numberShown(2));
+    EXPECT_GT(CountColour(narrow.get(), markerArea(2), 0x808080), greyBefore + 5);
+    grid->Columns()->ColumnAt(1)->SetWidth(14);
+    auto tooNarrow = g.Paint();
+    EXPECT_FALSE(numberShown(2));
+    const TRect cell = grid->CellRect(2, 0);
+    grid->Columns()->ColumnAt(1)->Title()->SetSortMarker(smNoneEh);
+    auto unmarked = g.Paint();
+    EXPECT_EQ(CountColour(tooNarrow.get(), cell, 0x808080), CountColour(unmarked.get(), cell, 0x808080));
 }
 
 TEST(DBGridEhPaint, MultiLineTitlesGroupNeighbours) {
