@@ -26,8 +26,8 @@
 
 #include "ActnList.h"
 #include "Controls.h"
-#include "GraphicsTypes.h"
 #include "Forms.h"
+#include "GraphicsTypes.h"
 #include "Lists.h"
 
 #include <memory>
@@ -159,7 +159,7 @@ public:
     String Get(int index) const override;
     TObject* Objects(int index) const override;
     void PutObject(int index, TObject* object) override;
-    // Appends; a sorted window puts the item in its place and returns that.
+    // Appends; a sorted list (with its window or not) puts the item in its place and returns that.
     int Add(const String& text) override;
     int AddObject(const String& text, TObject* object) override;
     void Insert(int index, const String& text) override;
