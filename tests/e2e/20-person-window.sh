@@ -49,8 +49,12 @@ e2e_shot 1-person-window
 # The current row's indicator (left of the first title, in the first data row) shows its arrow.
 wait_latest "titles:" " CustCode=" || { e2e_fail "no grid titles"; return 1; }
 read -r tx ty tw th <<<"$(latest "titles:" | tr ' ' '\n' | sed -n 's/^CustCode=//p' | tr ',' ' ')"
-dark=$(e2e_dark_pixels $((tx - 10)) $((ty + th + 2)) 8 14)
-[ "${dark:-0}" -ge 4 ] || { e2e_fail "no indicator arrow on the current row ($dark dark pixels)"; return 1; }
+for _ in $(seq 1 10); do
+  dark=$(e2e_dark_pixels $((tx - 10)) $((ty + th + 2)) 8 14)
+  [ "${dark:-0}" -ge 4 ] && break
+  sleep 0.5
+done
+[ "${dark:-0}" -ge 4 ] || { e2e_fail "no indicator arrow on the current row (${dark:-no} dark pixels)"; return 1; }
 
 # A click on category 03 lists its persons (and those of its sub-categories, two levels deep).
 read -r x y <<<"$(centre "tree:" 03)"
