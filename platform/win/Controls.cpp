@@ -278,6 +278,8 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         tCreating = nullptr;
         control->AttachHandle(window);
     }
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && Application)
+        Application->RelayHintMessage(window, msg, wParam, lParam);
     TMessage m{msg, wParam, lParam, 0};
     TBusyGuard guard(control);
     try {
@@ -677,11 +679,21 @@ void TControl::SetCursor(TCursor value) {
     Perform(CM_CURSORCHANGED);
 }
 
+void TControl::SetHint(const String& value) {
+    if (hint_ == value)
+        return;
+    hint_ = value;
+    if (auto* win = dynamic_cast<TWinControl*>(this); win && Application)
+        Application->HintChanged(win);
+}
+
 void TControl::SetShowHint(bool value) {
     parentShowHint_ = false;
     if (showHint_ == value)
         return;
     showHint_ = value;
+    if (auto* win = dynamic_cast<TWinControl*>(this); win && Application)
+        Application->HintChanged(win);
     Perform(CM_SHOWHINTCHANGED);
 }
 
@@ -1173,6 +1185,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
 void TWinControl::DestroyWnd() {
     if (!(ComponentState() & csDestroying))
         text_ = Text();
+    if (handle_ && Application)
+        Application->RemoveHint(handle_);
     if (handle_)
         DestroyWindowHandle();
 }
@@ -1195,6 +1209,8 @@ void TWinControl::CreateHandle() {
         return;
     CreateWnd();
     SetZOrderPosition();
+    if (Application)
+        Application->HintChanged(this);
 }
 
 void TWinControl::DestroyHandle() {

@@ -25,8 +25,11 @@
 // Paint path. WM_PAINT (BeginPaint's DC) and WM_PRINTCLIENT (the DC given) both end in
 // PaintHandler(dc): PaintWindow(dc), then the graphic children at their offsets (PaintControls).
 //
-// Not yet: anchors and constraints, auto-size, docking and dragging, hint windows (CM_HINTSHOW is
-// only numbered), bidi, actions (the action helper adds them), themes, double buffering.
+// Hints: a windowed control with ShowHint and a Hint is a tool of the application's tool-tip window
+// (TApplication::HintChanged); its mouse messages are relayed there.
+//
+// Not yet: anchors and constraints, auto-size, docking and dragging, hints of graphic controls and
+// CM_HINTSHOW (only numbered), bidi, actions (the action helper adds them), themes, double buffering.
 #pragma once
 
 #include "Component.h"
@@ -258,7 +261,7 @@ public:
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor value);
     const String& Hint() const { return hint_; }
-    void SetHint(const String& value) { hint_ = value; }
+    void SetHint(const String& value);
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool value);
     bool ParentShowHint() const { return parentShowHint_; }

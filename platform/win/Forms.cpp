@@ -3,6 +3,8 @@
 #include "FormReader.h"
 #include "TypeRegistry.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 TLogChannel LogForms("forms");
@@ -1056,6 +1058,8 @@ TApplication::~TApplication() {
     // The forms go while the application is whole: their destructors ask it about the main form.
     DestroyComponents();
     mainForm_ = nullptr;
+    if (hintWindow_)
+        DestroyWindow(hintWindow_);
     if (handle_)
         DestroyWindow(handle_);
 }
@@ -1167,6 +1171,79 @@ bool TApplication::IsShortCut(const TWMKey& message, TCustomForm* asked) {
         return true;
     return mainForm_ && mainForm_ != asked && mainForm_->HandleAllocated() &&
            IsWindowEnabled(mainForm_->WindowHandle()) && mainForm_->IsShortCut(message);
+}
+
+// ---- Hints ----
+
+namespace {
+
+// The tool of a control's window in the tool-tip window: the window itself, its mouse messages
+// relayed by the control layer; the mouse passes through the tip to the window below.
+TTTOOLINFOW HintTool(HWND window) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_TRANSPARENT;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    return tool;
+}
+
+}  // namespace
+
+void TApplication::SetShowHint(bool value) {
+    showHint_ = value;
+    if (hintWindow_)
+        SendMessageW(hintWindow_, TTM_ACTIVATE, value ? TRUE : FALSE, 0);
+}
+
+void TApplication::HintChanged(TWinControl* control) {
+    if (!control || !control->HandleAllocated())
+        return;
+    // The short hint: the text before a "|".
+    const String& hint = control->Hint();
+    const String text = hint.substr(0, hint.find('|'));
+    const bool wanted = control->ShowHint() && !text.empty();
+    if (!hintWindow_) {
+        if (!wanted)
+            return;
+        INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&init);
+        hintWindow_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+        if (!hintWindow_) {  // the program goes on without hints
+            VLOG_ERROR(LogForms, "cannot make the hint window (error %lu)", GetLastError());
+            return;
+        }
+        SendMessageW(hintWindow_, TTM_ACTIVATE, showHint_ ? TRUE : FALSE, 0);
+    }
+    TTTOOLINFOW tool = HintTool(control->Handle());
+    SendMessageW(hintWindow_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!wanted)
+        return;
+    std::wstring wide = ToWide(text);
+    tool.lpszText = wide.data();
+    SendMessageW(hintWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TApplication::RemoveHint(HWND window) {
+    if (!hintWindow_ || !window)
+        return;
+    TTTOOLINFOW tool = HintTool(window);
+    SendMessageW(hintWindow_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TApplication::RelayHintMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!hintWindow_)
+        return;
+    MSG relayed{};
+    relayed.hwnd = window;
+    relayed.message = msg;
+    relayed.wParam = wParam;
+    relayed.lParam = lParam;
+    relayed.time = static_cast<DWORD>(GetMessageTime());
+    GetCursorPos(&relayed.pt);
+    SendMessageW(hintWindow_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 int TApplication::MessageBox(const String& text, const String& caption, UINT flags) {

@@ -314,6 +314,18 @@ public:
     // OnShortCut, then the main form's short-cuts (when it is enabled and is not `asked`).
     bool IsShortCut(const TWMKey& message, TCustomForm* asked = nullptr);
 
+    // Hints: a windowed control with ShowHint and a Hint is a tool of the application's tool-tip
+    // window, which shows the hint when the mouse rests on it.
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    // Adds, updates or removes `control`'s tool (its window, Hint or ShowHint changed).
+    void HintChanged(TWinControl* control);
+    // Forgets the tool of `window` (its control is letting the window go).
+    void RemoveHint(HWND window);
+    // Gives a mouse message of a control's window to the tool-tip window.
+    void RelayHintMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND HintWindow() const { return hintWindow_; }
+
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
     TMessageEvent OnMessage;
@@ -329,6 +341,9 @@ private:
     bool IsMDIMsg(MSG& msg);
 
     HWND handle_ = nullptr;
+    HWND hintWindow_ = nullptr;
+    std::vector<TWinControl*> hinted_;  // the controls that have a tool
+    bool showHint_ = true;
     String title_;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;

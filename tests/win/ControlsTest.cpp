@@ -746,3 +746,71 @@ TEST(ControlsLogChannels, LevelsComeFromTheSetting) {
 }
 
 }  // namespace
+
+namespace {
+
+// The number of tools of the application's hint window, and the text of `window`'s tool.
+int HintToolCount() {
+    HWND tips = Application->HintWindow();
+    return tips ? static_cast<int>(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+}
+
+String HintToolText(HWND window) {
+    HWND tips = Application->HintWindow();
+    if (!tips)
+        return "(no hint window)";
+    wchar_t text[128] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    tool.lpszText = text;
+    if (!SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)))
+        return "(no tool)";
+    SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+    return FromWide(text);
+}
+
+}  // namespace
+
+TEST_F(ControlsTest, AControlWithShowHintAndAHintIsAToolOfTheHintWindow) {
+    Owned<TForm> form = MakeForm();
+    auto* panel = New<TTestPanel>(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(10, 10, 100, 50);
+    panel->SetHint("个人分类管理|the long part is not shown");
+    panel->SetShowHint(true);
+    auto* silent = New<TTestPanel>(form.get());  // a hint, but no ShowHint
+    silent->SetParent(form.get());
+    silent->SetHint("never shown");
+    const int before = HintToolCount();
+    form->Show();
+
+    ASSERT_NE(Application->HintWindow(), nullptr);
+    EXPECT_EQ(HintToolCount(), before + 1);
+    EXPECT_EQ(HintToolText(panel->Handle()), "个人分类管理");
+    EXPECT_EQ(HintToolText(silent->Handle()), "(no tool)");
+
+    // A new text, a new window, ShowHint off and on: always one tool, on the current window.
+    panel->SetHint("点击右键，显示功能菜单");
+    EXPECT_EQ(HintToolText(panel->Handle()), "点击右键，显示功能菜单");
+    HWND old = panel->Handle();
+    panel->RecreateWnd();
+    panel->HandleNeeded();
+    EXPECT_EQ(HintToolCount(), before + 1);
+    EXPECT_EQ(HintToolText(panel->Handle()), "点击右键，显示功能菜单");
+    if (panel->Handle() != old) {
+        EXPECT_EQ(HintToolText(old), "(no tool)");
+    }
+    panel->SetShowHint(false);
+    EXPECT_EQ(HintToolCount(), before);
+    panel->SetShowHint(true);
+    panel->SetHint("");
+    EXPECT_EQ(HintToolCount(), before);
+    panel->SetHint("again");
+    EXPECT_EQ(HintToolCount(), before + 1);
+
+    // A freed control takes its tool with it.
+    panel->Free();
+    EXPECT_EQ(HintToolCount(), before);
+}

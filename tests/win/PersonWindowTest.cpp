@@ -222,6 +222,19 @@ TEST_F(PersonWindowTest, ShowsTheStartListWithTheColumnsAndCaptionsOfTFieldShow)
     EXPECT_EQ(nodes->Count(), 1 + Count("select count(*) as n from Cust_Category"));
     EXPECT_TRUE(nodes->Item(0)->Expanded());
     EXPECT_EQ(NodeWithText(Frm_Custom->TreeView1, "010201-大学同学")->Level(), 3);
+    // The tree and the grid show their hints when the mouse rests on them.
+    for (TWinControl* control : std::initializer_list<TWinControl*>{Frm_Custom->TreeView1, Frm_Custom->Grid_Cust}) {
+        SCOPED_TRACE(control->Name());
+        ASSERT_NE(Application->HintWindow(), nullptr);
+        wchar_t text[64] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = control->Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+        tool.lpszText = text;
+        EXPECT_TRUE(SendMessageW(Application->HintWindow(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+        EXPECT_EQ(FromWide(text), control->Hint());
+    }
     // Every node shows the tree's one image.
     ASSERT_NE(Frm_Custom->TreeView1->Images(), nullptr);
     EXPECT_EQ(Frm_Custom->TreeView1->Images()->Count(), 1);
