@@ -785,12 +785,8 @@ void TCustomDBGridEh::SetVTitleMargin(int value) {
 
 void TCustomDBGridEh::SetTitleImages(TCustomImageList* value) {
     if (value == titleImages_) return;
-    if (titleImages_) titleImages_->UnRegisterChanges(titleImagesLink_.get());
+    titleImagesLink_->Follow(this, value);
     titleImages_ = value;
-    if (titleImages_) {
-        titleImages_->RegisterChanges(titleImagesLink_.get());
-        titleImages_->FreeNotification(this);
-    }
     RelayoutColumns();
 }
 

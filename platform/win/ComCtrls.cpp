@@ -387,19 +387,12 @@ void TToolBar::SetButtonHeight(int value) {
 void TToolBar::SetImages(TCustomImageList* value) {
     if (images_ == value)
         return;
-    if (images_) {
-        images_->RemoveFreeNotification(this);
-        images_->UnRegisterChanges(imageLink_.get());
+    if (!imageLink_) {
+        imageLink_ = std::make_unique<TChangeLink>();
+        imageLink_->OnChange = Event<&TToolBar::ImagesChanged>(this);
     }
+    imageLink_->Follow(this, value);
     images_ = value;
-    if (images_) {
-        images_->FreeNotification(this);
-        if (!imageLink_) {
-            imageLink_ = std::make_unique<TChangeLink>();
-            imageLink_->OnChange = Event<&TToolBar::ImagesChanged>(this);
-        }
-        images_->RegisterChanges(imageLink_.get());
-    }
     ImagesChanged(this);
 }
 
@@ -1287,19 +1280,12 @@ void TCustomTreeView::SetSelected(TTreeNode* node) {
 void TCustomTreeView::SetImages(TCustomImageList* value) {
     if (images_ == value)
         return;
-    if (images_) {
-        images_->RemoveFreeNotification(this);
-        images_->UnRegisterChanges(imageLink_.get());
+    if (!imageLink_) {
+        imageLink_ = std::make_unique<TChangeLink>();
+        imageLink_->OnChange = Event<&TCustomTreeView::ImagesChanged>(this);
     }
+    imageLink_->Follow(this, value);
     images_ = value;
-    if (images_) {
-        images_->FreeNotification(this);
-        if (!imageLink_) {
-            imageLink_ = std::make_unique<TChangeLink>();
-            imageLink_->OnChange = Event<&TCustomTreeView::ImagesChanged>(this);
-        }
-        images_->RegisterChanges(imageLink_.get());
-    }
     ImagesChanged(this);
 }
 

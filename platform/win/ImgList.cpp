@@ -57,6 +57,19 @@ void TChangeLink::Change() {
         OnChange(sender_);
 }
 
+void TChangeLink::Follow(TComponent* owner, TCustomImageList* list) {
+    if (sender_ == list)
+        return;
+    if (sender_) {
+        sender_->RemoveFreeNotification(owner);
+        sender_->UnRegisterChanges(this);
+    }
+    if (list) {
+        list->FreeNotification(owner);
+        list->RegisterChanges(this);
+    }
+}
+
 // ---- TCustomImageList -------------------------------------------------------------------------------
 
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}

@@ -38,6 +38,9 @@ public:
     TNotifyEvent OnChange;
 
     virtual void Change();
+    // Follows `list` instead of the list it follows now (either may be null): moves this link and
+    // the free notification of `owner`, who keeps the list in a field of its own.
+    void Follow(TComponent* owner, TCustomImageList* list);
 
 private:
     TCustomImageList* sender_ = nullptr;

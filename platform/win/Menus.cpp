@@ -566,19 +566,12 @@ bool TMenu::HandleAllocated() const {
 void TMenu::SetImages(TCustomImageList* value) {
     if (images_ == value)
         return;
-    if (images_) {
-        images_->RemoveFreeNotification(this);
-        images_->UnRegisterChanges(imageLink_.get());
+    if (!imageLink_) {
+        imageLink_ = std::make_unique<TChangeLink>();
+        imageLink_->OnChange = Event<&TMenu::ImagesChanged>(this);
     }
+    imageLink_->Follow(this, value);
     images_ = value;
-    if (images_) {
-        images_->FreeNotification(this);
-        if (!imageLink_) {
-            imageLink_ = std::make_unique<TChangeLink>();
-            imageLink_->OnChange = Event<&TMenu::ImagesChanged>(this);
-        }
-        images_->RegisterChanges(imageLink_.get());
-    }
     MenuChanged();
 }
 
