@@ -2,6 +2,7 @@
 // box), the login dialog read from its description with the message box answered by the test
 // (every message of the check in order, the operator, permit and rights in the main window,
 // Config.ini's remembered operator), and the main window's show handler.
+#include "AppTestSupport.h"
 #include "DataModuleLogic.h"
 #include "IniFiles.h"
 #include "StdCtrls.h"
@@ -26,11 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 // A path of the build host as the Windows program sees it (the host's root is drive Z:).
-fs::path HostPath(const char* path) {
-    const String text = path;
-    return fs::path(Utf8ToPath(text.size() > 1 && text[0] == '/' ? "Z:" + text : text));
-}
-
 const fs::path& ShippedDatabase() {
     static const fs::path path = HostPath(VESTREL_APP_DATABASE);
     return path;

@@ -1,6 +1,7 @@
 // The main window over a scratch copy of the shipped database: its description (every action of
 // its table, the tool bar, the menu, dialogs, timers, status panels), the commands reached by
 // short-cut, tool bar and menu, ShowChildForm, the clock on a pinned Saturday and the relogin.
+#include "AppTestSupport.h"
 #include "DataModuleLogic.h"
 #include "DateTime.h"
 #include "Log.h"
@@ -20,24 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path HostPath(const char* path) {
-    const String text = path;
-    return fs::path(Utf8ToPath(text.size() > 1 && text[0] == '/' ? "Z:" + text : text));
-}
-
-// The program's own description of `className` (an RCDATA resource named in upper case).
-std::optional<String> ProgramResource(const String& className) {
-    const std::wstring name = ToWide(UpperCase(className));
-    HRSRC info = FindResourceW(nullptr, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL data = info ? LoadResource(nullptr, info) : nullptr;
-    if (!data)
-        return std::nullopt;
-    String text(static_cast<const char*>(LockResource(data)), SizeofResource(nullptr, info));
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    return text;
-}
 
 // The lines the main window's log channel wrote, without their level and channel.
 std::vector<String>* gLines = nullptr;

@@ -2,6 +2,7 @@
 // from T_FieldShow, the category list with its status text, the quick search (and how a failed
 // one leaves the window), the heading entries, F5, saving the column layout; the category dialog
 // (adding, refusals, renaming, deleting, picking) and the column chooser.
+#include "AppTestSupport.h"
 #include "DataModuleLogic.h"
 #include "Dialogs.h"
 #include "GridColumnSetup.h"
@@ -28,24 +29,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path HostPath(const char* path) {
-    const String text = path;
-    return fs::path(Utf8ToPath(text.size() > 1 && text[0] == '/' ? "Z:" + text : text));
-}
-
-// The program's own description of `className` (an RCDATA resource named in upper case).
-std::optional<String> ProgramResource(const String& className) {
-    const std::wstring name = ToWide(UpperCase(className));
-    HRSRC info = FindResourceW(nullptr, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL data = info ? LoadResource(nullptr, info) : nullptr;
-    if (!data)
-        return std::nullopt;
-    String text(static_cast<const char*>(LockResource(data)), SizeofResource(nullptr, info));
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    return text;
-}
 
 // Runs `act` on the first modal form of class T once the modal loop idles (then forgets it).
 template <class T>
