@@ -9,15 +9,6 @@
 
 namespace {
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-template <class T>
-using Owned = std::unique_ptr<T, TFree>;
-
 // A push button with an Action property, as the class layer's buttons have.
 class TActionButton : public TTestButton {
     VESTREL_CLASS(TActionButton, TTestButton)

@@ -16,15 +16,6 @@
 
 namespace {
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-template <class T>
-using Owned = std::unique_ptr<T, TFree>;
-
 String* gLog = nullptr;
 
 class TFrmBars : public TForm {

@@ -11,16 +11,6 @@
 
 namespace {
 
-// Frees a component the way its owner would.
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-template <class T>
-using Owned = std::unique_ptr<T, TFree>;
-
 // A hidden top-level window that standalone controls live in.
 class THostWindow {
 public:

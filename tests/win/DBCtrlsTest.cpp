@@ -15,15 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-template <class T>
-using Owned = std::unique_ptr<T, TFree>;
-
 class DBNavigatorTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {

@@ -32,12 +32,6 @@ inline String PeopleScript(int count) {
            "i * 1.5, CASE WHEN i % 5 = 0 THEN 'first' || char(13) || char(10) || 'second' END FROM n;\n";
 }
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c) c->Free();
-    }
-};
-
 // A form with a grid (600 x 300 at first) over "select * from people order by id".
 class GridOnForm {
 public:

@@ -8,13 +8,6 @@
 
 namespace {
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-
 // Installs a dialog answer for the test's life and keeps every request.
 class TDialogAnswer {
 public:

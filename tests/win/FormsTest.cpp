@@ -13,15 +13,6 @@
 
 namespace {
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-template <class T>
-using Owned = std::unique_ptr<T, TFree>;
-
 // What the forms' handlers saw.
 struct TSeen {
     String log;

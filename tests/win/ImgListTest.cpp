@@ -50,13 +50,6 @@ String Hex(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-
 class ImgListTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {

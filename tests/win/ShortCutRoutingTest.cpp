@@ -191,15 +191,6 @@ void RegisterRoutingClasses() {
         .Handler<&TFrmKeys::EditKeyDown>("EditKeyDown");
 }
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-template <class T>
-using Owned = std::unique_ptr<T, TFree>;
-
 struct TKey {
     WORD Key;
     bool Ctrl;

@@ -12,15 +12,6 @@
 
 namespace {
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-template <class T>
-using Owned = std::unique_ptr<T, TFree>;
-
 struct TClicks {
     String log;
     void Click(TObject* sender) { log += static_cast<TComponent*>(sender)->Name() + ";"; }

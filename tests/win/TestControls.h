@@ -13,7 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
+
+// Frees a component the way its owner would; Owned<T> holds one for a test.
+struct TFree {
+    void operator()(TComponent* c) const {
+        if (c)
+            c->Free();
+    }
+};
+template <class T>
+using Owned = std::unique_ptr<T, TFree>;
 
 class TTestButton : public TWinControl {
     VESTREL_CLASS(TTestButton, TWinControl)

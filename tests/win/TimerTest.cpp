@@ -10,13 +10,6 @@
 
 namespace {
 
-struct TFree {
-    void operator()(TComponent* c) const {
-        if (c)
-            c->Free();
-    }
-};
-
 // Runs messages until `done` holds; false when the deadline passed first.
 bool RunMessagesUntil(const std::function<bool()>& done, DWORD deadlineMs = 5000) {
     const DWORD start = GetTickCount();
