@@ -5,7 +5,7 @@
 #include "Encoding.h"
 #include "Forms.h"
 #include "Menus.h"
-#include "PropFilerEh.h"
+#include "PropFilerEhForm.h"
 #include "TypeRegistry.h"
 
 #include <algorithm>
@@ -174,7 +174,7 @@ void DrawCellText(TCanvas* canvas, const TRect& rect, bool fillRect, int dx, int
     canvas->Brush()->SetStyle(saved);
 }
 
-LOGFONTW UpwardFontDescription(const TFont* font) {
+LOGFONTW UpwardFontDescription(const TCustomFont* font) {
     LOGFONTW lf{};
     lf.lfHeight = font->Height();
     lf.lfWidth = 0;
@@ -196,7 +196,7 @@ LOGFONTW UpwardFontDescription(const TFont* font) {
     return lf;
 }
 
-HFONT MakeUpwardFont(const TFont* font) {
+HFONT MakeUpwardFont(const TCustomFont* font) {
     const LOGFONTW lf = UpwardFontDescription(font);
     return CreateFontIndirectW(&lf);
 }
@@ -418,9 +418,9 @@ bool TDBGridEhStyle::GetDataCellHighlightColors(const TDataCellHighlightQueryEh&
     return true;
 }
 
-void TDBGridEhStyle::GetFixedCellHighlightColors(int kind, int subState, bool selectionActive, TColor& background,
-                                                 TColor& fontColor) {
-    FixedCellHighlight(kind, subState, selectionActive, luminateSelection_, RichDisplay(), background, fontColor);
+void TDBGridEhStyle::GetFixedCellHighlightColors(TCellKindEh kind, TRowKindEh rowKind, bool selectionActive,
+                                                 TColor& background, TColor& fontColor) {
+    FixedCellHighlight(kind, rowKind, selectionActive, luminateSelection_, RichDisplay(), background, fontColor);
 }
 
 // ---- Scroll-bar settings --------------------------------------------------------------------------
@@ -875,10 +875,10 @@ void TCustomDBGridEh::InvalidateGridRow(int gridRow) {
 
 void TCustomDBGridEh::InvalidateEditor() { TCustomGrid::InvalidateEditor(); }
 
-TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TFont* font) const {
+TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TCustomFont* font) const {
     TGridFontMetricsEh m;
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
+    HGDIOBJ old = SelectObject(dc, PlatformFont(*font).Handle());
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
     SIZE zero{};
@@ -1187,7 +1187,7 @@ void TCustomDBGridEh::FireEditButtonClick() {
     if (OnEditButtonClick) OnEditButtonClick(this);
 }
 
-void TCustomDBGridEh::GetCellParams(TColumnEh* column, TFont* font, TColor& background, TGridDrawState state) {
+void TCustomDBGridEh::GetCellParams(TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state) {
     if (OnGetCellParams) OnGetCellParams(this, column, font, background, state);
 }
 

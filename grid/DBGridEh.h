@@ -79,9 +79,9 @@ int DrawCellTextUpward(TCanvas* canvas, const TRect& rect, bool fillRect, int dx
 // The text shortened with "..." (whole characters) until it fits `maxWidth` on the canvas.
 String ShortenTextToWidth(const String& text, TCanvas* canvas, int maxWidth);
 // A font turned by 90 degrees like `font` (the caller deletes it).
-HFONT MakeUpwardFont(const TFont* font);
+HFONT MakeUpwardFont(const TCustomFont* font);
 // The logical font MakeUpwardFont makes.
-LOGFONTW UpwardFontDescription(const TFont* font);
+LOGFONTW UpwardFontDescription(const TCustomFont* font);
 // An image of `images` (or `bitmap` when there are none) in `rect`, clipped to it.
 void DrawImageInCell(const TGridImagesEh* images, TBitmap* bitmap, TCanvas* canvas, TAlignment alignment, int dx,
                      int imageIndex, const TRect& rect);
@@ -126,7 +126,7 @@ public:
     // screen's nearest colour.
     virtual bool GetDataCellHighlightColors(const TDataCellHighlightQueryEh& query, TColor& background,
                                             TColor& fontColor);
-    virtual void GetFixedCellHighlightColors(int kind, int subState, bool selectionActive, TColor& background,
+    virtual void GetFixedCellHighlightColors(TCellKindEh kind, TRowKindEh rowKind, bool selectionActive, TColor& background,
                                              TColor& fontColor);
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
     virtual void ReadScreenColors();
@@ -214,7 +214,7 @@ using TDrawDataCellEvent = TEvent<void(TObject* Sender, const TRect& Rect, TFiel
 using TDrawFooterCellEvent = TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, const TRect& Rect,
                                          TGridDrawState State)>;
 using TGetCellEhParamsEvent =
-    TEvent<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+    TEvent<void(TObject* Sender, TColumnEh* Column, TCustomFont* AFont, TColor& Background, TGridDrawState State)>;
 using TGetFooterParamsEvent =
     TEvent<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
                 TAlignment& Alignment, TGridDrawState State, String& Text)>;
@@ -369,7 +369,7 @@ public:
     TObject* GridObject() override { return this; }
     TComponent* GridComponent() override { return this; }
     TColor GridColor() const override { return Color(); }
-    TFont* GridFont() const override { return Font(); }
+    TCustomFont* GridFont() const override { return Font(); }
     TColor FixedColor() const override { return TCustomGrid::FixedColor(); }
     bool HasWindow() const override { return HandleAllocated(); }
     bool IsGridDesigning() const override { return (ComponentState() & csDesigning) != 0; }
@@ -377,7 +377,7 @@ public:
     void InvalidateGridColumn(int gridCol) override;
     void InvalidateGridRow(int gridRow) override;
     void InvalidateEditor() override;
-    TGridFontMetricsEh FontMetrics(const TFont* font) const override;
+    TGridFontMetricsEh FontMetrics(const TCustomFont* font) const override;
     int SortIndexDigitsWidth(int sortIndex) const override;
     bool CanEditNow() const override;
     bool EditorShown() const override;
@@ -485,7 +485,7 @@ protected:
     virtual void DrawColumnCell(const TRect& rect, int dataCol, TColumnEh* column, TGridDrawState state);
     virtual void DrawDataCell(const TRect& rect, TField* field, TGridDrawState state);
     virtual void FireEditButtonClick();
-    virtual void GetCellParams(TColumnEh* column, TFont* font, TColor& background, TGridDrawState state);
+    virtual void GetCellParams(TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state);
     virtual void GetFooterParams(int dataCol, int row, TColumnEh* column, TFont* font, TColor& background,
                                  TAlignment& alignment, TGridDrawState state, String& text);
     virtual void TitleClick(TColumnEh* column);
@@ -560,7 +560,6 @@ private:
     void FreeNotStoredColumns();
     void BindColumns();
     void ApplyPlatformOptions();
-    int MeasureTextHeight(TFont* font, const String& text);
     void CalcTitleHeight();
     void BuildHeadTree();
     void AutoFitColumns();

@@ -56,7 +56,7 @@ String FirstKeyValue(const String& line) {
 
 // ---- TColCellParamsEh -----------------------------------------------------------------------------
 
-TColCellParamsEh::TColCellParamsEh() : font_(std::make_unique<TFont>()) {}
+TColCellParamsEh::TColCellParamsEh() : font_(NewFont()) {}
 TColCellParamsEh::~TColCellParamsEh() = default;
 
 // ---- Defaults -------------------------------------------------------------------------------------
@@ -159,7 +159,7 @@ void TColumnDefValuesEh::SetLayout(TTextLayout value) {
 
 // ---- TColumnTitleEh -------------------------------------------------------------------------------
 
-TColumnTitleEh::TColumnTitleEh(TColumnEh* column) : column_(column), font_(std::make_unique<TFont>()) {
+TColumnTitleEh::TColumnTitleEh(TColumnEh* column) : column_(column), font_(NewFont()) {
     RefreshDefaultFont();
     font_->OnChange = Event<&TColumnTitleEh::FontChanged>(this);
 }
@@ -259,14 +259,14 @@ void TColumnTitleEh::SetEndEllipsis(bool value) {
 void TColumnTitleEh::RefreshDefaultFont() const {
     if (column_ && column_->Has(cvTitleFont)) return;
     TDBGridEhCore* grid = Grid();
-    const TFont* def = grid ? grid->TitleFont() : (column_ && column_->font_ ? column_->Font() : nullptr);
+    const TCustomFont* def = grid ? grid->TitleFont() : (column_ && column_->font_ ? column_->Font() : nullptr);
     if (!def || SameFontEh(*font_, *def)) return;
     refreshingFont_ = true;
-    font_->Assign(const_cast<TFont*>(def));
+    font_->Assign(const_cast<TCustomFont*>(def));
     refreshingFont_ = false;
 }
 
-TFont* TColumnTitleEh::Font() const {
+TCustomFont* TColumnTitleEh::Font() const {
     RefreshDefaultFont();
     return font_.get();
 }
@@ -440,7 +440,7 @@ TColumnFooterEh::TColumnFooterEh(TCollection* collection) : TCollectionItem(coll
 TColumnFooterEh::TColumnFooterEh(TColumnEh* column) : TCollectionItem(nullptr), column_(column) { Init(); }
 
 void TColumnFooterEh::Init() {
-    font_ = std::make_unique<TFont>();
+    font_ = NewFont();
     RefreshDefaultFont();
     font_->OnChange = Event<&TColumnFooterEh::FontChanged>(this);
 }
@@ -519,14 +519,14 @@ void TColumnFooterEh::SetFieldName(const String& value) {
 void TColumnFooterEh::RefreshDefaultFont() const {
     if (fontAssigned_) return;
     TDBGridEhCore* grid = column_ ? column_->Grid() : nullptr;
-    const TFont* def = grid ? grid->FooterFont() : (column_ && column_->font_ ? column_->Font() : nullptr);
+    const TCustomFont* def = grid ? grid->FooterFont() : (column_ && column_->font_ ? column_->Font() : nullptr);
     if (!def || SameFontEh(*font_, *def)) return;
     refreshingFont_ = true;
-    font_->Assign(const_cast<TFont*>(def));
+    font_->Assign(const_cast<TCustomFont*>(def));
     refreshingFont_ = false;
 }
 
-TFont* TColumnFooterEh::Font() const {
+TCustomFont* TColumnFooterEh::Font() const {
     RefreshDefaultFont();
     return font_.get();
 }
@@ -616,7 +616,7 @@ TColumnEh::~TColumnEh() {
 }
 
 void TColumnEh::AfterConstruction() {
-    font_ = std::make_unique<TFont>();
+    font_ = NewFont();
     RefreshDefaultFont();
     font_->OnChange = Event<&TColumnEh::FontChanged>(this);
     if (TDBGridEhCore* grid = Grid()) imeName_ = grid->GridImeName();
@@ -834,14 +834,14 @@ void TColumnEh::SetEndEllipsis(bool value) {
 void TColumnEh::RefreshDefaultFont() const {
     if (Has(cvFont) || !font_) return;
     TDBGridEhCore* grid = Grid();
-    const TFont* def = grid ? grid->GridFont() : nullptr;
+    const TCustomFont* def = grid ? grid->GridFont() : nullptr;
     if (!def || SameFontEh(*font_, *def)) return;
     refreshingFont_ = true;
-    font_->Assign(const_cast<TFont*>(def));
+    font_->Assign(const_cast<TCustomFont*>(def));
     refreshingFont_ = false;
 }
 
-TFont* TColumnEh::Font() const {
+TCustomFont* TColumnEh::Font() const {
     RefreshDefaultFont();
     return font_.get();
 }

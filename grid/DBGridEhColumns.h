@@ -46,13 +46,6 @@ enum TFooterValueType { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStat
 // image, key list, common).
 enum TColumnEhValueType { ctCommon, ctPickList, ctLookupField, ctKeyImageList, ctKeyPickList, ctCheckboxes };
 
-#ifdef _WIN32
-#include "Grids.h"  // TGridDrawState
-#else
-enum TGridDrawStateElement { gdSelected, gdFocused, gdFixed };
-using TGridDrawState = TEnumSet<TGridDrawStateElement>;
-#endif
-
 // The assigned-value flags of a column (the title's are part of the set), in this order.
 enum TColumnEhAssignedValue {
     cvColor, cvWidth, cvFont, cvAlignment, cvReadOnly, cvTitleColor, cvTitleCaption, cvTitleAlignment,
@@ -75,7 +68,7 @@ public:
     int Col = -1;
     TGridDrawState State;
     TColor Background = clWindow;
-    TFont* Font() const { return font_.get(); }
+    TCustomFont* Font() const { return font_.get(); }
     TAlignment Alignment = taLeftJustify;
     int ImageIndex = -1;
     String Text;
@@ -83,7 +76,7 @@ public:
     bool ReadOnly = false;
 
 private:
-    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TCustomFont> font_;
 };
 
 using TGetColCellParamsEventEh = TEvent<void(TObject* Sender, bool EditMode, TColCellParamsEh* Params)>;
@@ -209,8 +202,8 @@ public:
     void SetColor(TColor value);
     bool EndEllipsis() const;
     void SetEndEllipsis(bool value);
-    TFont* Font() const;  // follows the grid's TitleFont while not assigned
-    void SetFont(TFont* value) { font_->Assign(value); }
+    TCustomFont* Font() const;  // follows the grid's TitleFont while not assigned
+    void SetFont(TCustomFont* value) { font_->Assign(value); }
     const String& Hint() const { return hint_; }
     void SetHint(const String& value) { hint_ = value; }
     int ImageIndex() const { return imageIndex_; }
@@ -254,7 +247,7 @@ private:
     void SetSortMarkerRaw(TSortMarkerEh value) { sortMarker_ = value; }
 
     TColumnEh* column_;
-    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TCustomFont> font_;
     String caption_;
     String hint_;
     TAlignment alignment_ = taLeftJustify;
@@ -291,8 +284,8 @@ public:
     void SetEndEllipsis(bool value);
     const String& FieldName() const { return fieldName_; }
     void SetFieldName(const String& value);
-    TFont* Font() const;
-    void SetFont(TFont* value) { font_->Assign(value); }
+    TCustomFont* Font() const;
+    void SetFont(TCustomFont* value) { font_->Assign(value); }
     bool ToolTips() const;
     void SetToolTips(bool value);
     const String& Value() const { return value_; }
@@ -319,7 +312,7 @@ private:
     void RefreshDefaultFont() const;
 
     TColumnEh* column_ = nullptr;
-    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TCustomFont> font_;
     String displayFormat_;
     String fieldName_;
     String value_;
@@ -397,8 +390,8 @@ public:
     void SetDropDownSizing(bool value);
     bool EndEllipsis() const;
     void SetEndEllipsis(bool value);
-    TFont* Font() const;  // a copy of the grid's font while not assigned
-    void SetFont(TFont* value) { font_->Assign(value); }
+    TCustomFont* Font() const;  // a copy of the grid's font while not assigned
+    void SetFont(TCustomFont* value) { font_->Assign(value); }
     bool HighlightRequired() const;
     void SetHighlightRequired(bool value);
     TImeMode ImeMode() const;
@@ -518,7 +511,7 @@ public:
     TColCellUpdateDataEventEh OnUpdateData;
 
     // ISpecRowOwnerEh
-    TFont* SpecRowOwnerFont() override { return Font(); }
+    TCustomFont* SpecRowOwnerFont() override { return Font(); }
     TColor SpecRowOwnerColor() override { return Color(); }
 
     // Public so the grid and the footers can notify through the column.
@@ -552,7 +545,7 @@ private:
     TColumnEhValues assigned_;
     mutable TField* field_ = nullptr;
     String fieldName_;
-    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TCustomFont> font_;
     std::unique_ptr<TColumnTitleEh> title_;
     std::unique_ptr<TColumnFooterEh> footer_;
     std::unique_ptr<TColumnFootersEh> footers_;

@@ -414,8 +414,8 @@ void TDBGridEhSumList::Changed() {
 // ---- TDBGridEhCore --------------------------------------------------------------------------------
 
 TDBGridEhCore::TDBGridEhCore()
-    : gridFont_(std::make_unique<TFont>()), titleFont_(std::make_unique<TFont>()),
-      footerFont_(std::make_unique<TFont>()), sortMarkedColumns_(std::make_unique<TColumnsEhList>()) {
+    : gridFont_(NewFont()), titleFont_(NewFont()),
+      footerFont_(NewFont()), sortMarkedColumns_(std::make_unique<TColumnsEhList>()) {
     titleFont_->OnChange = Event<&TDBGridEhCore::TitleFontChanged>(this);
     footerFont_->OnChange = Event<&TDBGridEhCore::FooterFontChanged>(this);
 }
@@ -894,9 +894,11 @@ bool DataCellHighlight(const TDataCellHighlightQueryEh& q, TColor& background, T
     return true;
 }
 
-void FixedCellHighlight(int kind, int subState, bool selectionActive, bool luminateSelection, bool richDisplay,
-                        TColor& background, TColor& fontColor) {
-    if ((kind == 0 && subState != 3) || (kind == 1 && subState < 2)) {
+void FixedCellHighlight(TCellKindEh kind, TRowKindEh rowKind, bool selectionActive, bool luminateSelection,
+                        bool richDisplay, TColor& background, TColor& fontColor) {
+    const bool markerCell = kind == ckIndicatorEh ? rowKind != rkFillerEh
+                                                  : rowKind == rkTitleEh || rowKind == rkFilterEh;
+    if (markerCell) {
         background = 0x404040;
         fontColor = clWhite;
         return;

@@ -45,6 +45,10 @@ constexpr TDBGridEhOptions kDefaultDBGridEhOptions = TDBGridEhOptions::FromBits(
 
 enum TDBGridEhSelectionType { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
 
+// What a cell of the grid shows: its column kind and its row kind.
+enum TCellKindEh { ckIndicatorEh, ckDataColEh };
+enum TRowKindEh { rkTitleEh, rkFilterEh, rkDataEh, rkFillerEh, rkFooterEh };
+
 // Text metrics of a font, as the column widths need them.
 struct TGridFontMetricsEh {
     int ZeroWidth = 8;     // width of the text "0"
@@ -271,8 +275,8 @@ public:
     virtual void SetFooterRowCount(int value);
     TColor FooterColor() const { return footerColor_; }
     virtual void SetFooterColor(TColor value);
-    TFont* TitleFont() const { return titleFont_.get(); }
-    TFont* FooterFont() const { return footerFont_.get(); }
+    TCustomFont* TitleFont() const { return titleFont_.get(); }
+    TCustomFont* FooterFont() const { return footerFont_.get(); }
 
     // Columns of indicators (0 or 1) and rows above the data (title and filter rows); the window
     // grid answers the values of its last layout.
@@ -328,7 +332,7 @@ public:
     virtual TObject* GridObject() = 0;
     virtual TComponent* GridComponent() { return nullptr; }
     virtual TColor GridColor() const { return clWindow; }
-    virtual TFont* GridFont() const { return gridFont_.get(); }
+    virtual TCustomFont* GridFont() const { return gridFont_.get(); }
     virtual TColor FixedColor() const { return clBtnFace; }
     virtual TBiDiMode GridBiDiMode() const { return bdLeftToRight; }
     virtual TImeMode GridImeMode() const { return imDontCare; }
@@ -346,7 +350,7 @@ public:
     virtual void SetGridColWidth(int gridCol, int width) {}
     virtual int GridColCount() const { return columns_ ? columns_->Count() + IndicatorOffset() : 0; }
     virtual int DefaultColWidth() const { return 64; }
-    virtual TGridFontMetricsEh FontMetrics(const TFont* font) const { return TGridFontMetricsEh(); }
+    virtual TGridFontMetricsEh FontMetrics(const TCustomFont* font) const { return TGridFontMetricsEh(); }
     virtual int SortIndexDigitsWidth(int sortIndex) const;
     // Whether the grid allows editing now (editor state aside).
     virtual bool CanEditNow() const { return true; }
@@ -397,9 +401,9 @@ private:
     friend class TGridDataLinkEh;
     void SumListChangedHandler(TObject* sender);
 
-    std::unique_ptr<TFont> gridFont_;
-    std::unique_ptr<TFont> titleFont_;
-    std::unique_ptr<TFont> footerFont_;
+    std::unique_ptr<TCustomFont> gridFont_;
+    std::unique_ptr<TCustomFont> titleFont_;
+    std::unique_ptr<TCustomFont> footerFont_;
     std::unique_ptr<TColumnDefValuesEh> columnDefValues_;
     std::unique_ptr<TDBGridColumnsEh> columns_;
     std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
@@ -446,9 +450,10 @@ struct TDataCellHighlightQueryEh {
 // Whether the cell is highlighted; when it is, `background` and `fontColor` get its colours
 // (blended colours still to be matched to the device by the caller).
 bool DataCellHighlight(const TDataCellHighlightQueryEh& query, TColor& background, TColor& fontColor);
-// The colours of a highlighted fixed cell: the marker cells (kind 0 with a sub-state other than 3,
-// kind 1 with a sub-state below 2) dark grey with white text; otherwise as the selection shows.
-void FixedCellHighlight(int kind, int subState, bool selectionActive, bool luminateSelection, bool richDisplay,
+// The colours of a highlighted fixed cell: the marker cells (the indicator beside any row but the
+// filler, a data column's title and filter cells) dark grey with white text; otherwise as the
+// selection shows.
+void FixedCellHighlight(TCellKindEh kind, TRowKindEh rowKind, bool selectionActive, bool luminateSelection, bool richDisplay,
                         TColor& background, TColor& fontColor);
 
 // `text` shortened with "..." until `measure` finds it no wider than `maxWidth`: the first

@@ -16,10 +16,10 @@ struct TFontMeasure {
 };
 
 // The text metrics of `font` and the height of `sample` in it.
-TFontMeasure MeasureFont(const TFont* font, const String& sample) {
+TFontMeasure MeasureFont(const TCustomFont* font, const String& sample) {
     TFontMeasure m;
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
+    HGDIOBJ old = SelectObject(dc, PlatformFont(*font).Handle());
     GetTextMetricsW(dc, &m.Tm);
     const std::wstring text = ToWide(sample);
     SIZE size{};
@@ -31,9 +31,9 @@ TFontMeasure MeasureFont(const TFont* font, const String& sample) {
 }
 
 // The height `text` needs when wrapped into `width` pixels; upwards text needs its length.
-int MeasureWrappedHeight(const TFont* font, const String& text, int width, bool upward) {
+int MeasureWrappedHeight(const TCustomFont* font, const String& text, int width, bool upward) {
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
+    HGDIOBJ old = SelectObject(dc, PlatformFont(*font).Handle());
     const std::wstring wide = ToWide(text);
     int height;
     if (upward) {
@@ -130,7 +130,7 @@ void TCustomDBGridEh::InternalLayout() {
         if (AutoFitColWidths() && !IsGridDesigning() && HandleAllocated()) AutoFitColumns();
 
         if (options.Contains(dgTitles) && (titleHeight_ > 0 || titleLines_ > 0)) {
-            const TFont* tallest = TitleFont();
+            const TCustomFont* tallest = TitleFont();
             int tallestHeight = MeasureFont(tallest, "Wg").Tm.tmHeight;
             for (int i = 0; i < count; ++i) {
                 TColumnEh* column = columns->ColumnAt(i);
@@ -192,7 +192,7 @@ void TCustomDBGridEh::BuildHeadTree() {
     leaves_ = BuildHeadTreeEh(headTree_.get(), leaves, titleRowHeight_, colLines ? GridLineWidth() : 0);
     // Each level's text with the title margin around it.
     const int total = LayoutHeadTreeEh(headTree_.get(), [this](const THeadTreeNode* node, const String& text, int width) {
-        const TFont* font = node->Column ? node->Column->Title()->Font() : TitleFont();
+        const TCustomFont* font = node->Column ? node->Column->Title()->Font() : TitleFont();
         const bool upward = node->Column && node->Column->Title()->Orientation() == tohVertical;
         return MeasureWrappedHeight(font, text, width, upward) + titleTextMargin_;
     });

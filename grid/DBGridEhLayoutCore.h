@@ -87,9 +87,6 @@ std::vector<int> AutoFitWidthsEh(const TAutoFitInputEh& in, const std::vector<TA
 
 // ---- Cells --------------------------------------------------------------------------------------------------
 
-enum TCellKindEh { ckIndicatorEh = 0, ckDataColEh = 1 };
-enum TRowKindEh { rkTitleEh = 0, rkFilterEh = 1, rkDataEh = 2, rkFillerEh = 3, rkFooterEh = 4 };
-
 struct TCellTypeEh {
     TCellKindEh CellKind = ckIndicatorEh;
     TRowKindEh RowKind = rkDataEh;

@@ -4,9 +4,8 @@
 //
 // Classes in this file:
 //   TStoragePropertyInterceptor       the base: Target, WantsIntercept, AfterRead
-//   TFormStoragePropertyInterceptor   (Windows) a form's placement scaled to the screen's DPI
 //
-// The column interceptors live with the columns (DBGridEhColumns.h).
+// The column interceptors live with the columns (DBGridEhColumns.h), the form's in PropFilerEhForm.h.
 #pragma once
 
 #include "Object.h"
@@ -51,48 +50,3 @@ std::vector<std::pair<TClass, TStoragePropertyInterceptorClass>> ReadPropertyInt
 // (RegisterFormStorageInterceptor).
 void PropFilerEhInitialization();
 void PropFilerEhFinalization();
-
-#ifdef _WIN32
-#include "GridTypesEh.h"
-
-class TCustomForm;
-
-// TCustomForm -> TFormStoragePropertyInterceptor.
-void RegisterFormStorageInterceptor();
-class TWinControl;
-
-class TFormStoragePropertyInterceptor : public TStoragePropertyInterceptor {
-    VESTREL_CLASS(TFormStoragePropertyInterceptor, TStoragePropertyInterceptor)
-public:
-    explicit TFormStoragePropertyInterceptor(TObject* target);
-
-    // The form's normal (restored) placement.
-    int Left() const { return rect_.Left; }
-    void SetLeft(int value);
-    int Top() const { return rect_.Top; }
-    void SetTop(int value);
-    int Width() const { return rect_.Width(); }
-    void SetWidth(int value) { rect_.Right = rect_.Left + value; }
-    int Height() const { return rect_.Height(); }
-    void SetHeight(int value) { rect_.Bottom = rect_.Top + value; }
-    int PixelsPerInch() const { return pixelsPerInch_; }
-    void SetPixelsPerInch(int value) { pixelsPerInch_ = value; }
-    int WindowState() const { return windowState_; }
-    void SetWindowState(int value) { windowState_ = value; }
-    TWinControl* ActiveControl() const { return activeControl_; }
-    void SetActiveControl(TWinControl* value) { activeControl_ = value; }
-    bool PositionRead() const { return positionRead_; }
-
-    // Scales the placement from the stored DPI to the screen's and applies it to the form.
-    void AfterRead() override;
-
-private:
-    TCustomForm* Form() const;
-
-    TRect rect_;
-    int pixelsPerInch_ = 96;
-    int windowState_ = 0;
-    TWinControl* activeControl_ = nullptr;
-    bool positionRead_ = false;
-};
-#endif

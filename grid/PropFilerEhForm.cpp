@@ -1,5 +1,5 @@
 // The form interceptor of stored properties: a form's placement, scaled to the screen's DPI.
-#include "PropFilerEh.h"
+#include "PropFilerEhForm.h"
 
 #include "Forms.h"
 #include "TypeRegistry.h"

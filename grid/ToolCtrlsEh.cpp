@@ -7,11 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-#ifdef _WIN32
-#include "Graphics.h"
-#include "WinApi.h"
-#endif
-
 TEditButtonDrawKindEh EditButtonDrawKind(TEditButtonStyleEh style) {
     switch (style) {
     case ebsDropDownEh: return bdkDropDown;
@@ -26,12 +21,7 @@ TEditButtonDrawKindEh EditButtonDrawKind(TEditButtonStyleEh style) {
 
 // ---- TEditButtonEh --------------------------------------------------------------------------------
 
-TEditButtonEh::TEditButtonEh(TCollection* collection) : TCollectionItem(collection) {
-#ifdef _WIN32
-    glyph_ = std::make_unique<TBitmap>();
-    glyph_->SetTransparent(true);
-#endif
-}
+TEditButtonEh::TEditButtonEh(TCollection* collection) : TCollectionItem(collection) {}
 
 TEditButtonEh::TEditButtonEh(TComponent* editControl, bool visible) : TEditButtonEh(static_cast<TCollection*>(nullptr)) {
     editControl_ = editControl;
@@ -44,9 +34,6 @@ void TEditButtonEh::Assign(TPersistent* source) {
     auto* other = dynamic_cast<TEditButtonEh*>(source);
     if (!other) return inherited::Assign(source);
     dropdownMenu_ = other->dropdownMenu_;
-#ifdef _WIN32
-    glyph_->Assign(other->glyph_.get());
-#endif
     hint_ = other->hint_;
     numGlyphs_ = other->numGlyphs_;
     shortCut_ = other->shortCut_;
@@ -70,13 +57,6 @@ void TEditButtonEh::SetDropdownMenu(TComponent* menu) {
     dropdownMenu_ = menu;
     NotifyChange();
 }
-
-#ifdef _WIN32
-void TEditButtonEh::SetGlyph(TBitmap* glyph) {
-    glyph_->Assign(glyph);
-    NotifyChange();
-}
-#endif
 
 void TEditButtonEh::SetHint(const String& hint) {
     if (hint == hint_) return;
@@ -172,7 +152,7 @@ std::vector<String> ParseSpecRowCells(const String& text) {
     return cells;
 }
 
-TSpecRowEh::TSpecRowEh(TPersistent* owner) : owner_(owner), font_(std::make_unique<TFont>()) {
+TSpecRowEh::TSpecRowEh(TPersistent* owner) : owner_(owner), font_(NewFont()) {
     font_->OnChange = Event<&TSpecRowEh::FontChanged>(this);
 }
 
@@ -226,10 +206,10 @@ void TSpecRowEh::SetColor(TColor value) {
     Changed();
 }
 
-TFont* TSpecRowEh::Font() {
+TCustomFont* TSpecRowEh::Font() {
     if (!fontAssigned_) {
         if (auto* owner = dynamic_cast<ISpecRowOwnerEh*>(owner_)) {
-            TFont* ownerFont = owner->SpecRowOwnerFont();
+            TCustomFont* ownerFont = owner->SpecRowOwnerFont();
             if (ownerFont && !SameFontEh(*font_, *ownerFont)) {
                 refreshingFont_ = true;
                 font_->Assign(ownerFont);
@@ -273,7 +253,7 @@ void TSpecRowEh::SetVisible(bool value) {
 // ---- TMRUListEh -----------------------------------------------------------------------------------
 
 TMRUListEh::TMRUListEh(TPersistent* owner)
-    : KeyPending(&KeyDownPendingEh), owner_(owner), items_(std::make_unique<TStringList>()) {}
+    : owner_(owner), items_(std::make_unique<TStringList>()) {}
 
 TMRUListEh::~TMRUListEh() = default;
 
@@ -362,15 +342,6 @@ void TMRUListEh::DropDown() {
 void TMRUListEh::CloseUp(bool accept) {
     if (OnSetCloseUp) OnSetCloseUp(this, accept);
 }
-
-#ifdef _WIN32
-bool KeyDownPendingEh() {
-    MSG msg;
-    return PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) != 0;
-}
-#else
-bool KeyDownPendingEh() { return false; }
-#endif
 
 // ---- Field value list -----------------------------------------------------------------------------
 

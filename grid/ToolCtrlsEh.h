@@ -4,7 +4,7 @@
 // drop-down windows are in ToolCtrlsEhControls.h.
 //
 // Classes in this file:
-//   TEditButtonEh, TVisibleEditButtonEh  one edit button (style, width, glyph, events)
+//   TEditButtonEh, TVisibleEditButtonEh  one edit button (style, width, events)
 //   TEditButtonsEh                       a collection of edit buttons with an item-changed event
 //   TSpecRowEh                           the special row of a drop-down list ("(none)" and the like)
 //   TMRUListEh                           a most-recently-used list of texts
@@ -12,7 +12,8 @@
 //   TDatasetFieldValueListEh             the sorted distinct texts of one field of a data set
 //   TIncrementalSearchEh                 the typed-text rule of the drop-down list box
 //
-// Not yet: the theme (visual styles) variants of anything; glyph buttons exist on Windows only.
+// Not yet: the theme (visual styles) variants of anything; the glyph of glyph buttons (it comes with
+// the editor's buttons).
 #pragma once
 
 #include "Collection.h"
@@ -26,10 +27,6 @@
 #include <memory>
 #include <vector>
 
-#ifdef _WIN32
-class TBitmap;
-#endif
-
 enum TEditButtonStyleEh { ebsDropDownEh, ebsEllipsisEh, ebsGlyphEh, ebsUpDownEh, ebsPlusEh, ebsMinusEh };
 enum TEditButtonDrawKindEh { bdkDropDown, bdkEllipsis, bdkUpDown, bdkCheckBox, bdkPlus, bdkMinus };
 // The drawing kind of a button style (glyph buttons are not drawn by the face painter).
@@ -40,9 +37,11 @@ enum TDropDownAlign { daLeft, daRight, daCenter };
 using TButtonClickEventEh = TEvent<void(TObject* Sender, bool& Handled)>;
 using TButtonDownEventEh = TEvent<void(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)>;
 
-// Alt+Down and Alt+Del.
-constexpr TShortCut kShortCutAltDown = static_cast<TShortCut>(40 | scAlt);
-constexpr TShortCut kShortCutAltDel = static_cast<TShortCut>(46 | scAlt);
+// The virtual keys of the default short-cuts (VK_DOWN, VK_DELETE).
+constexpr TShortCut kVirtualKeyDown = 0x28;
+constexpr TShortCut kVirtualKeyDelete = 0x2E;
+constexpr TShortCut kShortCutAltDown = static_cast<TShortCut>(kVirtualKeyDown | scAlt);
+constexpr TShortCut kShortCutAltDel = static_cast<TShortCut>(kVirtualKeyDelete | scAlt);
 
 // ---- Edit buttons ---------------------------------------------------------------------------------
 
@@ -59,10 +58,6 @@ public:
     TComponent* EditControl() const { return editControl_; }
     TComponent* DropdownMenu() const { return dropdownMenu_; }
     void SetDropdownMenu(TComponent* menu);
-#ifdef _WIN32
-    TBitmap* Glyph() const { return glyph_.get(); }
-    void SetGlyph(TBitmap* glyph);
-#endif
     const String& Hint() const { return hint_; }
     void SetHint(const String& hint);
     int NumGlyphs() const { return numGlyphs_; }
@@ -92,9 +87,6 @@ protected:
 private:
     TComponent* editControl_ = nullptr;
     TComponent* dropdownMenu_ = nullptr;
-#ifdef _WIN32
-    std::unique_ptr<TBitmap> glyph_;
-#endif
     String hint_;
     int numGlyphs_ = 1;
     TShortCut shortCut_ = scNone;
@@ -138,7 +130,7 @@ private:
 class ISpecRowOwnerEh {
 public:
     virtual ~ISpecRowOwnerEh() = default;
-    virtual TFont* SpecRowOwnerFont() = 0;
+    virtual TCustomFont* SpecRowOwnerFont() = 0;
     virtual TColor SpecRowOwnerColor() = 0;
 };
 
@@ -158,8 +150,8 @@ public:
     TColor Color() const;
     void SetColor(TColor value);
     bool ColorAssigned() const { return colorAssigned_; }
-    TFont* Font();  // refreshed from the owner's while not assigned
-    void SetFont(TFont* value) { font_->Assign(value); }
+    TCustomFont* Font();  // refreshed from the owner's while not assigned
+    void SetFont(TCustomFont* value) { font_->Assign(value); }
     bool FontAssigned() const { return fontAssigned_; }
     TShortCut ShortCut() const { return shortCut_; }
     void SetShortCut(TShortCut value);
@@ -183,7 +175,7 @@ private:
     String cellsText_;
     std::vector<String> cells_;
     TColor color_ = clWindow;
-    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TCustomFont> font_;
     TShortCut shortCut_ = kShortCutAltDel;
     bool showIfNotInKeyList_ = true;
     Variant value_ = Null();
@@ -243,7 +235,8 @@ public:
     TNotifyEvent OnSetDropDown;
     TEvent<void(TObject* Sender, bool Accept)> OnSetCloseUp;
     TNotifyEvent OnActiveChanged;
-    // Whether a key press waits in the thread's queue (replaceable for tests).
+    // Whether a key press waits in the thread's queue; set by the window that shows the list (none:
+    // never).
     std::function<bool()> KeyPending;
 
 private:
@@ -259,9 +252,6 @@ private:
     bool caseSensitive_ = false;
     bool cancelIfKeyInQueue_ = true;
 };
-
-// True when a WM_KEYDOWN waits in this thread's queue (always False natively).
-bool KeyDownPendingEh();
 
 // ---- Field value list -----------------------------------------------------------------------------
 

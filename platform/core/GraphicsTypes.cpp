@@ -123,6 +123,23 @@ void TGraphicsObject::Changed() {
 
 TCustomFont::TCustomFont(int height) : height_(height) {}
 
+#ifndef _WIN32
+namespace {
+
+// Without GDI a font is its description.
+class TFontDescription final : public TCustomFont {
+public:
+    TFontDescription() : TCustomFont(-11) {}  // 8 points at 96 pixels per inch
+};
+
+}  // namespace
+
+// The Windows build makes its TFont (Graphics.cpp).
+std::unique_ptr<TCustomFont> NewFont() {
+    return std::make_unique<TFontDescription>();
+}
+#endif
+
 void TCustomFont::Assign(TPersistent* source) {
     auto* font = dynamic_cast<TCustomFont*>(source);
     if (!font) return inherited::Assign(source);

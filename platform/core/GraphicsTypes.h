@@ -5,7 +5,7 @@
 //   TEnumSet<E>           a small set of enumeration values (font styles, text formats)
 //   TGraphicsObject       base of the drawing tools: OnChange after every change
 //   TCustomFont           a font's description and its change rules; the Windows TFont adds the GDI
-//                         font, the native build's TFont is this description alone
+//                         font; NewFont makes the platform's font
 // and TAlignment, TColor with the colour constants (the numbers of the Windows build), ColorToRGB,
 // the colour names, and MulDivRound.
 #pragma once
@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <span>
 
 // ---- Geometry -------------------------------------------------------------------------------------
@@ -213,6 +214,10 @@ protected:
     TFontCharset charset_ = 1;  // DEFAULT_CHARSET
     TFontPitch pitch_ = fpDefault;
 };
+
+// A new font of the platform, 8 points: the Windows build's TFont (with its GDI font), the native
+// build's font description alone. Windows-free units that own fonts make them here.
+std::unique_ptr<TCustomFont> NewFont();
 
 // Font.Name, Font.Style, ... in form descriptions, for every font class; runs once.
 void RegisterFontProperties();

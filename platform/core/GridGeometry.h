@@ -1,4 +1,5 @@
-// Cell geometry of a grid along one axis (columns across, rows down), without windows.
+// Cell geometry of a grid along one axis (columns across, rows down), without windows, and the
+// draw state of a cell.
 //
 // An axis is a list of cell extents (widths or heights) in pixels. A line of `lineWidth` pixels
 // follows every cell; a cell with its line advances max(0, extent + lineWidth) pixels, so an
@@ -9,7 +10,13 @@
 // spots from these functions; platform/win/Grids.md describes the conventions.
 #pragma once
 
+#include "GraphicsTypes.h"
+
 #include <span>
+
+// How a cell is drawn: the current cell, the grid focused, a fixed cell.
+enum TGridDrawStateElement { gdSelected, gdFocused, gdFixed };
+using TGridDrawState = TEnumSet<TGridDrawStateElement>;
 
 // One axis of a grid as shown in a client extent.
 struct TGridAxisDrawInfo {

@@ -33,6 +33,7 @@
 #pragma once
 
 #include "Component.h"
+#include "ControlTypes.h"
 #include "Events.h"
 #include "Graphics.h"
 #include "Log.h"
@@ -98,12 +99,7 @@ enum TControlStateElement {
 };
 using TControlState = TEnumSet<TControlStateElement>;
 
-// Key short-cuts: a virtual key with scShift/scCtrl/scAlt.
-using TShortCut = std::uint16_t;
-constexpr TShortCut scNone = 0;
-constexpr TShortCut scShift = 0x2000;
-constexpr TShortCut scCtrl = 0x4000;
-constexpr TShortCut scAlt = 0x8000;
+// Key short-cuts (TShortCut in ControlTypes.h).
 TShortCut ShortCut(WORD key, TShiftState shift);
 TShortCut ShortCutFromMessage(const TWMKey& message);  // the key with the keyboard's shift state
 

@@ -161,6 +161,15 @@ int TFont::PixelsPerInch() const {
     return ScreenPixelsPerInch();
 }
 
+std::unique_ptr<TCustomFont> NewFont() {
+    return std::make_unique<TFont>();
+}
+
+const TFont& PlatformFont(const TCustomFont& font) {
+    if (auto* platformFont = dynamic_cast<const TFont*>(&font)) return *platformFont;
+    throw EInvalidGraphicOperation("The font \"" + font.Name() + "\" is not a platform font");
+}
+
 TPen::~TPen() {
     if (handle_) DeleteObject(handle_);
 }

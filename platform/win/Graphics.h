@@ -65,6 +65,10 @@ private:
     mutable HFONT handle_ = nullptr;
 };
 
+// A font that a Windows-free unit owns, as the TFont it is in this build (NewFont makes TFonts);
+// raises EInvalidGraphicOperation for any other font.
+const TFont& PlatformFont(const TCustomFont& font);
+
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode {
     pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,

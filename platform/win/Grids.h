@@ -27,9 +27,6 @@ enum TGridOption {
 using TGridOptions = TEnumSet<TGridOption>;
 constexpr TGridOptions kDefaultGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
 
-enum TGridDrawStateElement { gdSelected, gdFocused, gdFixed };
-using TGridDrawState = TEnumSet<TGridDrawStateElement>;
-
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };

@@ -773,7 +773,7 @@ void TCustomCheckBox::CreateWnd() {
     Perform(BM_SETCHECK, static_cast<WPARAM>(state_));
 }
 
-void TCustomCheckBox::SetState(TCheckState value) {
+void TCustomCheckBox::SetState(TCheckBoxState value) {
     if (state_ == value)
         return;
     state_ = value;
@@ -796,9 +796,9 @@ void TCustomCheckBox::SetAction(TBasicAction* value) {
 
 void TCustomCheckBox::Toggle() {
     switch (state_) {
-    case TCheckState::cbUnchecked: SetState(allowGrayed_ ? TCheckState::cbGrayed : TCheckState::cbChecked); break;
-    case TCheckState::cbChecked: SetState(TCheckState::cbUnchecked); break;
-    case TCheckState::cbGrayed: SetState(TCheckState::cbChecked); break;
+    case cbUnchecked: SetState(allowGrayed_ ? cbGrayed : cbChecked); break;
+    case cbChecked: SetState(cbUnchecked); break;
+    case cbGrayed: SetState(cbChecked); break;
     }
 }
 

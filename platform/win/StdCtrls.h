@@ -313,10 +313,6 @@ bool IsAccel(wchar_t key, const String& caption);
 
 // ---- Check box and radio button -----------------------------------------------------------------
 
-// The state of a check box, written cbUnchecked, cbChecked, cbGrayed in form descriptions (scoped:
-// the grid unit declares the platform's TCheckBoxState with these names).
-enum class TCheckState { cbUnchecked, cbChecked, cbGrayed };
-
 // A "BUTTON" check box. The class keeps the state (the window shows it); a click toggles it. Every
 // change of the state, by the person or by the program, raises OnClick (not while it is read from
 // its form description).
@@ -325,10 +321,10 @@ class TCustomCheckBox : public TWinControl {
 public:
     explicit TCustomCheckBox(TComponent* owner);
 
-    TCheckState State() const { return state_; }
-    void SetState(TCheckState value);
-    bool Checked() const { return state_ == TCheckState::cbChecked; }
-    void SetChecked(bool value) { SetState(value ? TCheckState::cbChecked : TCheckState::cbUnchecked); }
+    TCheckBoxState State() const { return state_; }
+    void SetState(TCheckBoxState value);
+    bool Checked() const { return state_ == cbChecked; }
+    void SetChecked(bool value) { SetState(value ? cbChecked : cbUnchecked); }
     // Clicks go unchecked, checked, grayed when true.
     bool AllowGrayed() const { return allowGrayed_; }
     void SetAllowGrayed(bool value) { allowGrayed_ = value; }
@@ -348,7 +344,7 @@ protected:
     virtual void Toggle();
 
 private:
-    TCheckState state_ = TCheckState::cbUnchecked;
+    TCheckBoxState state_ = cbUnchecked;
     bool allowGrayed_ = false;
     TAlignment alignment_ = taRightJustify;
     std::unique_ptr<TControlActionLink> actionLink_;

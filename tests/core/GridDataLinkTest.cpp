@@ -143,14 +143,18 @@ TEST(GridStyle, DataCellHighlightDecisions) {
 
 TEST(GridStyle, FixedCellMarkerCellsAreDark) {
     struct Row {
-        int kind, subState;
+        TCellKindEh kind;
+        TRowKindEh rowKind;
         bool dark;
     };
-    for (const Row row : {Row{0, 0, true}, Row{0, 3, false}, Row{1, 1, true}, Row{1, 2, false}, Row{2, 0, false}}) {
-        SCOPED_TRACE(std::to_string(row.kind) + "/" + std::to_string(row.subState));
+    for (const Row row : {Row{ckIndicatorEh, rkTitleEh, true}, Row{ckIndicatorEh, rkDataEh, true},
+                          Row{ckIndicatorEh, rkFillerEh, false}, Row{ckDataColEh, rkTitleEh, true},
+                          Row{ckDataColEh, rkFilterEh, true}, Row{ckDataColEh, rkDataEh, false},
+                          Row{ckDataColEh, rkFooterEh, false}}) {
+        SCOPED_TRACE(std::to_string(row.kind) + "/" + std::to_string(row.rowKind));
         TColor background = clBtnFace;
         TColor font = clBtnText;
-        FixedCellHighlight(row.kind, row.subState, true, true, true, background, font);
+        FixedCellHighlight(row.kind, row.rowKind, true, true, true, background, font);
         EXPECT_EQ(background == 0x404040 && font == clWhite, row.dark);
     }
 }

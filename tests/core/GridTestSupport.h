@@ -39,7 +39,7 @@ public:
         return it == colWidths.end() ? -1 : it->second;
     }
     void SetGridColWidth(int gridCol, int width) override { colWidths[gridCol] = width; }
-    TGridFontMetricsEh FontMetrics(const TFont*) const override { return metrics; }
+    TGridFontMetricsEh FontMetrics(const TCustomFont*) const override { return metrics; }
     bool EditorShown() const override { return editorShown; }
     String EditorText() const override { return editorText; }
     void SelectionChanged() override { ++selectionReports; }

@@ -3,7 +3,6 @@
 // search, variants, field lists, the coarse memory stream and the interceptor registry.
 #include "GridTestSupport.h"
 
-#include "PlatformEh.h"
 #include "PropFilerEh.h"
 
 using namespace gridtest;
@@ -286,22 +285,6 @@ TEST(GridTools, FieldListsNameTheMissingFieldAndTakeValues) {
     db.query->Cancel();
 }
 
-TEST(GridHelpers, MemoryStreamGrowsInWholeSteps) {
-    TMemoryStreamEh stream;
-    const char byte = 'x';
-    stream.WriteBuffer(&byte, 1);
-    EXPECT_EQ(stream.Capacity(), 8192);
-    std::vector<char> more(8192, 'y');
-    stream.WriteBuffer(more.data(), static_cast<std::int64_t>(more.size()));
-    EXPECT_EQ(stream.Size(), 8193);
-    EXPECT_EQ(stream.Capacity(), 16384);
-    stream.Clear();
-    EXPECT_EQ(stream.Capacity(), 0);
-    EXPECT_EQ(stream.Memory(), nullptr);
-    stream.SetSize(8192);
-    EXPECT_EQ(stream.Capacity(), 8192);
-}
-
 class TInterceptorA : public TStoragePropertyInterceptor {
     VESTREL_CLASS(TInterceptorA, TStoragePropertyInterceptor)
 public:
@@ -332,16 +315,6 @@ TEST(GridHelpers, InterceptorRegistryReplacesAndRemoves) {
         TStoragePropertyInterceptorClass::Of<TInterceptorA>().Create(nullptr));
     EXPECT_TRUE(made->WantsIntercept());
     PropFilerEhFinalization();
-}
-
-TEST(GridHelpers, MasterDataSetOfPlainDataSetIsNone) {
-    GridDb db;
-    EXPECT_EQ(MasterDataSetOf(db.query), nullptr);
-    EXPECT_EQ(MasterDataSetOf(nullptr), nullptr);
-    db.GoTo(1);
-    const TBookmark first = db.query->Bookmark();
-    db.GoTo(2);
-    EXPECT_LT(CompareBookmarksOf(db.query, first, db.query->Bookmark()), 0);
 }
 
 }  // namespace

@@ -82,9 +82,9 @@ int CountDark(TBitmap* bitmap, const TRect& r) {
     return n;
 }
 
-int TextWidthIn(TFont* font, const String& text) {
+int TextWidthIn(const TCustomFont* font, const String& text) {
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
+    HGDIOBJ old = SelectObject(dc, PlatformFont(*font).Handle());
     const std::wstring wide = ToWide(text);
     SIZE size{};
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);

@@ -111,7 +111,7 @@ int CountColour(TBitmap* bitmap, const TRect& r, TColor color);
 // Pixels of `r` darker than 0x80 in every channel.
 int CountDark(TBitmap* bitmap, const TRect& r);
 // The width of `text` in `font` on the screen.
-int TextWidthIn(TFont* font, const String& text);
+int TextWidthIn(const TCustomFont* font, const String& text);
 // Holds Shift and Ctrl for GetKeyState (and so for the key messages' shift state).
 void SetModifiers(bool shift, bool ctrl);
 

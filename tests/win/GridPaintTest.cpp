@@ -2,6 +2,7 @@
 // cache, cell text and image drawing into memory bitmaps, the shared bitmap, the style's window
 // and external scroll bars, and the edit-button control's auto-repeat.
 #include "DBGridEh.h"
+#include "PropFilerEhForm.h"
 #include "TestControls.h"
 #include "TypeRegistry.h"
 

@@ -73,11 +73,11 @@ TEST_F(StandardControlsTest, CheckBoxTogglesOnClickAndTellsEveryChange) {
     // Three states when grayed is allowed; the state survives a new window.
     box->SetAllowGrayed(true);
     SendMessageW(box->Handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(box->State(), TCheckState::cbGrayed);
+    EXPECT_EQ(box->State(), cbGrayed);
     box->SetAlignment(taLeftJustify);  // a new window
     EXPECT_EQ(SendMessageW(box->Handle(), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
     SendMessageW(box->Handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(box->State(), TCheckState::cbChecked);
+    EXPECT_EQ(box->State(), cbChecked);
 }
 
 TEST_F(StandardControlsTest, MemoLinesAreItsTextSplitAtLineBreaks) {
