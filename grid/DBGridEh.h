@@ -575,6 +575,10 @@ private:
                         const TCellTypeEh& type);
     void DrawDataCellContents(TPaintPass& pass, int aCol, int aRow, TRect rect, TGridDrawState state,
                               const TCellTypeEh& type);
+    struct TDataCellLook;
+    TDataCellLook DataCellLook(TColumnEh* column, int aCol, int aRow, TGridDrawState state, int dataRow);
+    void DrawDataCellValue(TCanvas* canvas, TColumnEh* column, const TRect& textRect, const TDataCellLook& look);
+    void DrawCellEditButtons(TCanvas* canvas, TColumnEh* column, const TRect& inner, int left, TColor background);
     void DrawEdgeFrame(TCanvas* canvas, const TRect& rect, bool pressed);
     void PaintGridLines(const TGridDrawInfo& info, const TRect& area, int firstCol, int firstRow, TColor vertColor,
                         TColor horzColor, bool vertLines, bool horzLines);
@@ -586,6 +590,16 @@ private:
     bool IsTitleLeafPoint(int aCol, int y);
     void FinishTitleClick(int x, int y, TShiftState shift);
     int ActiveRecNo();
+    // The keys KeyDown handles, with Ctrl and without.
+    void CtrlKeyDown(WORD key, bool extend);
+    void PlainKeyDown(WORD key, TShiftState shift, bool extend);
+    void EscapeKeyDown();
+    void UpKeyDown(bool extend);
+    void DownKeyDown(bool extend);
+    void InsertKeyDown();
+    // Moves `distance` records, or extends the row selection by them.
+    void MoveByKey(int distance, bool extend);
+    void MoveToEdgeByKey(bool toEnd, bool extend);
     void TabToNextColumn(bool forward);
     void DeleteRecordsByKey();
 
@@ -674,7 +688,7 @@ struct TDBGridEhSettings {
     TShortCut FindDialogShortCut = static_cast<TShortCut>(scCtrl | 'F');
     TShortCut IncSearchNextShortCut = static_cast<TShortCut>(scCtrl | VK_RETURN);
     TShortCut IncSearchPriorShortCut = static_cast<TShortCut>(scCtrl | scShift | VK_RETURN);
-    TShortCut CopyFromPriorShortCut = static_cast<TShortCut>(scCtrl | 222);
+    TShortCut CopyFromPriorShortCut = static_cast<TShortCut>(scCtrl | VK_OEM_7);
     unsigned IncSearchDelay = 1500;
     TColor IncSearchBackground = clYellow;
     TColor IncSearchText = clBlack;

@@ -176,10 +176,10 @@ void TCustomDBGridEh::ModifyScrollBar(int bar, int scrollCode, int pos) {
                 ds->SetRecNo(pos);
         } else {
             switch (pos) {
-            case 0: ds->First(); break;
-            case 1: link->MoveBy(-VisibleDataRowCount()); break;
-            case 3: link->MoveBy(VisibleDataRowCount()); break;
-            case 4: ds->Last(); break;
+            case vtpFirstEh: ds->First(); break;
+            case vtpPageUpEh: link->MoveBy(-VisibleDataRowCount()); break;
+            case vtpPageDownEh: link->MoveBy(VisibleDataRowCount()); break;
+            case vtpLastEh: ds->Last(); break;
             default: break;
             }
         }
@@ -335,86 +335,76 @@ void TCustomDBGridEh::KeyDown(WORD& key, TShiftState shift) {
     // The application's handler first; everything below works on the key it leaves.
     TWinControl::KeyDown(key, shift);
     TGridDataLinkEh* link = DataLink();
-    TDataSet* ds = link->DataSet();
-    if (key == 0 || !link->Active() || !ds || !CanGridAcceptKey(key, shift)) return;
-    const TDBGridOptions options = Options();
-    const bool ctrl = shift.Contains(ssCtrl);
-    const bool shiftHeld = shift.Contains(ssShift);
-    const bool multi = options.Contains(dgMultiSelect);
-    const bool extend = shiftHeld && multi;
-    const bool rowSelect = options.Contains(dgRowSelect);
-    const int rows = VisibleDataRowCount();
-    auto moveBy = [&](int distance) {
-        if (extend) {
-            MoveRowsSelecting(true, distance, true, false);
-        } else {
-            ClearGridSelection();
-            link->MoveBy(distance);
-        }
-    };
-    if (ctrl) {
-        switch (key) {
-        case VK_PRIOR:
-        case VK_UP: moveBy(-link->ActiveRecord()); break;
-        case VK_NEXT:
-        case VK_DOWN: moveBy(link->RecordCount() - link->ActiveRecord() - 1); break;
-        case VK_END:
-            if (extend)
-                MoveRowsSelecting(true, 1, true, true);
-            else {
-                ClearGridSelection();
-                ds->Last();
-            }
-            break;
-        case VK_HOME:
-            if (extend)
-                MoveRowsSelecting(true, -1, true, true);
-            else {
-                ClearGridSelection();
-                ds->First();
-            }
-            break;
-        case VK_LEFT: SelectDataColumn(indicatorOffset_, 1); break;
-        case VK_RIGHT: SelectDataColumn(ColCount() - 1, -1); break;
-        case 'A':
-            if (!ds->IsEmpty() && allowedSelections_.Contains(gstAll) && editActions_.Contains(geaSelectAllEh))
-                SelectAllRows();
-            break;
-        case VK_DELETE: DeleteRecordsByKey(); break;
-        default: return;
-        }
+    if (key == 0 || !link->Active() || !link->DataSet() || !CanGridAcceptKey(key, shift)) return;
+    const bool extend = shift.Contains(ssShift) && Options().Contains(dgMultiSelect);
+    if (shift.Contains(ssCtrl))
+        CtrlKeyDown(key, extend);
+    else
+        PlainKeyDown(key, shift, extend);
+}
+
+void TCustomDBGridEh::MoveByKey(int distance, bool extend) {
+    if (extend) {
+        MoveRowsSelecting(true, distance, true, false);
+    } else {
+        ClearGridSelection();
+        DataLink()->MoveBy(distance);
+    }
+}
+
+void TCustomDBGridEh::MoveToEdgeByKey(bool toEnd, bool extend) {
+    if (extend) {
+        MoveRowsSelecting(true, toEnd ? 1 : -1, true, true);
         return;
     }
+    ClearGridSelection();
+    if (toEnd)
+        DataSet()->Last();
+    else
+        DataSet()->First();
+}
+
+void TCustomDBGridEh::CtrlKeyDown(WORD key, bool extend) {
+    TGridDataLinkEh* link = DataLink();
     switch (key) {
-    case VK_ESCAPE:
-        link->Reset();
-        ClearGridSelection();
-        if (!options.Contains(dgAlwaysShowEditor)) HideEditor();
-        if (GridState() == gsRowSizing || GridState() == gsColSizing || GridState() == gsColMoving)
-            Perform(WM_CANCELMODE);
+    case VK_PRIOR:
+    case VK_UP: MoveByKey(-link->ActiveRecord(), extend); break;
+    case VK_NEXT:
+    case VK_DOWN: MoveByKey(link->RecordCount() - link->ActiveRecord() - 1, extend); break;
+    case VK_END: MoveToEdgeByKey(true, extend); break;
+    case VK_HOME: MoveToEdgeByKey(false, extend); break;
+    case VK_LEFT: SelectDataColumn(indicatorOffset_, 1); break;
+    case VK_RIGHT: SelectDataColumn(ColCount() - 1, -1); break;
+    case 'A':
+        if (!DataSet()->IsEmpty() && allowedSelections_.Contains(gstAll) && editActions_.Contains(geaSelectAllEh))
+            SelectAllRows();
         break;
-    case VK_PRIOR: moveBy(-rows); break;
-    case VK_NEXT: moveBy(rows); break;
+    case VK_DELETE: DeleteRecordsByKey(); break;
+    default: break;
+    }
+}
+
+void TCustomDBGridEh::PlainKeyDown(WORD key, TShiftState shift, bool extend) {
+    const TDBGridOptions options = Options();
+    const bool shiftHeld = shift.Contains(ssShift);
+    const int rows = VisibleDataRowCount();
+    switch (key) {
+    case VK_ESCAPE: EscapeKeyDown(); break;
+    case VK_PRIOR: MoveByKey(-rows, extend); break;
+    case VK_NEXT: MoveByKey(rows, extend); break;
     case VK_END:
     case VK_HOME: {
         const bool toEnd = key == VK_END;
-        if (ColCount() - indicatorOffset_ > 1 && !rowSelect) {
+        if (ColCount() - indicatorOffset_ > 1 && !options.Contains(dgRowSelect))
             SelectDataColumn(toEnd ? ColCount() - 1 : indicatorOffset_, toEnd ? -1 : 1);
-        } else if (extend) {
-            MoveRowsSelecting(true, toEnd ? 1 : -1, true, true);
-        } else {
-            ClearGridSelection();
-            if (toEnd)
-                ds->Last();
-            else
-                ds->First();
-        }
+        else
+            MoveToEdgeByKey(toEnd, extend);
         break;
     }
     case VK_LEFT:
     case VK_RIGHT: {
         const int direction = key == VK_LEFT ? -1 : 1;
-        if (rowSelect) {
+        if (options.Contains(dgRowSelect)) {
             MoveTopLeft(LeftCol() + direction, TopRow());
         } else {
             if (!extend) ClearGridSelection();
@@ -422,43 +412,59 @@ void TCustomDBGridEh::KeyDown(WORD& key, TShiftState shift) {
         }
         break;
     }
-    case VK_UP:
-        if (ds->State() == dsInsert && !ds->Modified() && !link->Modified() && ds->Eof()) {
-            ds->Cancel();
-        } else {
-            moveBy(-1);
-        }
-        break;
-    case VK_DOWN: {
-        if (ds->State() == dsInsert && !ds->Modified() && !link->Modified()) {
-            if (ds->Eof()) break;  // no second new record
-            ds->Cancel();
-        } else {
-            moveBy(1);
-        }
-        if (ds->Eof() && ds->CanModify() && !ReadOnly() && options.Contains(dgEditing) &&
-            allowedOperations_.Contains(alopAppendEh) && ds->State() == dsBrowse)
-            ds->Append();
-        break;
-    }
+    case VK_UP: UpKeyDown(extend); break;
+    case VK_DOWN: DownKeyDown(extend); break;
     case VK_INSERT:
-        if (!shiftHeld && ds->CanModify() && !ReadOnly() && options.Contains(dgEditing)) {
-            ClearGridSelection();
-            if (allowedOperations_.Contains(alopInsertEh))
-                ds->Insert();
-            else if (allowedOperations_.Contains(alopAppendEh))
-                ds->Append();
-        }
+        if (!shiftHeld) InsertKeyDown();
         break;
     case VK_TAB:
-        if (shift.Contains(ssAlt) || !options.Contains(dgTabs)) return;
-        TabToNextColumn(!shiftHeld);
+        if (!shift.Contains(ssAlt) && options.Contains(dgTabs)) TabToNextColumn(!shiftHeld);
         break;
     case VK_F2:
         if (options.Contains(dgEditing)) SetEditorMode(true);
         break;
-    default: return;
+    default: break;
     }
+}
+
+void TCustomDBGridEh::EscapeKeyDown() {
+    DataLink()->Reset();
+    ClearGridSelection();
+    if (!Options().Contains(dgAlwaysShowEditor)) HideEditor();
+    if (GridState() == gsRowSizing || GridState() == gsColSizing || GridState() == gsColMoving) Perform(WM_CANCELMODE);
+}
+
+// An untouched new record at the end goes when the person moves up.
+void TCustomDBGridEh::UpKeyDown(bool extend) {
+    TDataSet* ds = DataSet();
+    if (ds->State() == dsInsert && !ds->Modified() && !DataLink()->Modified() && ds->Eof())
+        ds->Cancel();
+    else
+        MoveByKey(-1, extend);
+}
+
+// Down from the last record appends one (never a second untouched one).
+void TCustomDBGridEh::DownKeyDown(bool extend) {
+    TDataSet* ds = DataSet();
+    if (ds->State() == dsInsert && !ds->Modified() && !DataLink()->Modified()) {
+        if (ds->Eof()) return;
+        ds->Cancel();
+    } else {
+        MoveByKey(1, extend);
+    }
+    if (ds->Eof() && ds->CanModify() && !ReadOnly() && Options().Contains(dgEditing) &&
+        allowedOperations_.Contains(alopAppendEh) && ds->State() == dsBrowse)
+        ds->Append();
+}
+
+void TCustomDBGridEh::InsertKeyDown() {
+    TDataSet* ds = DataSet();
+    if (!ds->CanModify() || ReadOnly() || !Options().Contains(dgEditing)) return;
+    ClearGridSelection();
+    if (allowedOperations_.Contains(alopInsertEh))
+        ds->Insert();
+    else if (allowedOperations_.Contains(alopAppendEh))
+        ds->Append();
 }
 
 void TCustomDBGridEh::TabToNextColumn(bool forward) {

@@ -246,8 +246,8 @@ TVertScrollInfoEh CalcVertScrollInfoEh(const TVertScrollInputEh& in) {
     }
     info.Min = 0;
     info.Page = 0;
-    info.Max = 4;
-    info.Pos = in.Bof ? 0 : (in.Eof ? 4 : 2);
+    info.Max = vtpLastEh;
+    info.Pos = in.Bof ? vtpFirstEh : (in.Eof ? vtpLastEh : vtpMiddleEh);
     return info;
 }
 

@@ -143,6 +143,10 @@ struct TVertScrollInputEh {
     int PreviousPos = 0;
 };
 
+// The five thumb positions of a data set without record numbers: first record, a page up, somewhere
+// in between, a page down, last record.
+enum TVertThumbPositionEh { vtpFirstEh, vtpPageUpEh, vtpMiddleEh, vtpPageDownEh, vtpLastEh };
+
 struct TVertScrollInfoEh {
     int Min = 0;
     int Max = 1;

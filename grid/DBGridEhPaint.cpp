@@ -530,6 +530,16 @@ void TCustomDBGridEh::DrawFooterCell(TPaintPass& pass, int aCol, int aRow, TRect
     if (OnDrawFooterCell) OnDrawFooterCell(this, type.DataCol, footerIndex, column, rect, state);
 }
 
+// The look of one data cell: the column's parameters changed by the events, the row colours and
+// the selection's colours; a duplicate of the value above is hidden.
+struct TCustomDBGridEh::TDataCellLook {
+    TColor Background = clWindow;
+    TColor FontColor = clWindowText;
+    String Text;
+    int ImageIndex = -1;
+    bool Hidden = false;
+};
+
 void TCustomDBGridEh::DrawDataCellContents(TPaintPass& pass, int aCol, int aRow, TRect rect, TGridDrawState state,
                                            const TCellTypeEh& type) {
     TCanvas* canvas = pass.Canvas;
@@ -544,124 +554,29 @@ void TCustomDBGridEh::DrawDataCellContents(TPaintPass& pass, int aCol, int aRow,
     link->SetActiveRecord(type.DataRow);
     TColumnEh* column = columns->ColumnAt(type.DataCol);
     const bool draw3D = IsCellDrawn3D(type, state, aCol);
-    TRect inner = draw3D ? Inflated(rect, 1) : rect;
-
-    TColCellParamsEh* params = cellParams_.get();
-    column->FillColCellParams(params);
-    params->Row = aRow;
-    params->Col = aCol;
-    params->State = state;
-    if ((evenRowColorSet_ || oddRowColorSet_) && column->Color() == Color()) {
-        const int recNo = ActiveRecNo();
-        if (recNo > 0) params->Background = (recNo % 2 == 1) ? OddRowColor() : EvenRowColor();
-    }
+    const TRect inner = draw3D ? Inflated(rect, 1) : rect;
     int buttonsWidth = 0;
     if (column->AlwaysShowEditButton())
         buttonsWidth = std::min(column->EditButtonsWidth(DefaultFlatButtonWidth(), editButtonWidth_), inner.Width());
-    TColor background = params->Background;
-    GetCellParams(column, params->Font(), background, state);
-    params->Background = background;
-    column->GetCellParams(false, params);
-    background = params->Background;
-    TColor fontColor = params->Font()->Color();
-    GetDataCellSelectionParams(aCol, type.DataRow, state, background, fontColor);
 
-    String text = params->Text;
-    int imageIndex = params->ImageIndex;
-    bool hidden = false;
-    if (column->HideDuplicates() && type.DataRow > 0) {
-        link->SetActiveRecord(type.DataRow - 1);
-        const String above = column->DisplayText();
-        link->SetActiveRecord(type.DataRow);
-        if (above == text) {
-            text.clear();
-            imageIndex = -1;
-            hidden = true;
-        }
-    }
-
-    canvas->Font()->Assign(params->Font());
-    canvas->Font()->SetColor(fontColor);
-    canvas->Brush()->SetColor(background);
+    const TDataCellLook look = DataCellLook(column, aCol, aRow, state, type.DataRow);
+    canvas->Font()->Assign(cellParams_->Font());
+    canvas->Font()->SetColor(look.FontColor);
+    canvas->Brush()->SetColor(look.Background);
     TRect textRect = inner;
     textRect.Right -= buttonsWidth;
     if (defaultDrawing_) {
-        if (draw3D) {
-            canvas->FillRect(rect);
-        }
-        auto* images = dynamic_cast<TCustomImageList*>(column->ImageList());
-        const TColumnEhValueType kind = column->GetColumnType();
-        if (kind == ctCheckboxes) {
-            canvas->FillRect(textRect);
-            const TSize size = CheckBoxSize();
-            const TRect box = FitCheckBoxInCell(textRect, size, taCenter, tlCenter);
-            TButtonBitmapKeyEh key;
-            key.Width = box.Width();
-            key.Height = box.Height();
-            key.Kind = bdkCheckBox;
-            key.Flat = Flat();
-            key.CheckState = static_cast<std::uint8_t>(params->CheckboxState);
-            if (!hidden) DrawEditButtonFace(canvas, box, key);
-        } else if (images && kind == ctKeyImageList) {
-            canvas->FillRect(textRect);
-            if (imageIndex >= 0) {
-                const int x = (textRect.Left + textRect.Right - images->Width()) / 2;
-                const int y = (textRect.Top + textRect.Bottom - images->Height()) / 2;
-                images->Draw(canvas, x, y, imageIndex);
-            }
-        } else if (images && column->ShowImageAndText()) {
-            canvas->FillRect(textRect);
-            const int imageWidth = images->Width() + 4;
-            if (imageIndex >= 0) {
-                const int y = (textRect.Top + textRect.Bottom - images->Height()) / 2;
-                images->Draw(canvas, textRect.Left + 2, y, imageIndex);
-            }
-            TRect rest = textRect;
-            rest.Left = std::min(rest.Right, rest.Left + imageWidth);
-            DrawCellText(canvas, rest, false, 2, 2, text, params->Alignment, column->Layout(),
-                         column->WordWrap() && multiLineFits_, column->EndEllipsis(), false);
-        } else {
-            DrawCellText(canvas, textRect, true, 2, 2, text, params->Alignment, column->Layout(),
-                         column->WordWrap() && multiLineFits_, column->EndEllipsis(), false);
-        }
-        if (hidden && Options().Contains(dgRowLines) && rect.Top > 0) {
+        if (draw3D) canvas->FillRect(rect);
+        DrawDataCellValue(canvas, column, textRect, look);
+        if (look.Hidden && Options().Contains(dgRowLines) && rect.Top > 0) {
             // The line above a hidden duplicate takes the cell's colour.
-            canvas->Brush()->SetColor(background);
+            canvas->Brush()->SetColor(look.Background);
             canvas->FillRect(TRect{rect.Left, rect.Top - GridLineWidth(), rect.Right, rect.Top});
         }
     } else {
         canvas->FillRect(inner);
     }
-
-    // Edit buttons at the right.
-    if (buttonsWidth > 0) {
-        int x = textRect.Right;
-        const int height = std::min(editButtonHeight_ > 0 ? editButtonHeight_ : inner.Height(), inner.Height());
-        auto paintButton = [&](int width, TEditButtonDrawKindEh kind) {
-            width = std::min(width, inner.Right - x);
-            if (width <= 0) return;
-            TButtonBitmapKeyEh key;
-            key.Width = width;
-            key.Height = height;
-            key.Kind = kind;
-            key.Flat = Flat();
-            key.Enabled = true;
-            DrawEditButtonFace(canvas, TRect{x, inner.Top, x + width, inner.Top + height}, key);
-            x += width + (Flat() ? 1 : 0);
-        };
-        const int defaultWidth = Flat() ? DefaultFlatButtonWidth() : editButtonWidth_;
-        if (HasDefaultButton(column)) paintButton(defaultWidth, DefaultButtonKind(column));
-        TEditButtonsEh* buttons = column->EditButtons();
-        for (int i = 0; i < buttons->Count(); ++i) {
-            const TEditButtonEh* button = buttons->Items(i);
-            if (!button->Visible()) continue;
-            paintButton(button->Width() > 0 ? button->Width() : defaultWidth, EditButtonDrawKind(button->Style()));
-        }
-        if (height < inner.Height()) {
-            canvas->Brush()->SetColor(background);
-            canvas->FillRect(TRect{textRect.Right, inner.Top + height, inner.Right, inner.Bottom});
-        }
-    }
+    if (buttonsWidth > 0) DrawCellEditButtons(canvas, column, inner, textRect.Right, look.Background);
 
     // A required value that is missing while editing.
     TField* field = column->Field();
@@ -675,11 +590,118 @@ void TCustomDBGridEh::DrawDataCellContents(TPaintPass& pass, int aCol, int aRow,
     DrawColumnCell(rect, type.DataCol, column, state);
     if (defaultDrawing_ && state.Contains(gdFocused) && pass.Focused && style_ && style_->DrawFocusFrame() &&
         !Options().Contains(dgRowSelect) && LayoutLock() == 0) {
-        canvas->Brush()->SetColor(background);
-        canvas->Font()->SetColor(fontColor);
+        canvas->Brush()->SetColor(look.Background);
+        canvas->Font()->SetColor(look.FontColor);
         canvas->DrawFocusRect(rect);
     }
     link->SetActiveRecord(pass.SavedActiveRecord);
+}
+
+TCustomDBGridEh::TDataCellLook TCustomDBGridEh::DataCellLook(TColumnEh* column, int aCol, int aRow,
+                                                             TGridDrawState state, int dataRow) {
+    TColCellParamsEh* params = cellParams_.get();
+    column->FillColCellParams(params);
+    params->Row = aRow;
+    params->Col = aCol;
+    params->State = state;
+    if ((evenRowColorSet_ || oddRowColorSet_) && column->Color() == Color()) {
+        const int recNo = ActiveRecNo();
+        if (recNo > 0) params->Background = (recNo % 2 == 1) ? OddRowColor() : EvenRowColor();
+    }
+    TDataCellLook look;
+    look.Background = params->Background;
+    GetCellParams(column, params->Font(), look.Background, state);
+    params->Background = look.Background;
+    column->GetCellParams(false, params);
+    look.Background = params->Background;
+    look.FontColor = params->Font()->Color();
+    GetDataCellSelectionParams(aCol, dataRow, state, look.Background, look.FontColor);
+
+    look.Text = params->Text;
+    look.ImageIndex = params->ImageIndex;
+    if (column->HideDuplicates() && dataRow > 0) {
+        TGridDataLinkEh* link = DataLink();
+        link->SetActiveRecord(dataRow - 1);
+        const String above = column->DisplayText();
+        link->SetActiveRecord(dataRow);
+        if (above == look.Text) {
+            look.Text.clear();
+            look.ImageIndex = -1;
+            look.Hidden = true;
+        }
+    }
+    return look;
+}
+
+void TCustomDBGridEh::DrawDataCellValue(TCanvas* canvas, TColumnEh* column, const TRect& textRect,
+                                        const TDataCellLook& look) {
+    auto* images = dynamic_cast<TCustomImageList*>(column->ImageList());
+    const TColumnEhValueType kind = column->GetColumnType();
+    const TAlignment alignment = cellParams_->Alignment;
+    const bool multiLine = column->WordWrap() && multiLineFits_;
+    if (kind == ctCheckboxes) {
+        canvas->FillRect(textRect);
+        const TSize size = CheckBoxSize();
+        const TRect box = FitCheckBoxInCell(textRect, size, taCenter, tlCenter);
+        TButtonBitmapKeyEh key;
+        key.Width = box.Width();
+        key.Height = box.Height();
+        key.Kind = bdkCheckBox;
+        key.Flat = Flat();
+        key.CheckState = static_cast<std::uint8_t>(cellParams_->CheckboxState);
+        if (!look.Hidden) DrawEditButtonFace(canvas, box, key);
+    } else if (images && kind == ctKeyImageList) {
+        canvas->FillRect(textRect);
+        if (look.ImageIndex >= 0) {
+            const int x = (textRect.Left + textRect.Right - images->Width()) / 2;
+            const int y = (textRect.Top + textRect.Bottom - images->Height()) / 2;
+            images->Draw(canvas, x, y, look.ImageIndex);
+        }
+    } else if (images && column->ShowImageAndText()) {
+        canvas->FillRect(textRect);
+        const int imageWidth = images->Width() + 4;
+        if (look.ImageIndex >= 0) {
+            const int y = (textRect.Top + textRect.Bottom - images->Height()) / 2;
+            images->Draw(canvas, textRect.Left + 2, y, look.ImageIndex);
+        }
+        TRect rest = textRect;
+        rest.Left = std::min(rest.Right, rest.Left + imageWidth);
+        DrawCellText(canvas, rest, false, 2, 2, look.Text, alignment, column->Layout(), multiLine,
+                     column->EndEllipsis(), false);
+    } else {
+        DrawCellText(canvas, textRect, true, 2, 2, look.Text, alignment, column->Layout(), multiLine,
+                     column->EndEllipsis(), false);
+    }
+}
+
+void TCustomDBGridEh::DrawCellEditButtons(TCanvas* canvas, TColumnEh* column, const TRect& inner, int left,
+                                          TColor background) {
+    int x = left;
+    const int height = std::min(editButtonHeight_ > 0 ? editButtonHeight_ : inner.Height(), inner.Height());
+    auto paintButton = [&](int width, TEditButtonDrawKindEh kind) {
+        width = std::min(width, inner.Right - x);
+        if (width <= 0) return;
+        TButtonBitmapKeyEh key;
+        key.Width = width;
+        key.Height = height;
+        key.Kind = kind;
+        key.Flat = Flat();
+        key.Enabled = true;
+        DrawEditButtonFace(canvas, TRect{x, inner.Top, x + width, inner.Top + height}, key);
+        x += width + (Flat() ? 1 : 0);
+    };
+    const int defaultWidth = Flat() ? DefaultFlatButtonWidth() : editButtonWidth_;
+    if (HasDefaultButton(column)) paintButton(defaultWidth, DefaultButtonKind(column));
+    TEditButtonsEh* buttons = column->EditButtons();
+    for (int i = 0; i < buttons->Count(); ++i) {
+        const TEditButtonEh* button = buttons->Items(i);
+        if (!button->Visible()) continue;
+        paintButton(button->Width() > 0 ? button->Width() : defaultWidth, EditButtonDrawKind(button->Style()));
+    }
+    if (height < inner.Height()) {
+        canvas->Brush()->SetColor(background);
+        canvas->FillRect(TRect{left, inner.Top + height, inner.Right, inner.Bottom});
+    }
 }
 
 int TCustomDBGridEh::ActiveRecNo() {

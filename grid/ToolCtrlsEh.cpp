@@ -487,7 +487,7 @@ int ListBoxHeightForRows(int rows, int borderHeight, int itemHeight) {
 }
 
 bool TIncrementalSearchEh::KeyTyped(char32_t ch, std::uint32_t tick) {
-    if (ch == 8 || ch == 27) {
+    if (ch == kCharBackspace || ch == kCharEscape) {
         const bool had = !text_.empty();
         text_.clear();
         lastTick_ = tick;

@@ -42,6 +42,9 @@ constexpr TShortCut kVirtualKeyDown = 0x28;
 constexpr TShortCut kVirtualKeyDelete = 0x2E;
 constexpr TShortCut kShortCutAltDown = static_cast<TShortCut>(kVirtualKeyDown | scAlt);
 constexpr TShortCut kShortCutAltDel = static_cast<TShortCut>(kVirtualKeyDelete | scAlt);
+// The typed characters that clear an incremental search.
+constexpr char32_t kCharBackspace = 0x08;
+constexpr char32_t kCharEscape = 0x1B;
 
 // ---- Edit buttons ---------------------------------------------------------------------------------
 

@@ -12,6 +12,12 @@
 
 namespace {
 
+// The system's check-box bitmap (OBM_CHECKBOXES, named by winuser.h only with OEMRESOURCE).
+constexpr WORD kObmCheckBoxes = 32759;
+// A held button repeats after this delay, then at this interval.
+constexpr unsigned kRepeatDelayMs = 400;
+constexpr unsigned kRepeatIntervalMs = 100;
+
 TLogChannel logGrid("grid");
 
 struct ToolCtrlsGlobals {
@@ -240,7 +246,7 @@ TSize CheckBoxSize() {
     ToolCtrlsGlobals& g = Globals();
     if (g.checkBoxSize.cx > 0) return g.checkBoxSize;
     TSize size{13, 13};
-    if (HBITMAP bitmap = LoadBitmapW(nullptr, MAKEINTRESOURCEW(32759))) {  // OBM_CHECKBOXES
+    if (HBITMAP bitmap = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kObmCheckBoxes))) {
         BITMAP info{};
         if (GetObjectW(bitmap, sizeof info, &info)) size = TSize{info.bmWidth / 4, info.bmHeight / 3};
         DeleteObject(bitmap);
@@ -349,14 +355,14 @@ void TEditButtonControlEh::RaiseDown() {
         timer_->OnTimer = Event<&TEditButtonControlEh::TimerTick>(this);
     }
     if (!timer_->Enabled()) {
-        timer_->SetInterval(400);
+        timer_->SetInterval(kRepeatDelayMs);
         timer_->SetEnabled(true);
     }
 }
 
 void TEditButtonControlEh::TimerTick(TObject*) {
     if (!pressed_ || !down_) return;
-    if (timer_->Interval() == 400) timer_->SetInterval(100);
+    if (timer_->Interval() == kRepeatDelayMs) timer_->SetInterval(kRepeatIntervalMs);
     RaiseDown();
 }
 
@@ -706,7 +712,7 @@ void TPopupListboxEh::KeyPress(wchar_t& key) {
     TWinControl::KeyPress(key);
     if (key == 0) return;
     const char32_t ch = static_cast<char32_t>(key);
-    if (ch == 8 || ch == 27 || ch >= 0x20) {
+    if (ch == kCharBackspace || ch == kCharEscape || ch >= 0x20) {
         if (search_.KeyTyped(ch, TickCount()) && !search_.Text().empty()) {
             // Searched here, also when the rows are virtual.
             TStrings* source = externalItems_ ? externalItems_ : items_.get();
