@@ -305,12 +305,6 @@ void DropQueuedMessage(HWND window, UINT msg) {
         PostQuitMessage(static_cast<int>(queued.wParam));
 }
 
-bool AllFieldsModifiable(const std::vector<TField*>& fields) {
-    return std::all_of(fields.begin(), fields.end(), [](TField* f) { return f && f->CanModify(); });
-}
-
-TRect TurnRect(const TRect& r) { return TRect{r.Left, r.Top, r.Left + r.Height(), r.Top + r.Width()}; }
-
 // ---- TDBGridEhStyle -------------------------------------------------------------------------------
 
 namespace {
@@ -1000,12 +994,6 @@ void TCustomDBGridEh::BuildFieldMap() { TDBGridEhCore::BuildFieldMap(); }
 
 void TCustomDBGridEh::RelayoutColumns() { TDBGridEhCore::RelayoutColumns(); }
 
-void TCustomDBGridEh::GetDataSetFields(std::vector<TField*>& fields) {
-    fields.clear();
-    if (TDataSet* ds = DataSet())
-        for (int i = 0; i < ds->FieldCount(); ++i) fields.push_back(ds->Fields()->Fields(i));
-}
-
 void TCustomDBGridEh::UpdateTabStopsAndColWidths() {
     const bool colLines = Options().Contains(dgColLines);
     TGridDataLinkEh* link = DataLink();
@@ -1028,17 +1016,6 @@ void TCustomDBGridEh::UpdateTabStopsAndColWidths() {
         SetColWidths(gridCol, column->Visible() ? column->Width() : (colLines ? -1 : 0));
     }
     if (indicatorOffset_ > 0) SetColWidths(0, kIndicatorWidth);
-}
-
-void TCustomDBGridEh::UpdateColumnWidthsLayout() {
-    sizeChangeNoted_ = false;
-    if (AutoFitColWidths() && !IsGridDesigning()) {
-        RelayoutColumns();
-        return;
-    }
-    UpdateRowCount();
-    UpdateVertScrollBar();
-    UpdateTabStopsAndColWidths();
 }
 
 // ---- Editing hooks ----------------------------------------------------------------------------------------
@@ -1198,33 +1175,6 @@ void TCustomDBGridEh::GetFooterParams(int dataCol, int row, TColumnEh* column, T
 
 void TCustomDBGridEh::TitleClick(TColumnEh* column) {
     if (OnTitleClick) OnTitleClick(column);
-}
-
-// ---- Record moving (reached only with dghRecordMoving) ------------------------------------------------------
-
-bool TCustomDBGridEh::MoveSelectedRecords(int toRecNo, bool checkOnly) {
-    std::vector<TBookmark> bookmarks;
-    TBookmarkListEh* rows = SelectedRowBookmarks();
-    for (int i = 0; i < rows->Count(); ++i) bookmarks.push_back(rows->Items(i));
-    if (bookmarks.empty() && DataSet() && DataSet()->Active()) bookmarks.push_back(DataSet()->Bookmark());
-    return DoMoveRecords(bookmarks, toRecNo, -1, checkOnly);
-}
-
-bool TCustomDBGridEh::DoMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel,
-                                    bool checkOnly) {
-    if (OnMoveRecords) {
-        bool accepted = true;
-        OnMoveRecords(this, bookmarks, toRecNo, treeLevel, checkOnly, accepted);
-        return accepted;
-    }
-    return DefaultMoveRecords(bookmarks, toRecNo, treeLevel, checkOnly);
-}
-
-bool TCustomDBGridEh::DefaultMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int,
-                                         bool checkOnly) {
-    TDBGridEhDataService* service = DBGridEhDataService();
-    if (!service) return false;
-    return service->MoveRecords(this, bookmarks, toRecNo, checkOnly) != 0;
 }
 
 // ---- Start-up -------------------------------------------------------------------------------------

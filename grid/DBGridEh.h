@@ -91,11 +91,6 @@ bool TextNeedsHint(TCanvas* canvas, const TRect& cell, int dx, int dy, const Str
 int MeasureTextWidth(TCanvas* canvas, const String& text);
 // Removes one queued `msg` of `window`; a WM_QUIT removed is posted again.
 void DropQueuedMessage(HWND window, UINT msg);
-bool AllFieldsModifiable(const std::vector<TField*>& fields);
-TRect TurnRect(const TRect& r);  // width and height exchanged about the top-left corner
-inline int IntMaxEh(int a, int b) { return a > b ? a : b; }
-inline int IntMinEh(int a, int b) { return a < b ? a : b; }
-inline int IfThenEh(bool condition, int a, int b) { return condition ? a : b; }
 
 // ---- Style ----------------------------------------------------------------------------------------
 
@@ -421,53 +416,29 @@ public:
 
     // ---- Operations that answer the data link and the columns (slots, in their order) ----
     virtual bool AcquireFocus();
-    virtual bool AllowRecordMoving(int& fromRow, int& toRow, TPoint point) { return true; }
-    virtual int CalcRecordMovingTarget(int row) { return -1; }
-    virtual bool IsRowSelectFocused();
     virtual bool IsAlwaysShowEditor();
-    virtual bool IsFilterEditorAllowed() { return false; }
     virtual bool IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState state, int aCol);
     virtual bool IsCellSelected(int aCol, int dataRow);
-    virtual bool TreeNodeClick(int aCol, int aRow, TMouseButton button, TShiftState shift, int x, int y) {
-        return false;
-    }
     virtual bool StartRecordDrag(int x, int y, bool queryOnly) { return false; }
-    virtual TWinControl* MakeFilterEditor() { return nullptr; }
     virtual int IsFilterRowVisible() const;
     virtual int HasTitleRow() const;
     virtual void GetFixedCellColors(const TCellTypeEh& type, TColor& background, TColor& fontColor);
     virtual bool GetDataCellSelectionParams(int aCol, int dataRow, TGridDrawState state, TColor& background,
                                             TColor& fontColor);
     virtual bool SelectionIsActive();
-    virtual bool DoMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel, bool checkOnly);
-    virtual bool MoveSelectedRecords(int toRecNo, bool checkOnly);
-    virtual bool UseBufferedPaint();
     void UpdateDataView() override;
     void BuildFieldMap() override;
-    virtual void UpdateColumnWidthsLayout();
-    virtual void PaintFlatBorder();
-    virtual void PaintTreeArea(const TRect& rect) {}
     virtual void DrawTitleFooterFilterCell(int aCol, int aRow, const TRect& rect, TGridDrawState state,
                                            const TCellTypeEh& type);
-    virtual void EndRecordDrag(int x, int y, bool dropped) {}
-    virtual void GetDataSetFields(std::vector<TField*>& fields);
     void RelayoutColumns() override;
     void LinkActiveChanged(bool active) override;
-    virtual void AutoScrollWhileDragging() {}
     void ScrollData(int distance) override;
     virtual void InvalidateSelection();
     virtual void UpdateTabStopsAndColWidths();
-    virtual void ApplyFilterEditorText(int dataCol) {}
-    virtual void ShowCellEditor();
-    virtual void AutoScrollMouseSelection() {}
     virtual void SyncActiveRecord();
-    virtual void FillFilterEditorList(int dataCol) {}
     virtual void UpdateHorzScrollBar();
     virtual void UpdateRowCount();
     virtual void UpdateVertScrollBar();
-    virtual bool DefaultMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel,
-                                    bool checkOnly);
-    virtual bool GetFindDialogFlag() { return false; }
     virtual void DefaultApplyFilter();
     void DefaultApplySorting() override;
 

@@ -130,8 +130,6 @@ bool TCustomDBGridEh::AcquireFocus() {
     return GridFocused();
 }
 
-void TCustomDBGridEh::ShowCellEditor() { ShowEditor(); }
-
 void TCustomDBGridEh::TimedScroll(TGridScrollDirection direction) {
     TGridDataLinkEh* link = DataLink();
     if (link->Active()) {

@@ -73,13 +73,7 @@ bool HasDefaultButton(const TColumnEh* column) {
 
 // ---- Paint ----------------------------------------------------------------------------------------------------
 
-bool TCustomDBGridEh::UseBufferedPaint() { return false; }  // the themed look is off: no visual styles
-
 bool TCustomDBGridEh::SelectionIsActive() { return GridFocused(); }
-
-bool TCustomDBGridEh::IsRowSelectFocused() { return Options().Contains(dgRowSelect) && GridFocused(); }
-
-void TCustomDBGridEh::PaintFlatBorder() {}  // Flat grids keep the platform's border (no Ctl3D here)
 
 void TCustomDBGridEh::InvalidateSelection() {
     if (SelectionType() != gstNon || Options().Contains(dgRowSelect)) InvalidateGrid();
