@@ -20,26 +20,20 @@ TGridDataLinkEh::TGridDataLinkEh(TDBGridEhCore* grid) : grid_(grid) {}
 TGridDataLinkEh::~TGridDataLinkEh() = default;
 
 void TGridDataLinkEh::MapField(const String& name) {
-    if (fieldCount_ >= kMaxMapSize) RaiseGridOperationError("Grid requested to display more than 256 columns");
+    if (FieldCount() >= kMaxMapSize) RaiseGridOperationError("Grid requested to display more than 256 columns");
     TDataSet* ds = DataSet();
     TField* field = nullptr;
     if (ds) field = sparseMap_ ? ds->FindField(name) : ds->FieldByName(name);
-    if (fieldCount_ >= static_cast<int>(fieldMap_.size())) {
-        long long size = fieldMap_.empty() ? 8 : static_cast<long long>(fieldMap_.size()) * 2;
-        size = std::max<long long>(size, fieldCount_ + 1);
-        size = std::min<long long>(size, kMaxMapSize);
-        fieldMap_.resize(static_cast<std::size_t>(size), -1);
-    }
     int index = -1;
     if (field) {
         index = field->Index();
         if (TComponent* owner = grid_->GridComponent()) field->FreeNotification(owner);
     }
-    fieldMap_[static_cast<std::size_t>(fieldCount_++)] = index;
+    fieldMap_.push_back(index);
 }
 
 int TGridDataLinkEh::MappedFieldIndex(int index) const {
-    if (index < 0 || index >= fieldCount_) return -1;
+    if (index < 0 || index >= FieldCount()) return -1;
     return fieldMap_[static_cast<std::size_t>(index)];
 }
 
@@ -55,14 +49,13 @@ bool TGridDataLinkEh::UsesDefaultFields() const {
     if (!ds) return true;
     if (!ds->DefaultFields()) return false;
     if (sparseMap_)
-        for (int i = 0; i < fieldCount_; ++i)
-            if (fieldMap_[static_cast<std::size_t>(i)] == -1) return false;
+        for (int index : fieldMap_)
+            if (index == -1) return false;
     return true;
 }
 
 void TGridDataLinkEh::ClearMapping() {
     fieldMap_.clear();
-    fieldCount_ = 0;
 }
 
 void TGridDataLinkEh::Reset() {

@@ -72,8 +72,7 @@ public:
     void MapField(const String& name);
     TField* MappedField(int index) const;  // nullptr outside the map or for -1
     int MappedFieldIndex(int index) const;
-    int FieldCount() const { return fieldCount_; }
-    int MapCapacity() const { return static_cast<int>(fieldMap_.size()); }
+    int FieldCount() const { return static_cast<int>(fieldMap_.size()); }
     bool UsesDefaultFields() const;
     void ClearMapping();
     bool SparseMap() const { return sparseMap_; }
@@ -96,8 +95,7 @@ protected:
 
 private:
     TDBGridEhCore* grid_;
-    std::vector<int> fieldMap_;  // its size is the allocated size
-    int fieldCount_ = 0;
+    std::vector<int> fieldMap_;  // field index per mapped name (-1: none)
     bool sparseMap_ = false;
     bool modified_ = false;
     bool inUpdateData_ = false;

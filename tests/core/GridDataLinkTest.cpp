@@ -28,16 +28,22 @@ TEST(GridDataLink, SparseMapKeepsUnknownNamesAsGaps) {
     EXPECT_TRUE(link->UsesDefaultFields());
 }
 
-TEST(GridDataLink, MapGrowsFromEightByDoubling) {
+TEST(GridDataLink, LongMapKeepsEveryEntryInOrder) {
     GridDb db;
     TGridDataLinkEh* link = db.grid->DataLink();
     link->ClearMapping();
     link->SetSparseMap(true);
-    const int expected[] = {8, 8, 8, 8, 8, 8, 8, 8, 16, 16, 16, 16, 16, 16, 16, 16, 32};
-    for (int i = 0; i < 17; ++i) {
-        link->MapField("code");
-        EXPECT_EQ(link->MapCapacity(), expected[i]) << i;
+    const char* names[] = {"code", "nosuch", "name", "price"};
+    for (int i = 0; i < 40; ++i) link->MapField(names[i % 4]);
+    ASSERT_EQ(link->FieldCount(), 40);
+    for (int i = 0; i < 40; ++i) {
+        SCOPED_TRACE(i);
+        TField* expected = i % 4 == 1 ? nullptr : db.query->FieldByName(names[i % 4]);
+        EXPECT_EQ(link->MappedField(i), expected);
     }
+    link->ClearMapping();
+    EXPECT_EQ(link->FieldCount(), 0);
+    EXPECT_EQ(link->MappedField(0), nullptr);
 }
 
 TEST(GridDataLink, LinkEventsReachTheGrid) {
