@@ -2,6 +2,7 @@
 
 #include "DataModuleLogic.h"
 #include "FormFields.h"
+#include "OperatorSession.h"
 #include "LayoutTrace.h"
 #include "TypeRegistry.h"
 #include "U_CustomTexts.h"
@@ -64,7 +65,7 @@ void TFrm_Custom::Loaded() {
 }
 
 TPersonScope TFrm_Custom::Scope() const {
-    return {Frm_Main->Rights[35], Frm_Main->OperatorName};
+    return OperatorSession().PersonScope();
 }
 
 void TFrm_Custom::SetStatus(const String& text) {
@@ -80,7 +81,7 @@ void TFrm_Custom::FormCreate(TObject*) {
 void TFrm_Custom::FormShow(TObject*) {
     TFrm_Data* data = Frm_Data;
     const TPersonScope scope = Scope();
-    Btn_S_Cust->SetEnabled(Frm_Main->Rights[4]);
+    Btn_S_Cust->SetEnabled(OperatorSession().Rights[4]);
     OpenQuery(data->Qry_Cust, PersonStartSql(scope));
     SetStatus(PersonStatusText(data->Qry_Cust->RecordCount()));
     OpenQuery(data->Qry_Contact, ContactDetailSql(scope));

@@ -77,13 +77,6 @@ protected:
     }
 
     MainWindowTest() {
-        static std::atomic<int> counter{0};
-        folder_ = fs::temp_directory_path() /
-                  ("vestrel-main-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "DataBase");
-        fs::copy_file(HostPath(VESTREL_APP_DATABASE), folder_ / "DataBase" / "Custom.mdb");
-        SetProgramFolder(PathToUtf8(folder_));
         previousFinder_ = SetFormResourceFinder([this](const String& className) -> std::optional<String> {
             if (className == "TFrmChildProbe" || className == "TFrmOtherChild")
                 return String(kChildText);
@@ -92,9 +85,7 @@ protected:
         gLines = &lines_;
         previousSink_ = SetLogSink(CaptureLine);
         LogMain.SetLevel(TLogLevel::Trace);
-        Application->CreateForm(Frm_Main);
-        Application->CreateForm(Frm_Data);
-        Application->CreateForm(Frm_Login);
+        CreateProgramForms();
     }
 
     ~MainWindowTest() override {
@@ -102,30 +93,13 @@ protected:
         LogMain.SetLevel(TLogLevel::Error);
         SetLogSink(previousSink_);
         gLines = nullptr;
-        for (TComponent** form : {reinterpret_cast<TComponent**>(&Frm_Login), reinterpret_cast<TComponent**>(&Frm_Data),
-                                  reinterpret_cast<TComponent**>(&Frm_Main)})
-            if (*form) {
-                (*form)->Free();
-                *form = nullptr;
-            }
-        DrainMessages();
+        FreeProgramForms();
         SetFormResourceFinder(std::move(previousFinder_));
-        SetProgramFolder(String());
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
 
     // Logs `index` (0 Admin, 1 李明) in through the start-up's login dialog.
     void LogIn(int index, const char* password) {
-        Frm_Login->Show();
-        DrainMessages();
-        Frm_Login->Combo_User->SetItemIndex(index);
-        Frm_Login->Edit_Pass->SetText(password);
-        SendMessageW(Frm_Login->Btn_ok->Handle(), BM_CLICK, 0, 0);
-        DrainMessages();
-        ASSERT_TRUE(Frm_Login->LoginOk);
-        Frm_Main->Show();
-        DrainMessages();
+        LogInAndShowMain(index, password);
         // The person window the main window shows has tests of its own: these start without it,
         // from an empty person list, and count their own children.
         if (Frm_Custom)
@@ -171,7 +145,7 @@ protected:
     }
 
     TScopedApplication app_;
-    fs::path folder_;
+    TScratchProgramFolder folder_{"main"};
     std::vector<String> lines_;
     TFormResourceFinder previousFinder_;
     TLogSink previousSink_ = nullptr;

@@ -70,46 +70,17 @@ protected:
         RegisterCustomClasses();
     }
 
-    PersonWindowTest() {
-        static std::atomic<int> counter{0};
-        folder_ = fs::temp_directory_path() /
-                  ("vestrel-person-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "DataBase");
-        fs::copy_file(HostPath(VESTREL_APP_DATABASE), folder_ / "DataBase" / "Custom.mdb");
-        SetProgramFolder(PathToUtf8(folder_));
-        Application->CreateForm(Frm_Main);
-        Application->CreateForm(Frm_Data);
-        Application->CreateForm(Frm_Login);
-    }
+    PersonWindowTest() { CreateProgramForms(); }
 
     ~PersonWindowTest() override {
         Screen->SetCursor(crDefault);
-        for (TComponent** form : {reinterpret_cast<TComponent**>(&Frm_Login), reinterpret_cast<TComponent**>(&Frm_Data),
-                                  reinterpret_cast<TComponent**>(&Frm_Main)})
-            if (*form) {
-                (*form)->Free();
-                *form = nullptr;
-            }
-        DrainMessages();
-        SetProgramFolder(String());
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
+        FreeProgramForms();
     }
 
     // Logs `index` (0 Admin, 1 李明) in; the main window then shows the person window. Without
     // it the test stops (by an exception, which also ends the test body).
     void LogIn(int index, const char* password) {
-        Frm_Login->Show();
-        DrainMessages();
-        Frm_Login->Combo_User->SetItemIndex(index);
-        Frm_Login->Edit_Pass->SetText(password);
-        SendMessageW(Frm_Login->Btn_ok->Handle(), BM_CLICK, 0, 0);
-        DrainMessages();
-        if (!Frm_Login->LoginOk)
-            throw std::runtime_error("the login failed");
-        Frm_Main->Show();
-        DrainMessages();
+        LogInAndShowMain(index, password);
         for (const auto& box : app_.Boxes) ADD_FAILURE() << "message: " << box.Text;
         app_.Boxes.clear();
         if (!Frm_Custom)
@@ -159,7 +130,7 @@ protected:
     }
 
     TScopedApplication app_;
-    fs::path folder_;
+    TScratchProgramFolder folder_{"person"};
 };
 
 TEST_F(PersonWindowTest, ShowsTheStartListWithTheColumnsAndCaptionsOfTFieldShow) {
@@ -311,7 +282,7 @@ TEST_F(PersonWindowTest, AFailedSearchRestoresTheButtonAndTheCursor) {
 
 TEST_F(PersonWindowTest, WithoutRight4TheSearchButtonAndEnterDoNothing) {
     LogIn(0, "");
-    Frm_Main->Rights.Set(4, false);
+    OperatorSession().Rights.Set(4, false);
     Frm_Custom->FormShow(Frm_Custom);
     EXPECT_FALSE(Frm_Custom->Btn_S_Cust->Enabled());
     Frm_Custom->Edit_Key->SetText("张");
@@ -644,8 +615,8 @@ TEST_F(PersonWindowTest, GoodsCategoriesHaveTheirOwnTreeAndCaption) {
 // After the program switched to another database the dialog edits that one.
 TEST_F(PersonWindowTest, CategoryDialogConnectsWithTheCurrentConnectionText) {
     LogIn(0, "");
-    const fs::path other = folder_ / "Other.mdb";
-    fs::copy_file(folder_ / "DataBase" / "Custom.mdb", other);
+    const fs::path other = folder_.Path() / "Other.mdb";
+    fs::copy_file(folder_.Path() / "DataBase" / "Custom.mdb", other);
     TADOConnection* connection = Frm_Data->ADOConnection1;
     const String text = BuildConnectionString(String(), PathToUtf8(other));
     connection->Close();
@@ -669,7 +640,7 @@ TEST_F(PersonWindowTest, CategoryDialogConnectsWithTheCurrentConnectionText) {
     EXPECT_TRUE(answer.Seen());
     EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='07'"), 1);
     connection->Close();
-    connection->SetConnectionString(BuildConnectionString(PathToUtf8(folder_) + "\\", String()));
+    connection->SetConnectionString(BuildConnectionString(PathToUtf8(folder_.Path()) + "\\", String()));
     connection->Open();
     EXPECT_EQ(Count("select count(*) as n from Cust_Category where code in ('06', '07')"), 0);
 }
