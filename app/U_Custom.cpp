@@ -60,8 +60,18 @@ void TFrm_Custom::Loaded() {
     BindComponent(this, TabSheet1, "TabSheet1");
     BindComponent(this, Grid_Cust, "Grid_Cust");
     BindComponent(this, Menu_Cust, "Menu_Cust");
+    BindComponent(this, N6, "N6");
     BindComponent(this, Menu_Tree, "Menu_Tree");
     BindComponent(this, ADOQuery1, "ADOQuery1");
+}
+
+bool TFrm_Custom::IsShortCut(const TWMKey& message) {
+    if (inherited::IsShortCut(message))
+        return true;
+    if (!N6 || N6->ShortCut() == scNone || ShortCutFromMessage(message) != N6->ShortCut() || !N6->Enabled())
+        return false;
+    N6->Click();
+    return true;
 }
 
 TPersonScope TFrm_Custom::Scope() const {

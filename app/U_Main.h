@@ -135,6 +135,13 @@ public:
     void N20Click(TObject* Sender);  // SearchCust
     void N2Click(TObject* Sender);   // closes the main window (ends the program)
     void TB_PostClick(TObject* Sender) {}
+
+    // The smallest outer size the window takes: wide enough for the status bar's three fixed
+    // panels beside the clock's text and the size grip.
+    TPoint MinimumSize();
+
+protected:
+    void WndProc(TMessage& message) override;
 };
 
 extern TFrm_Main* Frm_Main;

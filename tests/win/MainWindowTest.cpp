@@ -381,6 +381,40 @@ TEST_F(MainWindowTest, ClockShowsThePinnedSaturdayAndTicksThroughTheMessageLoop)
     EXPECT_EQ(Frm_Main->StatusBar1->PanelTextShown(3), "2024年06月16日 00时00分00秒  [星期日]");
 }
 
+TEST_F(MainWindowTest, TheWindowKeepsAMinimumSizeWhereTheClockFits) {
+    SetClock([] { return TDateTime(EncodeDate(2024, 12, 25) + EncodeTime(23, 58, 58, 0)); });
+    Frm_Main->Show();
+    DrainMessages();
+    ShowWindow(Frm_Main->Handle(), SW_RESTORE);
+    Frm_Main->Timer2Timer(Frm_Main->Timer2);
+    // A person drags the frame smaller than the minimum: the system keeps the minimum.
+    for (const TPoint asked : {Point(800, 600), Point(300, 200)}) {
+        SCOPED_TRACE(asked.X);
+        SetWindowPos(Frm_Main->Handle(), nullptr, 0, 0, asked.X, asked.Y, SWP_NOZORDER | SWP_NOACTIVATE);
+        DrainMessages();
+        MINMAXINFO info{};
+        SendMessageW(Frm_Main->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_GE(info.ptMinTrackSize.x, Frm_Main->MinimumSize().X);
+        EXPECT_EQ(info.ptMinTrackSize.y, Frm_Main->MinimumSize().Y);
+        RECT window;
+        GetWindowRect(Frm_Main->Handle(), &window);
+        EXPECT_GE(window.right - window.left, std::max<LONG>(asked.X, Frm_Main->MinimumSize().X));
+        // The clock's part is as wide as its text (and the fixed panels keep their widths).
+        RECT part;
+        SendMessageW(Frm_Main->StatusBar1->Handle(), SB_GETRECT, 3, reinterpret_cast<LPARAM>(&part));
+        HDC dc = GetDC(Frm_Main->StatusBar1->Handle());
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Frm_Main->StatusBar1->Handle(), WM_GETFONT, 0, 0)));
+        const std::wstring text = ToWide(Frm_Main->StatusBar1->PanelTextShown(3));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(Frm_Main->StatusBar1->Handle(), dc);
+        EXPECT_GE(part.right - part.left, size.cx + 4);
+        SendMessageW(Frm_Main->StatusBar1->Handle(), SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+        EXPECT_NEAR(part.right, 150, 3);
+    }
+}
+
 TEST_F(MainWindowTest, ReloginClosesTheChildrenAndACancelledOneKeepsTheOperator) {
     LogIn(0, "");
     Frm_Main->ShowChildForm<TFrmChildProbe>();
