@@ -5,7 +5,7 @@
 
 #include "ADODB.h"
 #include "DBGridEhCore.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "U_CustomLogic.h"
 
 #include <exception>

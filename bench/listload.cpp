@@ -12,7 +12,7 @@
 // Prints one line per way, "<way> <ms>".
 #include "ADODB.h"
 #include "DBGridEh.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Forms.h"
 #include "U_Custom.h"
 #include "U_Data.h"
