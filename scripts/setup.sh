@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
-  fonts-wqy-zenhei fonts-wqy-microhei fonts-wine locales
+  fonts-wqy-zenhei fonts-wine locales
   sqlite3 googletest
 )
 

@@ -11,28 +11,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
-# The prefix's settings version: a prefix made or updated by an older one gets the newer settings.
-VESTREL_PREFIX_VERSION=2
-
-# The UI's CJK font. The program's forms ask for 宋体 (SimSun), which Wine lacks; its fallback
-# drops thin horizontal strokes at the UI size, so the prefix replaces the Song faces by
-# WenQuanYi Micro Hei (package fonts-wqy-microhei) and links it behind the Latin UI faces.
-wine_set_fonts() {
-  local face key='HKCU\Software\Wine\Fonts\Replacements'
-  for face in 宋体 新宋体 SimSun NSimSun; do
-    "$WINELOADER" reg add "$key" /v "$face" /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
-  done
-  key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-  for face in Tahoma 'MS Sans Serif' 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Segoe UI'; do
-    "$WINELOADER" reg add "$key" /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f \
-      >/dev/null 2>&1
-  done
-}
-
-# Creates the prefix once: Wine draws frames and captions itself (no window manager needed); then
-# brings its settings to the current version.
+# Creates the prefix once: Wine draws frames and captions itself (no window manager needed).
 wine_ensure_prefix() {
-  [ "$(cat "$WINEPREFIX/.vestrel-ready" 2>/dev/null)" = "$VESTREL_PREFIX_VERSION" ] && return 0
+  [ -f "$WINEPREFIX/.vestrel-ready" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
@@ -45,12 +26,6 @@ wine_ensure_prefix() {
       /usr/lib/wine/wineserver -w
       [ -f "$WINEPREFIX/system.reg" ] || { echo "wine: prefix creation failed" >&2; exit 1; }
       touch "$WINEPREFIX/.vestrel-ready"
-    fi
-    if [ "$(cat "$WINEPREFIX/.vestrel-ready")" != "$VESTREL_PREFIX_VERSION" ]; then
-      echo "wine: bringing the prefix's settings to version $VESTREL_PREFIX_VERSION" >&2
-      wine_set_fonts
-      /usr/lib/wine/wineserver -w
-      echo "$VESTREL_PREFIX_VERSION" >"$WINEPREFIX/.vestrel-ready"
     fi
   ) 9>"$VESTREL_ROOT/build/.wine-prefix.lock"
 }
