@@ -1365,9 +1365,27 @@ void TPicture::SaveToFile(const String& fileName) const {
 // ---- Measuring ------------------------------------------------------------------------------------
 
 HDC ScreenCompatibleDC() {
+    // A pixel of the screen's format stays selected, so colour questions and compatible bitmaps
+    // get the screen's answer (a bare memory DC is monochrome).
     struct TKeptDC {
-        HDC dc = CreateCompatibleDC(nullptr);
-        ~TKeptDC() { if (dc) DeleteDC(dc); }
+        HDC dc = nullptr;
+        HBITMAP pixel = nullptr;
+        HGDIOBJ previous = nullptr;
+        TKeptDC() {
+            HDC screen = GetDC(nullptr);
+            dc = CreateCompatibleDC(screen);
+            pixel = CreateCompatibleBitmap(screen, 1, 1);
+            ReleaseDC(nullptr, screen);
+            if (dc && pixel)
+                previous = SelectObject(dc, pixel);
+        }
+        ~TKeptDC() {
+            if (dc) {
+                if (previous) SelectObject(dc, previous);
+                DeleteDC(dc);
+            }
+            if (pixel) DeleteObject(pixel);
+        }
     };
     static thread_local TKeptDC kept;
     if (!kept.dc)

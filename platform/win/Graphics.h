@@ -458,8 +458,9 @@ private:
 
 // ---- Measuring ------------------------------------------------------------------------------------
 
-// A memory DC in the screen's format, made once per thread and kept: for measuring text and asking
-// colour capabilities without taking the screen's own DC (which painting code must not hold).
+// A memory DC in the screen's format (its colour depth included), made once per thread and kept:
+// for measuring text and asking colour capabilities without taking the screen's own DC (which
+// painting code must not hold).
 HDC ScreenCompatibleDC();
 
 // `font` selected into the screen-compatible DC for the scope (nullptr: the DC's default font).

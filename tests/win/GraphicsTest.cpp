@@ -428,6 +428,14 @@ TEST(GraphicsTextMeasure, AgreesWithACanvasAndNestedScopesRestoreTheFont) {
         EXPECT_GT(outer.WrappedHeight(text, 0), oneLine);  // width 0 wraps as 1 pixel
     }
     EXPECT_EQ(GetCurrentObject(ScreenCompatibleDC(), OBJ_FONT), before);
+
+    // Bitmaps made for it have the screen's colours, not a memory DC's single bit.
+    HBITMAP made = CreateCompatibleBitmap(ScreenCompatibleDC(), 2, 2);
+    BITMAP info{};
+    GetObjectW(made, sizeof info, &info);
+    EXPECT_EQ(info.bmBitsPixel, GetDeviceCaps(ScreenCompatibleDC(), BITSPIXEL));
+    EXPECT_GT(info.bmBitsPixel, 1);
+    DeleteObject(made);
 }
 
 TEST(GraphicsCanvas, TextOutPaintsInTheFontColourAndMovesThePen) {
