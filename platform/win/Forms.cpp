@@ -1429,10 +1429,7 @@ int TScreen::Height() const {
 }
 
 int TScreen::PixelsPerInch() const {
-    HDC dc = GetDC(nullptr);
-    const int result = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return result;
+    return GetDeviceCaps(ScreenCompatibleDC(), LOGPIXELSY);
 }
 
 TRect TScreen::DesktopRect() const {
