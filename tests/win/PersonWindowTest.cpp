@@ -340,15 +340,8 @@ TEST_F(PersonWindowTest, SortMarkersOrderThePersonList) {
 }
 
 // The width of `text` in `font`.
-int TextWidthIn(TFont* font, const String& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
-    const std::wstring wide = ToWide(text);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return size.cx;
+int TextWidthIn(const TCustomFont* font, const String& text) {
+    return TTextMeasure(&PlatformFont(*font)).Extent(text).cx;
 }
 
 TEST_F(PersonWindowTest, EveryTitleFitsBesideASortMarkerWithItsNumber) {
