@@ -2,7 +2,7 @@
 # Builds the report fuzzers (clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer) and
 # runs each one: "short" for a few seconds' worth of inputs (the test run), "long" for at least ten
 # million inputs each (by hand), or a number of inputs. A failing input is written to
-# build/fuzz/report/artifacts/; copy it into tests/core/corpus/report-*/ so that the tests keep it.
+# build/fuzz/report-MODE/artifacts/; copy it into tests/core/corpus/report-*/ so that the tests keep it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-short}
@@ -14,7 +14,7 @@ case "$mode" in
 esac
 cxx=${CXX_FUZZ:-clang++}
 command -v "$cxx" >/dev/null || { echo "fuzz-report: $cxx is missing" >&2; exit 1; }
-out="$root/build/fuzz/report"
+out="$root/build/fuzz/report-$mode"
 mkdir -p "$out/artifacts"
 generated="$root/build/native/generated"
 [ -f "$generated/GbkTable.inc" ] || { echo "fuzz-report: build the native target first" >&2; exit 1; }
