@@ -78,7 +78,12 @@ std::int64_t ToInt64(const Variant& v) {
 }  // namespace
 
 Variant Add(const Variant& a, const Variant& b) {
-    if (VarIsStr(a) && VarIsStr(b)) return Variant(a.AsString() + b.AsString());
+    if (VarIsStr(a) && VarIsStr(b)) {
+        String text = a.AsString();
+        const String tail = b.AsString();
+        if (text.size() + tail.size() > kMaxTextLength) throw EReportError("Text too long");
+        return Variant(text + tail);
+    }
     return Arithmetic(a, b, Arith::Add);
 }
 

@@ -94,8 +94,10 @@ private:
     bool sorted_ = false;
 };
 
-// Variant operations of the expressions. Null in gives Null out for arithmetic, AND, OR and MOD.
+// Variant operations of the expressions. Joining texts beyond kMaxTextLength bytes raises
+// EReportError. Null in gives Null out for arithmetic, AND, OR and MOD.
 namespace frvar {
+constexpr std::size_t kMaxTextLength = 16 * 1024 * 1024;
 Variant Add(const Variant& a, const Variant& b);
 Variant Subtract(const Variant& a, const Variant& b);
 Variant Multiply(const Variant& a, const Variant& b);

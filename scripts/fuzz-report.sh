@@ -43,7 +43,7 @@ for target in expression script; do
   work="$out/corpus-$target"
   mkdir -p "$work"
   echo "fuzz-report: $target, $runs inputs"
-  if ! "$binary" -runs="$runs" -max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  if ! "$binary" -runs="$runs" -max_len=4096 -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$out/artifacts/$target-" "$work" "$root/tests/core/corpus/report-$target" \
         2>"$out/$target.log"; then
     echo "fuzz-report: $target FAILED (see $out/$target.log and $out/artifacts/)" >&2

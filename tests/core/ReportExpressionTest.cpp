@@ -218,6 +218,9 @@ TEST_F(ReportExpressionTest, StackAndNestingLimitsRaiseInsteadOfOverflowing) {
     // A handler that re-enters the parser is limited the same way.
     parser.OnNameValue = [this](const String&, Variant& value) { value = parser.Evaluate("R"); };
     EXPECT_EQ(Eval("R"), "E:report");
+    // Doubling a text stops at a limit instead of exhausting memory.
+    parser.OnNameValue = [](const String&, Variant& value) { value = Variant(String(10 << 20, 'x')); };
+    EXPECT_EQ(Eval("LONG + LONG"), "E:report");
     // The parser still works after every failure.
     EXPECT_EQ(Eval("1 + 1"), "D:2");
 }
