@@ -524,6 +524,7 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
         int Target;
         String Name;
         String Postfix;
+        std::shared_ptr<const TfrParser::Program> Program;
     };
     std::vector<Step> steps;
     steps.reserve(compiled->Count());
@@ -533,32 +534,37 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
         if (kind == kJumpIfZero || kind == kJump) {
             if (line.size() < 3) throw EReportError("Malformed compiled line " + IntToStr(i));
             const int target = static_cast<unsigned char>(line[1]) | (static_cast<unsigned char>(line[2]) << 8);
-            steps.push_back({kind, target, {}, line.substr(3)});
+            steps.push_back({kind, target, {}, line.substr(3), {}});
         } else if (kind == kEvaluate) {
-            steps.push_back({kind, 0, {}, line.substr(1)});
+            steps.push_back({kind, 0, {}, line.substr(1), {}});
         } else {
             const std::size_t blank = line.find(' ');
             steps.push_back({0, 0, line.substr(0, blank),
-                             blank == String::npos ? String() : line.substr(blank + 1)});
+                             blank == String::npos ? String() : line.substr(blank + 1), {}});
         }
     }
+    // Each line's program is made when the line first runs.
+    auto run = [this](Step& step) -> Variant {
+        if (!step.Program) step.Program = parser_.Prepare(step.Postfix);
+        return parser_.Run(*step.Program);
+    };
     std::uint64_t executed = 0;
     std::size_t i = 0;
     while (i < steps.size()) {
         if (StepLimit != 0 && ++executed > StepLimit) throw EReportError("Script stopped after too many steps");
-        const Step& step = steps[i];
+        Step& step = steps[i];
         switch (step.Kind) {
         case kJumpIfZero:
-            i = parser_.RunPostfix(step.Postfix) == Variant(0) ? static_cast<std::size_t>(step.Target) : i + 1;
+            i = run(step) == Variant(0) ? static_cast<std::size_t>(step.Target) : i + 1;
             break;
         case kJump: i = static_cast<std::size_t>(step.Target); break;
         case kEvaluate:
             if (UpperCase(step.Postfix) == "EXIT(0)") return;
-            parser_.RunPostfix(step.Postfix);
+            run(step);
             ++i;
             break;
         default:
-            AssignName(step.Name, parser_.RunPostfix(step.Postfix));
+            AssignName(step.Name, run(step));
             ++i;
             break;
         }

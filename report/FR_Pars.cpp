@@ -320,6 +320,8 @@ TfrCallArguments frSplitArguments(const String& text, std::size_t open, std::siz
 struct CallOp {
     String Name;  // upper case
     TfrCallArguments Args;
+    // The arguments' programs, made when a built-in first evaluates them.
+    mutable std::shared_ptr<const TfrParser::Program> Arguments[3];
 };
 
 struct TfrParser::Program {
@@ -535,16 +537,17 @@ String TfrParser::ToPostfix(const String& s) const {
     return out;
 }
 
-Variant TfrParser::RunPostfix(const String& postfix) {
+std::shared_ptr<const TfrParser::Program> TfrParser::Prepare(const String& postfix) {
     auto it = postfixCache_.find(postfix);
-    std::shared_ptr<const Program> program;
-    if (it != postfixCache_.end()) {
-        program = it->second;
-    } else {
-        if (postfixCache_.size() >= kCacheLimit) postfixCache_.clear();
-        program = std::make_shared<const Program>(CompilePostfix(postfix));
-        postfixCache_.emplace(postfix, program);
-    }
+    if (it != postfixCache_.end()) return it->second;
+    if (postfixCache_.size() >= kCacheLimit) postfixCache_.clear();
+    auto program = std::make_shared<const Program>(CompilePostfix(postfix));
+    postfixCache_.emplace(postfix, program);
+    return program;
+}
+
+Variant TfrParser::RunPostfix(const String& postfix) {
+    const std::shared_ptr<const Program> program = Prepare(postfix);
     return Run(*program);
 }
 
@@ -563,11 +566,21 @@ Variant TfrParser::Evaluate(const String& infix) {
 
 Variant TfrParser::Run(const Program& program) {
     DepthGuard guard(depth_);
-    std::array<Variant, kStackSize> stack;
-    int count = 0;
+    // Operand slots, constructed only as they fill.
+    struct Slots {
+        alignas(Variant) unsigned char Raw[kStackSize * sizeof(Variant)];
+        int Count = 0;
+        Variant& operator[](int i) { return reinterpret_cast<Variant*>(Raw)[i]; }
+        void Pop() { (*this)[--Count].~Variant(); }
+        ~Slots() {
+            while (Count > 0) Pop();
+        }
+    } stack;
+    int& count = stack.Count;
     auto push = [&](Variant value) {
         if (count == kStackSize) throw EReportError("Expression too complex");
-        stack[count++] = std::move(value);
+        new (&stack[count]) Variant(std::move(value));
+        ++count;
     };
     for (const Program::Op& op : program.Ops) {
         switch (op.K) {
@@ -601,7 +614,7 @@ Variant TfrParser::Run(const Program& program) {
             case frop::NotEqual: a = Variant(a == b ? 0 : 1); break;
             default: break;
             }
-            --count;
+            stack.Pop();
             break;
         }
         case Program::Kind::Unary: {
@@ -623,23 +636,33 @@ Variant TfrParser::Run(const Program& program) {
     return count > 0 ? stack[0] : Variant(0);
 }
 
+Variant TfrParser::EvaluateArgument(const CallOp& call, int index) {
+    std::shared_ptr<const Program>& program = call.Arguments[index];
+    if (!program) {
+        const String& text = index == 0 ? call.Args.P1 : index == 1 ? call.Args.P2 : call.Args.P3;
+        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(text)));
+    }
+    const std::shared_ptr<const Program> held = program;
+    return Run(*held);
+}
+
 Variant TfrParser::CallBuiltIn(const CallOp& call) {
     const TfrCallArguments& args = call.Args;
     if (call.Name == "COPY") {
-        const String text = VarToStr(Evaluate(args.P1));
-        const int index = StrToInt(VarToStr(Evaluate(args.P2)));
-        const int count = StrToInt(VarToStr(Evaluate(args.P3)));
+        const String text = VarToStr(EvaluateArgument(call, 0));
+        const int index = StrToInt(VarToStr(EvaluateArgument(call, 1)));
+        const int count = StrToInt(VarToStr(EvaluateArgument(call, 2)));
         return Variant(frvar::Copy(text, index, count));
     }
     if (call.Name == "IF") {
-        const Variant condition = Evaluate(args.P1);
+        const Variant condition = EvaluateArgument(call, 0);
         bool chosen = false;
         if (condition.Type() == varBoolean) chosen = condition.AsBoolean();
         else if (!condition.IsNull()) chosen = std::trunc(StrToFloat(VarToStr(condition))) != 0;
-        return Evaluate(chosen ? args.P2 : args.P3);
+        return EvaluateArgument(call, chosen ? 1 : 2);
     }
-    if (call.Name == "STRTODATE") return Variant(StrToDate(VarToStr(Evaluate(args.P1))));
-    if (call.Name == "STRTOTIME") return Variant(StrToTime(VarToStr(Evaluate(args.P1))));
+    if (call.Name == "STRTODATE") return Variant(StrToDate(VarToStr(EvaluateArgument(call, 0))));
+    if (call.Name == "STRTOTIME") return Variant(StrToTime(VarToStr(EvaluateArgument(call, 0))));
     Variant value = Null();
     if (OnCallFunction) OnCallFunction(call.Name, args.P1, args.P2, args.P3, value);
     return value;

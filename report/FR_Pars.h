@@ -48,11 +48,14 @@ public:
     TfrNameValueEvent OnNameValue;
     TfrCallFunctionEvent OnCallFunction;
 
+    // A postfix text compiled once, for callers that run the same text many times.
     struct Program;
+    std::shared_ptr<const Program> Prepare(const String& postfix);
+    Variant Run(const Program& program);
 
 private:
-    Variant Run(const Program& program);
     Variant CallBuiltIn(const struct CallOp& call);
+    Variant EvaluateArgument(const struct CallOp& call, int index);
 
     std::unordered_map<String, std::shared_ptr<const Program>> postfixCache_;
     std::unordered_map<String, std::shared_ptr<const Program>> infixCache_;
