@@ -5,7 +5,7 @@
 
 #include "ADODB.h"
 #include "DBGridEhCore.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "U_CustomLogic.h"
 
 // Rebuilds the grid's columns from `settings`, in order: field, width, a title button, the field's

@@ -1,6 +1,6 @@
 #include "U_Custom.h"
 
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "FormFields.h"
 #include "LayoutTrace.h"
 #include "TypeRegistry.h"

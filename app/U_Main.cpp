@@ -1,6 +1,6 @@
 #include "U_Main.h"
 
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "FormFields.h"
 #include "TypeRegistry.h"
 #include "U_Custom.h"

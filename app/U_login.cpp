@@ -1,7 +1,7 @@
 #include "U_login.h"
 
 #include "AppLogic.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "FormFields.h"
 #include "TypeRegistry.h"
 #include "U_Data.h"

@@ -3,7 +3,7 @@
 // (every message of the check in order, the operator, permit and rights in the main window,
 // Config.ini's remembered operator), and the main window's show handler.
 #include "AppTestSupport.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "IniFiles.h"
 #include "StdCtrls.h"
 #include "Streams.h"

@@ -2,7 +2,7 @@
 // its table, the tool bar, the menu, dialogs, timers, status panels), the commands reached by
 // short-cut, tool bar and menu, ShowChildForm, the clock on a pinned Saturday and the relogin.
 #include "AppTestSupport.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "DateTime.h"
 #include "Log.h"
 #include "TestControls.h"

@@ -3,7 +3,7 @@
 // one leaves the window), the heading entries, F5, saving the column layout; the category dialog
 // (adding, refusals, renaming, deleting, picking) and the column chooser.
 #include "AppTestSupport.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Dialogs.h"
 #include "GridColumnSetup.h"
 #include "Log.h"
