@@ -3,7 +3,6 @@
 #include "DataModuleLogic.h"
 #include "Dialogs.h"
 #include "FormFields.h"
-#include "LayoutTrace.h"
 #include "U_Custom.h"
 #include "TypeRegistry.h"
 #include "U_CustomLogic.h"
@@ -295,18 +294,6 @@ void TFrm_Tree::TB_RefreshClick(TObject*) {
 
 void TFrm_Tree::TB_CloseClick(TObject*) {
     Close();
-}
-
-void TFrm_Tree::TraceLayout() {
-    if (!LogCustom.Enabled(TLogLevel::Trace) || !HandleAllocated() || !Visible())
-        return;
-    String buttons;
-    for (int i = 0; i < ToolBar1->ButtonCount(); ++i) {
-        TToolButton* button = ToolBar1->Buttons(i);
-        buttons += " " + button->Name() + "=" + ScreenRectText(ToolBar1, ToolBar1->ButtonRect(button));
-    }
-    VLOG_TRACE(LogCustom, "dialog buttons:%s%s", buttons.c_str(), ControlRectsText({Edit_Code, Edit_Name}).c_str());
-    VLOG_TRACE(LogCustom, "dialog tree:%s", TreeNodeRectsText(TreeView1).c_str());
 }
 
 void RegisterTreeClasses() {

@@ -75,9 +75,6 @@ public:
     void BeginAddChild();
     void PickCategory();
 
-    // At trace level of channel "custom": where the tool buttons, the fields and the nodes are.
-    void TraceLayout();
-
 private:
     void BeginAdd(bool asChild);
     // Browse: add, edit, delete enabled; save and cancel disabled (or the reverse).
