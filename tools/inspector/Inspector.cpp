@@ -10,7 +10,7 @@
 //   item    HWND  KIND   X  Y  W  H  FLAGS  INDEX   ROOT  TEXT
 // HWND is the window (for an item, the control that holds it), hexadecimal. X Y W H is the screen
 // rectangle (0 0 0 0 for an item that is not shown). FLAGS is a comma list: visible or hidden,
-// disabled, focused, and for items selected, expanded, checked, pressed, dropdown. PARENT is the
+// disabled, focused, active, capture (the window has the mouse), and for items selected, expanded, checked, pressed, dropdown. PARENT is the
 // parent window (0 for a top-level one), ROOT the top-level window the line belongs to. KIND is listbox, combo, tree, list, status or toolbar;
 // INDEX is the item's position, for a tree item its depth and position ("2.5" = level 2, the fifth
 // item in display order).
@@ -377,6 +377,7 @@ void EmitWindow(HWND window, HWND parent) {
     if (GetGUIThreadInfo(thread, &gui)) {
         AddFlag(flags, gui.hwndFocus == window, "focused");
         AddFlag(flags, gui.hwndActive == window, "active");
+        AddFlag(flags, gui.hwndCapture == window, "capture");
     }
     Emit("window\t" + Hex(window) + "\t" + Utf8(className) + "\t" +
          Fields(Box{r.left, r.top, r.right - r.left, r.bottom - r.top}) + "\t" + flags + "\t" + Hex(parent) + "\t" +
