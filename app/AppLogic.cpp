@@ -1,7 +1,7 @@
 #include "AppLogic.h"
 
 #include "DB.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Encoding.h"
 #include "Streams.h"
 #include "U_MainTexts.h"

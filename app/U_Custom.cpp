@@ -1,7 +1,8 @@
 #include "U_Custom.h"
 
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "FormFields.h"
+#include "OperatorSession.h"
 #include "TypeRegistry.h"
 #include "U_CustomTexts.h"
 #include "U_Data.h"
@@ -58,12 +59,22 @@ void TFrm_Custom::Loaded() {
     BindComponent(this, TabSheet1, "TabSheet1");
     BindComponent(this, Grid_Cust, "Grid_Cust");
     BindComponent(this, Menu_Cust, "Menu_Cust");
+    BindComponent(this, N6, "N6");
     BindComponent(this, Menu_Tree, "Menu_Tree");
     BindComponent(this, ADOQuery1, "ADOQuery1");
 }
 
+bool TFrm_Custom::IsShortCut(const TWMKey& message) {
+    if (inherited::IsShortCut(message))
+        return true;
+    if (!N6 || N6->ShortCut() == scNone || ShortCutFromMessage(message) != N6->ShortCut() || !N6->Enabled())
+        return false;
+    N6->Click();
+    return true;
+}
+
 TPersonScope TFrm_Custom::Scope() const {
-    return {Frm_Main->Rights[35], Frm_Main->OperatorName};
+    return OperatorSession().PersonScope();
 }
 
 void TFrm_Custom::SetStatus(const String& text) {
@@ -79,7 +90,7 @@ void TFrm_Custom::FormCreate(TObject*) {
 void TFrm_Custom::FormShow(TObject*) {
     TFrm_Data* data = Frm_Data;
     const TPersonScope scope = Scope();
-    Btn_S_Cust->SetEnabled(Frm_Main->Rights[4]);
+    Btn_S_Cust->SetEnabled(OperatorSession().Rights[4]);
     OpenQuery(data->Qry_Cust, PersonStartSql(scope));
     SetStatus(PersonStatusText(data->Qry_Cust->RecordCount()));
     OpenQuery(data->Qry_Contact, ContactDetailSql(scope));

@@ -2,7 +2,7 @@
 
 #include "ADODB.h"
 #include "DB.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Encoding.h"
 #include "FormatSettings.h"
 #include "U_CustomTexts.h"

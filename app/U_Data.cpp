@@ -1,7 +1,7 @@
 #include "U_Data.h"
 
 #include "AppLogic.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "FormFields.h"
 #include "Streams.h"
 #include "TypeRegistry.h"

@@ -1,6 +1,6 @@
 #include "U_Main.h"
 
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "FormFields.h"
 #include "TypeRegistry.h"
 #include "U_Custom.h"
@@ -50,6 +50,47 @@ void TFrm_Main::Loaded() {
     BindComponent(this, Timer2, "Timer2");
     BindComponent(this, Image_Tool, "Image_Tool");
     BindComponent(this, ImageList1, "ImageList1");
+}
+
+namespace {
+
+constexpr int kMinimumHeight = 400;
+
+// The width of `text` in the font of `window`.
+int TextWidthIn(HWND window, const String& text) {
+    HDC dc = GetDC(window);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    const std::wstring wide = ToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    if (old)
+        SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
+
+}  // namespace
+
+TPoint TFrm_Main::MinimumSize() {
+    int fixedPanels = 0;
+    TStatusPanels* panels = StatusBar1->Panels();
+    for (int i = 0; i + 1 < panels->Count(); ++i) fixedPanels += panels->Items(i)->Width();
+    // The widest clock: two-digit month and day, and a Wednesday.
+    const String widest = ClockText(EncodeDate(2000, 12, 27) + EncodeTime(23, 58, 58, 0));
+    const int clock = TextWidthIn(StatusBar1->Handle(), widest) + 2 * GetSystemMetrics(SM_CXEDGE) + 8;
+    const int frame = Width() - ClientWidth();
+    return Point(frame + fixedPanels + clock + GetSystemMetrics(SM_CXVSCROLL), kMinimumHeight);
+}
+
+void TFrm_Main::WndProc(TMessage& message) {
+    inherited::WndProc(message);
+    if (message.Msg == WM_GETMINMAXINFO && StatusBar1 && StatusBar1->HandleAllocated()) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+        const TPoint minimum = MinimumSize();
+        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, minimum.X);
+        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, minimum.Y);
+    }
 }
 
 void TFrm_Main::FormShow(TObject*) {

@@ -1,6 +1,6 @@
 #include "U_tree.h"
 
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Dialogs.h"
 #include "FormFields.h"
 #include "U_Custom.h"

@@ -6,7 +6,7 @@
 //   dbbench memory FILE           peak bytes the open data set adds to the process
 #include "ADODB.h"
 #include "ADODialect.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Lists.h"
 
 #include <sqlite3.h>

@@ -12,7 +12,7 @@
 #include "ADODB.h"
 #include "ADODialect.h"
 #include "DBGridEh.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Forms.h"
 
 #include <commctrl.h>

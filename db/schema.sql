@@ -9,7 +9,8 @@
 --   CURRENCY           currency field
 --   DECIMAL(19,4)      BCD field
 --   DATETIME           date-time field, stored as 'yyyy-mm-dd hh:nn:ss'
--- Every text column compares without regard to ASCII case and trailing blanks (NOCASE_RTRIM).
+-- Text columns use the built-in NOCASE (ASCII case ignored); compared literals of the program's
+-- statements also ignore trailing blanks (the connection's collation).
 -- "The order the database returns them" is insertion order: tables whose row order matters
 -- have no index that a query could walk instead.
 
@@ -17,25 +18,25 @@
 CREATE TABLE custom (
     CustID      INTEGER PRIMARY KEY AUTOINCREMENT,
     CustCode    INTEGER,
-    Company     TEXT(50)  COLLATE NOCASE_RTRIM,
-    CustType    TEXT(20)  COLLATE NOCASE_RTRIM,
-    Category    TEXT(20)  COLLATE NOCASE_RTRIM,
-    CustLevel   TEXT(10)  COLLATE NOCASE_RTRIM,
-    address     TEXT(100) COLLATE NOCASE_RTRIM,
-    postcode    TEXT(10)  COLLATE NOCASE_RTRIM,
-    tel         TEXT(50)  COLLATE NOCASE_RTRIM,
-    fax         TEXT(50)  COLLATE NOCASE_RTRIM,
-    url         TEXT(100) COLLATE NOCASE_RTRIM,
-    email       TEXT(100) COLLATE NOCASE_RTRIM,
-    MainContact TEXT(20)  COLLATE NOCASE_RTRIM,
-    Mobile      TEXT(50)  COLLATE NOCASE_RTRIM,
-    OtherInfo   TEXT(50)  COLLATE NOCASE_RTRIM,
-    income      TEXT(50)  COLLATE NOCASE_RTRIM,
-    introduce   LONGTEXT  COLLATE NOCASE_RTRIM,
-    xueli       TEXT(20)  COLLATE NOCASE_RTRIM,
-    qq          TEXT(20)  COLLATE NOCASE_RTRIM,
-    sex         TEXT(10)  COLLATE NOCASE_RTRIM,
-    F_User      TEXT(20)  COLLATE NOCASE_RTRIM
+    Company     TEXT(50)  COLLATE NOCASE,
+    CustType    TEXT(20)  COLLATE NOCASE,
+    Category    TEXT(20)  COLLATE NOCASE,
+    CustLevel   TEXT(10)  COLLATE NOCASE,
+    address     TEXT(100) COLLATE NOCASE,
+    postcode    TEXT(10)  COLLATE NOCASE,
+    tel         TEXT(50)  COLLATE NOCASE,
+    fax         TEXT(50)  COLLATE NOCASE,
+    url         TEXT(100) COLLATE NOCASE,
+    email       TEXT(100) COLLATE NOCASE,
+    MainContact TEXT(20)  COLLATE NOCASE,
+    Mobile      TEXT(50)  COLLATE NOCASE,
+    OtherInfo   TEXT(50)  COLLATE NOCASE,
+    income      TEXT(50)  COLLATE NOCASE,
+    introduce   LONGTEXT  COLLATE NOCASE,
+    xueli       TEXT(20)  COLLATE NOCASE,
+    qq          TEXT(20)  COLLATE NOCASE,
+    sex         TEXT(10)  COLLATE NOCASE,
+    F_User      TEXT(20)  COLLATE NOCASE
 );
 CREATE INDEX custom_CustCode ON custom(CustCode);
 
@@ -43,49 +44,49 @@ CREATE INDEX custom_CustCode ON custom(CustCode);
 CREATE TABLE contact (
     ContactID   INTEGER PRIMARY KEY AUTOINCREMENT,
     CustCode    INTEGER,
-    ContactName TEXT(50)  COLLATE NOCASE_RTRIM,
-    Sex         TEXT(10)  COLLATE NOCASE_RTRIM,
-    Duty        TEXT(50)  COLLATE NOCASE_RTRIM,
-    Tel         TEXT(50)  COLLATE NOCASE_RTRIM,
-    Mobile      TEXT(50)  COLLATE NOCASE_RTRIM,
-    Email       TEXT(100) COLLATE NOCASE_RTRIM,
-    QQ          TEXT(20)  COLLATE NOCASE_RTRIM,
-    Address     TEXT(100) COLLATE NOCASE_RTRIM,
+    ContactName TEXT(50)  COLLATE NOCASE,
+    Sex         TEXT(10)  COLLATE NOCASE,
+    Duty        TEXT(50)  COLLATE NOCASE,
+    Tel         TEXT(50)  COLLATE NOCASE,
+    Mobile      TEXT(50)  COLLATE NOCASE,
+    Email       TEXT(100) COLLATE NOCASE,
+    QQ          TEXT(20)  COLLATE NOCASE,
+    Address     TEXT(100) COLLATE NOCASE,
     Birthday    DATETIME,
-    Memo        LONGTEXT  COLLATE NOCASE_RTRIM,
-    F_User      TEXT(20)  COLLATE NOCASE_RTRIM
+    Memo        LONGTEXT  COLLATE NOCASE,
+    F_User      TEXT(20)  COLLATE NOCASE
 );
 CREATE INDEX contact_CustCode ON contact(CustCode);
 
 -- Contact activities; CustCode is a text here.
 CREATE TABLE T_Schedule (
     ScheduleID   INTEGER PRIMARY KEY AUTOINCREMENT,
-    CustCode     TEXT(20)  COLLATE NOCASE_RTRIM,
+    CustCode     TEXT(20)  COLLATE NOCASE,
     ScheduleDate DATETIME,
-    Subject      TEXT(100) COLLATE NOCASE_RTRIM,
-    Content      LONGTEXT  COLLATE NOCASE_RTRIM,
-    F_User       TEXT(20)  COLLATE NOCASE_RTRIM
+    Subject      TEXT(100) COLLATE NOCASE,
+    Content      LONGTEXT  COLLATE NOCASE,
+    F_User       TEXT(20)  COLLATE NOCASE
 );
 
 -- Bills and their lines.
 CREATE TABLE T_Bill (
     BillID   INTEGER PRIMARY KEY AUTOINCREMENT,
-    BillCode TEXT(50)  COLLATE NOCASE_RTRIM,
+    BillCode TEXT(50)  COLLATE NOCASE,
     CustCode INTEGER,
     BillDate DATETIME,
     Amount   CURRENCY,
-    Remark   TEXT(255) COLLATE NOCASE_RTRIM,
-    F_User   TEXT(20)  COLLATE NOCASE_RTRIM
+    Remark   TEXT(255) COLLATE NOCASE,
+    F_User   TEXT(20)  COLLATE NOCASE
 );
 CREATE INDEX T_Bill_CustCode ON T_Bill(CustCode);
 
 CREATE TABLE T_BillDetail (
     BillDetailID INTEGER PRIMARY KEY AUTOINCREMENT,
-    BillCode     TEXT(50) COLLATE NOCASE_RTRIM,
-    GoodsCode    TEXT(50) COLLATE NOCASE_RTRIM,
-    GoodsName    TEXT(50) COLLATE NOCASE_RTRIM,
-    Units        TEXT(30) COLLATE NOCASE_RTRIM,
-    GoodsUnit    TEXT(50) COLLATE NOCASE_RTRIM,
+    BillCode     TEXT(50) COLLATE NOCASE,
+    GoodsCode    TEXT(50) COLLATE NOCASE,
+    GoodsName    TEXT(50) COLLATE NOCASE,
+    Units        TEXT(30) COLLATE NOCASE,
+    GoodsUnit    TEXT(50) COLLATE NOCASE,
     Number       FLOAT,
     SalePrice    FLOAT,
     Discount     FLOAT,
@@ -96,31 +97,31 @@ CREATE INDEX T_BillDetail_BillCode ON T_BillDetail(BillCode);
 -- Goods; bill lines refer to GoodsCode, Category is a code of Goods_Category.
 CREATE TABLE Goods (
     GoodsID   INTEGER PRIMARY KEY AUTOINCREMENT,
-    GoodsCode TEXT(50)  COLLATE NOCASE_RTRIM,
-    GoodsName TEXT(50)  COLLATE NOCASE_RTRIM,
-    Category  TEXT(20)  COLLATE NOCASE_RTRIM,
-    Units     TEXT(30)  COLLATE NOCASE_RTRIM,
+    GoodsCode TEXT(50)  COLLATE NOCASE,
+    GoodsName TEXT(50)  COLLATE NOCASE,
+    Category  TEXT(20)  COLLATE NOCASE,
+    Units     TEXT(30)  COLLATE NOCASE,
     Price     FLOAT,
-    Remark    TEXT(255) COLLATE NOCASE_RTRIM
+    Remark    TEXT(255) COLLATE NOCASE
 );
 
 -- The user's own unit.
 CREATE TABLE info (
     id       INTEGER PRIMARY KEY AUTOINCREMENT,
-    Company  TEXT(50) COLLATE NOCASE_RTRIM,
-    Regname  TEXT(20) COLLATE NOCASE_RTRIM,
-    Address  TEXT(50) COLLATE NOCASE_RTRIM,
-    fax      TEXT(50) COLLATE NOCASE_RTRIM,
-    tel      TEXT(50) COLLATE NOCASE_RTRIM,
-    Postcode TEXT(50) COLLATE NOCASE_RTRIM,
-    Version  TEXT(10) COLLATE NOCASE_RTRIM,
-    name     TEXT(50) COLLATE NOCASE_RTRIM
+    Company  TEXT(50) COLLATE NOCASE,
+    Regname  TEXT(20) COLLATE NOCASE,
+    Address  TEXT(50) COLLATE NOCASE,
+    fax      TEXT(50) COLLATE NOCASE,
+    tel      TEXT(50) COLLATE NOCASE,
+    Postcode TEXT(50) COLLATE NOCASE,
+    Version  TEXT(10) COLLATE NOCASE,
+    name     TEXT(50) COLLATE NOCASE
 );
 
 -- Operators; username must stay the second column (the login list reads it by position).
 CREATE TABLE admin (
     ID       INTEGER PRIMARY KEY AUTOINCREMENT,
-    username TEXT(20) COLLATE NOCASE_RTRIM,
+    username TEXT(20) COLLATE NOCASE,
     password TEXT(20),
     permit   INTEGER,
     IsUser   BOOLEAN
@@ -129,22 +130,22 @@ CREATE TABLE admin (
 -- Rights: an operator's rows in insertion order are rights 1, 2, 3 ...
 CREATE TABLE T_UserAuthority (
     ID        INTEGER PRIMARY KEY AUTOINCREMENT,
-    UserName  TEXT(20) COLLATE NOCASE_RTRIM,
+    UserName  TEXT(20) COLLATE NOCASE,
     Authority BOOLEAN
 );
 
 CREATE TABLE T_SoftInfo (
     ID       INTEGER PRIMARY KEY AUTOINCREMENT,
-    SoftName TEXT(50) COLLATE NOCASE_RTRIM,
-    Version  TEXT(20) COLLATE NOCASE_RTRIM
+    SoftName TEXT(50) COLLATE NOCASE,
+    Version  TEXT(20) COLLATE NOCASE
 );
 
 -- Grid columns and field captions.
 CREATE TABLE T_FieldShow (
     ID         INTEGER PRIMARY KEY AUTOINCREMENT,
-    TableName  TEXT(20) COLLATE NOCASE_RTRIM,
-    Field      TEXT(50) COLLATE NOCASE_RTRIM,
-    Name       TEXT(50) COLLATE NOCASE_RTRIM,
+    TableName  TEXT(20) COLLATE NOCASE,
+    Field      TEXT(50) COLLATE NOCASE,
+    Name       TEXT(50) COLLATE NOCASE,
     Width      INTEGER,
     ShowID     INTEGER,
     show       INTEGER,
@@ -155,28 +156,28 @@ CREATE TABLE T_FieldShow (
 -- Scratch table of the import: the workbook's headers.
 CREATE TABLE T_Temp (
     TempID  INTEGER PRIMARY KEY AUTOINCREMENT,
-    S_Field TEXT(50) COLLATE NOCASE_RTRIM,
+    S_Field TEXT(50) COLLATE NOCASE,
     CellID  INTEGER
 );
 
 -- Import mapping.
 CREATE TABLE T_Import (
     ImportID  INTEGER PRIMARY KEY AUTOINCREMENT,
-    tablename TEXT(20) COLLATE NOCASE_RTRIM,
-    S_Field   TEXT(30) COLLATE NOCASE_RTRIM,
-    FieldName TEXT(50) COLLATE NOCASE_RTRIM,
-    F_Field   TEXT(50) COLLATE NOCASE_RTRIM
+    tablename TEXT(20) COLLATE NOCASE,
+    S_Field   TEXT(30) COLLATE NOCASE,
+    FieldName TEXT(50) COLLATE NOCASE,
+    F_Field   TEXT(50) COLLATE NOCASE
 );
 
 -- Category trees: two digits per level.
 CREATE TABLE Cust_Category (
     ID   INTEGER PRIMARY KEY AUTOINCREMENT,
-    code TEXT(10) COLLATE NOCASE_RTRIM UNIQUE,
-    name TEXT(50) COLLATE NOCASE_RTRIM
+    code TEXT(10) COLLATE NOCASE UNIQUE,
+    name TEXT(50) COLLATE NOCASE
 );
 
 CREATE TABLE Goods_Category (
     ID   INTEGER PRIMARY KEY AUTOINCREMENT,
-    code TEXT(10) COLLATE NOCASE_RTRIM UNIQUE,
-    name TEXT(50) COLLATE NOCASE_RTRIM
+    code TEXT(10) COLLATE NOCASE UNIQUE,
+    name TEXT(50) COLLATE NOCASE
 );

@@ -249,6 +249,7 @@ void TADOConnection::Close() {
         try {
             if (db_.InTransaction()) db_.Execute("ROLLBACK");
         } catch (...) {
+            LogFailedCleanup("rolling back at disconnect");
         }
         transactionLevel_ = 0;
     }
@@ -519,6 +520,72 @@ void TADOQuery::BindParameters(SqliteStatement& statement) {
     }
 }
 
+namespace {
+
+// What a result's table tells about its columns, when the result can write rows back to it.
+struct TUpdateTableInfo {
+    std::vector<TColumnDef> columns;
+    String autoIncColumn;  // the INTEGER PRIMARY KEY when it is the only key column
+    bool rowidTable = false;
+};
+
+TUpdateTableInfo ReadUpdateTableInfo(SqliteConnection& db, const String& table) {
+    TUpdateTableInfo result;
+    SqliteStatement info = db.Prepare("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)");
+    sqlite3_bind_text(info.Handle(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    int pkCount = 0;
+    String pkName, pkType;
+    while (info.Step()) {
+        sqlite3_stmt* s = info.Handle();
+        const String name = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+        TColumnDef column = ColumnFromDeclaration(name, type);
+        column.required = sqlite3_column_int(s, 2) != 0 && sqlite3_column_type(s, 3) == SQLITE_NULL;
+        if (sqlite3_column_int(s, 4) > 0) {
+            ++pkCount;
+            pkName = name;
+            pkType = Upper(Trim(type ? type : ""));
+        }
+        result.columns.push_back(column);
+    }
+    SqliteStatement kind = db.Prepare("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
+    sqlite3_bind_text(kind.Handle(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    if (kind.Step()) {
+        const char* create = reinterpret_cast<const char*>(sqlite3_column_text(kind.Handle(), 0));
+        result.rowidTable = !create || Upper(create).find("WITHOUT ROWID") == String::npos;
+    }
+    if (pkCount == 1 && pkType == "INTEGER") result.autoIncColumn = pkName;
+    return result;
+}
+
+// The columns of a prepared result from column `first` on; `table` (when the result writes back)
+// adds what the declarations do not tell. `undeclared` marks expression columns.
+std::vector<TColumnDef> ResultColumns(sqlite3_stmt* statement, int first, const TUpdateTableInfo* table,
+                                      std::vector<bool>& undeclared) {
+    std::vector<TColumnDef> columns;
+    const int count = sqlite3_column_count(statement);
+    for (int c = first; c < count; ++c) {
+        const char* name = sqlite3_column_name(statement, c);
+        const char* declared = sqlite3_column_decltype(statement, c);
+        TColumnDef column = ColumnFromDeclaration(name ? name : "", declared);
+        if (table) {
+            for (const TColumnDef& t : table->columns)
+                if (SameText(t.name, column.name)) column.required = t.required;
+            if (!table->autoIncColumn.empty() && SameText(column.name, table->autoIncColumn) &&
+                column.type == ftInteger) {
+                column.type = ftAutoInc;
+                column.readOnly = true;
+                column.required = false;
+            }
+        }
+        undeclared.push_back(declared == nullptr);
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+}  // namespace
+
 void TADOQuery::InternalOpen() {
     TADOConnection* connection = ActiveConnection();
     SqliteConnection& db = connection->Database();
@@ -529,73 +596,48 @@ void TADOQuery::InternalOpen() {
     // An updatable result also fetches each row's identity, in a column before the others.
     updateTable_.clear();
     tableColumns_.clear();
-    std::vector<TColumnDef> tableInfo;
-    String autoIncColumn;
+    TUpdateTableInfo table;
     if (!shape.singleTable.empty() && lockType_ != ltReadOnly) {
-        SqliteStatement info = db.Prepare("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)");
-        sqlite3_bind_text(info.Handle(), 1, shape.singleTable.c_str(), -1, SQLITE_TRANSIENT);
-        int pkCount = 0;
-        String pkName, pkType;
-        while (info.Step()) {
-            sqlite3_stmt* s = info.Handle();
-            const String name = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-            const char* type = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
-            TColumnDef column = ColumnFromDeclaration(name, type);
-            column.required = sqlite3_column_int(s, 2) != 0 && sqlite3_column_type(s, 3) == SQLITE_NULL;
-            if (sqlite3_column_int(s, 4) > 0) {
-                ++pkCount;
-                pkName = name;
-                pkType = Upper(Trim(type ? type : ""));
-            }
-            tableInfo.push_back(column);
-        }
-        SqliteStatement kind = db.Prepare("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
-        sqlite3_bind_text(kind.Handle(), 1, shape.singleTable.c_str(), -1, SQLITE_TRANSIENT);
-        bool rowidTable = false;
-        if (kind.Step()) {
-            const char* create = reinterpret_cast<const char*>(sqlite3_column_text(kind.Handle(), 0));
-            rowidTable = !create || Upper(create).find("WITHOUT ROWID") == String::npos;
-        }
-        if (rowidTable && !tableInfo.empty()) {
-            updateTable_ = shape.singleTable;
-            if (pkCount == 1 && pkType == "INTEGER") autoIncColumn = pkName;
-        }
+        table = ReadUpdateTableInfo(db, shape.singleTable);
+        if (table.rowidTable && !table.columns.empty()) updateTable_ = shape.singleTable;
     }
-
-    const String statementText = updateTable_.empty()
-                                     ? shape.text
-                                     : shape.text.substr(0, shape.selectEnd) + " rowid," + shape.text.substr(shape.selectEnd);
+    const bool updatable = !updateTable_.empty();
+    const String statementText =
+        updatable ? shape.text.substr(0, shape.selectEnd) + " rowid," + shape.text.substr(shape.selectEnd) : shape.text;
     SqliteStatement statement = db.Prepare(statementText);
     if (sqlite3_column_count(statement.Handle()) == 0)
         DatabaseError("The statement returns no rows; Open needs a select statement: " + text, this);
     BindParameters(statement);
 
-    const bool updatable = !updateTable_.empty();
-    const int first = updatable ? 1 : 0;
-    const int count = sqlite3_column_count(statement.Handle());
-    std::vector<TColumnDef> columns;
     std::vector<bool> undeclared;
-    for (int c = first; c < count; ++c) {
-        const char* name = sqlite3_column_name(statement.Handle(), c);
-        const char* declared = sqlite3_column_decltype(statement.Handle(), c);
-        TColumnDef column = ColumnFromDeclaration(name ? name : "", declared);
-        if (updatable) {
-            for (const TColumnDef& t : tableInfo)
-                if (SameText(t.name, column.name)) column.required = t.required;
-            if (!autoIncColumn.empty() && SameText(column.name, autoIncColumn) && column.type == ftInteger) {
-                column.type = ftAutoInc;
-                column.readOnly = true;
-                column.required = false;
-            }
-            tableColumns_.push_back(column.name);
-        }
-        undeclared.push_back(declared == nullptr);
-        columns.push_back(column);
-    }
+    std::vector<TColumnDef> columns =
+        ResultColumns(statement.Handle(), updatable ? 1 : 0, updatable ? &table : nullptr, undeclared);
+    if (updatable)
+        for (const TColumnDef& column : columns) tableColumns_.push_back(column.name);
+    const TResultValueKinds kinds = ReadRows(statement, updatable, columns.size());
+    statement.Finalize();
 
+    // Expression columns take their type from the values.
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        if (!undeclared[k]) continue;
+        switch (kinds.firstType[k]) {
+        case SQLITE_INTEGER: columns[k].type = kinds.wide[k] ? ftLargeint : ftInteger; break;
+        case SQLITE_FLOAT: columns[k].type = ftFloat; break;
+        case SQLITE_BLOB: columns[k].type = ftBlob; break;
+        default: columns[k].type = ftWideString; columns[k].size = 0; break;
+        }
+        columns[k].readOnly = true;
+    }
+    SetColumnDefs(std::move(columns));
+}
+
+TADOQuery::TResultValueKinds TADOQuery::ReadRows(SqliteStatement& statement, bool updatable, std::size_t columnCount) {
+    TResultValueKinds kinds;
+    kinds.firstType.assign(columnCount, SQLITE_NULL);
+    kinds.wide.assign(columnCount, false);
     rowIds_.clear();
-    std::vector<int> seenType(columns.size(), SQLITE_NULL);
-    std::vector<bool> wide(columns.size(), false);
+    const int first = updatable ? 1 : 0;
+    const int count = int(columnCount) + first;
     dbstore::RecordWriter writer;
     sqlite3_stmt* s = statement.Handle();
     while (statement.Step()) {
@@ -607,7 +649,7 @@ void TADOQuery::InternalOpen() {
             case SQLITE_INTEGER: {
                 const sqlite3_int64 v = sqlite3_column_int64(s, c);
                 writer.AddInteger(v);
-                if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) wide[k] = true;
+                if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) kinds.wide[k] = true;
                 break;
             }
             case SQLITE_FLOAT:
@@ -627,25 +669,12 @@ void TADOQuery::InternalOpen() {
                 writer.AddNull();
                 break;
             }
-            if (undeclared[k] && seenType[k] == SQLITE_NULL) seenType[k] = type;
+            if (kinds.firstType[k] == SQLITE_NULL) kinds.firstType[k] = type;
         }
         if (updatable) rowIds_.push_back(sqlite3_column_int64(s, 0));
         AddLoadedRow(writer.Bytes());
     }
-    statement.Finalize();
-
-    // Expression columns take their type from the values.
-    for (std::size_t k = 0; k < columns.size(); ++k) {
-        if (!undeclared[k]) continue;
-        switch (seenType[k]) {
-        case SQLITE_INTEGER: columns[k].type = wide[k] ? ftLargeint : ftInteger; break;
-        case SQLITE_FLOAT: columns[k].type = ftFloat; break;
-        case SQLITE_BLOB: columns[k].type = ftBlob; break;
-        default: columns[k].type = ftWideString; columns[k].size = 0; break;
-        }
-        columns[k].readOnly = true;
-    }
-    SetColumnDefs(std::move(columns));
+    return kinds;
 }
 
 void TADOQuery::InternalClose() {
@@ -739,6 +768,7 @@ void TADOQuery::InternalPost(PostKind kind, dbstore::RowId row, std::vector<Cell
             db.Execute("ROLLBACK TO vestrel_post");
             db.Execute("RELEASE vestrel_post");
         } catch (...) {
+            LogFailedCleanup("undoing a failed post");
         }
         throw;
     }

@@ -184,7 +184,14 @@ private:
     void SQLLinesChanged(TObject* sender);
     void SQLChanged();
     void BindParameters(SqliteStatement& statement);
-    void ReadRows(SqliteStatement& statement, bool updatable);
+    // The first non-null value type of each column, and whether an integer column needs 64 bits.
+    struct TResultValueKinds {
+        std::vector<int> firstType;
+        std::vector<bool> wide;
+    };
+    // Reads every row of the stepped statement into the store (after the row identity in column 0
+    // when `updatable`).
+    TResultValueKinds ReadRows(SqliteStatement& statement, bool updatable, std::size_t columnCount);
     void ReadRow(std::int64_t rowId, std::vector<dbstore::Cell>& cells, std::vector<String>& storage);
     void MasterChanged();
 

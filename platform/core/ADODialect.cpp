@@ -46,6 +46,38 @@ bool IsPunct(const std::string& sql, const SqlToken& t, char c) {
     return t.kind == SqlToken::Kind::Punct && sql[t.begin] == c;
 }
 
+bool IsComparisonMark(const std::string& sql, const SqlToken& t) {
+    if (t.kind != SqlToken::Kind::Punct) return false;
+    const char c = sql[t.begin];
+    return c == '=' || c == '<' || c == '>' || c == '!';
+}
+
+// `sql` with " COLLATE LOCALE_NOCASE" after every text literal that is an operand of a comparison
+// and has no collation of its own.
+std::string CollateComparedLiterals(const std::string& sql) {
+    const std::vector<SqlToken> all = TokenizeSql(sql);
+    std::vector<std::size_t> significant;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (all[i].kind != SqlToken::Kind::Space && all[i].kind != SqlToken::Kind::Comment) significant.push_back(i);
+    std::string text;
+    std::size_t copied = 0;
+    for (std::size_t k = 0; k < significant.size(); ++k) {
+        const SqlToken& t = all[significant[k]];
+        if (t.kind != SqlToken::Kind::String) continue;
+        const SqlToken* before = k > 0 ? &all[significant[k - 1]] : nullptr;
+        const SqlToken* after = k + 1 < significant.size() ? &all[significant[k + 1]] : nullptr;
+        const bool compared = (before && IsComparisonMark(sql, *before) && sql[before->begin] != '!') ||
+                              (after && IsComparisonMark(sql, *after));
+        if (!compared || (after && SameWord(sql, *after, "collate"))) continue;
+        const std::size_t end = t.begin + t.length;
+        text += sql.substr(copied, end - copied);
+        text += " COLLATE ";
+        text += kStatementCollation;
+        copied = end;
+    }
+    return copied == 0 ? sql : text + sql.substr(copied);
+}
+
 std::string NameOf(const std::string& sql, const SqlToken& t) {
     std::string text = sql.substr(t.begin, t.length);
     if (t.kind != SqlToken::Kind::QuotedName || text.size() < 2) return text;
@@ -76,7 +108,7 @@ int CompareTextNoCaseRTrim(const void* a, int aLength, const void* b, int bLengt
 }
 
 int RegisterDialect(sqlite3* db) {
-    int rc = sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, CollationCallback);
+    const int rc = sqlite3_create_collation(db, kEarlierTextCollation, SQLITE_UTF8, nullptr, CollationCallback);
     if (rc != SQLITE_OK) return rc;
     return sqlite3_create_function(db, "len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    LenFunction, nullptr, nullptr);
@@ -150,7 +182,10 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql) {
     return tokens;
 }
 
-StatementShape AnalyseStatement(const std::string& sql) {
+namespace {
+
+// The shape of `sql`, with "top N" rewritten.
+StatementShape ShapeOf(const std::string& sql) {
     StatementShape shape;
     const std::vector<SqlToken> all = TokenizeSql(sql);
     std::vector<SqlToken> t;  // significant tokens
@@ -168,6 +203,7 @@ StatementShape AnalyseStatement(const std::string& sql) {
 
     shape.text = sql;
     if (t.empty()) return shape;
+
     shape.isSelect = SameWord(sql, t[0], "select") || SameWord(sql, t[0], "with") ||
                      SameWord(sql, t[0], "values") || SameWord(sql, t[0], "pragma") ||
                      SameWord(sql, t[0], "explain");
@@ -224,6 +260,14 @@ StatementShape AnalyseStatement(const std::string& sql) {
             return shape;
     }
     shape.singleTable = NameOf(sql, table);
+    return shape;
+}
+
+}  // namespace
+
+StatementShape AnalyseStatement(const std::string& sql) {
+    StatementShape shape = ShapeOf(sql);
+    shape.text = CollateComparedLiterals(shape.text);
     return shape;
 }
 

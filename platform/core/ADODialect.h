@@ -2,8 +2,10 @@
 // build-time database builder (which is compiled for the build host, so this file needs nothing
 // beyond the standard library and sqlite3.h).
 //
-// - Text columns are declared with the collation `NOCASE_RTRIM`: ASCII letters compare without
-//   regard to case and trailing blanks are ignored, as the program's statements expect.
+// - Text columns are declared with SQLite's built-in `NOCASE`, so that any SQLite tool can check and
+//   query the file. A text literal compared in a statement (`name = 'x'`, `<>`, `<`, ...) gets the
+//   connection's collation `LOCALE_NOCASE`: case is ignored and trailing blanks do not count, as the
+//   program's statements expect.
 // - `len(x)` counts characters.
 // - `select [distinct] top N ...` becomes `select [distinct] ... LIMIT N`.
 // - The database password is recorded in the table `vestrel_meta` as a salted hash.
@@ -17,12 +19,17 @@ struct sqlite3;
 
 namespace sqldialect {
 
-inline constexpr const char* kTextCollation = "NOCASE_RTRIM";
+// The collation of compared text literals, registered by each connection (ADOSqlite.cpp) with the
+// locale's rules (LocaleText.h), like the function `like`.
+inline constexpr const char* kStatementCollation = "LOCALE_NOCASE";
+// The collation files of earlier builds declared on their text columns; registered so that they
+// still open (its order must never change: their indexes are sorted by it).
+inline constexpr const char* kEarlierTextCollation = "NOCASE_RTRIM";
 
-// The collation's comparison (memcmp-like result).
+// ASCII letters without regard to case, trailing blanks ignored (memcmp-like result).
 int CompareTextNoCaseRTrim(const void* a, int aLength, const void* b, int bLength);
 
-// Registers the collation and `len` on `db`. Returns an SQLite result code.
+// Registers the earlier files' collation and `len` on `db`. Returns an SQLite result code.
 int RegisterDialect(sqlite3* db);
 
 // One token of a statement, as far as the rewriting needs to know.
@@ -35,7 +42,7 @@ std::vector<SqlToken> TokenizeSql(const std::string& sql);
 
 // What the statement is, as seen by the query component.
 struct StatementShape {
-    std::string text;          // the statement SQLite runs (top N rewritten)
+    std::string text;          // the statement SQLite runs (top N rewritten, compared literals collated)
     std::size_t selectEnd = 0; // offset in `text` just after the SELECT keyword
     bool isSelect = false;     // a statement that returns rows
     std::string singleTable;   // `select [top n] * from <table> [where ...] [order by ...]`: the table

@@ -1,6 +1,7 @@
 #include "ADOSqlite.h"
 
 #include "ADODialect.h"
+#include "LocaleText.h"
 
 #include <sqlite3.h>
 
@@ -18,6 +19,45 @@ fs::path FsPath(const String& utf8) {
 }
 
 String Quoted(const String& path) { return "\"" + path + "\""; }
+
+std::string_view TextOf(int length, const void* bytes) {
+    return std::string_view(static_cast<const char*>(bytes), std::size_t(length));
+}
+
+// The statements' collation: the locale's order without regard to case and trailing blanks.
+int LocaleCollation(void*, int aLength, const void* a, int bLength, const void* b) {
+    const std::string_view x = WithoutTrailingBlanks(TextOf(aLength, a));
+    const std::string_view y = WithoutTrailingBlanks(TextOf(bLength, b));
+    if (x == y) return 0;
+    return LocaleCompareText(x, y, true);
+}
+
+// like(pattern, text [, escape]) without regard to case, as the locale folds it.
+void LocaleLikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return sqlite3_result_null(context);
+    auto text = [&](int i) {
+        const unsigned char* t = sqlite3_value_text(argv[i]);
+        return std::string_view(reinterpret_cast<const char*>(t ? t : reinterpret_cast<const unsigned char*>("")),
+                                std::size_t(sqlite3_value_bytes(argv[i])));
+    };
+    char32_t escape = 0;
+    if (argc == 3) {
+        const std::string_view e = text(2);
+        if (e.empty() || (static_cast<unsigned char>(e[0]) < 0x80 && e.size() != 1))
+            return sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+        escape = static_cast<unsigned char>(e[0]);  // the program's escapes are ASCII
+    }
+    sqlite3_result_int(context, LocaleLike(text(0), text(1), escape) ? 1 : 0);
+}
+
+int RegisterLocaleText(sqlite3* db) {
+    int rc = sqlite3_create_collation(db, sqldialect::kStatementCollation, SQLITE_UTF8, nullptr, LocaleCollation);
+    for (int args = 2; rc == SQLITE_OK && args <= 3; ++args)
+        rc = sqlite3_create_function(db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                     LocaleLikeFunction, nullptr, nullptr);
+    return rc;
+}
 
 // Checks the file before SQLite sees it, so each kind of failure gets its own message.
 void CheckDatabaseFile(const String& path) {
@@ -110,7 +150,8 @@ void SqliteConnection::Open(const String& path, const String& password, int busy
         throw EADOError("Cannot open the database " + Quoted(path) + ": " + message);
     };
     sqlite3_extended_result_codes(db, 1);
-    if (sqldialect::RegisterDialect(db) != SQLITE_OK) fail("the text collation cannot be registered.");
+    if (sqldialect::RegisterDialect(db) != SQLITE_OK || RegisterLocaleText(db) != SQLITE_OK)
+        fail("the text collation cannot be registered.");
     sqlite3_busy_timeout(db, busyTimeoutMs);
 
     std::string digest, error;

@@ -4,15 +4,29 @@
 #include "ADODialect.h"
 #include "Encoding.h"
 #include "Lists.h"
+#include "LocaleText.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 using dbstore::Cell;
 using dbstore::CellKind;
 using dbstore::RowId;
 using dbstore::RowState;
+
+TLogChannel LogData("data");
+
+void LogFailedCleanup(const char* step) noexcept {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        VLOG_ERROR(LogData, "%s failed: %s", step, e.what());
+    } catch (...) {
+        VLOG_ERROR(LogData, "%s failed", step);
+    }
+}
 
 namespace {
 
@@ -20,17 +34,18 @@ constexpr std::int64_t kKeyGap = std::int64_t(1) << 24;
 
 bool IsEditState(TDataSetState state) { return state == dsEdit || state == dsInsert; }
 
-// Sort key of one cell: nulls, then numbers, then texts (compared as the text collation does).
+// Sort key of one cell: nulls, then numbers, then texts (in the locale's order, without regard to
+// case and trailing blanks). A text's key is first its bytes, then its rank among the column's
+// distinct texts (RankTexts).
 struct SortKey {
     const char* text = nullptr;
     union {
-        std::int64_t integer;
+        std::int64_t integer;  // numbers: the value; texts: the rank
         double real;
     };
     std::uint32_t length = 0;
     std::uint8_t rank = 0;  // 0 null, 1 number, 2 text
     bool isInteger = false;
-    bool hasUpper = false;  // text holds ASCII capitals (needs folding)
     SortKey() : integer(0) {}
 };
 
@@ -43,8 +58,6 @@ bool IsNumericType(TFieldType type) {
         return false;
     }
 }
-
-std::uint8_t Fold(std::uint8_t c) { return c >= 'A' && c <= 'Z' ? std::uint8_t(c + 32) : c; }
 
 SortKey MakeSortKey(const Cell& cell, bool numericField) {
     SortKey key;
@@ -74,19 +87,44 @@ SortKey MakeSortKey(const Cell& cell, bool numericField) {
                 break;
             }
         }
-        while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+        t = WithoutTrailingBlanks(t);
         key.rank = 2;
         key.text = t.data();
         key.length = std::uint32_t(t.size());
-        for (char c : t)
-            if (c >= 'A' && c <= 'Z') {
-                key.hasUpper = true;
-                break;
-            }
         break;
     }
     }
     return key;
+}
+
+// Gives the text keys of column `column` (of `columns` per row) their rank in the locale's order;
+// texts that compare equal share a rank. Each distinct text is weighed once.
+void RankTexts(std::vector<SortKey>& keys, std::size_t columns, std::size_t column) {
+    std::unordered_map<std::string_view, std::uint32_t> index;
+    std::vector<std::string_view> distinct;
+    std::vector<std::uint32_t> slot(keys.size() / columns);
+    for (std::size_t i = 0; i < slot.size(); ++i) {
+        const SortKey& k = keys[i * columns + column];
+        if (k.rank != 2) continue;
+        const auto [at, added] = index.try_emplace(std::string_view(k.text, k.length), std::uint32_t(distinct.size()));
+        if (added) distinct.push_back(at->first);
+        slot[i] = at->second;
+    }
+    if (distinct.empty()) return;
+    std::vector<std::pair<std::string, std::uint32_t>> weighed(distinct.size());
+    for (std::size_t d = 0; d < distinct.size(); ++d)
+        weighed[d] = {LocaleTextRules().sortKey(distinct[d], true), std::uint32_t(d)};
+    std::sort(weighed.begin(), weighed.end());
+    std::vector<std::uint32_t> rankOf(distinct.size());
+    std::uint32_t rank = 0;
+    for (std::size_t r = 0; r < weighed.size(); ++r) {
+        if (r > 0 && weighed[r].first != weighed[r - 1].first) ++rank;
+        rankOf[weighed[r].second] = rank;
+    }
+    for (std::size_t i = 0; i < slot.size(); ++i) {
+        SortKey& k = keys[i * columns + column];
+        if (k.rank == 2) k.integer = rankOf[slot[i]];
+    }
 }
 
 double NumberOf(const SortKey& k) { return k.isInteger ? double(k.integer) : k.real; }
@@ -98,26 +136,14 @@ int CompareSortKeys(const SortKey& a, const SortKey& b) {
         const double x = NumberOf(a), y = NumberOf(b);
         return x < y ? -1 : (x > y ? 1 : 0);
     }
-    if (a.rank == 2) {
-        const std::uint32_t n = std::min(a.length, b.length);
-        if (!a.hasUpper && !b.hasUpper) {
-            const int c = n ? std::memcmp(a.text, b.text, n) : 0;
-            if (c != 0) return c < 0 ? -1 : 1;
-        } else {
-            for (std::uint32_t i = 0; i < n; ++i) {
-                const std::uint8_t x = Fold(std::uint8_t(a.text[i])), y = Fold(std::uint8_t(b.text[i]));
-                if (x != y) return x < y ? -1 : 1;
-            }
-        }
-        return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
-    }
+    if (a.rank == 2) return a.integer < b.integer ? -1 : (a.integer > b.integer ? 1 : 0);
     return 0;
 }
 
 // An order-preserving 64-bit summary of a key. Equal summaries need the full comparison unless
-// both are exact (nulls, and texts of at most 7 bytes, which the summary holds whole).
+// both are exact (nulls and ranked texts).
 std::uint64_t CoarseKey(const SortKey& k, bool& exact) {
-    exact = k.rank == 0;
+    exact = k.rank == 0 || k.rank == 2;
     if (k.rank == 0) return 0;
     if (k.rank == 1) {
         std::uint64_t bits;
@@ -126,11 +152,7 @@ std::uint64_t CoarseKey(const SortKey& k, bool& exact) {
         bits = (bits & (1ull << 63)) ? ~bits : bits | (1ull << 63);
         return (1ull << 62) | (bits >> 2);
     }
-    std::uint64_t prefix = 0;
-    for (std::uint32_t i = 0; i < 7; ++i)
-        prefix = (prefix << 8) | (i < k.length ? Fold(std::uint8_t(k.text[i])) : 0);
-    exact = k.length <= 7;
-    return (2ull << 62) | (prefix << 6);
+    return (2ull << 62) | std::uint64_t(k.integer);
 }
 
 String TrimBlanks(const String& s) {
@@ -554,6 +576,7 @@ void TDataSet::OpenCursor() {
         try {
             InternalClose();
         } catch (...) {
+            LogFailedCleanup("closing after a failed open");
         }
         store_.Clear();
         view_.clear();
@@ -601,6 +624,7 @@ void TDataSet::CloseQuietly() {
             for (TDataLink* link : std::vector<TDataLink*>(source->links_)) link->UpdateState();
         InternalClose();
     } catch (...) {
+        LogFailedCleanup("closing the data set");
     }
     store_.Clear();
     view_.clear();
@@ -1097,6 +1121,7 @@ void TDataSet::ApplySort() {
             for (std::size_t j = 0; j < k; ++j)
                 keys[i * k + j] = MakeSortKey(store_.CellOf(row, columns[j]), numeric[j]);
         }
+        for (std::size_t j = 0; j < k; ++j) RankTexts(keys, k, j);
         // Most comparisons end on the summaries of the first two keys, kept next to the row index.
         struct Item {
             std::uint64_t coarse[2];
@@ -1186,7 +1211,7 @@ bool TDataSet::LocateRow(const std::vector<TField*>& fields, const std::vector<V
                 String have = field->AsString();
                 String text = VarToStr(want);
                 if (options & loPartialKey) have = have.substr(0, std::min(have.size(), text.size()));
-                found = (options & loCaseInsensitive) ? SameText(have, text) : have == text;
+                found = (options & loCaseInsensitive) ? LocaleCompareText(have, text, true) == 0 : have == text;
             } else {
                 found = VarCompare(field->AsVariant(), want) == 0;
             }

@@ -21,12 +21,19 @@
 #include "DateTime.h"
 #include "Events.h"
 #include "GraphicsTypes.h"  // TAlignment
+#include "Log.h"
 #include "Variant.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
+
+// The data layer's log channel ("data").
+extern TLogChannel LogData;
+// Logs the exception being handled (call it inside a catch block) as the failure of the clean-up
+// `step`: the error that started the clean-up goes on, and this one is not lost.
+void LogFailedCleanup(const char* step) noexcept;
 
 class TDataSet;
 class TField;

@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include "FormReader.h"
+#include "SystemLocaleText.h"
 #include "TypeRegistry.h"
 
 #include <commctrl.h>
@@ -1032,6 +1033,7 @@ void TDataModule::BeforeDestruction() {
 // ---- TApplication -----------------------------------------------------------------------------------
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+    InstallSystemLocaleTextRules();
     title_ = BaseNameWithoutExtension(ExeName());
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
@@ -1430,10 +1432,7 @@ int TScreen::Height() const {
 }
 
 int TScreen::PixelsPerInch() const {
-    HDC dc = GetDC(nullptr);
-    const int result = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return result;
+    return GetDeviceCaps(ScreenCompatibleDC(), LOGPIXELSY);
 }
 
 TRect TScreen::DesktopRect() const {

@@ -9,7 +9,7 @@ using namespace dbtest;
 
 namespace {
 
-TEST(DataModuleLogicTest, ConnectionStringsHaveBothForms) {
+TEST(DataModuleTest, ConnectionStringsHaveBothForms) {
     EXPECT_EQ(BuildConnectionString("C:\\Vestrel\\", ""),
               "Provider=Microsoft.Jet.OLEDB.4.0;User ID=admin;Data Source=C:\\Vestrel\\DataBase\\Custom.mdb;"
               "Persist Security Info=False;Jet OLEDB:Database Password=3916482QXM");
@@ -20,7 +20,7 @@ TEST(DataModuleLogicTest, ConnectionStringsHaveBothForms) {
     EXPECT_EQ(ConnectionStringValue(BuildConnectionString("C:\\p\\", ""), "Jet OLEDB:Database Password"), "3916482QXM");
 }
 
-TEST(DataModuleLogicTest, QuotingDoublesQuotesOnly) {
+TEST(DataModuleTest, QuotingDoublesQuotesOnly) {
     const struct {
         const char* in;
         const char* out;
@@ -32,7 +32,7 @@ TEST(DataModuleLogicTest, QuotingDoublesQuotesOnly) {
     }
 }
 
-TEST(DataModuleLogicTest, ParsesQuotedConnectionStringValues) {
+TEST(DataModuleTest, ParsesQuotedConnectionStringValues) {
     const auto parts = ParseConnectionString(" Provider = X ; Data Source=\"C:\\a;b.mdb\";Password='it''s'");
     ASSERT_EQ(parts.size(), 3u);
     EXPECT_EQ(parts[0].key, "Provider");
@@ -252,7 +252,14 @@ TEST(ADODialectTest, RewritesTopAndFindsTheUpdatableTable) {
         const char* table;
     } cases[] = {
         {"Select top 100 * from Custom", "Select * from Custom LIMIT 100", "Custom"},
-        {"Select top 100 * from Custom where F_User='a'", "Select * from Custom where F_User='a' LIMIT 100", "Custom"},
+        {"Select top 100 * from Custom where F_User='a'",
+         "Select * from Custom where F_User='a' COLLATE LOCALE_NOCASE LIMIT 100", "Custom"},
+        // Compared literals get the connection's collation; other literals and explicit ones stay.
+        {"select * from t where a<>' ' and b = 'x' collate nocase and 'y'>=c and d like 'z%' and e in ('q')",
+         "select * from t where a<>' ' COLLATE LOCALE_NOCASE and b = 'x' collate nocase and 'y' COLLATE "
+         "LOCALE_NOCASE>=c and d like 'z%' and e in ('q')",
+         "t"},
+        {"update t set a='it''s' where b!='--'", "update t set a='it''s' COLLATE LOCALE_NOCASE where b!='--' COLLATE LOCALE_NOCASE", ""},
         {"select TOP 5 * from [custom] order by CustID;", "select * from [custom] order by CustID LIMIT 5;", "custom"},
         {"select * from [custom] where (a like'top 1%')AND(b=1)  ORDER BY CustID",
          "select * from [custom] where (a like'top 1%')AND(b=1)  ORDER BY CustID", "custom"},
@@ -288,6 +295,19 @@ TEST(ADODialectTest, TextComparisonIgnoresCaseAndTrailingBlanks) {
         const int s = sqldialect::CompareTextNoCaseRTrim(c.b, int(strlen(c.b)), c.a, int(strlen(c.a)));
         EXPECT_EQ((s > 0) - (s < 0), -c.sign);
     }
+}
+
+TEST_F(ADOConnectionTest, FileOfAnEarlierBuildStillOpensAndCompares) {
+    // Earlier builds declared a collation of the program's own on text columns.
+    const String earlier = folder_.File("earlier.mdb");
+    BuildDatabase(earlier, {{"earlier.sql", "CREATE TABLE p (name TEXT(20) COLLATE NOCASE_RTRIM UNIQUE);"
+                                            "INSERT INTO p VALUES ('Ann  '), ('bob');"}});
+    Session session(earlier);
+    OpenQuery(session.query, "select * from p where name='ANN'");
+    EXPECT_EQ(session.query->RecordCount(), 1);
+    EXPECT_THROW(ExecQuery(session.query, "insert into p values ('BOB ')"), EADOError);
+    OpenQuery(session.query, "pragma integrity_check");
+    EXPECT_EQ((*session.query->Fields())[0]->AsString(), "ok");
 }
 
 TEST_F(ADOConnectionTest, LenCountsCharacters) {

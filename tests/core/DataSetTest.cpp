@@ -13,10 +13,10 @@ const char* kPeopleScript = R"(
 CREATE TABLE people (
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     code INTEGER,
-    name TEXT(20) COLLATE NOCASE_RTRIM,
-    city TEXT(20) COLLATE NOCASE_RTRIM,
+    name TEXT(20) COLLATE NOCASE,
+    city TEXT(20) COLLATE NOCASE,
     income FLOAT,
-    note LONGTEXT COLLATE NOCASE_RTRIM
+    note LONGTEXT COLLATE NOCASE
 );
 INSERT INTO people (code, name, city, income) VALUES
     (1, 'delta', 'Hangzhou', 10.5), (2, 'Alpha', 'Ningbo', NULL), (3, 'charlie', 'hangzhou', 3),

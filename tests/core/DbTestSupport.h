@@ -4,7 +4,7 @@
 
 #include "ADODB.h"
 #include "ADODialect.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 
 #include <gtest/gtest.h>
 

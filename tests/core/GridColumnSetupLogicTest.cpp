@@ -85,8 +85,8 @@ protected:
 TEST_F(GridColumnDatabaseTest, ShippedRowsGiveTheShownColumnsInPositionOrder) {
     const std::vector<TGridColumnSetting> columns = Shown();
     ASSERT_EQ(columns.size(), 17u);
-    EXPECT_EQ(columns[0], (TGridColumnSetting{"CustCode", 64, "个人编号", false, false}));
-    EXPECT_EQ(columns[1], (TGridColumnSetting{"Company", 80, "个人名称", false, false}));
+    EXPECT_EQ(columns[0], (TGridColumnSetting{"CustCode", 80, "个人编号", false, false}));
+    EXPECT_EQ(columns[1], (TGridColumnSetting{"Company", 90, "个人名称", false, false}));
     int sums = 0, buttons = 0;
     for (const TGridColumnSetting& c : columns) {
         SCOPED_TRACE(c.Field);
@@ -302,7 +302,8 @@ TEST_F(PersonGridTest, SortMarkersOrderTheQueryInMarkingOrder) {
     Column("CustCode")->Title()->SetSortMarker(smUpEh);
     ApplySortMarkersTo(*grid_, persons_);
     EXPECT_EQ(persons_->Sort(), "  OtherInfo, CustCode DESC ");
-    EXPECT_EQ(ColumnTexts(persons_, "CustCode"), (std::vector<String>{"5", "3", "2", "6", "4", "1"}));
+    // 男 (nán) before 女 (nǚ) in pinyin order.
+    EXPECT_EQ(ColumnTexts(persons_, "CustCode"), (std::vector<String>{"6", "4", "1", "5", "3", "2"}));
     Column("OtherInfo")->Title()->SetSortMarker(smNoneEh);
     Column("CustCode")->Title()->SetSortMarker(smNoneEh);
     ApplySortMarkersTo(*grid_, persons_);

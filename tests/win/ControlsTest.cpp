@@ -708,33 +708,6 @@ TEST(ControlsMessageNames, NameEveryNumberForLogs) {
     }
 }
 
-TEST(ControlsLogChannels, LevelsComeFromTheSetting) {
-    struct TCase {
-        const char* setting;
-        const char* channel;
-        TLogLevel level;
-    } const cases[] = {
-        {nullptr, "grid", TLogLevel::Error},
-        {"", "grid", TLogLevel::Error},
-        {"grid=trace,skin=warn", "grid", TLogLevel::Trace},
-        {"grid=trace,skin=warn", "skin", TLogLevel::Warn},
-        {"grid=trace,skin=warn", "data", TLogLevel::Error},
-        {"all=off,grid=fixme", "grid", TLogLevel::Fixme},
-        {"all=off,grid=fixme", "skin", TLogLevel::Off},
-        {"grid=loud", "grid", TLogLevel::Error},
-        {"gridx=trace", "grid", TLogLevel::Error},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(String(c.setting ? c.setting : "(unset)") + " / " + c.channel);
-        EXPECT_EQ(TLogChannel::LevelFromSetting(c.setting, c.channel), c.level);
-    }
-    TLogChannel channel("test");
-    channel.SetLevel(TLogLevel::Warn);
-    EXPECT_FALSE(channel.Enabled(TLogLevel::Trace));
-    EXPECT_TRUE(channel.Enabled(TLogLevel::Warn));
-    EXPECT_TRUE(channel.Enabled(TLogLevel::Error));
-}
-
 }  // namespace
 
 namespace {

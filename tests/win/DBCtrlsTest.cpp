@@ -3,7 +3,7 @@
 #include "ADODB.h"
 #include "ADODialect.h"
 #include "DBCtrls.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Lists.h"
 #include "TestControls.h"
 

@@ -3,7 +3,7 @@
 // one leaves the window), the heading entries, F5, saving the column layout; the category dialog
 // (adding, refusals, renaming, deleting, picking) and the column chooser.
 #include "AppTestSupport.h"
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 #include "Dialogs.h"
 #include "GridColumnSetup.h"
 #include "Log.h"
@@ -72,46 +72,17 @@ protected:
         RegisterCustomClasses();
     }
 
-    PersonWindowTest() {
-        static std::atomic<int> counter{0};
-        folder_ = fs::temp_directory_path() /
-                  ("vestrel-person-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "DataBase");
-        fs::copy_file(HostPath(VESTREL_APP_DATABASE), folder_ / "DataBase" / "Custom.mdb");
-        SetProgramFolder(PathToUtf8(folder_));
-        Application->CreateForm(Frm_Main);
-        Application->CreateForm(Frm_Data);
-        Application->CreateForm(Frm_Login);
-    }
+    PersonWindowTest() { CreateProgramForms(); }
 
     ~PersonWindowTest() override {
         Screen->SetCursor(crDefault);
-        for (TComponent** form : {reinterpret_cast<TComponent**>(&Frm_Login), reinterpret_cast<TComponent**>(&Frm_Data),
-                                  reinterpret_cast<TComponent**>(&Frm_Main)})
-            if (*form) {
-                (*form)->Free();
-                *form = nullptr;
-            }
-        DrainMessages();
-        SetProgramFolder(String());
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
+        FreeProgramForms();
     }
 
     // Logs `index` (0 Admin, 1 李明) in; the main window then shows the person window. Without
     // it the test stops (by an exception, which also ends the test body).
     void LogIn(int index, const char* password) {
-        Frm_Login->Show();
-        DrainMessages();
-        Frm_Login->Combo_User->SetItemIndex(index);
-        Frm_Login->Edit_Pass->SetText(password);
-        SendMessageW(Frm_Login->Btn_ok->Handle(), BM_CLICK, 0, 0);
-        DrainMessages();
-        if (!Frm_Login->LoginOk)
-            throw std::runtime_error("the login failed");
-        Frm_Main->Show();
-        DrainMessages();
+        LogInAndShowMain(index, password);
         for (const auto& box : app_.Boxes) ADD_FAILURE() << "message: " << box.Text;
         app_.Boxes.clear();
         if (!Frm_Custom)
@@ -161,7 +132,7 @@ protected:
     }
 
     TScopedApplication app_;
-    fs::path folder_;
+    TScratchProgramFolder folder_{"person"};
 };
 
 TEST_F(PersonWindowTest, ShowsTheStartListWithTheColumnsAndCaptionsOfTFieldShow) {
@@ -313,7 +284,7 @@ TEST_F(PersonWindowTest, AFailedSearchRestoresTheButtonAndTheCursor) {
 
 TEST_F(PersonWindowTest, WithoutRight4TheSearchButtonAndEnterDoNothing) {
     LogIn(0, "");
-    Frm_Main->Rights.Set(4, false);
+    OperatorSession().Rights.Set(4, false);
     Frm_Custom->FormShow(Frm_Custom);
     EXPECT_FALSE(Frm_Custom->Btn_S_Cust->Enabled());
     Frm_Custom->Edit_Key->SetText("张");
@@ -370,23 +341,90 @@ TEST_F(PersonWindowTest, SortMarkersOrderThePersonList) {
     EXPECT_EQ(Persons()->Sort(), "");
 }
 
-TEST_F(PersonWindowTest, F5ReadsTheSameListAgainAndClosingFreesTheWindow) {
+// The width of `text` in `font`.
+int TextWidthIn(TFont* font, const String& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    const std::wstring wide = ToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+TEST_F(PersonWindowTest, EveryTitleFitsBesideASortMarkerWithItsNumber) {
+    LogIn(0, "");
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    TDBGridColumnsEh* columns = grid->Columns();
+    ASSERT_GE(columns->Count(), 2);
+    for (int i = 0; i < columns->Count(); ++i) {
+        TColumnEh* column = columns->ColumnAt(i);
+        SCOPED_TRACE(column->FieldName());
+        // Two columns sorted: this one second, so its marker carries the number 2.
+        TColumnEh* other = columns->ColumnAt(i == 0 ? 1 : 0);
+        other->Title()->SetSortMarker(smDownEh);
+        column->Title()->SetSortMarker(smUpEh);
+        ASSERT_EQ(column->Title()->SortIndex(), 2);
+        const int digits = grid->SortIndexDigitsWidth(2);
+        const int area = column->Title()->SortAreaWidth(column->Width(), digits);
+        EXPECT_GE(area, 16 + digits);  // the marker and its number are both shown
+        EXPECT_LE(TextWidthIn(column->Title()->Font(), column->Title()->Caption()) + 4 + area, column->Width() - 1)
+            << column->Title()->Caption();
+        column->Title()->SetSortMarker(smNoneEh);
+        other->Title()->SetSortMarker(smNoneEh);
+    }
+}
+
+TEST_F(PersonWindowTest, EveryCategoryNameShowsWhole) {
+    LogIn(0, "");
+    TTreeView* tree = Frm_Custom->TreeView1;
+    tree->FullExpand();
+    DrainMessages();
+    RECT client;
+    GetClientRect(tree->Handle(), &client);
+    int deepest = 0;
+    for (int i = 0; i < tree->Items()->Count(); ++i) {
+        TTreeNode* node = tree->Items()->Item(i);
+        SCOPED_TRACE(node->Text());
+        deepest = std::max(deepest, node->Level());
+        RECT text{};
+        *reinterpret_cast<HTREEITEM*>(&text) = node->ItemId();
+        ASSERT_TRUE(SendMessageW(tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text)));
+        EXPECT_LE(text.right, client.right);
+    }
+    EXPECT_GE(deepest, 3);  // the root, then three levels of categories
+}
+
+TEST_F(PersonWindowTest, F5AnywhereInTheWindowReadsTheSameListAgainAndClosingFreesTheWindow) {
     LogIn(0, "");
     ClickNode(NodeWithText(Frm_Custom->TreeView1, "02-同事"));
     const String sql = Persons()->SQL()->Text();
     const String status = Status();
-    TADOQuery* change = New<TADOQuery>(nullptr);
-    change->SetConnection(Frm_Data->ADOConnection1);
-    ExecQuery(change, "insert into custom (CustCode, Company, Category, F_User) values (900, '新同事', '0201', 'Admin')");
-    change->Free();
-    const int before = Persons()->RecordCount();
-    // F5 in the grid: the short-cut of its menu's "刷新".
-    Frm_Custom->Grid_Cust->SetFocus();
-    PostMessageW(Frm_Custom->Grid_Cust->Handle(), WM_KEYDOWN, VK_F5, 1);
-    Application->ProcessMessages();
-    EXPECT_EQ(Persons()->SQL()->Text(), sql);
-    EXPECT_EQ(Persons()->RecordCount(), before + 1);
-    EXPECT_EQ(Status(), status);
+    // F5 (the short-cut of the grid menu's "刷新") wherever the focus is in the window.
+    const struct {
+        const char* where;
+        TWinControl* control;
+    } places[] = {
+        {"grid", Frm_Custom->Grid_Cust},
+        {"tree", Frm_Custom->TreeView1},
+        {"search key", Frm_Custom->Edit_Key},
+        {"column list", Frm_Custom->Combo_Type},
+    };
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.where);
+        TADOQuery* change = New<TADOQuery>(nullptr);
+        change->SetConnection(Frm_Data->ADOConnection1);
+        ExecQuery(change, "insert into custom (CustCode, Company, Category, F_User) values (900, '新同事', '0201', 'Admin')");
+        change->Free();
+        const int before = Persons()->RecordCount();
+        place.control->SetFocus();
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_F5, 1);
+        Application->ProcessMessages();
+        EXPECT_EQ(Persons()->SQL()->Text(), sql);
+        EXPECT_EQ(Persons()->RecordCount(), before + 1);
+        EXPECT_EQ(Status(), status);
+    }
 
     Frm_Custom->Close();
     DrainMessages();
@@ -659,8 +697,8 @@ TEST_F(PersonWindowTest, GoodsCategoriesHaveTheirOwnTreeAndCaption) {
 // After the program switched to another database the dialog edits that one.
 TEST_F(PersonWindowTest, CategoryDialogConnectsWithTheCurrentConnectionText) {
     LogIn(0, "");
-    const fs::path other = folder_ / "Other.mdb";
-    fs::copy_file(folder_ / "DataBase" / "Custom.mdb", other);
+    const fs::path other = folder_.Path() / "Other.mdb";
+    fs::copy_file(folder_.Path() / "DataBase" / "Custom.mdb", other);
     TADOConnection* connection = Frm_Data->ADOConnection1;
     const String text = BuildConnectionString(String(), PathToUtf8(other));
     connection->Close();
@@ -684,7 +722,7 @@ TEST_F(PersonWindowTest, CategoryDialogConnectsWithTheCurrentConnectionText) {
     EXPECT_TRUE(answer.Seen());
     EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='07'"), 1);
     connection->Close();
-    connection->SetConnectionString(BuildConnectionString(PathToUtf8(folder_) + "\\", String()));
+    connection->SetConnectionString(BuildConnectionString(PathToUtf8(folder_.Path()) + "\\", String()));
     connection->Open();
     EXPECT_EQ(Count("select count(*) as n from Cust_Category where code in ('06', '07')"), 0);
 }
@@ -928,6 +966,22 @@ TEST_F(PersonWindowTest, EscAndAltF4CloseTheDialogs) {
         }
     }
     EXPECT_TRUE(app_.Boxes.empty());
+TEST_F(PersonWindowTest, ColumnChooserRefusesToShowNoColumn) {
+    LogIn(0, "");
+    bool stillOpen = false;
+    TModalAnswer<TFrm_Field> answer([&](TFrm_Field* chooser) {
+        chooser->SP_allleftClick(nullptr);
+        chooser->Btn_okClick(nullptr);
+        stillOpen = chooser->Visible() && chooser->ModalResult() == mrNone;
+    });
+    const int shown = Count("select count(*) as n from T_FieldShow where tablename='custom' and show=1");
+    Frm_Main->ShowField_CustExecute(nullptr);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(app_.Boxes.size(), 1u);
+    EXPECT_EQ(app_.Boxes[0].Text, "请至少选择一个要显示的字段！");
+    EXPECT_EQ(app_.Boxes[0].Caption, "警告");
+    EXPECT_EQ(Count("select count(*) as n from T_FieldShow where tablename='custom' and show=1"), shown);
 }
 
 }  // namespace

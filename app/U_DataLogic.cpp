@@ -1,4 +1,4 @@
-#include "DataModuleLogic.h"
+#include "U_DataLogic.h"
 
 #include "ADODB.h"
 #include "ADODialect.h"
