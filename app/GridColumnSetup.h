@@ -8,10 +8,37 @@
 #include "U_DataLogic.h"
 #include "U_CustomLogic.h"
 
+#include <exception>
+
 // Rebuilds the grid's columns from `settings`, in order: field, width, a title button, the field's
 // display label, a footer sum, an always shown ellipsis button. A field that `dataSet` lacks
 // raises EDatabaseError at the display label; the columns built before it stay.
 inline void ApplyGridColumns(TDBGridEhCore& grid, TDataSet* dataSet, const std::vector<TGridColumnSetting>& settings) {
+    // One layout of the grid and one notice to the data set's other links (a detail list reads
+    // itself again on every notice) for the whole set, not one per column and display label.
+    struct TLayoutLock {
+        TDBGridEhCore& Grid;
+        TDataSet* DataSet;
+        TLayoutLock(TDBGridEhCore& grid, TDataSet* dataSet) : Grid(grid), DataSet(dataSet) {
+            Grid.BeginLayout();
+            DataSet->DisableControls();
+        }
+        ~TLayoutLock() noexcept(false) {
+            if (std::uncaught_exceptions() == 0) {
+                DataSet->EnableControls();
+                Grid.EndLayout();
+                return;
+            }
+            try {  // the first error is the one to report
+                DataSet->EnableControls();
+            } catch (...) {
+            }
+            try {
+                Grid.EndLayout();
+            } catch (...) {
+            }
+        }
+    } lock(grid, dataSet);
     TDBGridColumnsEh* columns = grid.Columns();
     columns->Clear();
     for (std::size_t i = 0; i < settings.size(); ++i) {

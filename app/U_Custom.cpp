@@ -2,7 +2,7 @@
 
 #include "U_DataLogic.h"
 #include "FormFields.h"
-#include "LayoutTrace.h"
+#include "OperatorSession.h"
 #include "TypeRegistry.h"
 #include "U_CustomTexts.h"
 #include "U_Data.h"
@@ -59,12 +59,22 @@ void TFrm_Custom::Loaded() {
     BindComponent(this, TabSheet1, "TabSheet1");
     BindComponent(this, Grid_Cust, "Grid_Cust");
     BindComponent(this, Menu_Cust, "Menu_Cust");
+    BindComponent(this, N6, "N6");
     BindComponent(this, Menu_Tree, "Menu_Tree");
     BindComponent(this, ADOQuery1, "ADOQuery1");
 }
 
+bool TFrm_Custom::IsShortCut(const TWMKey& message) {
+    if (inherited::IsShortCut(message))
+        return true;
+    if (!N6 || N6->ShortCut() == scNone || ShortCutFromMessage(message) != N6->ShortCut() || !N6->Enabled())
+        return false;
+    N6->Click();
+    return true;
+}
+
 TPersonScope TFrm_Custom::Scope() const {
-    return {Frm_Main->Rights[35], Frm_Main->OperatorName};
+    return OperatorSession().PersonScope();
 }
 
 void TFrm_Custom::SetStatus(const String& text) {
@@ -80,7 +90,7 @@ void TFrm_Custom::FormCreate(TObject*) {
 void TFrm_Custom::FormShow(TObject*) {
     TFrm_Data* data = Frm_Data;
     const TPersonScope scope = Scope();
-    Btn_S_Cust->SetEnabled(Frm_Main->Rights[4]);
+    Btn_S_Cust->SetEnabled(OperatorSession().Rights[4]);
     OpenQuery(data->Qry_Cust, PersonStartSql(scope));
     SetStatus(PersonStatusText(data->Qry_Cust->RecordCount()));
     OpenQuery(data->Qry_Contact, ContactDetailSql(scope));
@@ -227,36 +237,6 @@ void TFrm_Custom::Grid_SaleKeyDown(TObject* Sender, WORD& Key, TShiftState) {
 void TFrm_Custom::Grid_SchKeyDown(TObject* Sender, WORD& Key, TShiftState) {
     if (Key == kDeleteKey && Frm_Main->DelContact->Enabled())
         Frm_Main->DelContactExecute(Sender);
-}
-
-void TFrm_Custom::TraceLayout() {
-    if (!LogCustom.Enabled(TLogLevel::Trace) || !HandleAllocated())
-        return;
-    VLOG_TRACE(LogCustom, "controls:%s", ControlRectsText({Combo_Type, Edit_Key, Btn_S_Cust}).c_str());
-    VLOG_TRACE(LogCustom, "tree:%s", TreeNodeRectsText(TreeView1).c_str());
-    String titles;
-    TDBGridColumnsEh* columns = Grid_Cust->Columns();
-    for (int i = 0; i < columns->Count(); ++i) {
-        const TRect r = Grid_Cust->CellRect(Grid_Cust->DataColToGridCol(i), 0);
-        if (r.Width() > 0)
-            titles += " " + columns->ColumnAt(i)->FieldName() + "=" + ScreenRectText(Grid_Cust, r);
-    }
-    VLOG_TRACE(LogCustom, "titles:%s", titles.c_str());
-    VLOG_TRACE(LogCustom, "status: %s", Frm_Main->StatusBar1->PanelTextShown(1).c_str());
-    TADOQuery* persons = Frm_Data->Qry_Cust;
-    const bool rows = persons->Active() && !persons->IsEmpty();
-    TBookmark mark;
-    String first;
-    if (rows) {
-        mark = persons->Bookmark();
-        persons->DisableControls();
-        persons->First();
-        first = persons->FieldByName("CustCode")->AsString();
-        persons->GotoBookmark(mark);
-        persons->EnableControls();
-    }
-    VLOG_TRACE(LogCustom, "list: rows=%d sort=[%s] first=%s", persons->Active() ? persons->RecordCount() : 0,
-               persons->Active() ? persons->Sort().c_str() : "", first.c_str());
 }
 
 void RegisterCustomClasses() {

@@ -24,6 +24,8 @@ public:
     explicit TFrm_Custom(TComponent* owner) : TForm(owner) {}
     ~TFrm_Custom() override;
     void Loaded() override;
+    // The list's "刷新" (F5) answers wherever the focus is in this window, not only in the grid.
+    bool IsShortCut(const TWMKey& message) override;
 
     TPanel* Panel1 = nullptr;
     TComboBox* Combo_Type = nullptr;
@@ -35,6 +37,7 @@ public:
     TTabSheet* TabSheet1 = nullptr;
     TDBGridEh* Grid_Cust = nullptr;
     TPopupMenu* Menu_Cust = nullptr;
+    TMenuItem* N6 = nullptr;
     TPopupMenu* Menu_Tree = nullptr;
     TADOQuery* ADOQuery1 = nullptr;
 
@@ -76,10 +79,6 @@ public:
     void Grid_ContactSortMarkingChanged(TObject* Sender) {}
     void Grid_SchSortMarkingChanged(TObject* Sender) {}
     void Grid_SaleSortMarkingChanged(TObject* Sender) {}
-
-    // At trace level of channel "custom": where the search controls, the tree's nodes and the grid's
-    // titles are on the screen, what status panel 1 shows and the list (rows, sort, first number).
-    void TraceLayout();
 
 private:
     TPersonScope Scope() const;

@@ -136,6 +136,11 @@ void TFrm_Field::SP_allleftClick(TObject*) {
 }
 
 void TFrm_Field::Btn_okClick(TObject*) {
+    // A grid without a shown column would fall back to every field under its raw name.
+    if (DstList->Count() == 0) {
+        MessageDlg(FieldTexts::NoColumnChosen, mtWarning, TMsgDlgButtons{mbOK});
+        return;
+    }
     for (int i = 0; i < SrcList->Count(); ++i)
         ExecQuery(Qry_temp, ChooserUpdateSql(false, SrcList->Items()->Strings(i), ColumnTable));
     for (int i = 0; i < DstList->Count(); ++i)

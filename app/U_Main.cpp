@@ -52,6 +52,47 @@ void TFrm_Main::Loaded() {
     BindComponent(this, ImageList1, "ImageList1");
 }
 
+namespace {
+
+constexpr int kMinimumHeight = 400;
+
+// The width of `text` in the font of `window`.
+int TextWidthIn(HWND window, const String& text) {
+    HDC dc = GetDC(window);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    const std::wstring wide = ToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    if (old)
+        SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
+
+}  // namespace
+
+TPoint TFrm_Main::MinimumSize() {
+    int fixedPanels = 0;
+    TStatusPanels* panels = StatusBar1->Panels();
+    for (int i = 0; i + 1 < panels->Count(); ++i) fixedPanels += panels->Items(i)->Width();
+    // The widest clock: two-digit month and day, and a Wednesday.
+    const String widest = ClockText(EncodeDate(2000, 12, 27) + EncodeTime(23, 58, 58, 0));
+    const int clock = TextWidthIn(StatusBar1->Handle(), widest) + 2 * GetSystemMetrics(SM_CXEDGE) + 8;
+    const int frame = Width() - ClientWidth();
+    return Point(frame + fixedPanels + clock + GetSystemMetrics(SM_CXVSCROLL), kMinimumHeight);
+}
+
+void TFrm_Main::WndProc(TMessage& message) {
+    inherited::WndProc(message);
+    if (message.Msg == WM_GETMINMAXINFO && StatusBar1 && StatusBar1->HandleAllocated()) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+        const TPoint minimum = MinimumSize();
+        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, minimum.X);
+        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, minimum.Y);
+    }
+}
+
 void TFrm_Main::FormShow(TObject*) {
     // A folder that cannot be made is reported, and the rest still runs.
     try {
@@ -73,28 +114,6 @@ void TFrm_Main::Timer1Timer(TObject*) {}
 
 void TFrm_Main::Timer2Timer(TObject*) {
     StatusBar1->Panels()->Items(3)->SetText(ClockText(Now()));
-    if (LogMain.Enabled(TLogLevel::Trace)) {
-        // What the status bar shows, and where the tool bar's buttons are on the screen.
-        VLOG_TRACE(LogMain, "Timer2Timer: [%s] [%s]", StatusBar1->PanelTextShown(0).c_str(),
-                   StatusBar1->PanelTextShown(3).c_str());
-        String layout;
-        for (int i = 0; i < ToolBar1->ButtonCount(); ++i) {
-            TToolButton* button = ToolBar1->Buttons(i);
-            const TRect r = ToolBar1->ButtonRect(button);
-            const TPoint at = ToolBar1->ClientToScreen(Point(r.Left, r.Top));
-            layout += " " + button->Name() + "=" + std::to_string(at.X) + "," + std::to_string(at.Y) + "," +
-                      std::to_string(r.Width()) + "," + std::to_string(r.Height());
-        }
-        VLOG_TRACE(LogMain, "tool bar:%s", layout.c_str());
-    }
-    // The person window and an open category dialog say where their parts are (channel "custom").
-    if (LogCustom.Enabled(TLogLevel::Trace)) {
-        if (Frm_Custom)
-            Frm_Custom->TraceLayout();
-        for (int i = 0; i < Screen->FormCount(); ++i)
-            if (auto* dialog = dynamic_cast<TFrm_Tree*>(Screen->Forms(i)))
-                dialog->TraceLayout();
-    }
 }
 
 void TFrm_Main::ShowSoftInfo() {

@@ -19,13 +19,15 @@
 #include "ImgList.h"
 #include "Log.h"
 #include "Menus.h"
+#include "OperatorSession.h"
 
 extern TLogChannel LogMain;  // "main"
 
 class TFrm_Main : public TForm {
     VESTREL_CLASS(TFrm_Main, TForm)
 public:
-    explicit TFrm_Main(TComponent* owner) : TForm(owner) {}
+    // A new main window starts a run: nobody is logged in.
+    explicit TFrm_Main(TComponent* owner) : TForm(owner) { Session.Reset(); }
     void Loaded() override;
 
     TStatusBar* StatusBar1 = nullptr;
@@ -63,10 +65,12 @@ public:
     TImageList* Image_Tool = nullptr;
     TImageList* ImageList1 = nullptr;
 
-    // The logged-in operator (at most 20 GBK bytes), the permission level and rights 1..100.
-    String OperatorName;
-    int Permit = 0;
-    TRights Rights;
+    // The logged-in operator (at most 20 GBK bytes), the permission level and rights 1..100: the
+    // program's operator session, under the main window's names.
+    TOperatorSession& Session = OperatorSession();
+    String& OperatorName = Session.OperatorName;
+    int& Permit = Session.Permit;
+    TRights& Rights = Session.Rights;
     // T_SoftInfo's software name and version, and [Config] Category, as read when first shown.
     String SoftName;
     String Version;
@@ -131,6 +135,13 @@ public:
     void N20Click(TObject* Sender);  // SearchCust
     void N2Click(TObject* Sender);   // closes the main window (ends the program)
     void TB_PostClick(TObject* Sender) {}
+
+    // The smallest outer size the window takes: wide enough for the status bar's three fixed
+    // panels beside the clock's text and the size grip.
+    TPoint MinimumSize();
+
+protected:
+    void WndProc(TMessage& message) override;
 };
 
 extern TFrm_Main* Frm_Main;

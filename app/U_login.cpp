@@ -3,6 +3,7 @@
 #include "AppLogic.h"
 #include "U_DataLogic.h"
 #include "FormFields.h"
+#include "OperatorSession.h"
 #include "TypeRegistry.h"
 #include "U_Data.h"
 #include "U_Main.h"
@@ -65,9 +66,8 @@ void TFrm_Login::Btn_okClick(TObject*) {
 
     const TLoginDecision decision = CheckLogin(attempt);
     if (decision.Outcome == TLoginOutcome::LoggedIn) {
-        Frm_Main->OperatorName = decision.OperatorName;
+        OperatorSession().LogIn(decision.OperatorName, decision.Permit);
         Frm_Main->Timer1->SetEnabled(true);
-        Frm_Main->Permit = decision.Permit;
         Frm_Main->StatusBar1->Panels()->Items(0)->SetText(LoginTexts::OperatorPanel + decision.OperatorName);
         Frm_Main->LoadRights();
         LoginOk = true;

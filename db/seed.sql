@@ -22,16 +22,17 @@ INSERT INTO info (Company, Regname, Address, fax, tel, Postcode, Version, name)
 VALUES ('维斯特尔信息技术有限公司', 'VESTREL', '杭州市西湖区文三路 128 号', '0571-88120001',
         '0571-88120000', '310012', '1.0', '王海燕');
 
--- Person grid columns: Field, caption (unique), width, position, shown, footer sum, edit button.
+-- Person grid columns: Field, caption (unique), width, position, shown, footer sum, edit button. Each
+-- width holds the caption beside a sort marker with its number.
 INSERT INTO T_FieldShow (TableName, Field, Name, Width, ShowID, show, SumField, ShowButton) VALUES
-    ('custom', 'CustCode',    '个人编号',   64,  0, 1, 0, 0),
-    ('custom', 'Company',     '个人名称',   80,  1, 1, 0, 0),
-    ('custom', 'Category',    '个人分类',   70,  2, 1, 0, 0),
+    ('custom', 'CustCode',    '个人编号',   80,  0, 1, 0, 0),
+    ('custom', 'Company',     '个人名称',   90,  1, 1, 0, 0),
+    ('custom', 'Category',    '个人分类',   80,  2, 1, 0, 0),
     ('custom', 'CustType',    '星座',       60,  3, 1, 0, 0),
-    ('custom', 'CustLevel',   '血型',       40,  4, 1, 0, 0),
-    ('custom', 'OtherInfo',   '性别',       40,  5, 1, 0, 0),
-    ('custom', 'xueli',       '学历',       50,  6, 1, 0, 0),
-    ('custom', 'MainContact', '年龄',       40,  7, 1, 0, 0),
+    ('custom', 'CustLevel',   '血型',       56,  4, 1, 0, 0),
+    ('custom', 'OtherInfo',   '性别',       56,  5, 1, 0, 0),
+    ('custom', 'xueli',       '学历',       56,  6, 1, 0, 0),
+    ('custom', 'MainContact', '年龄',       56,  7, 1, 0, 0),
     ('custom', 'address',     '通讯地址',  180,  8, 1, 0, 0),
     ('custom', 'postcode',    '邮编',       60,  9, 1, 0, 0),
     ('custom', 'tel',         '联系电话',  100, 10, 1, 0, 0),
@@ -42,16 +43,16 @@ INSERT INTO T_FieldShow (TableName, Field, Name, Width, ShowID, show, SumField, 
     ('custom', 'email',       '电子信箱',  150, 15, 1, 0, 1),
     ('custom', 'qq',          'QQ号',       80, 16, 1, 0, 0),
     ('custom', 'introduce',   '个人简介',  200, 17, 1, 0, 0),
-    ('custom', 'sex',         '登记性别',   50, 18, 0, 0, 0),
-    ('custom', 'F_User',      '所属操作员', 70, 19, 0, 0, 0),
-    ('custom', 'CustID',      '录入序号',   60, 20, 0, 0, 0);
+    ('custom', 'sex',         '登记性别',   80, 18, 0, 0, 0),
+    ('custom', 'F_User',      '所属操作员', 96, 19, 0, 0, 0),
+    ('custom', 'CustID',      '录入序号',   80, 20, 0, 0, 0);
 
 -- Import mapping grid: the caption of each target and the workbook header mapped to it.
 INSERT INTO T_FieldShow (TableName, Field, Name, Width, ShowID, show, SumField, ShowButton) VALUES
     ('import', 'FieldName', '目标字段',  150, 0, 1, 0, 0),
     ('import', 'F_Field',   'Excel列名', 180, 1, 1, 0, 0),
     ('import', 'S_Field',   '字段名',    100, 2, 0, 0, 0),
-    ('import', 'ImportID',  '序号',       50, 3, 0, 0, 0);
+    ('import', 'ImportID',  '序号',       56, 3, 0, 0, 0);
 
 -- Import targets: the person columns, then the contact columns; a single blank means unmapped.
 INSERT INTO T_Import (tablename, S_Field, FieldName, F_Field) VALUES

@@ -365,9 +365,7 @@ LRESULT TDBGridEhStyle::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TDBGridEhStyle::ReadScreenColors() {
-    HDC dc = GetDC(nullptr);
-    numColors_ = GetDeviceCaps(dc, NUMCOLORS);
-    ReleaseDC(nullptr, dc);
+    numColors_ = GetDeviceCaps(ScreenCompatibleDC(), NUMCOLORS);
 }
 
 void TDBGridEhStyle::RegisterGrid(TCustomDBGridEh* grid) {
@@ -399,10 +397,7 @@ void TDBGridEhStyle::SetDrawFocusFrame(bool value) {
 
 namespace {
 TColor NearestScreenColor(TColor color) {
-    HDC dc = GetDC(nullptr);
-    const COLORREF nearest = GetNearestColor(dc, static_cast<COLORREF>(ColorToRGB(color)));
-    ReleaseDC(nullptr, dc);
-    return static_cast<TColor>(nearest);
+    return static_cast<TColor>(GetNearestColor(ScreenCompatibleDC(), static_cast<COLORREF>(ColorToRGB(color))));
 }
 }  // namespace
 
@@ -876,16 +871,10 @@ void TCustomDBGridEh::InvalidateGridRow(int gridRow) {
 void TCustomDBGridEh::InvalidateEditor() { TCustomGrid::InvalidateEditor(); }
 
 TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TFont* font) const {
+    const TTextMeasure measure(font);
+    const TEXTMETRICW tm = measure.Metrics();
     TGridFontMetricsEh m;
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SIZE zero{};
-    GetTextExtentPoint32W(dc, L"0", 1, &zero);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    m.ZeroWidth = zero.cx;
+    m.ZeroWidth = measure.Extent("0").cx;
     m.Overhang = tm.tmOverhang;
     m.AveCharWidth = tm.tmAveCharWidth;
     return m;
@@ -894,14 +883,7 @@ TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TFont* font) const {
 int TCustomDBGridEh::SortIndexDigitsWidth(int sortIndex) const {
     TFont* font = DBGridEhSortIndexFont();
     if (!font) return TDBGridEhCore::SortIndexDigitsWidth(sortIndex);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
-    const std::wstring digits = std::to_wstring(sortIndex);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, digits.c_str(), static_cast<int>(digits.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return size.cx;
+    return TTextMeasure(font).Extent(std::to_string(sortIndex)).cx;
 }
 
 bool TCustomDBGridEh::CanEditNow() const {

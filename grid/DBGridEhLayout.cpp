@@ -17,37 +17,17 @@ struct TFontMeasure {
 
 // The text metrics of `font` and the height of `sample` in it.
 TFontMeasure MeasureFont(const TFont* font, const String& sample) {
+    const TTextMeasure measure(font);
     TFontMeasure m;
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
-    GetTextMetricsW(dc, &m.Tm);
-    const std::wstring text = ToWide(sample);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    m.TextHeight = size.cy;
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    m.Tm = measure.Metrics();
+    m.TextHeight = measure.Extent(sample).cy;
     return m;
 }
 
 // The height `text` needs when wrapped into `width` pixels; upwards text needs its length.
 int MeasureWrappedHeight(const TFont* font, const String& text, int width, bool upward) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
-    const std::wstring wide = ToWide(text);
-    int height;
-    if (upward) {
-        SIZE size{};
-        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-        height = size.cx;
-    } else {
-        RECT r{0, 0, std::max(width, 1), 0};
-        DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        height = r.bottom - r.top;
-    }
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return height;
+    const TTextMeasure measure(font);
+    return upward ? measure.Extent(text).cx : measure.WrappedHeight(text, width);
 }
 
 }  // namespace

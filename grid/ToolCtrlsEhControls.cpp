@@ -227,10 +227,7 @@ void PaintEditButtonFace(HDC dc, const TRect& rect, TColor frameColor, int check
 int DefaultFlatButtonWidth() {
     ToolCtrlsGlobals& g = Globals();
     if (g.flatButtonWidth > 0) return g.flatButtonWidth;
-    HDC dc = GetDC(nullptr);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    ReleaseDC(nullptr, dc);
+    const TEXTMETRICW metrics = TTextMeasure(nullptr).Metrics();
     int width = static_cast<int>(std::lround(metrics.tmHeight * 2.0 / 3.0));
     if (width % 2 == 0) ++width;
     return std::min(width, GetSystemMetrics(SM_CXVSCROLL));

@@ -113,14 +113,15 @@ const std::uint8_t* RowStore::Store(const std::string& record) {
         const std::size_t size = n > kChunkBytes / 4 ? n : kChunkBytes;
         if (size == n && !chunks_.empty()) {
             // A large record gets a chunk of its own; the current chunk stays in use.
-            auto own = std::make_unique<std::uint8_t[]>(n);
+            auto own = std::make_unique_for_overwrite<std::uint8_t[]>(n);
             std::memcpy(own.get(), record.data(), n);
             const std::uint8_t* p = own.get();
             chunks_.insert(chunks_.end() - 1, std::move(own));
             arenaBytes_ += n;
             return p;
         }
-        chunks_.push_back(std::make_unique<std::uint8_t[]>(size));
+        // Not zeroed: only the bytes written are ever read, and a small result touches little of it.
+        chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(size));
         chunkSize_ = size;
         chunkUsed_ = 0;
         arenaBytes_ += size;

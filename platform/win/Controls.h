@@ -28,6 +28,11 @@
 // Hints: a windowed control with ShowHint and a Hint is a tool of the application's tool-tip window
 // (TApplication::HintChanged); its mouse messages are relayed there.
 //
+// Sources: WindowRegistry.cpp (handle-to-control map, capture, busy guards, the window procedure,
+// key helpers), Controls.cpp (TControl, canvases, graphic and custom controls, registration),
+// WinControl.cpp (TWinControl's window, children, alignment, focus), WinControlMessages.cpp
+// (TWinControl's dispatcher and handlers); ControlsInternal.h is what they share.
+//
 // Not yet: anchors and constraints, auto-size, docking and dragging, hints of graphic controls and
 // CM_HINTSHOW (only numbered), bidi, actions (the action helper adds them), themes, double buffering.
 #pragma once

@@ -38,29 +38,18 @@ void ShowMessage(const String& text) {
     ApplicationBox(text, ApplicationTitle(), MB_OK);
 }
 
+String MessageDlgCaption(TMsgDlgType type, LANGID language) {
+    // The captions of the system's own message dialogs in the user's language.
+    static const char* const kEnglish[] = {"Warning", "Error", "Information", "Confirm"};
+    static const char* const kChinese[] = {"警告", "错误", "信息", "确认"};
+    if (type == mtCustom)
+        return ApplicationTitle();
+    const bool chinese = PRIMARYLANGID(language) == LANG_CHINESE;
+    return (chinese ? kChinese : kEnglish)[type];
+}
+
 TModalResult MessageDlg(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int) {
-    UINT flags = ButtonFlags(buttons);
-    String caption;
-    switch (type) {
-    case mtWarning:
-        flags |= MB_ICONWARNING;
-        caption = "Warning";
-        break;
-    case mtError:
-        flags |= MB_ICONERROR;
-        caption = "Error";
-        break;
-    case mtInformation:
-        flags |= MB_ICONINFORMATION;
-        caption = "Information";
-        break;
-    case mtConfirmation:
-        flags |= MB_ICONQUESTION;
-        caption = "Confirm";
-        break;
-    case mtCustom:
-        caption = ApplicationTitle();
-        break;
-    }
-    return ApplicationBox(text, caption, flags);
+    static constexpr UINT kIcons[] = {MB_ICONWARNING, MB_ICONERROR, MB_ICONINFORMATION, MB_ICONQUESTION, 0};
+    const UINT flags = ButtonFlags(buttons) | kIcons[type];
+    return ApplicationBox(text, MessageDlgCaption(type, GetUserDefaultUILanguage()), flags);
 }

@@ -1,7 +1,8 @@
 // Message dialogs over the system's message box (through the seam of Forms.h, so tests answer them).
 //
 // ShowMessage: the platform's plain message box (OK, caption Application->Title).
-// MessageDlg: a message with an icon by type and a standard set of buttons; answers mrOk, mrYes, ...
+// MessageDlg: a message with an icon and a caption by type (in the user's language, as the system's
+// own dialogs) and a standard set of buttons; answers mrOk, mrYes, ...
 //
 // Not yet: dialogs with button sets the system box lacks (mbAll, mbYesToAll, ...), help contexts,
 // positioned dialogs, the common dialogs (the dialogs unit adds them).
@@ -19,5 +20,8 @@ inline constexpr TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
 inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
 
 void ShowMessage(const String& text);
-// Raises EInvalidArgument for a set of buttons that no system message box has.
+// MessageDlg's caption of `type` in `language`.
+String MessageDlgCaption(TMsgDlgType type, LANGID language);
+// Raises EInvalidArgument for a set of buttons that no system message box has. The caption is the
+// type's in the user's interface language (Chinese or English; mtCustom: Application->Title).
 TModalResult MessageDlg(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0);

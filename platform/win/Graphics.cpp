@@ -52,9 +52,7 @@ private:
 
 int ScreenPixelsPerInch() {
     static const int ppi = [] {
-        HDC dc = GetDC(nullptr);
-        const int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-        if (dc) ReleaseDC(nullptr, dc);
+        const int value = GetDeviceCaps(ScreenCompatibleDC(), LOGPIXELSY);
         return value > 0 ? value : 96;
     }();
     return ppi;
@@ -960,10 +958,8 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
             throw EInvalidGraphic("A bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
                                   " pixels is too large");
         std::vector<std::uint8_t> pixels(static_cast<std::size_t>(RowBytes(width, BitsPerPixel(format)) * height));
-        HDC screen = GetDC(nullptr);
-        const int copied = GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+        const int copied = GetDIBits(ScreenCompatibleDC(), bitmap, 0, static_cast<UINT>(height), pixels.data(),
                                      reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
         if (copied != height)
             throw EInvalidGraphicOperation("TBitmap.SetHandle: cannot read the bitmap (error " +
                                            std::to_string(GetLastError()) + ")");
@@ -1364,4 +1360,65 @@ void TPicture::LoadFromFile(const String& fileName) {
 void TPicture::SaveToFile(const String& fileName) const {
     if (!graphic_) throw EInvalidGraphicOperation("Cannot save an empty picture to " + fileName);
     graphic_->SaveToFile(fileName);
+}
+
+// ---- Measuring ------------------------------------------------------------------------------------
+
+HDC ScreenCompatibleDC() {
+    // A pixel of the screen's format stays selected, so colour questions and compatible bitmaps
+    // get the screen's answer (a bare memory DC is monochrome).
+    struct TKeptDC {
+        HDC dc = nullptr;
+        HBITMAP pixel = nullptr;
+        HGDIOBJ previous = nullptr;
+        TKeptDC() {
+            HDC screen = GetDC(nullptr);
+            dc = CreateCompatibleDC(screen);
+            pixel = CreateCompatibleBitmap(screen, 1, 1);
+            ReleaseDC(nullptr, screen);
+            if (dc && pixel)
+                previous = SelectObject(dc, pixel);
+        }
+        ~TKeptDC() {
+            if (dc) {
+                if (previous) SelectObject(dc, previous);
+                DeleteDC(dc);
+            }
+            if (pixel) DeleteObject(pixel);
+        }
+    };
+    static thread_local TKeptDC kept;
+    if (!kept.dc)
+        throw EOutOfMemory("Cannot create a memory device context (error " + std::to_string(GetLastError()) + ")");
+    return kept.dc;
+}
+
+TTextMeasure::TTextMeasure(const TFont* font) : dc_(ScreenCompatibleDC()) {
+    if (font)
+        previous_ = SelectObject(dc_, font->Handle());
+}
+
+TTextMeasure::~TTextMeasure() {
+    if (previous_)
+        SelectObject(dc_, previous_);
+}
+
+TEXTMETRICW TTextMeasure::Metrics() const {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc_, &metrics);
+    return metrics;
+}
+
+TSize TTextMeasure::Extent(const String& text) const {
+    const std::wstring wide = ToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return TSize{size.cx, size.cy};
+}
+
+int TTextMeasure::WrappedHeight(const String& text, int width) const {
+    const std::wstring wide = ToWide(text);
+    RECT r{0, 0, std::max(width, 1), 0};
+    DrawTextW(dc_, wide.c_str(), static_cast<int>(wide.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return r.bottom - r.top;
 }

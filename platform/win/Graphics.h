@@ -10,6 +10,7 @@
 //   TBitmap               a device-independent section bitmap with its own memory DC and canvas
 //   TJPEGImage            a JPEG picture decoded through libjpeg into a TBitmap
 //   TPicture              holds one TGraphic, chosen by file extension when loaded from a file
+//   TTextMeasure          measures text in a font without touching the screen's DC
 //
 // Properties are methods: `X()` reads, `SetX(value)` writes; a setter given the current value does
 // nothing. Bad picture data raises EInvalidGraphic naming what is wrong, and leaves the picture as it
@@ -453,4 +454,31 @@ private:
     void Changed();
 
     std::unique_ptr<TGraphic> graphic_;
+};
+
+// ---- Measuring ------------------------------------------------------------------------------------
+
+// A memory DC in the screen's format (its colour depth included), made once per thread and kept:
+// for measuring text and asking colour capabilities without taking the screen's own DC (which
+// painting code must not hold).
+HDC ScreenCompatibleDC();
+
+// `font` selected into the screen-compatible DC for the scope (nullptr: the DC's default font).
+// Measurers nest; each puts back the font it found.
+class TTextMeasure {
+public:
+    explicit TTextMeasure(const TFont* font);
+    ~TTextMeasure();
+    TTextMeasure(const TTextMeasure&) = delete;
+    TTextMeasure& operator=(const TTextMeasure&) = delete;
+
+    HDC DC() const { return dc_; }
+    TEXTMETRICW Metrics() const;
+    TSize Extent(const String& text) const;
+    // The height of `text` word-wrapped into `width` pixels (at least 1).
+    int WrappedHeight(const String& text, int width) const;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_ = nullptr;
 };

@@ -211,9 +211,7 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabl
     }
     // Disabled: the image's non-white pixels as a silhouette, in highlight one pixel down and
     // right, then in shadow.
-    HDC screen = GetDC(nullptr);
-    HBITMAP colorBitmap = CreateCompatibleBitmap(screen, width_, height_);
-    ReleaseDC(nullptr, screen);
+    HBITMAP colorBitmap = CreateCompatibleBitmap(ScreenCompatibleDC(), width_, height_);
     TScratchDC color(colorBitmap);
     TScratchDC mono(CreateBitmap(width_, height_, 1, 1, nullptr));
     if (!color.Ok() || !mono.Ok()) {

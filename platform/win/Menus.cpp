@@ -675,14 +675,13 @@ bool TMenu::DispatchMeasureItem(MEASUREITEMSTRUCT& measure) {
     auto* item = reinterpret_cast<TMenuItem*>(measure.itemData);
     if (!item || item->GetParentMenu() != this)
         return false;
-    HDC dc = GetDC(nullptr);
     int width = static_cast<int>(measure.itemWidth);
     int height = static_cast<int>(measure.itemHeight);
     {
-        TMenuCanvas canvas(dc);
+        TTextMeasure scope(nullptr);
+        TMenuCanvas canvas(scope.DC());
         item->MeasureItem(canvas.Get(), width, height);
     }
-    ReleaseDC(nullptr, dc);
     measure.itemWidth = static_cast<UINT>(std::max(width, 0));
     measure.itemHeight = static_cast<UINT>(std::max(height, 0));
     return true;

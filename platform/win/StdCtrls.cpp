@@ -18,13 +18,7 @@ constexpr TItemMessages kListBoxMessages{LB_ADDSTRING,    LB_INSERTSTRING, LB_DE
 
 // The height of a line of text in `font`.
 int FontHeight(TFont* font) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font->Handle());
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return metrics.tmHeight;
+    return TTextMeasure(font).Metrics().tmHeight;
 }
 
 // Draws `text` in `r` as disabled: embossed, a highlight below right and the shadow on top.
@@ -144,17 +138,16 @@ void TCustomLabel::AdjustBounds() {
     if ((ComponentState() & csLoading) || !autoSize_)
         return;
     TRect r = Rect(0, 0, Width(), Height());
-    HDC dc = GetDC(nullptr);
     {
+        TTextMeasure measure(nullptr);
         TCanvas canvas;
-        canvas.SetHandle(dc);
+        canvas.SetHandle(measure.DC());
         TTextFormat format{tfExpandTabs, tfCalcRect};
         if (wordWrap_)
             format.Include(tfWordBreak);
         DoDrawText(canvas, r, format);
         canvas.SetHandle(nullptr);
     }
-    ReleaseDC(nullptr, dc);
     int x = Left();
     if (alignment_ == taRightJustify)
         x += Width() - r.Right;

@@ -85,8 +85,8 @@ protected:
 TEST_F(GridColumnDatabaseTest, ShippedRowsGiveTheShownColumnsInPositionOrder) {
     const std::vector<TGridColumnSetting> columns = Shown();
     ASSERT_EQ(columns.size(), 17u);
-    EXPECT_EQ(columns[0], (TGridColumnSetting{"CustCode", 64, "个人编号", false, false}));
-    EXPECT_EQ(columns[1], (TGridColumnSetting{"Company", 80, "个人名称", false, false}));
+    EXPECT_EQ(columns[0], (TGridColumnSetting{"CustCode", 80, "个人编号", false, false}));
+    EXPECT_EQ(columns[1], (TGridColumnSetting{"Company", 90, "个人名称", false, false}));
     int sums = 0, buttons = 0;
     for (const TGridColumnSetting& c : columns) {
         SCOPED_TRACE(c.Field);

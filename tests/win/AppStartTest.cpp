@@ -44,46 +44,19 @@ protected:
     }
 
     AppStartTest() {
-        static std::atomic<int> counter{0};
-        folder_ = fs::temp_directory_path() /
-                  ("vestrel-app-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "DataBase");
-        fs::create_directories(folder_ / "IMG");
-        fs::copy_file(ShippedDatabase(), folder_ / "DataBase" / "Custom.mdb");
+        fs::create_directories(folder_.Path() / "IMG");
         const fs::path pictures = ShippedDatabase().parent_path().parent_path() / "IMG";
         for (const char* name : {"Login.jpg", "Splash.bmp"})
             if (fs::exists(pictures / name))
-                fs::copy_file(pictures / name, folder_ / "IMG" / name);
-        SetProgramFolder(PathToUtf8(folder_));
+                fs::copy_file(pictures / name, folder_.Path() / "IMG" / name);
     }
 
-    ~AppStartTest() override {
-        FreeForms();
-        SetProgramFolder(String());
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    ~AppStartTest() override { FreeProgramForms(); }
 
-    String Folder() const { return IncludeTrailingPathDelimiter(PathToUtf8(folder_)); }
+    String Folder() const { return folder_.Folder(); }
     String IniName() const { return Folder() + "Config.ini"; }
     TIniFile Ini() const { return TIniFile(IniName()); }
 
-    // The start-up's forms, in its order.
-    void CreateForms() {
-        Application->CreateForm(Frm_Main);
-        Application->CreateForm(Frm_Data);
-        Application->CreateForm(Frm_Login);
-    }
-    void FreeForms() {
-        for (TComponent** form : {reinterpret_cast<TComponent**>(&Frm_Login), reinterpret_cast<TComponent**>(&Frm_Data),
-                                  reinterpret_cast<TComponent**>(&Frm_Main)})
-            if (*form) {
-                (*form)->Free();
-                *form = nullptr;
-            }
-        DrainMessages();
-    }
     // Shows the login dialog (not modally), as the start-up does before its loop.
     void ShowLogin() {
         Frm_Login->Show();
@@ -104,11 +77,11 @@ protected:
     }
 
     TScopedApplication app_{IDYES};
-    fs::path folder_;
+    TScratchProgramFolder folder_{"app"};
 };
 
 TEST_F(AppStartTest, DataModuleOpensTheDatabaseInTheProgramsFolder) {
-    CreateForms();
+    CreateProgramForms();
     ASSERT_TRUE(Frm_Data->Connected);
     EXPECT_TRUE(app_.Boxes.empty());
     EXPECT_EQ(Frm_Data->DbPath, "");
@@ -129,7 +102,7 @@ TEST_F(AppStartTest, DataModuleOpensTheDatabaseInTheProgramsFolder) {
 }
 
 TEST_F(AppStartTest, FailedConnectionAsksAndYesEmptiesDBConn) {
-    std::ofstream(folder_ / "not-ours.mdb") << "this is not a database";
+    std::ofstream(folder_.Path() / "not-ours.mdb") << "this is not a database";
     const struct {
         const char* name;
         String dbConn;
@@ -142,10 +115,10 @@ TEST_F(AppStartTest, FailedConnectionAsksAndYesEmptiesDBConn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FreeForms();
+        FreeProgramForms();
         Ini().WriteString("Config", "DBConn", c.dbConn);
         TScopedApplication app(c.answer);
-        CreateForms();
+        CreateProgramForms();
         EXPECT_FALSE(Frm_Data->Connected);
         EXPECT_EQ(Frm_Data->DbPath, c.dbConn);
         ASSERT_EQ(app.Boxes.size(), 1u);
@@ -156,7 +129,7 @@ TEST_F(AppStartTest, FailedConnectionAsksAndYesEmptiesDBConn) {
         Application->ProcessMessages();  // the loop sees the end the data module asked for
         EXPECT_TRUE(Application->Terminated());
         EXPECT_EQ(Ini().ReadString("Config", "DBConn", "unset"), c.afterwards);
-        FreeForms();
+        FreeProgramForms();
     }
 }
 
@@ -174,11 +147,11 @@ TEST_F(AppStartTest, LoginShowsTheOperatorsTheRememberedOneAndItsPicture) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FreeForms();
-        fs::remove(folder_ / "Config.ini");
+        FreeProgramForms();
+        fs::remove(folder_.Path() / "Config.ini");
         if (c.ini)
-            std::ofstream(folder_ / "Config.ini", std::ios::binary) << c.ini;
-        CreateForms();
+            std::ofstream(folder_.Path() / "Config.ini", std::ios::binary) << c.ini;
+        CreateProgramForms();
         ShowLogin();
         EXPECT_EQ(Frm_Login->Caption(), LoginTexts::Caption);
         EXPECT_EQ(Frm_Login->ClientWidth(), 336);
@@ -201,11 +174,11 @@ TEST_F(AppStartTest, LoginShowsTheOperatorsTheRememberedOneAndItsPicture) {
 TEST_F(AppStartTest, MissingOrCorruptLoginPictureIsIgnored) {
     for (const char* content : {static_cast<const char*>(nullptr), "\xFF\xD8\xFF\xE0 truncated"}) {
         SCOPED_TRACE(content ? "corrupt" : "missing");
-        FreeForms();
-        fs::remove(folder_ / "IMG" / "Login.jpg");
+        FreeProgramForms();
+        fs::remove(folder_.Path() / "IMG" / "Login.jpg");
         if (content)
-            std::ofstream(folder_ / "IMG" / "Login.jpg", std::ios::binary) << content;
-        CreateForms();
+            std::ofstream(folder_.Path() / "IMG" / "Login.jpg", std::ios::binary) << content;
+        CreateProgramForms();
         ShowLogin();
         EXPECT_EQ(Frm_Login->Image1->Picture()->Graphic(), nullptr);
         EXPECT_EQ(Frm_Login->Combo_User->Items()->Count(), 2);
@@ -214,7 +187,7 @@ TEST_F(AppStartTest, MissingOrCorruptLoginPictureIsIgnored) {
 }
 
 TEST_F(AppStartTest, EveryMessageOfTheCheckInOrderAndThePositionWrittenAfterEachClick) {
-    CreateForms();
+    CreateProgramForms();
     ShowLogin();
     const struct {
         const char* name;
@@ -269,7 +242,7 @@ TEST_F(AppStartTest, EveryMessageOfTheCheckInOrderAndThePositionWrittenAfterEach
 }
 
 TEST_F(AppStartTest, RestrictedOperatorAndAFailedReloginThatKeepsThem) {
-    CreateForms();
+    CreateProgramForms();
     ShowLogin();
     Frm_Login->Combo_User->SetItemIndex(1);
     Frm_Login->Edit_Pass->SetText("1234");
@@ -298,6 +271,18 @@ TEST_F(AppStartTest, RestrictedOperatorAndAFailedReloginThatKeepsThem) {
     EXPECT_EQ(Frm_Main->StatusBar1->Panels()->Items(0)->Text(), " 当前操作员: 李明");
     EXPECT_EQ(Ini().ReadInteger("login", "username", -99), 0);
     relogin->Free();
+
+    // The person window reads the operator's session: 李明 has no right 35, so only his own.
+    EXPECT_EQ(OperatorSession().PersonScope().AllPersons, false);
+    EXPECT_EQ(OperatorSession().PersonScope().OperatorName, "李明");
+
+    // A new run (a new main window) starts with nobody logged in and no right.
+    FreeProgramForms();
+    CreateProgramForms();
+    EXPECT_EQ(Frm_Main->OperatorName, "");
+    EXPECT_EQ(Frm_Main->Permit, 0);
+    EXPECT_FALSE(Frm_Main->Rights[4]);
+    EXPECT_EQ(OperatorSession().OperatorName, "");
 }
 
 TEST_F(AppStartTest, LongNamesAreCutAndNamesWithoutARowAreRefused) {
@@ -307,7 +292,7 @@ TEST_F(AppStartTest, LongNamesAreCutAndNamesWithoutARowAreRefused) {
     Execute("insert into admin (username, password, permit, IsUser) values ('" + longName + "', '', 2, 1)");
     Execute("insert into T_UserAuthority (UserName, Authority) values ('" + cut + "', 0)");
     Execute("insert into T_UserAuthority (UserName, Authority) values ('" + cut + "', 1)");
-    CreateForms();
+    CreateProgramForms();
     ShowLogin();
     ASSERT_EQ(Frm_Login->Combo_User->Items()->Count(), 3);
 
@@ -332,7 +317,7 @@ TEST_F(AppStartTest, LongNamesAreCutAndNamesWithoutARowAreRefused) {
 
 TEST_F(AppStartTest, MainWindowShowMakesExportSetsTheCaptionAndThePath) {
     Ini().WriteString("Config", "Category", "0101");
-    CreateForms();
+    CreateProgramForms();
     EXPECT_EQ(Frm_Main->FormStyle(), fsMDIForm);
     EXPECT_EQ(Frm_Main->WindowState(), wsMaximized);
     EXPECT_FALSE(Frm_Main->Timer1->Enabled());
@@ -349,8 +334,8 @@ TEST_F(AppStartTest, MainWindowShowMakesExportSetsTheCaptionAndThePath) {
 }
 
 TEST_F(AppStartTest, ExportFolderThatCannotBeMadeIsReportedAndTheShowGoesOn) {
-    std::ofstream(folder_ / "Export") << "a file where the folder belongs";
-    CreateForms();
+    std::ofstream(folder_.Path() / "Export") << "a file where the folder belongs";
+    CreateProgramForms();
     Frm_Main->Show();
     DrainMessages();
     ASSERT_EQ(app_.Boxes.size(), 1u);
@@ -374,7 +359,7 @@ TEST_F(AppStartTest, SplashShowsItsPictureAndClosesOnClick) {
     EXPECT_FALSE(splash->Visible());
     splash->Free();
 
-    fs::remove(folder_ / "IMG" / "Splash.bmp");
+    fs::remove(folder_.Path() / "IMG" / "Splash.bmp");
     splash = New<TFrm_Splash>(Application);
     EXPECT_EQ(splash->Image1->Picture()->Graphic(), nullptr);
     splash->Free();

@@ -2,7 +2,14 @@
 
 #include "Encoding.h"
 #include "Streams.h"
+#include "TestControls.h"
+#include "U_Data.h"
+#include "U_Main.h"
+#include "U_login.h"
 #include "WinApi.h"
+
+#include <atomic>
+#include <stdexcept>
 
 std::filesystem::path HostPath(const char* path) {
     const String text = path;
@@ -19,4 +26,53 @@ std::optional<String> ProgramResource(const String& className) {
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
         text.erase(0, 3);
     return text;
+}
+
+TScratchProgramFolder::TScratchProgramFolder(const char* tag) {
+    static std::atomic<int> counter{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("vestrel-" + String(tag) + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_ / "DataBase");
+    std::filesystem::copy_file(HostPath(VESTREL_APP_DATABASE), path_ / "DataBase" / "Custom.mdb");
+    SetProgramFolder(PathToUtf8(path_));
+}
+
+TScratchProgramFolder::~TScratchProgramFolder() {
+    SetProgramFolder(String());
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+String TScratchProgramFolder::Folder() const {
+    return IncludeTrailingPathDelimiter(PathToUtf8(path_));
+}
+
+void CreateProgramForms() {
+    Application->CreateForm(Frm_Main);
+    Application->CreateForm(Frm_Data);
+    Application->CreateForm(Frm_Login);
+}
+
+void FreeProgramForms() {
+    for (TComponent** form : {reinterpret_cast<TComponent**>(&Frm_Login), reinterpret_cast<TComponent**>(&Frm_Data),
+                              reinterpret_cast<TComponent**>(&Frm_Main)})
+        if (*form) {
+            (*form)->Free();
+            *form = nullptr;
+        }
+    DrainMessages();
+}
+
+void LogInAndShowMain(int index, const char* password) {
+    Frm_Login->Show();
+    DrainMessages();
+    Frm_Login->Combo_User->SetItemIndex(index);
+    Frm_Login->Edit_Pass->SetText(password);
+    SendMessageW(Frm_Login->Btn_ok->Handle(), BM_CLICK, 0, 0);
+    DrainMessages();
+    if (!Frm_Login->LoginOk)
+        throw std::runtime_error("the login failed");
+    Frm_Main->Show();
+    DrainMessages();
 }

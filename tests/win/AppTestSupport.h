@@ -12,3 +12,29 @@ std::filesystem::path HostPath(const char* path);
 // The program's own description of `className` (an RCDATA resource named in upper case), without a
 // byte-order mark; nothing when the program has none.
 std::optional<String> ProgramResource(const String& className);
+
+// A scratch program folder for one test: a copy of the shipped database in DataBase/, the
+// program's folder while it lives; removed (and the executable's folder restored) afterwards.
+class TScratchProgramFolder {
+public:
+    // The folder "vestrel-<tag>-<process>-<n>" in the temporary folder.
+    explicit TScratchProgramFolder(const char* tag);
+    ~TScratchProgramFolder();
+    TScratchProgramFolder(const TScratchProgramFolder&) = delete;
+    TScratchProgramFolder& operator=(const TScratchProgramFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    // The folder as the program names it, with its trailing delimiter.
+    String Folder() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// The start-up's forms in its order: the main window, the data module, the login dialog.
+void CreateProgramForms();
+// Frees the forms CreateProgramForms made (those still there), the last first.
+void FreeProgramForms();
+// Logs operator `index` (0 Admin, 1 李明) in through the login dialog, then shows the main window
+// (which shows the person window). Raises std::runtime_error when the login fails.
+void LogInAndShowMain(int index, const char* password);

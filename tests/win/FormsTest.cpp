@@ -738,7 +738,7 @@ TEST_F(FormsTest, MessageBoxesGoThroughTheSeam) {
     } const expected[] = {
         {"连接数据库失败,您要连接本机数据库吗! ", "vidaze", MB_YESNO | MB_ICONINFORMATION},
         {"修改完成！", "Vestrel", MB_OK},
-        {"Delete record?", "Confirm", MB_OKCANCEL | MB_ICONQUESTION},
+        {"Delete record?", "确认", MB_OKCANCEL | MB_ICONQUESTION},  // the tests run under the Chinese locale
         {"I/O error 3.", "Vestrel", MB_OK | MB_ICONSTOP},
         {"Done.", "Vestrel", MB_OK | MB_ICONSTOP},
     };
@@ -752,6 +752,30 @@ TEST_F(FormsTest, MessageBoxesGoThroughTheSeam) {
     }
     EXPECT_EQ(WindowClassName(Application->Handle()), "TApplication");
     EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+}
+
+TEST_F(FormsTest, MessageDialogCaptionsFollowTheInterfaceLanguage) {
+    Application->SetTitle("Vestrel");
+    const LANGID chinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+    const LANGID english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const struct {
+        TMsgDlgType type;
+        const char* chinese;
+        const char* english;
+    } cases[] = {
+        {mtWarning, "警告", "Warning"},
+        {mtError, "错误", "Error"},
+        {mtInformation, "信息", "Information"},
+        {mtConfirmation, "确认", "Confirm"},
+        {mtCustom, "Vestrel", "Vestrel"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.english);
+        EXPECT_EQ(MessageDlgCaption(c.type, chinese), c.chinese);
+        EXPECT_EQ(MessageDlgCaption(c.type, MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)), c.chinese);
+        EXPECT_EQ(MessageDlgCaption(c.type, english), c.english);
+        EXPECT_EQ(MessageDlgCaption(c.type, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)), c.english);
+    }
 }
 
 TEST_F(FormsTest, ScreenCursorAndTheCursorRegistry) {

@@ -398,6 +398,46 @@ TEST(GraphicsCanvas, TextMeasuresInRelationToContentAndFont) {
     EXPECT_GT(canvas->TextWidth("Wide words"), normalWidth);
 }
 
+// Measuring outside of painting agrees with a canvas in the same font, and nested measurers each
+// put back the font they found on the shared DC.
+TEST(GraphicsTextMeasure, AgreesWithACanvasAndNestedScopesRestoreTheFont) {
+    TFont small;
+    small.SetName("Tahoma");
+    small.SetSize(9);
+    TFont large;
+    large.Assign(&small);
+    large.SetSize(24);
+    auto bitmap = WhiteBitmap(10, 10);
+    bitmap->Canvas()->Font()->Assign(&small);
+
+    const HGDIOBJ before = GetCurrentObject(ScreenCompatibleDC(), OBJ_FONT);
+    {
+        const TTextMeasure outer(&small);
+        EXPECT_EQ(outer.Extent("Wide words"), bitmap->Canvas()->TextExtent("Wide words"));
+        EXPECT_EQ(outer.Extent("").cx, 0);
+        const int smallHeight = outer.Metrics().tmHeight;
+        {
+            const TTextMeasure inner(&large);
+            EXPECT_GT(inner.Metrics().tmHeight, smallHeight);
+        }
+        EXPECT_EQ(GetCurrentObject(outer.DC(), OBJ_FONT), small.Handle());
+        const String text = "个人类别管理 and some more words";
+        const int oneLine = outer.WrappedHeight(text, 10000);
+        EXPECT_EQ(oneLine, outer.Metrics().tmHeight);
+        EXPECT_GT(outer.WrappedHeight(text, outer.Extent(text).cx / 2), oneLine);
+        EXPECT_GT(outer.WrappedHeight(text, 0), oneLine);  // width 0 wraps as 1 pixel
+    }
+    EXPECT_EQ(GetCurrentObject(ScreenCompatibleDC(), OBJ_FONT), before);
+
+    // Bitmaps made for it have the screen's colours, not a memory DC's single bit.
+    HBITMAP made = CreateCompatibleBitmap(ScreenCompatibleDC(), 2, 2);
+    BITMAP info{};
+    GetObjectW(made, sizeof info, &info);
+    EXPECT_EQ(info.bmBitsPixel, GetDeviceCaps(ScreenCompatibleDC(), BITSPIXEL));
+    EXPECT_GT(info.bmBitsPixel, 1);
+    DeleteObject(made);
+}
+
 TEST(GraphicsCanvas, TextOutPaintsInTheFontColourAndMovesThePen) {
     auto bitmap = WhiteBitmap(80, 30);
     TCanvas* canvas = bitmap->Canvas();

@@ -77,13 +77,6 @@ protected:
     }
 
     MainWindowTest() {
-        static std::atomic<int> counter{0};
-        folder_ = fs::temp_directory_path() /
-                  ("vestrel-main-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "DataBase");
-        fs::copy_file(HostPath(VESTREL_APP_DATABASE), folder_ / "DataBase" / "Custom.mdb");
-        SetProgramFolder(PathToUtf8(folder_));
         previousFinder_ = SetFormResourceFinder([this](const String& className) -> std::optional<String> {
             if (className == "TFrmChildProbe" || className == "TFrmOtherChild")
                 return String(kChildText);
@@ -92,9 +85,7 @@ protected:
         gLines = &lines_;
         previousSink_ = SetLogSink(CaptureLine);
         LogMain.SetLevel(TLogLevel::Trace);
-        Application->CreateForm(Frm_Main);
-        Application->CreateForm(Frm_Data);
-        Application->CreateForm(Frm_Login);
+        CreateProgramForms();
     }
 
     ~MainWindowTest() override {
@@ -102,30 +93,13 @@ protected:
         LogMain.SetLevel(TLogLevel::Error);
         SetLogSink(previousSink_);
         gLines = nullptr;
-        for (TComponent** form : {reinterpret_cast<TComponent**>(&Frm_Login), reinterpret_cast<TComponent**>(&Frm_Data),
-                                  reinterpret_cast<TComponent**>(&Frm_Main)})
-            if (*form) {
-                (*form)->Free();
-                *form = nullptr;
-            }
-        DrainMessages();
+        FreeProgramForms();
         SetFormResourceFinder(std::move(previousFinder_));
-        SetProgramFolder(String());
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
 
     // Logs `index` (0 Admin, 1 李明) in through the start-up's login dialog.
     void LogIn(int index, const char* password) {
-        Frm_Login->Show();
-        DrainMessages();
-        Frm_Login->Combo_User->SetItemIndex(index);
-        Frm_Login->Edit_Pass->SetText(password);
-        SendMessageW(Frm_Login->Btn_ok->Handle(), BM_CLICK, 0, 0);
-        DrainMessages();
-        ASSERT_TRUE(Frm_Login->LoginOk);
-        Frm_Main->Show();
-        DrainMessages();
+        LogInAndShowMain(index, password);
         // The person window the main window shows has tests of its own: these start without it,
         // from an empty person list, and count their own children.
         if (Frm_Custom)
@@ -171,7 +145,7 @@ protected:
     }
 
     TScopedApplication app_;
-    fs::path folder_;
+    TScratchProgramFolder folder_{"main"};
     std::vector<String> lines_;
     TFormResourceFinder previousFinder_;
     TLogSink previousSink_ = nullptr;
@@ -405,6 +379,40 @@ TEST_F(MainWindowTest, ClockShowsThePinnedSaturdayAndTicksThroughTheMessageLoop)
     SetClock([] { return TDateTime(EncodeDate(2024, 6, 16) + EncodeTime(0, 0, 0, 0)); });
     Frm_Main->Timer2Timer(Frm_Main->Timer2);
     EXPECT_EQ(Frm_Main->StatusBar1->PanelTextShown(3), "2024年06月16日 00时00分00秒  [星期日]");
+}
+
+TEST_F(MainWindowTest, TheWindowKeepsAMinimumSizeWhereTheClockFits) {
+    SetClock([] { return TDateTime(EncodeDate(2024, 12, 25) + EncodeTime(23, 58, 58, 0)); });
+    Frm_Main->Show();
+    DrainMessages();
+    ShowWindow(Frm_Main->Handle(), SW_RESTORE);
+    Frm_Main->Timer2Timer(Frm_Main->Timer2);
+    // A person drags the frame smaller than the minimum: the system keeps the minimum.
+    for (const TPoint asked : {Point(800, 600), Point(300, 200)}) {
+        SCOPED_TRACE(asked.X);
+        SetWindowPos(Frm_Main->Handle(), nullptr, 0, 0, asked.X, asked.Y, SWP_NOZORDER | SWP_NOACTIVATE);
+        DrainMessages();
+        MINMAXINFO info{};
+        SendMessageW(Frm_Main->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_GE(info.ptMinTrackSize.x, Frm_Main->MinimumSize().X);
+        EXPECT_EQ(info.ptMinTrackSize.y, Frm_Main->MinimumSize().Y);
+        RECT window;
+        GetWindowRect(Frm_Main->Handle(), &window);
+        EXPECT_GE(window.right - window.left, std::max<LONG>(asked.X, Frm_Main->MinimumSize().X));
+        // The clock's part is as wide as its text (and the fixed panels keep their widths).
+        RECT part;
+        SendMessageW(Frm_Main->StatusBar1->Handle(), SB_GETRECT, 3, reinterpret_cast<LPARAM>(&part));
+        HDC dc = GetDC(Frm_Main->StatusBar1->Handle());
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Frm_Main->StatusBar1->Handle(), WM_GETFONT, 0, 0)));
+        const std::wstring text = ToWide(Frm_Main->StatusBar1->PanelTextShown(3));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(Frm_Main->StatusBar1->Handle(), dc);
+        EXPECT_GE(part.right - part.left, size.cx + 4);
+        SendMessageW(Frm_Main->StatusBar1->Handle(), SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+        EXPECT_NEAR(part.right, 150, 3);
+    }
 }
 
 TEST_F(MainWindowTest, ReloginClosesTheChildrenAndACancelledOneKeepsTheOperator) {

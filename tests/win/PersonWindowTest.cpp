@@ -20,9 +20,11 @@
 #include "U_tree.h"
 #include "U_treeTexts.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -70,46 +72,17 @@ protected:
         RegisterCustomClasses();
     }
 
-    PersonWindowTest() {
-        static std::atomic<int> counter{0};
-        folder_ = fs::temp_directory_path() /
-                  ("vestrel-person-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "DataBase");
-        fs::copy_file(HostPath(VESTREL_APP_DATABASE), folder_ / "DataBase" / "Custom.mdb");
-        SetProgramFolder(PathToUtf8(folder_));
-        Application->CreateForm(Frm_Main);
-        Application->CreateForm(Frm_Data);
-        Application->CreateForm(Frm_Login);
-    }
+    PersonWindowTest() { CreateProgramForms(); }
 
     ~PersonWindowTest() override {
         Screen->SetCursor(crDefault);
-        for (TComponent** form : {reinterpret_cast<TComponent**>(&Frm_Login), reinterpret_cast<TComponent**>(&Frm_Data),
-                                  reinterpret_cast<TComponent**>(&Frm_Main)})
-            if (*form) {
-                (*form)->Free();
-                *form = nullptr;
-            }
-        DrainMessages();
-        SetProgramFolder(String());
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
+        FreeProgramForms();
     }
 
     // Logs `index` (0 Admin, 1 李明) in; the main window then shows the person window. Without
     // it the test stops (by an exception, which also ends the test body).
     void LogIn(int index, const char* password) {
-        Frm_Login->Show();
-        DrainMessages();
-        Frm_Login->Combo_User->SetItemIndex(index);
-        Frm_Login->Edit_Pass->SetText(password);
-        SendMessageW(Frm_Login->Btn_ok->Handle(), BM_CLICK, 0, 0);
-        DrainMessages();
-        if (!Frm_Login->LoginOk)
-            throw std::runtime_error("the login failed");
-        Frm_Main->Show();
-        DrainMessages();
+        LogInAndShowMain(index, password);
         for (const auto& box : app_.Boxes) ADD_FAILURE() << "message: " << box.Text;
         app_.Boxes.clear();
         if (!Frm_Custom)
@@ -159,7 +132,7 @@ protected:
     }
 
     TScopedApplication app_;
-    fs::path folder_;
+    TScratchProgramFolder folder_{"person"};
 };
 
 TEST_F(PersonWindowTest, ShowsTheStartListWithTheColumnsAndCaptionsOfTFieldShow) {
@@ -311,7 +284,7 @@ TEST_F(PersonWindowTest, AFailedSearchRestoresTheButtonAndTheCursor) {
 
 TEST_F(PersonWindowTest, WithoutRight4TheSearchButtonAndEnterDoNothing) {
     LogIn(0, "");
-    Frm_Main->Rights.Set(4, false);
+    OperatorSession().Rights.Set(4, false);
     Frm_Custom->FormShow(Frm_Custom);
     EXPECT_FALSE(Frm_Custom->Btn_S_Cust->Enabled());
     Frm_Custom->Edit_Key->SetText("张");
@@ -368,23 +341,90 @@ TEST_F(PersonWindowTest, SortMarkersOrderThePersonList) {
     EXPECT_EQ(Persons()->Sort(), "");
 }
 
-TEST_F(PersonWindowTest, F5ReadsTheSameListAgainAndClosingFreesTheWindow) {
+// The width of `text` in `font`.
+int TextWidthIn(TFont* font, const String& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->Handle());
+    const std::wstring wide = ToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+TEST_F(PersonWindowTest, EveryTitleFitsBesideASortMarkerWithItsNumber) {
+    LogIn(0, "");
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    TDBGridColumnsEh* columns = grid->Columns();
+    ASSERT_GE(columns->Count(), 2);
+    for (int i = 0; i < columns->Count(); ++i) {
+        TColumnEh* column = columns->ColumnAt(i);
+        SCOPED_TRACE(column->FieldName());
+        // Two columns sorted: this one second, so its marker carries the number 2.
+        TColumnEh* other = columns->ColumnAt(i == 0 ? 1 : 0);
+        other->Title()->SetSortMarker(smDownEh);
+        column->Title()->SetSortMarker(smUpEh);
+        ASSERT_EQ(column->Title()->SortIndex(), 2);
+        const int digits = grid->SortIndexDigitsWidth(2);
+        const int area = column->Title()->SortAreaWidth(column->Width(), digits);
+        EXPECT_GE(area, 16 + digits);  // the marker and its number are both shown
+        EXPECT_LE(TextWidthIn(column->Title()->Font(), column->Title()->Caption()) + 4 + area, column->Width() - 1)
+            << column->Title()->Caption();
+        column->Title()->SetSortMarker(smNoneEh);
+        other->Title()->SetSortMarker(smNoneEh);
+    }
+}
+
+TEST_F(PersonWindowTest, EveryCategoryNameShowsWhole) {
+    LogIn(0, "");
+    TTreeView* tree = Frm_Custom->TreeView1;
+    tree->FullExpand();
+    DrainMessages();
+    RECT client;
+    GetClientRect(tree->Handle(), &client);
+    int deepest = 0;
+    for (int i = 0; i < tree->Items()->Count(); ++i) {
+        TTreeNode* node = tree->Items()->Item(i);
+        SCOPED_TRACE(node->Text());
+        deepest = std::max(deepest, node->Level());
+        RECT text{};
+        *reinterpret_cast<HTREEITEM*>(&text) = node->ItemId();
+        ASSERT_TRUE(SendMessageW(tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text)));
+        EXPECT_LE(text.right, client.right);
+    }
+    EXPECT_GE(deepest, 3);  // the root, then three levels of categories
+}
+
+TEST_F(PersonWindowTest, F5AnywhereInTheWindowReadsTheSameListAgainAndClosingFreesTheWindow) {
     LogIn(0, "");
     ClickNode(NodeWithText(Frm_Custom->TreeView1, "02-同事"));
     const String sql = Persons()->SQL()->Text();
     const String status = Status();
-    TADOQuery* change = New<TADOQuery>(nullptr);
-    change->SetConnection(Frm_Data->ADOConnection1);
-    ExecQuery(change, "insert into custom (CustCode, Company, Category, F_User) values (900, '新同事', '0201', 'Admin')");
-    change->Free();
-    const int before = Persons()->RecordCount();
-    // F5 in the grid: the short-cut of its menu's "刷新".
-    Frm_Custom->Grid_Cust->SetFocus();
-    PostMessageW(Frm_Custom->Grid_Cust->Handle(), WM_KEYDOWN, VK_F5, 1);
-    Application->ProcessMessages();
-    EXPECT_EQ(Persons()->SQL()->Text(), sql);
-    EXPECT_EQ(Persons()->RecordCount(), before + 1);
-    EXPECT_EQ(Status(), status);
+    // F5 (the short-cut of the grid menu's "刷新") wherever the focus is in the window.
+    const struct {
+        const char* where;
+        TWinControl* control;
+    } places[] = {
+        {"grid", Frm_Custom->Grid_Cust},
+        {"tree", Frm_Custom->TreeView1},
+        {"search key", Frm_Custom->Edit_Key},
+        {"column list", Frm_Custom->Combo_Type},
+    };
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.where);
+        TADOQuery* change = New<TADOQuery>(nullptr);
+        change->SetConnection(Frm_Data->ADOConnection1);
+        ExecQuery(change, "insert into custom (CustCode, Company, Category, F_User) values (900, '新同事', '0201', 'Admin')");
+        change->Free();
+        const int before = Persons()->RecordCount();
+        place.control->SetFocus();
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_F5, 1);
+        Application->ProcessMessages();
+        EXPECT_EQ(Persons()->SQL()->Text(), sql);
+        EXPECT_EQ(Persons()->RecordCount(), before + 1);
+        EXPECT_EQ(Status(), status);
+    }
 
     Frm_Custom->Close();
     DrainMessages();
@@ -509,6 +549,11 @@ TEST_F(PersonWindowTest, CategoryDialogAddsAChildWithTheProposedCode) {
         TTreeNode* added = NodeWithText(tree->TreeView1, "0401-驴友");
         ASSERT_NE(added, nullptr);
         EXPECT_EQ(added->Parent(), node);
+        // The parent, collapsed before, shows its new child, which is selected with its fields.
+        EXPECT_TRUE(node->Expanded());
+        EXPECT_TRUE(added->Selected());
+        EXPECT_EQ(tree->Edit_Code->Text(), "0401");
+        EXPECT_EQ(tree->Edit_Name->Text(), "驴友");
         // A sibling of the new node.
         added->SetSelected(true);
         tree->N1Click(nullptr);
@@ -532,16 +577,17 @@ TEST_F(PersonWindowTest, CategoryDialogRefusesBadCodesAndStaysInTheAddingState) 
         tree->TB_AddClick(nullptr);
         const struct {
             const char* code;
+            const char* name;
             const char* message;
         } cases[] = {
-            {"1.5", "编码必须是数字!"}, {"010", "编码规则出错!"}, {"01", "编码重复!,不能保存!"},
-            {"0901", "编码错误,父节点不存在!"},
+            {"1.5", "x", "编码必须是数字!"}, {"010", "x", "编码规则出错!"}, {"01", "x", "编码重复!,不能保存!"},
+            {"0901", "x", "编码错误,父节点不存在!"}, {"06", "", "名称不能为空!"}, {"06", "   ", "名称不能为空!"},
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(c.code);
             app_.Boxes.clear();
             tree->Edit_Code->SetText(c.code);
-            tree->Edit_Name->SetText("x");
+            tree->Edit_Name->SetText(c.name);
             tree->TB_SaveClick(nullptr);
             ASSERT_EQ(app_.Boxes.size(), 1u);
             EXPECT_EQ(app_.Boxes[0].Text, c.message);
@@ -568,6 +614,13 @@ TEST_F(PersonWindowTest, CategoryDialogRenamesAndDeletesTheSelectedNode) {
         tree->TB_EditClick(nullptr);
         EXPECT_EQ(tree->Edit_Code->Text(), "0502");
         EXPECT_FALSE(tree->Edit_Code->Enabled());
+        // An empty name is refused and the name change goes on.
+        tree->Edit_Name->SetText(" ");
+        tree->TB_SaveClick(nullptr);
+        ASSERT_EQ(app_.Boxes.size(), 1u);
+        EXPECT_EQ(app_.Boxes[0].Text, "名称不能为空!");
+        EXPECT_TRUE(tree->TB_Save->Enabled());
+        app_.Boxes.clear();
         tree->Edit_Name->SetText("维修服务");
         tree->TB_SaveClick(nullptr);
         EXPECT_NE(NodeWithText(tree->TreeView1, "0502-维修服务"), nullptr);
@@ -585,7 +638,7 @@ TEST_F(PersonWindowTest, CategoryDialogRenamesAndDeletesTheSelectedNode) {
         app_.SetAnswer(IDOK);
         tree->TB_DelClick(nullptr);
         EXPECT_EQ(NodeWithText(tree->TreeView1, "0502-维修服务"), nullptr);
-        EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？");
+        EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？\n\n0502-维修服务");
         // The root is never deleted: with its children it is refused like any parent.
         const std::size_t boxes = app_.Boxes.size();
         TTreeNode* root = tree->TreeView1->Items()->Item(0);
@@ -644,8 +697,8 @@ TEST_F(PersonWindowTest, GoodsCategoriesHaveTheirOwnTreeAndCaption) {
 // After the program switched to another database the dialog edits that one.
 TEST_F(PersonWindowTest, CategoryDialogConnectsWithTheCurrentConnectionText) {
     LogIn(0, "");
-    const fs::path other = folder_ / "Other.mdb";
-    fs::copy_file(folder_ / "DataBase" / "Custom.mdb", other);
+    const fs::path other = folder_.Path() / "Other.mdb";
+    fs::copy_file(folder_.Path() / "DataBase" / "Custom.mdb", other);
     TADOConnection* connection = Frm_Data->ADOConnection1;
     const String text = BuildConnectionString(String(), PathToUtf8(other));
     connection->Close();
@@ -669,7 +722,7 @@ TEST_F(PersonWindowTest, CategoryDialogConnectsWithTheCurrentConnectionText) {
     EXPECT_TRUE(answer.Seen());
     EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='07'"), 1);
     connection->Close();
-    connection->SetConnectionString(BuildConnectionString(PathToUtf8(folder_) + "\\", String()));
+    connection->SetConnectionString(BuildConnectionString(PathToUtf8(folder_.Path()) + "\\", String()));
     connection->Open();
     EXPECT_EQ(Count("select count(*) as n from Cust_Category where code in ('06', '07')"), 0);
 }
@@ -730,6 +783,204 @@ TEST_F(PersonWindowTest, ColumnChooserMovesAllAndCancelWritesNothing) {
     const int shown = Count("select count(*) as n from T_FieldShow where tablename='custom' and show=1");
     Frm_Main->ShowField_CustExecute(nullptr);
     EXPECT_TRUE(answer.Seen());
+    EXPECT_EQ(Count("select count(*) as n from T_FieldShow where tablename='custom' and show=1"), shown);
+}
+
+TEST_F(PersonWindowTest, CategoryDialogFieldsFollowTheSelectionAndDeleteNamesWhatItDeletes) {
+    LogIn(0, "");
+    TModalAnswer<TFrm_Tree> answer([&](TFrm_Tree* tree) {
+        // A selection by keyboard or program shows the node's fields, the root's too.
+        NodeWithText(tree->TreeView1, "0502-家政维修")->SetSelected(true);
+        EXPECT_EQ(tree->Edit_Code->Text(), "0502");
+        EXPECT_EQ(tree->Edit_Name->Text(), "家政维修");
+        tree->TreeView1->Items()->Item(0)->SetSelected(true);
+        EXPECT_EQ(tree->Edit_Code->Text(), "");
+        EXPECT_EQ(tree->Edit_Name->Text(), "个人分类");
+        EXPECT_FALSE(tree->N1->Enabled());
+
+        // While a name is typed a new selection leaves the fields alone.
+        NodeWithText(tree->TreeView1, "0502-家政维修")->SetSelected(true);
+        tree->TB_EditClick(nullptr);
+        tree->Edit_Name->SetText("维修");
+        NodeWithText(tree->TreeView1, "01-亲友")->SetSelected(true);
+        EXPECT_EQ(tree->Edit_Code->Text(), "0502");
+        EXPECT_EQ(tree->Edit_Name->Text(), "维修");
+        tree->TB_CancelClick(nullptr);
+
+        // Deleting the leaf 0502 moves the selection: the fields and the next question follow it.
+        TTreeNode* leaf = NodeWithText(tree->TreeView1, "0502-家政维修");
+        leaf->SetSelected(true);
+        TTreeNode* parent = leaf->Parent();
+        const bool onlyChild = parent->Count() == 1;
+        tree->TB_DelClick(nullptr);
+        ASSERT_FALSE(app_.Boxes.empty());
+        EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？\n\n0502-家政维修");
+        TTreeNode* now = tree->TreeView1->Selected();
+        ASSERT_NE(now, nullptr);
+        EXPECT_EQ(tree->Edit_Code->Text(), SplitNodeText(now->Text()).Code);
+        EXPECT_EQ(tree->Edit_Name->Text(), SplitNodeText(now->Text()).Name);
+        app_.SetAnswer(IDCANCEL);
+        tree->TB_DelClick(nullptr);
+        if (onlyChild || now->Count() == 0) {
+            EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？\n\n" + now->Text());
+        }
+        tree->TB_CloseClick(nullptr);
+    });
+    Frm_Main->Cust_CategoryExecute(nullptr);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='0502'"), 0);
+    EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='05'"), 1);
+}
+
+struct TPopupsSeen {
+    int count = 0;
+    void Popup(TObject*) {
+        ++count;
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);  // the menu closes again
+    }
+};
+
+TEST_F(PersonWindowTest, ARightClickOnTheCategoryTreeOpensItsMenu) {
+    LogIn(0, "");
+    TTreeView* tree = Frm_Custom->TreeView1;
+    TPopupsSeen popups;
+    Frm_Custom->Menu_Tree->OnPopup = Event<&TPopupsSeen::Popup>(&popups);
+    TTreeNode* node = NodeWithText(tree, "03-客户");
+    ASSERT_NE(node, nullptr);
+    RECT r{};
+    const HTREEITEM item = node->ItemId();
+    std::memcpy(&r, &item, sizeof item);  // the message takes the item in the rectangle
+    ASSERT_TRUE(SendMessageW(tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+    PostMessageW(tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageW(tree->Handle(), WM_RBUTTONUP, 0, at);
+    DrainMessages();
+    EXPECT_EQ(popups.count, 1);
+    Frm_Custom->Menu_Tree->OnPopup = nullptr;
+}
+
+// Keys as a person types them: posted to the window with the focus (in the active dialog: its
+// active control) and run through the application's message loop.
+HWND KeyTarget() {
+    HWND focus = GetFocus();
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (!form->FormState().Contains(fsModal) || !form->HandleAllocated())
+            continue;
+        if (focus && (focus == form->Handle() || IsChild(form->Handle(), focus)))
+            return focus;
+        return form->ActiveControl() ? form->ActiveControl()->Handle() : form->Handle();
+    }
+    return focus;
+}
+
+// The application's own message processing: keys go through its short-cut and dialog-key steps.
+void Press(WORD key) {
+    PostMessageW(KeyTarget(), WM_KEYDOWN, key, 1);
+    Application->ProcessMessages();
+}
+
+void PressAlt(WORD key, wchar_t character) {
+    const LPARAM alt = 1 | (1 << 29);
+    HWND target = KeyTarget();
+    PostMessageW(target, WM_SYSKEYDOWN, key, alt);
+    if (character)
+        PostMessageW(target, WM_SYSCHAR, character, alt);
+    Application->ProcessMessages();
+}
+
+TEST_F(PersonWindowTest, CategoryDialogKeysWorkAsInAnyDialog) {
+    LogIn(0, "");
+    TModalAnswer<TFrm_Tree> answer([&](TFrm_Tree* tree) {
+        NodeWithText(tree->TreeView1, "04-其他")->SetSelected(true);
+        tree->TreeView1->SetFocus();
+        // The tool bar's underlined letters.
+        PressAlt('A', L'a');
+        EXPECT_TRUE(tree->TB_Save->Enabled()) << "Alt+A adds";
+        EXPECT_EQ(tree->Edit_Code->Text(), "0401");
+        // Esc drops the entry, Enter in the name saves it.
+        Press(VK_ESCAPE);
+        EXPECT_TRUE(tree->TB_Add->Enabled()) << "Esc cancels the entry";
+        EXPECT_TRUE(tree->Visible());
+        PressAlt('A', L'a');
+        tree->Edit_Name->SetText("驴友");
+        ASSERT_EQ(KeyTarget(), tree->Edit_Name->Handle());
+        Press(VK_RETURN);
+        EXPECT_TRUE(tree->TB_Add->Enabled()) << "Enter saves";
+        EXPECT_NE(NodeWithText(tree->TreeView1, "0401-驴友"), nullptr);
+        // The drop-down menu's F3 (a sibling) and F4 (a child).
+        tree->TreeView1->SetFocus();
+        Press(VK_F3);
+        EXPECT_EQ(tree->Edit_Code->Text(), "0402") << "F3 adds a sibling";
+        Press(VK_ESCAPE);
+        NodeWithText(tree->TreeView1, "0401-驴友")->SetSelected(true);
+        tree->TreeView1->SetFocus();
+        Press(VK_F4);
+        EXPECT_EQ(tree->Edit_Code->Text(), "040101") << "F4 adds a child";
+        Press(VK_ESCAPE);
+        EXPECT_TRUE(tree->TB_Add->Enabled());
+        // Alt+R refreshes (the tree is read again, the first node selected); Alt+Q closes.
+        PressAlt('R', L'r');
+        EXPECT_EQ(tree->TreeView1->Selected(), tree->TreeView1->Items()->GetFirstNode());
+        PressAlt('Q', L'q');
+        EXPECT_EQ(tree->ModalResult(), mrCancel);
+    });
+    Frm_Main->Cust_CategoryExecute(nullptr);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='0401' and name='驴友'"), 1);
+    EXPECT_TRUE(app_.Boxes.empty());
+}
+
+// Esc, and Alt+F4, close each dialog that has a cancel or exit button, as its button does.
+TEST_F(PersonWindowTest, EscAndAltF4CloseTheDialogs) {
+    LogIn(0, "");
+    const struct {
+        const char* name;
+        bool altF4;
+    } keys[] = {{"Esc", false}, {"Alt+F4", true}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.name);
+        const auto close = [&](TCustomForm* dialog) {
+            DrainMessages();
+            if (k.altF4)
+                PressAlt(VK_F4, 0);
+            else
+                Press(VK_ESCAPE);
+            EXPECT_EQ(dialog->ModalResult(), mrCancel) << dialog->ClassName();
+        };
+        {
+            TModalAnswer<TFrm_Tree> answer([&](TFrm_Tree* tree) { close(tree); });
+            Frm_Main->Cust_CategoryExecute(nullptr);
+            EXPECT_TRUE(answer.Seen());
+        }
+        {
+            TModalAnswer<TFrm_Field> answer([&](TFrm_Field* chooser) { close(chooser); });
+            Frm_Main->ShowField_CustExecute(nullptr);
+            EXPECT_TRUE(answer.Seen());
+        }
+        {
+            TModalAnswer<TFrm_Login> answer([&](TFrm_Login* login) { close(login); });
+            Frm_Main->Sys_ReloginClick(nullptr);
+            EXPECT_TRUE(answer.Seen());
+            EXPECT_EQ(Frm_Main->OperatorName, "Admin");
+        }
+    }
+    EXPECT_TRUE(app_.Boxes.empty());
+TEST_F(PersonWindowTest, ColumnChooserRefusesToShowNoColumn) {
+    LogIn(0, "");
+    bool stillOpen = false;
+    TModalAnswer<TFrm_Field> answer([&](TFrm_Field* chooser) {
+        chooser->SP_allleftClick(nullptr);
+        chooser->Btn_okClick(nullptr);
+        stillOpen = chooser->Visible() && chooser->ModalResult() == mrNone;
+    });
+    const int shown = Count("select count(*) as n from T_FieldShow where tablename='custom' and show=1");
+    Frm_Main->ShowField_CustExecute(nullptr);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(app_.Boxes.size(), 1u);
+    EXPECT_EQ(app_.Boxes[0].Text, "请至少选择一个要显示的字段！");
+    EXPECT_EQ(app_.Boxes[0].Caption, "警告");
     EXPECT_EQ(Count("select count(*) as n from T_FieldShow where tablename='custom' and show=1"), shown);
 }
 
