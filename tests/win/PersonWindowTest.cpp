@@ -966,6 +966,8 @@ TEST_F(PersonWindowTest, EscAndAltF4CloseTheDialogs) {
         }
     }
     EXPECT_TRUE(app_.Boxes.empty());
+}
+
 TEST_F(PersonWindowTest, ColumnChooserRefusesToShowNoColumn) {
     LogIn(0, "");
     bool stillOpen = false;
