@@ -7,6 +7,7 @@
 #include "DBCtrls.h"
 #include "DBGridEh.h"
 #include "ExtCtrls.h"
+#include "FR_Start.h"
 #include "FileDialogs.h"
 #include "Forms.h"
 #include "ImgList.h"
@@ -43,6 +44,7 @@ constexpr TUnit kUnits[] = {
     {"ComCtrls", RegisterComCtrlsClasses, nullptr},
     {"FileDialogs", RegisterFileDialogsClasses, nullptr},
     {"DBCtrls", RegisterDBCtrlsClasses, nullptr},
+    {"FR_Class", ReportInitialization, ReportFinalization},  // with FR_Prntr, FR_DBSet and FR_progr
     {"DBGridEh", GridLibraryInitialization, GridLibraryFinalization},  // with PropFilerEh and ToolCtrlsEh
     {"U_Data", RegisterDataModuleClasses, nullptr},
     {"U_splash", RegisterSplashClasses, nullptr},

@@ -3,7 +3,6 @@
 #include "U_DataLogic.h"
 #include "FormFields.h"
 #include "OperatorSession.h"
-#include "LayoutTrace.h"
 #include "TypeRegistry.h"
 #include "U_CustomTexts.h"
 #include "U_Data.h"
@@ -238,36 +237,6 @@ void TFrm_Custom::Grid_SaleKeyDown(TObject* Sender, WORD& Key, TShiftState) {
 void TFrm_Custom::Grid_SchKeyDown(TObject* Sender, WORD& Key, TShiftState) {
     if (Key == kDeleteKey && Frm_Main->DelContact->Enabled())
         Frm_Main->DelContactExecute(Sender);
-}
-
-void TFrm_Custom::TraceLayout() {
-    if (!LogCustom.Enabled(TLogLevel::Trace) || !HandleAllocated())
-        return;
-    VLOG_TRACE(LogCustom, "controls:%s", ControlRectsText({Combo_Type, Edit_Key, Btn_S_Cust}).c_str());
-    VLOG_TRACE(LogCustom, "tree:%s", TreeNodeRectsText(TreeView1).c_str());
-    String titles;
-    TDBGridColumnsEh* columns = Grid_Cust->Columns();
-    for (int i = 0; i < columns->Count(); ++i) {
-        const TRect r = Grid_Cust->CellRect(Grid_Cust->DataColToGridCol(i), 0);
-        if (r.Width() > 0)
-            titles += " " + columns->ColumnAt(i)->FieldName() + "=" + ScreenRectText(Grid_Cust, r);
-    }
-    VLOG_TRACE(LogCustom, "titles:%s", titles.c_str());
-    VLOG_TRACE(LogCustom, "status: %s", Frm_Main->StatusBar1->PanelTextShown(1).c_str());
-    TADOQuery* persons = Frm_Data->Qry_Cust;
-    const bool rows = persons->Active() && !persons->IsEmpty();
-    TBookmark mark;
-    String first;
-    if (rows) {
-        mark = persons->Bookmark();
-        persons->DisableControls();
-        persons->First();
-        first = persons->FieldByName("CustCode")->AsString();
-        persons->GotoBookmark(mark);
-        persons->EnableControls();
-    }
-    VLOG_TRACE(LogCustom, "list: rows=%d sort=[%s] first=%s", persons->Active() ? persons->RecordCount() : 0,
-               persons->Active() ? persons->Sort().c_str() : "", first.c_str());
 }
 
 void RegisterCustomClasses() {

@@ -80,10 +80,6 @@ public:
     void Grid_SchSortMarkingChanged(TObject* Sender) {}
     void Grid_SaleSortMarkingChanged(TObject* Sender) {}
 
-    // At trace level of channel "custom": where the search controls, the tree's nodes and the grid's
-    // titles are on the screen, what status panel 1 shows and the list (rows, sort, first number).
-    void TraceLayout();
-
 private:
     TPersonScope Scope() const;
     void SetStatus(const String& text);

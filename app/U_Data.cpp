@@ -49,6 +49,7 @@ void TFrm_Data::Loaded() {
     BindComponent(this, DS_Cust, "DS_Cust");
     BindComponent(this, Qry_Contact, "Qry_Contact");
     BindComponent(this, DS_Contact, "DS_Contact");
+    BindComponent(this, frDS_Contact, "frDS_Contact");
     BindComponent(this, Qry_Schedule, "Qry_Schedule");
     BindComponent(this, DS_Schedule, "DS_Schedule");
     BindComponent(this, Qry_Bill, "Qry_Bill");
@@ -113,6 +114,7 @@ void TFrm_Data::fr_EnvelopGetValue(const String& ParName, Variant& ParValue) {
 
 void RegisterDataModuleClasses() {
     RegisterDataClasses();
+    RegisterReportDataSetClasses();
     RegisterComponentClass<TFrm_Data>();
     RegisterProperties<TFrm_Data>().Handler<&TFrm_Data::FormCreate>("FormCreate");
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ADODB.h"
+#include "FR_DBSet.h"
 #include "Forms.h"
 #include "IniFiles.h"
 
@@ -19,6 +20,8 @@ public:
     TDataSource* DS_Cust = nullptr;
     TADOQuery* Qry_Contact = nullptr;
     TDataSource* DS_Contact = nullptr;
+    // The report data set over the contacts; nothing walks it.
+    TfrDBDataSet* frDS_Contact = nullptr;
     TADOQuery* Qry_Schedule = nullptr;
     TDataSource* DS_Schedule = nullptr;
     TADOQuery* Qry_Bill = nullptr;

@@ -114,28 +114,6 @@ void TFrm_Main::Timer1Timer(TObject*) {}
 
 void TFrm_Main::Timer2Timer(TObject*) {
     StatusBar1->Panels()->Items(3)->SetText(ClockText(Now()));
-    if (LogMain.Enabled(TLogLevel::Trace)) {
-        // What the status bar shows, and where the tool bar's buttons are on the screen.
-        VLOG_TRACE(LogMain, "Timer2Timer: [%s] [%s]", StatusBar1->PanelTextShown(0).c_str(),
-                   StatusBar1->PanelTextShown(3).c_str());
-        String layout;
-        for (int i = 0; i < ToolBar1->ButtonCount(); ++i) {
-            TToolButton* button = ToolBar1->Buttons(i);
-            const TRect r = ToolBar1->ButtonRect(button);
-            const TPoint at = ToolBar1->ClientToScreen(Point(r.Left, r.Top));
-            layout += " " + button->Name() + "=" + std::to_string(at.X) + "," + std::to_string(at.Y) + "," +
-                      std::to_string(r.Width()) + "," + std::to_string(r.Height());
-        }
-        VLOG_TRACE(LogMain, "tool bar:%s", layout.c_str());
-    }
-    // The person window and an open category dialog say where their parts are (channel "custom").
-    if (LogCustom.Enabled(TLogLevel::Trace)) {
-        if (Frm_Custom)
-            Frm_Custom->TraceLayout();
-        for (int i = 0; i < Screen->FormCount(); ++i)
-            if (auto* dialog = dynamic_cast<TFrm_Tree*>(Screen->Forms(i)))
-                dialog->TraceLayout();
-    }
 }
 
 void TFrm_Main::ShowSoftInfo() {

@@ -3,7 +3,6 @@
 #include "U_DataLogic.h"
 #include "Dialogs.h"
 #include "FormFields.h"
-#include "LayoutTrace.h"
 #include "U_Custom.h"
 #include "TypeRegistry.h"
 #include "U_CustomLogic.h"
@@ -95,6 +94,34 @@ void TFrm_Tree::FormShow(TObject*) {
     OpenQuery(Qry_Hy, CategoryTableSql(TreeTable));
 }
 
+void TFrm_Tree::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
+    if (!Shift.Empty())
+        return;
+    // The keys the add button's menu shows.
+    if ((Key == VK_F3 && N1->Enabled()) || (Key == VK_F4 && N2->Enabled())) {
+        const bool sibling = Key == VK_F3;
+        Key = 0;
+        if (TB_Add->Enabled()) {
+            if (sibling)
+                N1Click(N1);
+            else
+                N2Click(N2);
+        }
+        return;
+    }
+    if (Key == VK_ESCAPE) {
+        Key = 0;
+        if (TB_Cancel->Enabled())
+            TB_CancelClick(TB_Cancel);
+        else
+            TB_CloseClick(TB_Close);
+    } else if (Key == VK_RETURN && TB_Save->Enabled() &&
+               (ActiveControl() == Edit_Name || ActiveControl() == Edit_Code)) {
+        Key = 0;
+        TB_SaveClick(TB_Save);
+    }
+}
+
 void TFrm_Tree::ShowNodeFields(TTreeNode* node) {
     if (!node) {
         Edit_Code->SetText(String());
@@ -112,6 +139,12 @@ void TFrm_Tree::TreeView1Click(TObject*) {
     if (TreeView1->Items()->Count() == 0 || !TreeView1->Selected())
         return;
     ShowNodeFields(TreeView1->Selected());
+}
+
+void TFrm_Tree::TreeView1Change(TObject*, TTreeNode* node) {
+    // While a node is entered or renamed the fields keep what is typed.
+    if (TB_Add->Enabled())
+        ShowNodeFields(node);
 }
 
 void TFrm_Tree::TreeView1DblClick(TObject*) {
@@ -210,6 +243,8 @@ void TFrm_Tree::SaveNew() {
             Edit_Code->SetFocus();
         return;
     }
+    if (!NameGiven())
+        return;
     Qry_Hy->Append();
     Qry_Hy->FieldByName("code")->SetAsString(code);
     Qry_Hy->FieldByName("name")->SetAsString(name);
@@ -221,8 +256,22 @@ void TFrm_Tree::SaveNew() {
         TTreeNode* selected = TreeView1->Selected();
         parent = selected && AsChild == 0 ? selected->Parent() : selected;
     }
-    MarkCategoryNode(TreeView1->Items()->AddChild(parent, code + "-" + name));
+    TTreeNode* added = TreeView1->Items()->AddChild(parent, code + "-" + name);
+    MarkCategoryNode(added);
     SetBrowsing(true);
+    // Shown even under a collapsed parent, and selected (the fields follow).
+    if (parent)
+        parent->Expand(false);
+    added->SetSelected(true);
+    ShowNodeFields(added);
+}
+
+bool TFrm_Tree::NameGiven() {
+    if (!Trim(Edit_Name->Text()).empty())
+        return true;
+    Inform(TreeTexts::NameEmpty);
+    Edit_Name->SetFocus();
+    return false;
 }
 
 void TFrm_Tree::SaveName() {
@@ -233,6 +282,8 @@ void TFrm_Tree::SaveName() {
         MessageDlg(check.Message, mtConfirmation, TMsgDlgButtons{mbOK});
         return;
     }
+    if (!NameGiven())
+        return;
     TTreeNode* node = NodeOfCode(code);
     if (!node)
         return;
@@ -257,11 +308,14 @@ void TFrm_Tree::TB_DelClick(TObject*) {
     case TCategoryDeleteStep::Ask:
         break;
     }
-    if (MessageDlg(TreeTexts::DeleteQuestion, mtConfirmation, mbOKCancel) != mrOk)
+    // The question names the node it deletes.
+    if (MessageDlg(String(TreeTexts::DeleteQuestion) + "\n\n" + node->Text(), mtConfirmation, mbOKCancel) != mrOk)
         return;
     // The row goes first: a failed delete leaves the node shown.
     ExecQuery(Frm_Data->Qry_Temp, CategoryDeleteSql(TreeTable, SplitNodeText(node->Text()).Code));
     node->Delete();
+    // The tree selects another node (the parent): the fields show that one.
+    ShowNodeFields(TreeView1->Selected());
 }
 
 void TFrm_Tree::PickCategory() {
@@ -297,18 +351,6 @@ void TFrm_Tree::TB_CloseClick(TObject*) {
     Close();
 }
 
-void TFrm_Tree::TraceLayout() {
-    if (!LogCustom.Enabled(TLogLevel::Trace) || !HandleAllocated() || !Visible())
-        return;
-    String buttons;
-    for (int i = 0; i < ToolBar1->ButtonCount(); ++i) {
-        TToolButton* button = ToolBar1->Buttons(i);
-        buttons += " " + button->Name() + "=" + ScreenRectText(ToolBar1, ToolBar1->ButtonRect(button));
-    }
-    VLOG_TRACE(LogCustom, "dialog buttons:%s%s", buttons.c_str(), ControlRectsText({Edit_Code, Edit_Name}).c_str());
-    VLOG_TRACE(LogCustom, "dialog tree:%s", TreeNodeRectsText(TreeView1).c_str());
-}
-
 void RegisterTreeClasses() {
     static bool done = false;
     if (done)
@@ -322,7 +364,9 @@ void RegisterTreeClasses() {
     RegisterProperties<TFrm_Tree>()
         .Handler<&TFrm_Tree::FormCreate>("FormCreate")
         .Handler<&TFrm_Tree::FormShow>("FormShow")
+        .Handler<&TFrm_Tree::FormKeyDown>("FormKeyDown")
         .Handler<&TFrm_Tree::TreeView1Click>("TreeView1Click")
+        .Handler<&TFrm_Tree::TreeView1Change>("TreeView1Change")
         .Handler<&TFrm_Tree::TreeView1DblClick>("TreeView1DblClick")
         .Handler<&TFrm_Tree::TB_AddClick>("TB_AddClick")
         .Handler<&TFrm_Tree::N1Click>("N1Click")

@@ -56,7 +56,12 @@ public:
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);
+    // F3 and F4 add a sibling or a child (while browsing); Esc drops the entry being made, or
+    // (browsing) closes; Enter in a field saves the entry.
+    void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
     void TreeView1Click(TObject* Sender);
+    // The fields follow the selected node (by mouse, keyboard or program) while browsing.
+    void TreeView1Change(TObject* Sender, TTreeNode* Node);
     void TreeView1DblClick(TObject* Sender);
     void TB_AddClick(TObject* Sender);
     void N1Click(TObject* Sender);
@@ -75,15 +80,14 @@ public:
     void BeginAddChild();
     void PickCategory();
 
-    // At trace level of channel "custom": where the tool buttons, the fields and the nodes are.
-    void TraceLayout();
-
 private:
     void BeginAdd(bool asChild);
     // Browse: add, edit, delete enabled; save and cancel disabled (or the reverse).
     void SetBrowsing(bool browsing);
     void SaveNew();
     void SaveName();
+    // An empty name is refused with a message (the name field gets the focus).
+    bool NameGiven();
     // The node whose code is `code` (the root for an empty code); nullptr when none shows it.
     TTreeNode* NodeOfCode(const String& code);
 };

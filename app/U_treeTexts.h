@@ -17,6 +17,9 @@ inline constexpr const char* ParentMissing = "编码错误,父节点不存在!";
 // No free two-digit code is left under the parent.
 inline constexpr const char* LevelFull = "该级分类编码已满,不能再增加!";
 
+// A new node or a name change without a name.
+inline constexpr const char* NameEmpty = "名称不能为空!";
+
 // Refusals of a name change.
 inline constexpr const char* RenameNoCode = "请点击取消按钮再重新选择一个节点进行编辑!";
 inline constexpr const char* RenameNoRow = "您选择的节点不存在,请点击取消按钮再重新选择一个节点进行编辑!";

@@ -9,6 +9,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   fonts-wqy-zenhei fonts-wine locales
   sqlite3 googletest
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "ComCtrls.h"
 
 #include "Menus.h"
+#include "StdCtrls.h"
 #include "TypeRegistry.h"
 
 #include <commctrl.h>
@@ -483,6 +484,19 @@ void TToolBar::Dispatch(TMessage& m) {
     default:
         return inherited::Dispatch(m);
     }
+}
+
+void TToolBar::CMDialogChar(TMessage& m) {
+    if (showCaptions_ && Enabled() && Showing()) {
+        for (TToolButton* button : buttons_) {
+            if (button->Visible() && button->Enabled() && IsAccel(static_cast<wchar_t>(m.WParam), button->Caption())) {
+                button->Click();
+                m.Result = 1;
+                return;
+            }
+        }
+    }
+    inherited::CMDialogChar(m);
 }
 
 void TToolBar::ButtonInserted(TToolButton* button) {
@@ -1368,8 +1382,15 @@ void TCustomTreeView::FullCollapse() {
 void TCustomTreeView::Dispatch(TMessage& m) {
     switch (m.Msg) {
     case WM_LBUTTONDOWN: return WMLButtonDown(m);
+    case WM_SYSKEYDOWN: return WMSysKeyDown(m);
     default: return inherited::Dispatch(m);
     }
+}
+
+void TCustomTreeView::WMSysKeyDown(TMessage& m) {
+    TBusyGuard guard(this);
+    if (!DoKeyDown(m) && !guard.Destroyed() && HandleAllocated())
+        m.Result = DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
 }
 
 void TCustomTreeView::WMLButtonDown(TMessage& m) {
@@ -1409,6 +1430,16 @@ void TCustomTreeView::CNNotify(TMessage& m, NMHDR& header) {
         } else if (OnCollapsed) {
             OnCollapsed(this, node);
         }
+        break;
+    }
+    case NM_RCLICK: {
+        // The window tracks the right button itself and swallows its release, which would ask for
+        // the context menu: the release is made up here, and the window asks for nothing more.
+        const DWORD where = GetMessagePos();
+        POINT at{static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))};
+        ::ScreenToClient(handle_, &at);
+        m.Result = 1;
+        Perform(WM_RBUTTONUP, 0, PointToLParam(at.x, at.y));
         break;
     }
     case TVN_DELETEITEMW: {

@@ -223,6 +223,8 @@ protected:
     void Dispatch(TMessage& m) override;
     void CNCommand(TMessage& m) override;
     void CNNotify(TMessage& m, NMHDR& header) override;
+    // With captions shown, the underlined letter of an enabled, visible button clicks it.
+    void CMDialogChar(TMessage& m) override;
     void ButtonInserted(TToolButton* button);
     void ButtonRemoved(TToolButton* button);
     // Gives the window every button again (after a change of layout), or one button's state.
@@ -530,6 +532,9 @@ protected:
 private:
     void ImagesChanged(TObject* sender);
     void WMLButtonDown(TMessage& m);
+    // The window's own procedure keeps system keys (Alt+F4) from the frame: they go to the
+    // system's default procedure.
+    void WMSysKeyDown(TMessage& m);
 
     std::unique_ptr<TTreeNodes> items_;
     TCustomImageList* images_ = nullptr;

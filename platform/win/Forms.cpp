@@ -1210,13 +1210,16 @@ void TApplication::HintChanged(TWinControl* control) {
             return;
         INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
-        hintWindow_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
-                                      GetModuleHandleW(nullptr), nullptr);
+        // Layered and transparent: the mouse goes through the tip to whatever window is below it
+        // (a tool's TTF_TRANSPARENT alone passes it only to the tip's owner).
+        hintWindow_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT, TOOLTIPS_CLASSW, nullptr,
+                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!hintWindow_) {  // the program goes on without hints
             VLOG_ERROR(LogForms, "cannot make the hint window (error %lu)", GetLastError());
             return;
         }
+        SetLayeredWindowAttributes(hintWindow_, 0, 255, LWA_ALPHA);
         SendMessageW(hintWindow_, TTM_ACTIVATE, showHint_ ? TRUE : FALSE, 0);
     }
     TTTOOLINFOW tool = HintTool(control->Handle());

@@ -6,7 +6,7 @@ password=$(e2e_sql "$dir/DataBase/Custom.mdb" "select password from admin where 
 e2e_start "$dir"
 login=$(e2e_wait_window '^登录$') || { e2e_fail "no login dialog"; return 1; }
 sleep 0.5
-e2e_choose_operator "$login" 1 || { e2e_fail "cannot choose the operator"; return 1; }
+e2e_choose_operator 1 || { e2e_fail "cannot choose the operator"; return 1; }
 e2e_type "${password}x"
 e2e_shot 1-typed
 e2e_key Return

@@ -47,6 +47,11 @@ e2e_dark_pixels() {
     convert - -colorspace gray -threshold 30% -format '%[fx:round(w*h*(1-mean))]' info:
 }
 
+# A checksum of the pixels of the screen rectangle X Y W H (equal while it shows the same).
+e2e_crop() {
+  import -window root -crop "$3x$4+$1+$2" +repage rgb:- 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
 e2e_fail() {
   echo "  FAIL: $*"
   e2e_shot failure
@@ -120,43 +125,111 @@ e2e_visible_count() {
   echo 0
 }
 
-# Clicks at X,Y of WINDOW's own coordinates (the frame included).
-e2e_click() {
-  xdotool mousemove --window "$1" "$2" "$3" click 1
-  sleep 0.3
+# ---- What the screen shows, read with the inspector (E2E_INSPECTOR) ------------------------------
+# Its lines, fields separated by tabs (the text last):
+#   window HWND CLASS X Y W H FLAGS PARENT ROOT TEXT
+#   item   HWND KIND  X Y W H FLAGS INDEX  ROOT TEXT
+# ROOT is the top-level window the line belongs to; FLAGS a comma list (visible, hidden,
+# selected, expanded, disabled, focused, ...).
+
+# Prints what the windows show now.
+e2e_inspect() { "$WINELOADER" "$E2E_INSPECTOR" 2>/dev/null | tr -d '\r'; }
+
+# Prints the lines of the inspector's output on standard input that match: TYPE (window or item),
+# KIND (the class or kind, a regex), TEXT (a regex); options -r ROOT (top-level window) and
+# -f FLAGS (a regex over the flag list).
+e2e_match() {
+  local OPTIND opt root="" flags=""
+  while getopts "r:f:" opt; do
+    case $opt in r) root=$OPTARG ;; f) flags=$OPTARG ;; *) return 2 ;; esac
+  done
+  shift $((OPTIND - 1))
+  awk -F'\t' -v t="$1" -v k="$2" -v x="$3" -v r="$root" -v f="$flags" '
+    $1 == t && $3 ~ k && $11 ~ x && (r == "" || $10 == r) && (f == "" || $8 ~ f)'
+}
+
+# Waits up to -s SECONDS (10) until a line matches (the arguments of e2e_match); prints the first.
+e2e_wait_line() {
+  local OPTIND opt seconds=10 pass=()
+  while getopts "r:f:s:" opt; do
+    case $opt in s) seconds=$OPTARG ;; r|f) pass+=("-$opt" "$OPTARG") ;; *) return 2 ;; esac
+  done
+  shift $((OPTIND - 1))
+  local deadline=$((SECONDS + seconds)) line
+  while :; do
+    line=$(e2e_inspect | e2e_match "${pass[@]}" "$@" | head -1)
+    [ -n "$line" ] && { echo "$line"; return 0; }
+    [ $SECONDS -ge $deadline ] && break
+    sleep 0.2
+  done
+  e2e_log "nothing shows: $* ${pass[*]} (within $seconds s)"
+  return 1
+}
+
+# Waits up to -s SECONDS (10) until no line matches.
+e2e_wait_gone() {
+  local OPTIND opt seconds=10 pass=()
+  while getopts "r:f:s:" opt; do
+    case $opt in s) seconds=$OPTARG ;; r|f) pass+=("-$opt" "$OPTARG") ;; *) return 2 ;; esac
+  done
+  shift $((OPTIND - 1))
+  local deadline=$((SECONDS + seconds))
+  while :; do
+    [ -z "$(e2e_inspect | e2e_match "${pass[@]}" "$@")" ] && return 0
+    [ $SECONDS -ge $deadline ] && break
+    sleep 0.2
+  done
+  e2e_log "still shown: $* ${pass[*]} (after $seconds s)"
+  return 1
+}
+
+# Field N of LINE (2 = HWND, 8 = flags, 10 = root, 11 = text).
+e2e_field() { printf '%s\n' "$1" | cut -f"$2"; }
+
+# The centre "X Y" of LINE's rectangle on the screen.
+e2e_centre() { printf '%s\n' "$1" | awk -F'\t' '{ printf "%d %d\n", $4 + $6 / 2, $5 + $7 / 2 }'; }
+
+# Clicks (BUTTON, 1 = left) the centre of LINE as a person does.
+e2e_click_line() {
+  local x y
+  read -r x y <<<"$(e2e_centre "$1")"
+  [ -n "$x" ] && [ "$(e2e_field "$1" 6)" -gt 0 ] || { e2e_log "no place to click: $1"; return 1; }
+  xdotool mousemove "$x" "$y" click "${2:-1}"
+  sleep 0.2
+}
+
+# Clicks at X,Y of the screen.
+e2e_click_at() {
+  xdotool mousemove "$1" "$2" click "${3:-1}"
+  sleep 0.2
 }
 
 e2e_key() {
   xdotool key --delay 60 "$@"
-  sleep 0.3
+  sleep 0.2
 }
 
 e2e_type() {
   xdotool type --delay 60 "$1"
-  sleep 0.3
+  sleep 0.2
 }
 
-# The login dialog's client origin inside its window: the frame and the caption bar.
-E2E_CLIENT_X=3
-E2E_CLIENT_Y=22
-
-# Chooses operator INDEX (0 = first) in the login dialog WINDOW as a person does: opens the list
-# with a click and clicks the operator's line.
+# Chooses operator INDEX (0 = first) in the login dialog as a person does: opens the list with a
+# click and clicks the operator's line.
 e2e_choose_operator() {
-  local window=$1 index=$2 before try i
-  e2e_wait_focus "$window" || return 1
-  # Combo_User: client (120, 88), 168 wide; its list opens below it, one line about 16 high.
-  before=$(e2e_visible_count)
+  local index=$1 login root combo item try
+  login=$(e2e_wait_line window '' '^登录$') || return 1
+  root=$(e2e_field "$login" 2)
+  e2e_wait_line -r "$root" -f focused window '' '' >/dev/null || { e2e_log "the login dialog has no focus"; return 1; }
+  combo=$(e2e_wait_line -r "$root" window 'ComboBox' '') || return 1
   for try in 1 2 3; do
-    e2e_click "$window" $((E2E_CLIENT_X + 200)) $((E2E_CLIENT_Y + 98))
-    for i in $(seq 1 15); do
-      [ "$(e2e_visible_count)" -gt "$before" ] && break 2
-      sleep 0.2
-    done
+    e2e_click_line "$combo"
+    item=$(e2e_wait_line -s 3 -f visible item listbox '') && break
   done
-  [ "$(e2e_visible_count)" -gt "$before" ] || { e2e_log "the operator list does not open"; return 1; }
+  item=$(e2e_inspect | awk -F'\t' -v i="$index" '$1 == "item" && $3 == "listbox" && $9 == i && $8 ~ /visible/' | head -1)
+  [ -n "$item" ] || { e2e_log "the operator list does not open"; return 1; }
   e2e_shot list-open
-  e2e_click "$window" $((E2E_CLIENT_X + 200)) $((E2E_CLIENT_Y + 118 + index * 16))
+  e2e_click_line "$item"
 }
 
 # The value of KEY in SECTION of the ini file FILE (GBK text; empty when absent).

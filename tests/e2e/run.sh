@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The end-to-end tier: the real Vestrel.exe under Wine on scratch copies of its output folder,
-# driven from outside as a person would (xdotool), checked from outside (window titles, the
-# database through the sqlite3 shell, Config.ini). Screenshots of every step go to
+# driven from outside as a person would (xdotool), checked from outside (what the windows show,
+# read by the inspector tools/inspector.exe; the database through the sqlite3 shell; Config.ini).
+# Screenshots of every step go to
 # build/e2e/artifacts/.
 #   tests/e2e/run.sh BUILD_DIR [CASE...]      e.g. tests/e2e/run.sh build/windows-x64
 set -uo pipefail
@@ -19,7 +20,9 @@ fi
 export E2E_SOURCE="$build/Vestrel"
 export E2E_WORK="$root/build/e2e"
 export E2E_ARTIFACTS="$E2E_WORK/artifacts"
+export E2E_INSPECTOR="$build/tools/inspector.exe"
 [ -f "$E2E_SOURCE/Vestrel.exe" ] || { echo "e2e: $E2E_SOURCE/Vestrel.exe is missing (build the target Vestrel)" >&2; exit 1; }
+[ -f "$E2E_INSPECTOR" ] || { echo "e2e: $E2E_INSPECTOR is missing (build the target inspector)" >&2; exit 1; }
 rm -rf "$E2E_ARTIFACTS"
 mkdir -p "$E2E_ARTIFACTS"
 

@@ -94,6 +94,11 @@ TEST_F(AppStartTest, DataModuleOpensTheDatabaseInTheProgramsFolder) {
     // Queries of the description share the connection; the contacts follow the person list.
     EXPECT_EQ(Frm_Data->Qry_Contact->Connection(), Frm_Data->ADOConnection1);
     EXPECT_EQ(Frm_Data->Qry_Contact->DataSource(), Frm_Data->DS_Cust);
+    // The report data set is bound to the contacts and has not moved them.
+    EXPECT_EQ(Frm_Data->frDS_Contact->DataSet(), Frm_Data->Qry_Contact);
+    EXPECT_EQ(Frm_Data->frDS_Contact->DataSource(), nullptr);
+    EXPECT_EQ(Frm_Data->frDS_Contact->RangeBegin(), rbFirst);
+    EXPECT_EQ(Frm_Data->frDS_Contact->RangeEnd(), reLast);
 }
 
 TEST_F(AppStartTest, FailedConnectionAsksAndYesEmptiesDBConn) {

@@ -777,3 +777,50 @@ TEST_F(ControlsTest, AControlWithShowHintAndAHintIsAToolOfTheHintWindow) {
     panel->Free();
     EXPECT_EQ(HintToolCount(), before);
 }
+
+namespace {
+
+struct TMouseDowns {
+    int count = 0;
+    void Down(TObject*, TMouseButton, TShiftState, int, int) { ++count; }
+};
+
+}  // namespace
+
+// A tip shown over a control lets the real mouse through: the click reaches the control beneath,
+// not the tip (the person's click on a row or a category below a tip is not lost).
+TEST_F(ControlsTest, AClickOnAShownHintReachesTheControlBeneath) {
+    Owned<TForm> form = MakeForm();
+    form->SetBounds(100, 100, 300, 200);
+    auto* panel = New<TTestPanel>(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(10, 10, 200, 100);
+    panel->SetHint("个人分类管理");
+    panel->SetShowHint(true);
+    TMouseDowns downs;
+    panel->OnMouseDown = Event<&TMouseDowns::Down>(&downs);
+    form->Show();
+    SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    DrainMessages();
+
+    HWND tips = Application->HintWindow();
+    ASSERT_NE(tips, nullptr);
+    const TPoint centre = panel->ClientToScreen(Point(100, 50));
+    SetWindowPos(tips, HWND_TOPMOST, centre.X - 40, centre.Y - 10, 80, 20, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    DrainMessages();
+    ASSERT_TRUE(IsWindowVisible(tips));
+
+    SetCursorPos(centre.X, centre.Y);
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+    // The input arrives through the system: wait for it (a bounded wait on the event, not a timing).
+    for (int i = 0; i < 200 && downs.count == 0; ++i) {
+        DrainMessages();
+        Sleep(10);
+    }
+    ShowWindow(tips, SW_HIDE);
+    EXPECT_EQ(downs.count, 1);
+}

@@ -20,9 +20,11 @@
 #include "U_tree.h"
 #include "U_treeTexts.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -540,6 +542,11 @@ TEST_F(PersonWindowTest, CategoryDialogAddsAChildWithTheProposedCode) {
         TTreeNode* added = NodeWithText(tree->TreeView1, "0401-驴友");
         ASSERT_NE(added, nullptr);
         EXPECT_EQ(added->Parent(), node);
+        // The parent, collapsed before, shows its new child, which is selected with its fields.
+        EXPECT_TRUE(node->Expanded());
+        EXPECT_TRUE(added->Selected());
+        EXPECT_EQ(tree->Edit_Code->Text(), "0401");
+        EXPECT_EQ(tree->Edit_Name->Text(), "驴友");
         // A sibling of the new node.
         added->SetSelected(true);
         tree->N1Click(nullptr);
@@ -563,16 +570,17 @@ TEST_F(PersonWindowTest, CategoryDialogRefusesBadCodesAndStaysInTheAddingState) 
         tree->TB_AddClick(nullptr);
         const struct {
             const char* code;
+            const char* name;
             const char* message;
         } cases[] = {
-            {"1.5", "编码必须是数字!"}, {"010", "编码规则出错!"}, {"01", "编码重复!,不能保存!"},
-            {"0901", "编码错误,父节点不存在!"},
+            {"1.5", "x", "编码必须是数字!"}, {"010", "x", "编码规则出错!"}, {"01", "x", "编码重复!,不能保存!"},
+            {"0901", "x", "编码错误,父节点不存在!"}, {"06", "", "名称不能为空!"}, {"06", "   ", "名称不能为空!"},
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(c.code);
             app_.Boxes.clear();
             tree->Edit_Code->SetText(c.code);
-            tree->Edit_Name->SetText("x");
+            tree->Edit_Name->SetText(c.name);
             tree->TB_SaveClick(nullptr);
             ASSERT_EQ(app_.Boxes.size(), 1u);
             EXPECT_EQ(app_.Boxes[0].Text, c.message);
@@ -599,6 +607,13 @@ TEST_F(PersonWindowTest, CategoryDialogRenamesAndDeletesTheSelectedNode) {
         tree->TB_EditClick(nullptr);
         EXPECT_EQ(tree->Edit_Code->Text(), "0502");
         EXPECT_FALSE(tree->Edit_Code->Enabled());
+        // An empty name is refused and the name change goes on.
+        tree->Edit_Name->SetText(" ");
+        tree->TB_SaveClick(nullptr);
+        ASSERT_EQ(app_.Boxes.size(), 1u);
+        EXPECT_EQ(app_.Boxes[0].Text, "名称不能为空!");
+        EXPECT_TRUE(tree->TB_Save->Enabled());
+        app_.Boxes.clear();
         tree->Edit_Name->SetText("维修服务");
         tree->TB_SaveClick(nullptr);
         EXPECT_NE(NodeWithText(tree->TreeView1, "0502-维修服务"), nullptr);
@@ -616,7 +631,7 @@ TEST_F(PersonWindowTest, CategoryDialogRenamesAndDeletesTheSelectedNode) {
         app_.SetAnswer(IDOK);
         tree->TB_DelClick(nullptr);
         EXPECT_EQ(NodeWithText(tree->TreeView1, "0502-维修服务"), nullptr);
-        EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？");
+        EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？\n\n0502-维修服务");
         // The root is never deleted: with its children it is refused like any parent.
         const std::size_t boxes = app_.Boxes.size();
         TTreeNode* root = tree->TreeView1->Items()->Item(0);
@@ -762,6 +777,188 @@ TEST_F(PersonWindowTest, ColumnChooserMovesAllAndCancelWritesNothing) {
     Frm_Main->ShowField_CustExecute(nullptr);
     EXPECT_TRUE(answer.Seen());
     EXPECT_EQ(Count("select count(*) as n from T_FieldShow where tablename='custom' and show=1"), shown);
+}
+
+TEST_F(PersonWindowTest, CategoryDialogFieldsFollowTheSelectionAndDeleteNamesWhatItDeletes) {
+    LogIn(0, "");
+    TModalAnswer<TFrm_Tree> answer([&](TFrm_Tree* tree) {
+        // A selection by keyboard or program shows the node's fields, the root's too.
+        NodeWithText(tree->TreeView1, "0502-家政维修")->SetSelected(true);
+        EXPECT_EQ(tree->Edit_Code->Text(), "0502");
+        EXPECT_EQ(tree->Edit_Name->Text(), "家政维修");
+        tree->TreeView1->Items()->Item(0)->SetSelected(true);
+        EXPECT_EQ(tree->Edit_Code->Text(), "");
+        EXPECT_EQ(tree->Edit_Name->Text(), "个人分类");
+        EXPECT_FALSE(tree->N1->Enabled());
+
+        // While a name is typed a new selection leaves the fields alone.
+        NodeWithText(tree->TreeView1, "0502-家政维修")->SetSelected(true);
+        tree->TB_EditClick(nullptr);
+        tree->Edit_Name->SetText("维修");
+        NodeWithText(tree->TreeView1, "01-亲友")->SetSelected(true);
+        EXPECT_EQ(tree->Edit_Code->Text(), "0502");
+        EXPECT_EQ(tree->Edit_Name->Text(), "维修");
+        tree->TB_CancelClick(nullptr);
+
+        // Deleting the leaf 0502 moves the selection: the fields and the next question follow it.
+        TTreeNode* leaf = NodeWithText(tree->TreeView1, "0502-家政维修");
+        leaf->SetSelected(true);
+        TTreeNode* parent = leaf->Parent();
+        const bool onlyChild = parent->Count() == 1;
+        tree->TB_DelClick(nullptr);
+        ASSERT_FALSE(app_.Boxes.empty());
+        EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？\n\n0502-家政维修");
+        TTreeNode* now = tree->TreeView1->Selected();
+        ASSERT_NE(now, nullptr);
+        EXPECT_EQ(tree->Edit_Code->Text(), SplitNodeText(now->Text()).Code);
+        EXPECT_EQ(tree->Edit_Name->Text(), SplitNodeText(now->Text()).Name);
+        app_.SetAnswer(IDCANCEL);
+        tree->TB_DelClick(nullptr);
+        if (onlyChild || now->Count() == 0) {
+            EXPECT_EQ(app_.Boxes.back().Text, "你真的要删除所选择的目录吗？\n\n" + now->Text());
+        }
+        tree->TB_CloseClick(nullptr);
+    });
+    Frm_Main->Cust_CategoryExecute(nullptr);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='0502'"), 0);
+    EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='05'"), 1);
+}
+
+struct TPopupsSeen {
+    int count = 0;
+    void Popup(TObject*) {
+        ++count;
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);  // the menu closes again
+    }
+};
+
+TEST_F(PersonWindowTest, ARightClickOnTheCategoryTreeOpensItsMenu) {
+    LogIn(0, "");
+    TTreeView* tree = Frm_Custom->TreeView1;
+    TPopupsSeen popups;
+    Frm_Custom->Menu_Tree->OnPopup = Event<&TPopupsSeen::Popup>(&popups);
+    TTreeNode* node = NodeWithText(tree, "03-客户");
+    ASSERT_NE(node, nullptr);
+    RECT r{};
+    const HTREEITEM item = node->ItemId();
+    std::memcpy(&r, &item, sizeof item);  // the message takes the item in the rectangle
+    ASSERT_TRUE(SendMessageW(tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+    PostMessageW(tree->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageW(tree->Handle(), WM_RBUTTONUP, 0, at);
+    DrainMessages();
+    EXPECT_EQ(popups.count, 1);
+    Frm_Custom->Menu_Tree->OnPopup = nullptr;
+}
+
+// Keys as a person types them: posted to the window with the focus (in the active dialog: its
+// active control) and run through the application's message loop.
+HWND KeyTarget() {
+    HWND focus = GetFocus();
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (!form->FormState().Contains(fsModal) || !form->HandleAllocated())
+            continue;
+        if (focus && (focus == form->Handle() || IsChild(form->Handle(), focus)))
+            return focus;
+        return form->ActiveControl() ? form->ActiveControl()->Handle() : form->Handle();
+    }
+    return focus;
+}
+
+// The application's own message processing: keys go through its short-cut and dialog-key steps.
+void Press(WORD key) {
+    PostMessageW(KeyTarget(), WM_KEYDOWN, key, 1);
+    Application->ProcessMessages();
+}
+
+void PressAlt(WORD key, wchar_t character) {
+    const LPARAM alt = 1 | (1 << 29);
+    HWND target = KeyTarget();
+    PostMessageW(target, WM_SYSKEYDOWN, key, alt);
+    if (character)
+        PostMessageW(target, WM_SYSCHAR, character, alt);
+    Application->ProcessMessages();
+}
+
+TEST_F(PersonWindowTest, CategoryDialogKeysWorkAsInAnyDialog) {
+    LogIn(0, "");
+    TModalAnswer<TFrm_Tree> answer([&](TFrm_Tree* tree) {
+        NodeWithText(tree->TreeView1, "04-其他")->SetSelected(true);
+        tree->TreeView1->SetFocus();
+        // The tool bar's underlined letters.
+        PressAlt('A', L'a');
+        EXPECT_TRUE(tree->TB_Save->Enabled()) << "Alt+A adds";
+        EXPECT_EQ(tree->Edit_Code->Text(), "0401");
+        // Esc drops the entry, Enter in the name saves it.
+        Press(VK_ESCAPE);
+        EXPECT_TRUE(tree->TB_Add->Enabled()) << "Esc cancels the entry";
+        EXPECT_TRUE(tree->Visible());
+        PressAlt('A', L'a');
+        tree->Edit_Name->SetText("驴友");
+        ASSERT_EQ(KeyTarget(), tree->Edit_Name->Handle());
+        Press(VK_RETURN);
+        EXPECT_TRUE(tree->TB_Add->Enabled()) << "Enter saves";
+        EXPECT_NE(NodeWithText(tree->TreeView1, "0401-驴友"), nullptr);
+        // The drop-down menu's F3 (a sibling) and F4 (a child).
+        tree->TreeView1->SetFocus();
+        Press(VK_F3);
+        EXPECT_EQ(tree->Edit_Code->Text(), "0402") << "F3 adds a sibling";
+        Press(VK_ESCAPE);
+        NodeWithText(tree->TreeView1, "0401-驴友")->SetSelected(true);
+        tree->TreeView1->SetFocus();
+        Press(VK_F4);
+        EXPECT_EQ(tree->Edit_Code->Text(), "040101") << "F4 adds a child";
+        Press(VK_ESCAPE);
+        EXPECT_TRUE(tree->TB_Add->Enabled());
+        // Alt+R refreshes (the tree is read again, the first node selected); Alt+Q closes.
+        PressAlt('R', L'r');
+        EXPECT_EQ(tree->TreeView1->Selected(), tree->TreeView1->Items()->GetFirstNode());
+        PressAlt('Q', L'q');
+        EXPECT_EQ(tree->ModalResult(), mrCancel);
+    });
+    Frm_Main->Cust_CategoryExecute(nullptr);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_EQ(Count("select count(*) as n from Cust_Category where code='0401' and name='驴友'"), 1);
+    EXPECT_TRUE(app_.Boxes.empty());
+}
+
+// Esc, and Alt+F4, close each dialog that has a cancel or exit button, as its button does.
+TEST_F(PersonWindowTest, EscAndAltF4CloseTheDialogs) {
+    LogIn(0, "");
+    const struct {
+        const char* name;
+        bool altF4;
+    } keys[] = {{"Esc", false}, {"Alt+F4", true}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.name);
+        const auto close = [&](TCustomForm* dialog) {
+            DrainMessages();
+            if (k.altF4)
+                PressAlt(VK_F4, 0);
+            else
+                Press(VK_ESCAPE);
+            EXPECT_EQ(dialog->ModalResult(), mrCancel) << dialog->ClassName();
+        };
+        {
+            TModalAnswer<TFrm_Tree> answer([&](TFrm_Tree* tree) { close(tree); });
+            Frm_Main->Cust_CategoryExecute(nullptr);
+            EXPECT_TRUE(answer.Seen());
+        }
+        {
+            TModalAnswer<TFrm_Field> answer([&](TFrm_Field* chooser) { close(chooser); });
+            Frm_Main->ShowField_CustExecute(nullptr);
+            EXPECT_TRUE(answer.Seen());
+        }
+        {
+            TModalAnswer<TFrm_Login> answer([&](TFrm_Login* login) { close(login); });
+            Frm_Main->Sys_ReloginClick(nullptr);
+            EXPECT_TRUE(answer.Seen());
+            EXPECT_EQ(Frm_Main->OperatorName, "Admin");
+        }
+    }
+    EXPECT_TRUE(app_.Boxes.empty());
 }
 
 TEST_F(PersonWindowTest, ColumnChooserRefusesToShowNoColumn) {
