@@ -17,6 +17,9 @@ TFrm_Main* Frm_Main = nullptr;
 void TFrm_Main::Loaded() {
     inherited::Loaded();
     BindComponent(this, StatusBar1, "StatusBar1");
+    BindComponent(this, SkinData1, "SkinData1");
+    BindComponent(this, SkinStore1, "SkinStore1");
+    BindComponent(this, SkinStore2, "SkinStore2");
     BindComponent(this, CoolBar1, "CoolBar1");
     BindComponent(this, ToolBar1, "ToolBar1");
     BindComponent(this, TB_Nav, "TB_Nav");
@@ -321,6 +324,7 @@ void TFrm_Main::N2Click(TObject*) {
 // ---- Registration -----------------------------------------------------------------------------------
 
 void RegisterMainClasses() {
+    RegisterSkinClasses();
     RegisterComCtrlsClasses();
     RegisterExtCtrlsClasses();
     RegisterFileDialogsClasses();

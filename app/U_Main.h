@@ -7,10 +7,11 @@
 // the combined search, the exports, and the commands no control reaches (Help, the Del* actions of
 // other tables, Cust_Cust, Cust_Contact, MyCust, M_CompactDB). The category dialog and the column
 // chooser are shown modally. The person window is shown once its class is registered.
-// Not yet: the sum list and the skin components of the form (their classes come later).
+// Not yet: the sum list.
 #pragma once
 
 #include "ActnList.h"
+#include "AppSkinData.h"
 #include "AppLogic.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
@@ -20,6 +21,7 @@
 #include "Log.h"
 #include "Menus.h"
 #include "OperatorSession.h"
+#include "SkinStore.h"
 
 extern TLogChannel LogMain;  // "main"
 
@@ -31,6 +33,9 @@ public:
     void Loaded() override;
 
     TStatusBar* StatusBar1 = nullptr;
+    TSkinData* SkinData1 = nullptr;
+    TSkinStore* SkinStore1 = nullptr;
+    TSkinStore* SkinStore2 = nullptr;
     TCoolBar* CoolBar1 = nullptr;
     TToolBar* ToolBar1 = nullptr;
     TToolButton* TB_Nav = nullptr;
