@@ -1,5 +1,6 @@
 #include "LzhufModel.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lzhuf {
@@ -54,11 +55,11 @@ void THuffmanModel::Update(int symbol) {
     int c = prnt[symbol + T];
     do {
         const unsigned k = ++freq[c];
-        int l = c + 1;
-        if (k > freq[l]) {
-            while (k > freq[++l]) {
-            }
-            --l;
+        if (k > freq[c + 1]) {
+            // The nodes above c are in rising order (freq[T] is the sentinel): l is the last one
+            // still below k, found by bisection instead of a walk along a run of equal counts.
+            const auto first = std::lower_bound(freq.begin() + c + 2, freq.begin() + T + 1, k);
+            const int l = static_cast<int>(first - freq.begin()) - 1;
             freq[c] = freq[l];
             freq[l] = static_cast<std::uint16_t>(k);
 

@@ -99,7 +99,7 @@ bool TLZH::Decode(const std::uint8_t* input, std::size_t length, std::size_t siz
     std::vector<std::uint8_t> ring;
     THuffmanModel* model = nullptr;
     try {
-        output.reserve(size);
+        output.resize(size);
         ring.assign(N + F - 1, 0);
         model = new THuffmanModel;
     } catch (const std::bad_alloc&) {
@@ -110,14 +110,17 @@ bool TLZH::Decode(const std::uint8_t* input, std::size_t length, std::size_t siz
 
     const TPositionTables& tables = PositionTables();
     TBitInput bits(input, length);
+    std::uint8_t* out = output.data();
+    std::size_t count = 0;
+    const int* son = model->son.data();
     unsigned r = PREFILL;
-    while (output.size() < size) {
-        int node = model->son[R];
-        while (node < T) node = model->son[node + static_cast<int>(bits.Bit())];
+    while (count < size) {
+        int node = son[R];
+        while (node < T) node = son[node + static_cast<int>(bits.Bit())];
         const int c = node - T;
         model->Update(c);
         if (c < 256) {
-            output.push_back(static_cast<std::uint8_t>(c));
+            out[count++] = static_cast<std::uint8_t>(c);
             ring[r] = static_cast<std::uint8_t>(c);
             r = (r + 1) & (N - 1);
         } else {
@@ -126,15 +129,19 @@ bool TLZH::Decode(const std::uint8_t* input, std::size_t length, std::size_t siz
             for (int n = tables.DLen[i] - 2; n > 0; --n) i = ((i << 1) + bits.Bit()) & 0xFFFF;
             const unsigned position = upper | (i & 0x3F);
             const unsigned start = (r - position - 1) & (N - 1);
-            const int count = c - 255 + THRESHOLD;
-            for (int k = 0; k < count && output.size() < size; ++k) {
+            // A match is cut at the size (it may reach past it).
+            const std::size_t copy = std::min<std::size_t>(static_cast<std::size_t>(c - 255 + THRESHOLD), size - count);
+            for (std::size_t k = 0; k < copy; ++k) {
                 const std::uint8_t byte = ring[(start + static_cast<unsigned>(k)) & (N - 1)];
-                output.push_back(byte);
+                out[count++] = byte;
                 ring[r] = byte;
                 r = (r + 1) & (N - 1);
             }
         }
-        if (bits.Overrun()) return false;
+        if (bits.Overrun()) {
+            output.resize(count);
+            return false;
+        }
     }
     return true;
 }
