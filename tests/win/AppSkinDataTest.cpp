@@ -296,6 +296,7 @@ TEST_F(SkinDataTest, MainWindowStartsWithItsSkinLoaded) {
     RegisterDataModuleClasses();
     RegisterMainClasses();
     RegisterLoginClasses();
+    TScratchProgramFolder folder("skin");
     CreateProgramForms();
     ASSERT_NE(Frm_Main, nullptr);
     TSkinData* skin = Frm_Main->SkinData1;
