@@ -214,7 +214,7 @@ TEST(SkinData, FormSkinQuery) {
 }
 
 TEST_F(SkinDataTest, ProbeSkinReadFromAFormDescription) {
-    std::ifstream in(String(VESTREL_SKIN_DIR) + "/probe.skn", std::ios::binary);
+    std::ifstream in(HostPath(VESTREL_SKIN_DIR) / "probe.skn", std::ios::binary);
     const Bytes archive((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(archive.empty());
     auto root = ReadHolder(archive, "    SkinControls = [xcMainMenu, xcMenuItem, xcButton]\n");
