@@ -295,7 +295,6 @@ public:
     bool TryBeginLayout() { return core_->TryBeginLayout(); }
     int LayoutLock() const { return core_->LayoutLock(); }
     void RelayoutColumns() { core_->RelayoutColumns(); }
-    void BuildFieldMap() { core_->BuildFieldMap(); }
     void DefaultApplySorting() { core_->DefaultApplySorting(); }
 
     // ---- Properties ----
