@@ -167,7 +167,21 @@ void TFrm_AddCust::LoadCurrentPerson() {
 
 // ---- Saving -------------------------------------------------------------------------------------
 
-void TFrm_AddCust::WritePerson(int code, bool newRow) {
+TWinControl* TFrm_AddCust::InputOf(const String& column) {
+    const std::pair<const char*, TWinControl*> inputs[] = {
+        {"xueli", Combo_xueli},     {"company", Edit_CustName}, {"CustType", Combo_CustType},
+        {"Category", Edit_Category}, {"address", Edit_Address}, {"postcode", Edit_Zip},
+        {"tel", Edit_tel},          {"fax", Edit_Fax},          {"income", Edit_Income},
+        {"Email", Edit_Email},      {"Url", Edit_Url},          {"introduce", Memo1},
+        {"CustLevel", Combo_CustLevel}, {"MainContact", Edit_Main}, {"Mobile", Edit_Mobile},
+        {"OtherInfo", Combo_sex},   {"qq", Edit_qq}};
+    for (const auto& [name, input] : inputs)
+        if (SameText(column, name))
+            return input;
+    return Edit_CustName;
+}
+
+bool TFrm_AddCust::WritePerson(int code, bool newRow) {
     TADOQuery* persons = Frm_Data->Qry_Cust;
     TPersonInputs in;
     in.Name = Edit_CustName->Text();
@@ -187,13 +201,23 @@ void TFrm_AddCust::WritePerson(int code, bool newRow) {
     in.Introduce = Memo1->Text();
     in.Xueli = Combo_xueli->Text();
     in.Qq = Edit_qq->Text();
+    const std::vector<TPersonColumnValue> values = PersonColumnValues(in);
+    const auto tooLong = FirstTooLong(values, [persons](const char* column) {
+        return persons->FieldByName(column)->Size();
+    });
+    if (tooLong) {
+        TField* field = persons->FieldByName(tooLong->Column);
+        Inform(TooLongMessage(field->DisplayLabel(), field->Size()));
+        FocusInput(InputOf(tooLong->Column));
+        return false;
+    }
     try {
         if (newRow)
             persons->Append();
         else
             persons->Edit();
         persons->FieldByName("CustCode")->SetAsInteger(code);
-        for (const TPersonColumnValue& value : PersonColumnValues(in))
+        for (const TPersonColumnValue& value : values)
             persons->FieldByName(value.Column)->SetAsString(value.Value);
         if (newRow)
             persons->FieldByName("F_User")->SetAsString(OperatorSession().OperatorName);
@@ -203,6 +227,7 @@ void TFrm_AddCust::WritePerson(int code, bool newRow) {
             persons->Cancel();
         throw;
     }
+    return true;
 }
 
 void TFrm_AddCust::Btn_OKClick(TObject*) {
@@ -244,8 +269,7 @@ void TFrm_AddCust::Btn_OKClick(TObject*) {
         FocusInput(Edit_CustName);
         return;
     }
-    WritePerson(check.Code, IsNewMode());
-    if (IsNewMode())
+    if (WritePerson(check.Code, IsNewMode()) && IsNewMode())
         ResetForNext();
 }
 

@@ -84,9 +84,11 @@ private:
     void Inform(const String& text);
     // Shows TabSheet1 and focuses `control` when it can take the focus.
     void FocusInput(TWinControl* control);
-    // Writes the inputs into the current row of Qry_Cust (in insert or edit state) and posts it;
-    // a failure cancels the row and passes on.
-    void WritePerson(int code, bool newRow);
+    // Appends (or edits) the current row of Qry_Cust with the inputs and posts it; a failure
+    // cancels the row and passes on. A value longer than its column is refused first (false).
+    bool WritePerson(int code, bool newRow);
+    // The input that a column's value comes from.
+    TWinControl* InputOf(const String& column);
     bool IsNewMode() const { return PersonMode == 1; }
 };
 

@@ -67,3 +67,17 @@ std::vector<TPersonColumnValue> PersonColumnValues(const TPersonInputs& in) {
         {"OtherInfo", Trim(in.Sex)},     {"qq", in.Qq},
     };
 }
+
+std::optional<TPersonColumnValue> FirstTooLong(const std::vector<TPersonColumnValue>& values,
+                                               const std::function<int(const char* column)>& sizeOf) {
+    for (const TPersonColumnValue& value : values) {
+        const int size = sizeOf(value.Column);
+        if (size > 0 && Utf8Length(value.Value) > static_cast<std::size_t>(size))
+            return value;
+    }
+    return std::nullopt;
+}
+
+String TooLongMessage(const String& label, int size) {
+    return label + "不能超过" + std::to_string(size) + "个字符!";
+}

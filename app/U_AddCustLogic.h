@@ -9,6 +9,7 @@
 
 #include "SysUtils.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -54,6 +55,13 @@ struct TPersonColumnValue {
 // The text columns a save writes, in the order of the dialog: trimmed, but `introduce` and `qq`
 // as typed. `CustCode` (the integer) and the owner are written besides.
 std::vector<TPersonColumnValue> PersonColumnValues(const TPersonInputs& inputs);
+
+// The first value longer than its column holds (`sizeOf` answers a column's size in characters, 0
+// for no limit); nullopt when every value fits.
+std::optional<TPersonColumnValue> FirstTooLong(const std::vector<TPersonColumnValue>& values,
+                                               const std::function<int(const char* column)>& sizeOf);
+// "<label>不能超过<size>个字符!"
+String TooLongMessage(const String& label, int size);
 
 // The numbering setting of Config.ini: a missing value (-1) counts as on for the reset and as
 // off for the check box.

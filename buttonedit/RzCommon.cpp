@@ -283,6 +283,8 @@ void TRzFrameController::RegisterControl(TControl* control) {
     if (!control || std::find(controls_.begin(), controls_.end(), control) != controls_.end())
         return;
     controls_.push_back(control);
+    // A freed control leaves the list even when it does not unregister itself.
+    control->FreeNotification(this);
     PushSettingTo(control, fcpAll);
 }
 
@@ -304,8 +306,11 @@ void TRzFrameController::Loaded() {
 
 void TRzFrameController::Notification(TComponent* component, TOperation operation) {
     inherited::Notification(component, operation);
-    if (operation == opRemove && component == regIniFile_)
+    if (operation != opRemove)
+        return;
+    if (component == regIniFile_)
         regIniFile_ = nullptr;
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), component), controls_.end());
 }
 
 void TRzFrameController::Assign(TPersistent* source) {

@@ -100,6 +100,7 @@ public:
     explicit TRzFrameController(TComponent* owner) : TComponent(owner) {}
     ~TRzFrameController() override;
 
+    // A registered control is forgotten when it is freed, whether it unregisters or not.
     void RegisterControl(TControl* control);
     void UnregisterControl(TControl* control);
     int ControlCount() const { return static_cast<int>(controls_.size()); }

@@ -101,3 +101,21 @@ TEST(AddCustLogicTest, NumberingSettingMissingResetsButIsNotChecked) {
         EXPECT_EQ(AutoCodeChecked(row.setting), row.checked);
     }
 }
+
+TEST(AddCustLogicTest, FirstValueLongerThanItsColumnCountsCharacters) {
+    const std::vector<TPersonColumnValue> values = {
+        {"company", "张三丰"}, {"tel", "12345"}, {"introduce", String(5000, 'x')}, {"qq", "123456"}};
+    auto sizes = [](int company, int tel, int qq) {
+        return [=](const char* column) {
+            const String c = column;
+            return c == "company" ? company : c == "tel" ? tel : c == "qq" ? qq : 0;  // introduce: no limit
+        };
+    };
+    // Three Chinese characters are three characters (nine bytes).
+    EXPECT_FALSE(FirstTooLong(values, sizes(3, 5, 6)).has_value());
+    const auto first = FirstTooLong(values, sizes(2, 4, 5));
+    ASSERT_TRUE(first.has_value());
+    EXPECT_STREQ(first->Column, "company");
+    EXPECT_STREQ(FirstTooLong(values, sizes(3, 5, 5))->Column, "qq");
+    EXPECT_EQ(TooLongMessage("个人名称", 50), "个人名称不能超过50个字符!");
+}

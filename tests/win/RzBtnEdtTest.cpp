@@ -31,12 +31,13 @@ protected:
 
     void ShowForm() {
         form_->Show();
-        DrainMessages();
+        Application->ProcessMessages();
     }
 
+    // Posts a key; the application's loop runs it through the form's key handling.
     static void PostKey(HWND window, WORD key) {
         PostMessageW(window, WM_KEYDOWN, key, 1);
-        DrainMessages();
+        Application->ProcessMessages();
     }
 
     // The RGB value of `color`.
@@ -54,14 +55,16 @@ TEST_F(RzControlsTest, ColourFollowsFocusAndEnabledAndRemembersTheUsersColour) {
     edit->ChangeFocusColor(clYellow);
     edit->ChangeDisabledColor(clSilver);
     ShowForm();
+    other->SetFocus();
+    Application->ProcessMessages();
     EXPECT_EQ(edit->Color(), clWindow);
     edit->SetFocus();
-    DrainMessages();
+    Application->ProcessMessages();
     EXPECT_EQ(edit->Color(), clYellow);
     // The state colour is not taken for the user's colour.
     EXPECT_EQ(edit->NormalColor(), clWindow);
     other->SetFocus();
-    DrainMessages();
+    Application->ProcessMessages();
     EXPECT_EQ(edit->Color(), clWindow);
     edit->SetEnabled(false);
     EXPECT_EQ(edit->Color(), clSilver);
@@ -74,7 +77,7 @@ TEST_F(RzControlsTest, ColourFollowsFocusAndEnabledAndRemembersTheUsersColour) {
     EXPECT_EQ(plain->FocusColor(), clAqua);
     EXPECT_EQ(plain->NormalColor(), clAqua);
     plain->SetFocus();
-    DrainMessages();
+    Application->ProcessMessages();
     EXPECT_EQ(plain->Color(), clAqua);
     // FocusColor of its own stays when the colour changes.
     edit->SetColor(clLime);
@@ -109,7 +112,7 @@ TEST_F(RzControlsTest, FrameIsDrawnInItsStyleAndHotStyle) {
     edit->ChangeFrameHotTrack(true);
     ShowForm();
     edit->SetFocus();
-    DrainMessages();
+    Application->ProcessMessages();
     paint();
     EXPECT_EQ(pixel(0, 5), clBlue);
     EXPECT_EQ(pixel(1, 5), clBlue);
@@ -136,7 +139,7 @@ TEST_F(RzControlsTest, EnterMovesOnLikeTabOnlyWithTabOnEnter) {
     auto* second = Make<TRzEdit>(10, 40);
     ShowForm();
     first->SetFocus();
-    DrainMessages();
+    Application->ProcessMessages();
     PostKey(first->Handle(), VK_RETURN);
     EXPECT_EQ(GetFocus(), first->Handle());
     first->SetTabOnEnter(true);
@@ -308,14 +311,14 @@ TEST_F(RzControlsTest, ButtonClickAndF4RaiseOnButtonClickOnceWithTheEdit) {
     edit->OnButtonClick = Event<&TClickCounter::Click>(&counter);
     ShowForm();
     other->SetFocus();
-    DrainMessages();
+    Application->ProcessMessages();
 
     // A mouse click on the button: focus moves to the edit, one click.
     TRzControlButton* main = edit->GetButtonByIndex(2);
     const LPARAM at = PointToLParam(main->Left() + 3, main->Top() + 3);
     PostMessageW(edit->Buttons()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(edit->Buttons()->Handle(), WM_LBUTTONUP, 0, at);
-    DrainMessages();
+    Application->ProcessMessages();
     EXPECT_EQ(counter.clicks, 1);
     EXPECT_EQ(counter.sender, edit);
     EXPECT_EQ(GetFocus(), edit->Handle());
@@ -400,7 +403,7 @@ TEST_F(RzControlsTest, ButtonClicksOnlyWhenReleasedOverItselfAndRepeatsWhileHeld
     const LPARAM inside = PointToLParam(3, 3);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, inside);
     PostMessageW(window, WM_LBUTTONUP, 0, PointToLParam(200, 3));  // released elsewhere
-    DrainMessages();
+    Application->ProcessMessages();
     EXPECT_EQ(counter.clicks, 0);
     EXPECT_FALSE(button->Down());
 
@@ -408,18 +411,18 @@ TEST_F(RzControlsTest, ButtonClicksOnlyWhenReleasedOverItselfAndRepeatsWhileHeld
     button->SetInitialDelay(30);
     button->SetDelay(10);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, inside);
-    DrainMessages();
+    Application->ProcessMessages();
     EXPECT_TRUE(button->Down());
     // Held: the timer clicks again and again.
     for (int i = 0; i < 200 && counter.clicks < 3; ++i) {
         Sleep(5);
-        DrainMessages();
+        Application->ProcessMessages();
     }
     EXPECT_GE(counter.clicks, 3);
     EXPECT_EQ(button->RepeatTimer()->Interval(), 10u);
     const int held = counter.clicks;
     PostMessageW(window, WM_LBUTTONUP, 0, inside);
-    DrainMessages();
+    Application->ProcessMessages();
     EXPECT_EQ(counter.clicks, held + 1);  // once more for the release inside
     EXPECT_FALSE(button->RepeatTimer()->Enabled());
 }
