@@ -47,8 +47,9 @@ TEST(AddCustLogicTest, EntryChecksInOrderWithTheirMessages) {
         const TPersonEntryCheck check = CheckPersonEntry(row.code, row.person);
         EXPECT_EQ(check.Fault, row.fault);
         EXPECT_EQ(check.Message, row.message);
-        if (row.fault == TPersonEntryFault::None)
+        if (row.fault == TPersonEntryFault::None) {
             EXPECT_EQ(check.Code, row.value);
+        }
     }
 }
 
