@@ -747,7 +747,8 @@ String DateText(double value, const std::vector<Token>& t, bool date1904, bool e
             continue;
         }
         if (StartsWithNoCase(t, i, "am/pm")) {
-            out += "ampm";
+            // Written in the format's own letter case.
+            for (std::size_t k = 0; k < 5; ++k) out += t[i + k].text;
             i += 5;
             continue;
         }

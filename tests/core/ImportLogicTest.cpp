@@ -3,6 +3,9 @@
 // (numbers, owners, the left-out "Name", refusals before writing, a failing row).
 #include "DbTestSupport.h"
 
+#include "Lists.h"
+#include "Streams.h"
+
 #include "ExcelAutomation.h"
 #include "U_ImportLogic.h"
 
@@ -40,7 +43,7 @@ struct ImportFixture {
         TADOQuery* q = session->NewQuery();
         q->SQL()->Add(sql);
         q->Open();
-        return q->Fields()->Items(0)->AsString();
+        return q->Fields()->Fields(0)->AsString();
     }
     int Import(const Grid& cells) {
         const TImportSheet sheet = SheetOf(cells);

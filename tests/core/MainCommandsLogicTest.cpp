@@ -2,6 +2,9 @@
 // as a whole on any failure) and the contact list's statements.
 #include "DbTestSupport.h"
 
+#include "Lists.h"
+#include "Streams.h"
+
 #include "U_MainLogic.h"
 
 using namespace dbtest;
@@ -12,7 +15,7 @@ String Count(Session& s, const String& sql) {
     TADOQuery* q = s.NewQuery();
     q->SQL()->Add(sql);
     q->Open();
-    return q->Fields()->Items(0)->AsString();
+    return q->Fields()->Fields(0)->AsString();
 }
 
 struct DeleteCase {

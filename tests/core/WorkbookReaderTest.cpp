@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -164,6 +166,8 @@ TEST(WorkbookReader, RefusesWhatIsNotAReadableWorkbookWithAMessage) {
     }
     std::vector<std::uint8_t> text = {'n', 'a', 'm', 'e', ',', 'q', 'q', '\n'};
     std::vector<std::uint8_t> zip = {'P', 'K', 3, 4, 20, 0, 6, 0, 8, 0};
+    const std::vector<std::uint8_t> whole = Bytes("cell-kinds.xls");
+    const std::vector<std::uint8_t> header(whole.begin(), whole.begin() + 300);
     std::vector<std::uint8_t> exportWithoutEnd = ExportStream();
     exportWithoutEnd.resize(exportWithoutEnd.size() - 4);
     struct TRow {
@@ -176,9 +180,7 @@ TEST(WorkbookReader, RefusesWhatIsNotAReadableWorkbookWithAMessage) {
         {"a newer workbook (zip)", zip, "请在Excel中另存为"},
         {"password-protected", encrypted, "受密码保护"},
         {"the export cut before its end", exportWithoutEnd, "不完整"},
-        {"a compound file cut in its header", std::vector<std::uint8_t>(Bytes("cell-kinds.xls").begin(),
-                                                                         Bytes("cell-kinds.xls").begin() + 300),
-         "不完整"},
+        {"a compound file cut in its header", header, "不完整"},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.name);

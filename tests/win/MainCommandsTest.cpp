@@ -106,7 +106,7 @@ protected:
         TADOQuery* query = New<TADOQuery>(nullptr);
         query->SetConnection(Frm_Data->ADOConnection1);
         OpenQuery(query, sql);
-        const int n = query->Fields()->Items(0)->AsInteger();
+        const int n = query->Fields()->Fields(0)->AsInteger();
         query->Free();
         return n;
     }
