@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "FormFields.h"
 #include "ShellSeam.h"
+#include "Streams.h"
 #include "TypeRegistry.h"
 #include "U_Custom.h"
 #include "U_Data.h"
