@@ -42,10 +42,14 @@ if [ ! -f "$book" ]; then
 import sys
 n, path = int(sys.argv[1]), sys.argv[2]
 with open(path, "w", encoding="utf-8") as f:
-    f.write("个人名称,星座,血型,性别,学历,年龄,通讯地址,邮编,联系电话,传真号码,手机号码,联系人姓名,联系人手机\n")
+    # The columns in the order of the mapping's targets, so that the proposal maps each one.
+    f.write("个人名称,个人分类,星座,血型,性别,学历,年龄,通讯地址,邮编,联系电话,传真号码,手机号码,年收入,网址,"
+            "电子信箱,QQ号,个人简介,登记性别,联系人姓名,联系人性别,职务,联系人电话,联系人手机\n")
     for i in range(n):
-        f.write(f"人员{i},狮子座,A型,{'男' if i % 2 else '女'},本科,{20 + i % 50},杭州市西湖区文一路 {i} 号,"
-                f"310{i % 1000:03d},0571-{i:08d},0571-{i:08d},139{i:08d},联系人{i},138{i:08d}\n")
+        sex = "男" if i % 2 else "女"
+        f.write(f"人员{i},01,狮子座,A型,{sex},本科,{20 + i % 50},杭州市西湖区文一路 {i} 号,310{i % 1000:03d},"
+                f"0571-{i:08d},0571-{i:08d},139{i:08d},{50000 + i},http://example.cn/{i},p{i}@example.cn,"
+                f"{10000 + i},简介{i},{sex},联系人{i},{sex},经理,0571-{i:08d},138{i:08d}\n")
 PY
   ssconvert -T Gnumeric_Excel:excel_biff8 "$data/persons-$rows.csv" "$book" 2>/dev/null
 fi
