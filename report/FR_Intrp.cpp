@@ -518,6 +518,19 @@ void TfrInterpretator::CompileScript(TStrings* source, TStrings* compiled, TStri
     compiled->AddStrings(&lines);
 }
 
+namespace {
+
+// Whether a condition equals 0; Integer and Double answer without the general comparison.
+bool IsZero(const Variant& value) {
+    switch (value.Type()) {
+    case varInteger: return value.AsInteger() == 0;
+    case varDouble: return value.AsDouble() == 0;
+    default: return value == Variant(0);
+    }
+}
+
+}  // namespace
+
 void TfrInterpretator::RunScript(TStrings* compiled) {
     struct Step {
         char Kind;
@@ -555,7 +568,7 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
         Step& step = steps[i];
         switch (step.Kind) {
         case kJumpIfZero:
-            i = run(step) == Variant(0) ? static_cast<std::size_t>(step.Target) : i + 1;
+            i = IsZero(run(step)) ? static_cast<std::size_t>(step.Target) : i + 1;
             break;
         case kJump: i = static_cast<std::size_t>(step.Target); break;
         case kEvaluate:

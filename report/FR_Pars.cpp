@@ -875,7 +875,8 @@ int TfrVariables::Locate(const String& name, bool& found) const {
         return lo;
     }
     for (int i = 0; i < Count(); ++i) {
-        if (SameText(items_[i].Name, name)) {
+        const String& candidate = items_[i].Name;
+        if (candidate.size() == name.size() && SameText(candidate, name)) {
             found = true;
             return i;
         }
