@@ -538,6 +538,10 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
         String Name;
         String Postfix;
         std::shared_ptr<const TfrParser::Program> Program;
+        // An assignment's bound variable, looked up again when the bindings change.
+        Variant* Slot = nullptr;
+        unsigned SlotGeneration = 0;
+        bool SlotKnown = false;
     };
     std::vector<Step> steps;
     steps.reserve(compiled->Count());
@@ -576,10 +580,18 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
             run(step);
             ++i;
             break;
-        default:
-            AssignName(step.Name, run(step));
+        default: {
+            Variant value = run(step);
+            if (!step.SlotKnown || step.SlotGeneration != parser_.BindingGeneration()) {
+                step.Slot = parser_.BoundName(UpperCase(step.Name));
+                step.SlotGeneration = parser_.BindingGeneration();
+                step.SlotKnown = true;
+            }
+            if (step.Slot) *step.Slot = std::move(value);
+            else AssignName(step.Name, value);
             ++i;
             break;
+        }
         }
     }
 }

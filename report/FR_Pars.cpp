@@ -337,16 +337,26 @@ struct TfrParser::Program {
         double Number = 0;  // Kind::Number
         String Text;  // name, GETARRAY call, or the malformed number
         CallOp Call;
+        Variant* Slot = nullptr;  // a bound name's variable
     };
     std::vector<Op> Ops;
+    unsigned Generation = 0;  // of the bindings the slots come from
 };
 
 namespace {
 
 using Program = TfrParser::Program;
 
-Program CompilePostfix(const String& s) {
+using Bindings = std::unordered_map<String, Variant*>;
+
+void BindSlot(Program::Op& op, const Bindings& bound) {
+    const auto it = bound.find(op.Text);
+    if (it != bound.end()) op.Slot = it->second;
+}
+
+Program CompilePostfix(const String& s, const Bindings& bound, unsigned generation) {
     Program program;
+    program.Generation = generation;
     std::size_t pos = 0;
     while (pos < s.size()) {
         const char c = s[pos];
@@ -371,6 +381,7 @@ Program CompilePostfix(const String& s) {
             const std::size_t end = ScanBrackets(s, pos);
             op.K = Program::Kind::Name;
             op.Text = s.substr(pos + 1, end - pos - 2);
+            BindSlot(op, bound);
             pos = end;
         } else if (StartsNumber(c)) {
             const std::size_t end = ScanName(s, pos);
@@ -412,6 +423,7 @@ Program CompilePostfix(const String& s) {
                 } else {
                     op.K = Program::Kind::Name;
                     op.Text = upper;
+                    BindSlot(op, bound);
                 }
                 pos = end;
             }
@@ -548,11 +560,31 @@ String TfrParser::ToPostfix(const String& s) const {
     return out;
 }
 
+void TfrParser::BindName(const String& name, Variant* value) {
+    if (value) bound_[name] = value;
+    else bound_.erase(name);
+    ++bindingGeneration_;
+    postfixCache_.clear();
+    infixCache_.clear();
+}
+
+void TfrParser::UnbindNames() {
+    bound_.clear();
+    ++bindingGeneration_;
+    postfixCache_.clear();
+    infixCache_.clear();
+}
+
+Variant* TfrParser::BoundName(const String& name) const {
+    const auto it = bound_.find(name);
+    return it == bound_.end() ? nullptr : it->second;
+}
+
 std::shared_ptr<const TfrParser::Program> TfrParser::Prepare(const String& postfix) {
     auto it = postfixCache_.find(postfix);
     if (it != postfixCache_.end()) return it->second;
     if (postfixCache_.size() >= kCacheLimit) postfixCache_.clear();
-    auto program = std::make_shared<const Program>(CompilePostfix(postfix));
+    auto program = std::make_shared<const Program>(CompilePostfix(postfix, bound_, bindingGeneration_));
     postfixCache_.emplace(postfix, program);
     return program;
 }
@@ -569,7 +601,7 @@ Variant TfrParser::Evaluate(const String& infix) {
         program = it->second;
     } else {
         if (infixCache_.size() >= kCacheLimit) infixCache_.clear();
-        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(infix)));
+        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(infix), bound_, bindingGeneration_));
         infixCache_.emplace(infix, program);
     }
     return Run(*program);
@@ -635,6 +667,13 @@ public:
         } else {
             new (cell.Raw) Variant(std::move(value));
             cell.T = Var;
+        }
+    }
+    static void SetCopy(Cell& cell, const Variant& value) {
+        switch (value.Type()) {
+        case varInteger: SetInt(cell, value.AsInteger()); return;
+        case varDouble: SetDouble(cell, value.AsDouble()); return;
+        default: SetVariant(cell, Variant(value)); return;
         }
     }
     static Variant Get(const Cell& cell) {
@@ -783,6 +822,10 @@ Variant TfrParser::Run(const Program& program) {
         case Program::Kind::Number: OperandStack::SetDouble(stack.Push(), op.Number); break;
         case Program::Kind::Push: OperandStack::SetVariant(stack.Push(), Variant(op.Value)); break;
         case Program::Kind::Name: {
+            if (op.Slot && program.Generation == bindingGeneration_) {
+                OperandStack::SetCopy(stack.Push(), *op.Slot);
+                break;
+            }
             Variant value = Null();
             if (OnNameValue) OnNameValue(op.Text, value);
             OperandStack::SetVariant(stack.Push(), std::move(value));
@@ -804,7 +847,12 @@ Variant TfrParser::Run(const Program& program) {
             Cell& a = stack.Top(1);
             const Cell& b = stack.Top(0);
             if (a.T == OperandStack::Var || b.T == OperandStack::Var || !FastBinary(op.Code, a, b)) {
-                Variant result = GeneralBinary(op.Code, OperandStack::Get(a), OperandStack::Get(b));
+                // Boxed operands are used where they lie (texts are not copied).
+                Variant boxedA, boxedB;
+                if (a.T != OperandStack::Var) boxedA = OperandStack::Get(a);
+                if (b.T != OperandStack::Var) boxedB = OperandStack::Get(b);
+                Variant result = GeneralBinary(op.Code, a.T == OperandStack::Var ? a.V() : boxedA,
+                                               b.T == OperandStack::Var ? b.V() : boxedB);
                 OperandStack::SetVariant(a, std::move(result));
             }
             stack.Pop();
@@ -814,7 +862,9 @@ Variant TfrParser::Run(const Program& program) {
             if (stack.Count() < 1) throw EReportError("Missing operand");
             Cell& a = stack.Top();
             if (a.T == OperandStack::Var || !FastUnary(op.Code, a)) {
-                Variant result = GeneralUnary(op.Code, OperandStack::Get(a));
+                Variant boxed;
+                if (a.T != OperandStack::Var) boxed = OperandStack::Get(a);
+                Variant result = GeneralUnary(op.Code, a.T == OperandStack::Var ? a.V() : boxed);
                 OperandStack::SetVariant(a, std::move(result));
             }
             break;
@@ -828,7 +878,7 @@ Variant TfrParser::EvaluateArgument(const CallOp& call, int index) {
     std::shared_ptr<const Program>& program = call.Arguments[index];
     if (!program) {
         const String& text = index == 0 ? call.Args.P1 : index == 1 ? call.Args.P2 : call.Args.P3;
-        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(text)));
+        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(text), bound_, bindingGeneration_));
     }
     const std::shared_ptr<const Program> held = program;
     return Run(*held);
@@ -863,6 +913,21 @@ Variant TfrParser::CallBuiltIn(const CallOp& call) {
 
 // --- TfrVariables --------------------------------------------------------------------------------
 
+namespace {
+
+// SameText, inline for the short names of scripts.
+inline bool SameName(const String& a, const String& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]);
+        const unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z')) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int TfrVariables::Locate(const String& name, bool& found) const {
     if (sorted_) {
         int lo = 0, hi = Count();
@@ -875,8 +940,7 @@ int TfrVariables::Locate(const String& name, bool& found) const {
         return lo;
     }
     for (int i = 0; i < Count(); ++i) {
-        const String& candidate = items_[i].Name;
-        if (candidate.size() == name.size() && SameText(candidate, name)) {
+        if (SameName(items_[i].Name, name)) {
             found = true;
             return i;
         }

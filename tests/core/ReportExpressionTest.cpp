@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <typeinfo>
 #include <utility>
 #include <vector>
@@ -315,6 +316,49 @@ TEST(ReportExpressionOperands, UnboxedNumbersMatchTheVariantOperations) {
         x = condition;
         EXPECT_EQ(parser.Evaluate("IF(X, 'a', 'b')").AsString(), expected) << Exact([&] { return condition; });
     }
+}
+
+TEST(ReportExpressionBindings, BoundNamesReadTheirVariableAndStaleProgramsAskByName) {
+    TfrParser parser;
+    std::vector<String> asked;
+    parser.OnNameValue = [&](const String& name, Variant& value) {
+        asked.push_back(name);
+        value = Variant(100);
+    };
+    Variant a(5), spaced("s");
+    parser.BindName("A", &a);
+    parser.BindName("My Var", &spaced);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 6);
+    EXPECT_EQ(parser.Evaluate("[My Var] + 't'").AsString(), "st");
+    EXPECT_EQ(parser.Evaluate("IF(A > 1, A * 2, 0)").AsDouble(), 10);
+    EXPECT_TRUE(asked.empty());
+    // The variable is read at each evaluation, whatever its kind.
+    a = Variant("x");
+    EXPECT_EQ(parser.Evaluate("a + 'y'").AsString(), "xy");
+    a = Variant(2.5);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 3.5);
+    EXPECT_EQ(parser.Evaluate("B + 1").AsDouble(), 101);
+    EXPECT_EQ(asked, std::vector<String>{"B"});
+
+    // Binding anew and unbinding reach programs compiled before.
+    Variant other(7);
+    parser.BindName("A", &other);
+    EXPECT_EQ(parser.BoundName("A"), &other);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 8);
+    parser.BindName("A", nullptr);
+    EXPECT_EQ(parser.BoundName("A"), nullptr);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 101);
+
+    // A program kept across a change of the bindings never reads the variable it was made with.
+    auto gone = std::make_unique<Variant>(1);
+    parser.BindName("G", gone.get());
+    const auto program = parser.Prepare(parser.ToPostfix("G + 1"));
+    EXPECT_EQ(parser.Run(*program).AsDouble(), 2);
+    parser.UnbindNames();
+    gone.reset();
+    asked.clear();
+    EXPECT_EQ(parser.Run(*program).AsDouble(), 101);
+    EXPECT_EQ(asked, std::vector<String>{"G"});
 }
 
 TEST(ReportVariables, SetReplaceGetAndOrder) {
