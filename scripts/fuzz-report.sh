@@ -3,7 +3,8 @@
 # runs each one: "short" for a few seconds' worth of inputs (the test run), "long" for at least ten
 # million inputs each (by hand), or a number of inputs; a second argument names the one target to run
 # ("expression" or "script"), so that the two long runs can go side by side. A failing input is written to
-# build/fuzz/report-MODE/artifacts/; copy it into tests/core/corpus/report-*/ so that the tests keep it.
+# build/fuzz/report-MODE/artifacts/ (VESTREL_FUZZ_TIMEOUT: seconds before an input counts as a hang,
+# default 60; raise it on a busy machine); copy it into tests/core/corpus/report-*/ so that the tests keep it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-short}
@@ -50,7 +51,7 @@ for target in "${targets[@]}"; do
   work="$out/corpus-$target"
   mkdir -p "$work"
   echo "fuzz-report: $target, $runs inputs"
-  if ! "$binary" -runs="$runs" -max_len=4096 -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
+  if ! "$binary" -runs="$runs" -max_len=4096 -timeout="${VESTREL_FUZZ_TIMEOUT:-60}" -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$out/artifacts/$target-" "$work" "$root/tests/core/corpus/report-$target" \
         2>"$out/$target.log"; then
     echo "fuzz-report: $target FAILED (see $out/$target.log and $out/artifacts/)" >&2
