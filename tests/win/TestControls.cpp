@@ -127,7 +127,21 @@ TScopedApplication::~TScopedApplication() {
 
 namespace {
 TModalDriver* gModalDriver = nullptr;
+
+struct TModalSearch {
+    const String* marker;
+    TCustomForm* form;
+};
+
+BOOL CALLBACK FindMarkedForm(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TModalSearch*>(data);
+    auto* form = dynamic_cast<TCustomForm*>(FindControl(window));
+    if (!IsWindowVisible(window) || !form || !form->FindComponent(*search->marker))
+        return TRUE;
+    search->form = form;
+    return FALSE;
 }
+}  // namespace
 
 TModalDriver::TModalDriver(const String& marker, std::function<void(TCustomForm*)> action)
     : marker_(marker), action_(std::move(action)) {
@@ -145,21 +159,8 @@ void CALLBACK TModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     TModalDriver* driver = gModalDriver;
     if (!driver || driver->ran_)
         return;
-    struct TSearch {
-        const String* marker;
-        TCustomForm* form;
-    } search{&driver->marker_, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(data);
-            auto* form = dynamic_cast<TCustomForm*>(FindControl(window));
-            if (!IsWindowVisible(window) || !form || !form->FindComponent(*s->marker))
-                return TRUE;
-            s->form = form;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TModalSearch search{&driver->marker_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindMarkedForm, reinterpret_cast<LPARAM>(&search));
     if (search.form) {
         driver->ran_ = true;
         KillTimer(nullptr, driver->timer_);
