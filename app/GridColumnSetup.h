@@ -1,5 +1,5 @@
-// A data grid's columns as T_FieldShow keeps them, on the Windows-free half of the grid (so the
-// native tests reach it with a grid that has no window): building the columns of a table's shown
+// A data grid's columns as T_FieldShow keeps them, on the grid's Windows-free core (so the native
+// tests reach it with a core that no window shows): building the columns of a table's shown
 // rows, writing the current order and widths back, and the sort order of the sort markers.
 #pragma once
 

@@ -12,17 +12,17 @@
 TFrm_Field* Frm_Field = nullptr;
 
 void SetupGridColumns(TDBGridEh* grid, TDataSet* query, const String& table) {
-    SetupGridColumnsWith(*grid, query, Frm_Data->Qry_FieldShow, table);
+    SetupGridColumnsWith(*grid->Core(), query, Frm_Data->Qry_FieldShow, table);
 }
 
 void SaveGridColumns(TDBGridEh* grid, const String& table, bool withMessage) {
-    SaveGridColumnsWith(*grid, Frm_Data->Qry_Temp, table);
+    SaveGridColumnsWith(*grid->Core(), Frm_Data->Qry_Temp, table);
     if (withMessage)
         MessageDlg(FieldTexts::ColumnsSaved, mtConfirmation, TMsgDlgButtons{mbOK});
 }
 
 void ApplySortMarkers(TDBGridEh* grid, TDataSet* query) {
-    ApplySortMarkersTo(*grid, query);
+    ApplySortMarkersTo(*grid->Core(), query);
 }
 
 namespace {

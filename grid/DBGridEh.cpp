@@ -443,7 +443,7 @@ void TVertDBGridEhScrollBar::SetVisibleMode(TScrollBarVisibleModeEh value) {
 
 void TDBGridEhScrollBar::SetExtScrollBar(TWinControl* value) {
     if (value == extScrollBar_) return;
-    const bool designing = grid_ && grid_->IsGridDesigning();
+    const bool designing = grid_ && (grid_->ComponentState() & csDesigning) != 0;
     if (value && !designing &&
         value->WindowProc.Data() != static_cast<void*>(static_cast<TControl*>(value)))
         throw Exception("Possible " + value->Name() + " already attached to the other control.");
@@ -511,7 +511,8 @@ void TSTDBGridEhFilter::SetVisible(bool value) {
 
 // ---- TCustomDBGridEh: life cycle --------------------------------------------------------------------
 
-TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomGrid(owner) {
+TCustomDBGridEh::TCustomDBGridEh(TComponent* owner)
+    : TCustomGrid(owner), core_(std::make_unique<TDBGridEhCore>(static_cast<IDBGridEhHost&>(*this))) {
     // The grid paints every cell itself.
     TCustomGrid::SetDefaultDrawing(false);
     TCustomGrid::SetScrollBars(ssHorizontal);
@@ -530,7 +531,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomGrid(owner) {
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
-    DoneGridCore();
+    core_->DoneGridCore();
     if (style_) style_->UnregisterGrid(this);
     if (titleImages_) titleImages_->UnRegisterChanges(titleImagesLink_.get());
     if (sharedBitmapHeld_) ReleaseSharedBitmap();
@@ -538,7 +539,7 @@ TCustomDBGridEh::~TCustomDBGridEh() {
 
 void TCustomDBGridEh::AfterConstruction() {
     TCustomGrid::AfterConstruction();
-    InitGridCore();
+    core_->InitGridCore();
     horzScrollBar_.reset(CreateScrollBar(sbHorizontalEh));
     vertScrollBar_.reset(static_cast<TVertDBGridEhScrollBar*>(CreateScrollBar(sbVerticalEh)));
     SumList()->OnRecalcAll = Event<&TCustomDBGridEh::SumListRecalcAll>(this);
@@ -550,13 +551,9 @@ void TCustomDBGridEh::AfterConstruction() {
 
 void TCustomDBGridEh::BeforeDestruction() {
     // The columns and the link go while the grid is still whole.
-    DoneGridCore();
+    core_->DoneGridCore();
     TCustomGrid::BeforeDestruction();
 }
-
-TDBGridColumnsEh* TCustomDBGridEh::CreateColumns() { return TDBGridEhCore::CreateColumns(); }
-
-TColumnDefValuesEh* TCustomDBGridEh::CreateColumnDefValues() { return TDBGridEhCore::CreateColumnDefValues(); }
 
 TDBGridEhScrollBar* TCustomDBGridEh::CreateScrollBar(TScrollBarKindEh kind) {
     if (kind == sbVerticalEh) return New<TVertDBGridEhScrollBar>(this);
@@ -580,7 +577,7 @@ void TCustomDBGridEh::Loaded() {
                 Columns()->ColumnAt(i)->SetAutoFitBaseWidth(Columns()->ColumnAt(i)->Width());
             Columns()->EndUpdate();
         }
-        RebuildSortMarkedColumnList();
+        core_->RebuildSortMarkedColumnList();
     }
     if (DataSource()) SumList()->Loaded();
     RelayoutColumns();
@@ -609,7 +606,7 @@ void TCustomDBGridEh::CreateWnd() {
 
 void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) {
     TCustomGrid::Notification(component, operation);
-    GridNotification(component, operation);
+    core_->GridNotification(component, operation);
     if (operation != opRemove) return;
     if (component == titleImages_) {
         titleImages_ = nullptr;
@@ -627,7 +624,7 @@ void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) 
 
 void TCustomDBGridEh::DefineProperties(TFiler* filer) {
     TCustomGrid::DefineProperties(filer);
-    DefineColumnsProperty(filer);
+    core_->DefineColumnsProperty(filer);
 }
 
 void TCustomDBGridEh::DefaultHandler(TMessage& m) {
@@ -658,14 +655,6 @@ void TCustomDBGridEh::SetAllowedSelections(TDBGridEhAllowedSelections value) {
     }
 }
 
-void TCustomDBGridEh::SetAutoFitColWidths(bool value) { TDBGridEhCore::SetAutoFitColWidths(value); }
-
-void TCustomDBGridEh::SetDataSource(TDataSource* value) {
-    if (value == DataSource()) return;
-    ClearGridSelection();
-    TDBGridEhCore::SetDataSource(value);
-}
-
 void TCustomDBGridEh::SetEvenRowColor(TColor value) {
     const bool changed = value != EvenRowColor();
     evenRowColorSet_ = true;
@@ -683,14 +672,14 @@ void TCustomDBGridEh::SetOddRowColor(TColor value) {
 void TCustomDBGridEh::SetFlat(bool value) {
     if (value == Flat()) return;
     titleTextMargin_ = value ? 2 : 4;
-    TDBGridEhCore::SetFlat(value);
+    core_->SetFlat(value);
     RecreateWnd();
 }
 
 void TCustomDBGridEh::SetFooterColor(TColor value) {
     if (value == FooterColor()) return;
     if (!IsGridLoading()) SetParentColor(false);
-    TDBGridEhCore::SetFooterColor(value);
+    core_->SetFooterColor(value);
 }
 
 void TCustomDBGridEh::SetFrozenCols(int value) {
@@ -703,8 +692,6 @@ void TCustomDBGridEh::SetMinAutoFitWidth(int value) {
     minAutoFitWidth_ = value;
     RelayoutColumns();
 }
-
-void TCustomDBGridEh::SetOptions(TDBGridOptions value) { TDBGridEhCore::SetOptions(value); }
 
 void TCustomDBGridEh::OptionsChanged(TDBGridOptions oldValue) {
     const TDBGridOptions value = Options();
@@ -737,7 +724,7 @@ void TCustomDBGridEh::ApplyPlatformOptions() {
 
 void TCustomDBGridEh::SetReadOnly(bool value) {
     if (value == ReadOnly()) return;
-    TDBGridEhCore::SetReadOnly(value);
+    core_->SetReadOnly(value);
     UpdateTabStopsAndColWidths();
 }
 
@@ -781,14 +768,8 @@ void TCustomDBGridEh::SetTitleImages(TCustomImageList* value) {
 
 void TCustomDBGridEh::TitleImagesChanged(TObject*) { RelayoutColumns(); }
 
-void TCustomDBGridEh::TitleFontChanged(TObject* sender) {
+void TCustomDBGridEh::TitleOrFooterFontChanged() {
     if (!changingOwnFonts_ && !IsGridLoading()) SetParentFont(false);
-    TDBGridEhCore::TitleFontChanged(sender);
-}
-
-void TCustomDBGridEh::FooterFontChanged(TObject* sender) {
-    if (!changingOwnFonts_ && !IsGridLoading()) SetParentFont(false);
-    TDBGridEhCore::FooterFontChanged(sender);
 }
 
 void TCustomDBGridEh::SetStyle(TDBGridEhStyle* value) {
@@ -848,7 +829,7 @@ void TCustomDBGridEh::SetGridColWidth(int gridCol, int width) {
     SetColWidths(gridCol, width);
 }
 
-// ---- TDBGridEhCore's window side --------------------------------------------------------------------------
+// ---- The core's hooks ---------------------------------------------------------------------------------------
 
 void TCustomDBGridEh::InvalidateGrid() {
     if (HandleAllocated()) Invalidate();
@@ -862,8 +843,6 @@ void TCustomDBGridEh::InvalidateGridRow(int gridRow) {
     if (gridRow >= 0 && gridRow < RowCount()) InvalidateRow(gridRow);
 }
 
-void TCustomDBGridEh::InvalidateEditor() { TCustomGrid::InvalidateEditor(); }
-
 TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TCustomFont* font) const {
     const TTextMeasure measure(&PlatformFont(*font));
     const TEXTMETRICW tm = measure.Metrics();
@@ -876,7 +855,7 @@ TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TCustomFont* font) const {
 
 int TCustomDBGridEh::SortIndexDigitsWidth(int sortIndex) const {
     TFont* font = DBGridEhSortIndexFont();
-    if (!font) return TDBGridEhCore::SortIndexDigitsWidth(sortIndex);
+    if (!font) return 6 * static_cast<int>(std::to_string(sortIndex).size());
     return TTextMeasure(font).Extent(std::to_string(sortIndex)).cx;
 }
 
@@ -944,10 +923,12 @@ void TCustomDBGridEh::FocusField(TField*& field) {
 
 // ---- Data link reactions ------------------------------------------------------------------------------
 
-void TCustomDBGridEh::LinkActiveChanged(bool active) {
+void TCustomDBGridEh::LinkActiveChanging(bool active) {
     if (!active) HideEditor();
     allSelected_ = false;
-    TDBGridEhCore::LinkActiveChanged(active);
+}
+
+void TCustomDBGridEh::LinkActiveChanged(bool active) {
     if (active && IsAlwaysShowEditor()) ShowEditor();
     UpdateVertScrollBar();
 }
@@ -971,10 +952,6 @@ void TCustomDBGridEh::UpdateDataView() {
     }
     inUpdateDataView_ = false;
 }
-
-void TCustomDBGridEh::BuildFieldMap() { TDBGridEhCore::BuildFieldMap(); }
-
-void TCustomDBGridEh::RelayoutColumns() { TDBGridEhCore::RelayoutColumns(); }
 
 void TCustomDBGridEh::UpdateTabStopsAndColWidths() {
     const bool colLines = Options().Contains(dgColLines);
@@ -1112,22 +1089,11 @@ void TCustomDBGridEh::ColExit() {
     if (OnColExit) OnColExit(this);
 }
 
-void TCustomDBGridEh::SortMarkingChanged() { TDBGridEhCore::SortMarkingChanged(); }
-
-void TCustomDBGridEh::DefaultApplySorting() { TDBGridEhCore::DefaultApplySorting(); }
-
-void TCustomDBGridEh::DefaultApplyFilter() {
-    if (TDBGridEhDataService* service = DBGridEhDataService()) {
-        const bool saved = layoutInProgress_;
-        layoutInProgress_ = true;
-        try {
-            service->ApplyFilter(this);
-        } catch (...) {
-            layoutInProgress_ = saved;
-            throw;
-        }
-        layoutInProgress_ = saved;
-    }
+void TCustomDBGridEh::SortMarkingChanged() {
+    if (OnSortMarkingChanged)
+        OnSortMarkingChanged(this);
+    else
+        DefaultApplySorting();
 }
 
 void TCustomDBGridEh::TitleBtnClick(int dataCol, TColumnEh* column) {
@@ -1140,10 +1106,6 @@ void TCustomDBGridEh::DrawColumnCell(const TRect& rect, int dataCol, TColumnEh* 
 
 void TCustomDBGridEh::DrawDataCell(const TRect& rect, TField* field, TGridDrawState state) {
     if (OnDrawDataCell) OnDrawDataCell(this, rect, field, state);
-}
-
-void TCustomDBGridEh::FireEditButtonClick() {
-    if (OnEditButtonClick) OnEditButtonClick(this);
 }
 
 void TCustomDBGridEh::GetCellParams(TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state) {

@@ -10,7 +10,8 @@
 //   TVertDBGridEhScrollBar   scroll bar control
 //   TSTDBGridEhFilter        the filter row's settings (Visible shows the row)
 //   TDBGridInplaceEdit       the cell editor (text editing)
-//   TCustomDBGridEh          the grid: TDBGridEhCore on a TCustomGrid
+//   TCustomDBGridEh          the grid: a TCustomGrid that owns its TDBGridEhCore and answers its
+//                            hooks (IDBGridEhHost)
 //   TDBGridEh                the grid placed on forms (properties registered for descriptions)
 //
 // Not yet (slots that do nothing or little): incremental search and the find dialog, the clipboard
@@ -248,7 +249,7 @@ public:
 
 // ---- The grid -------------------------------------------------------------------------------------
 
-class TCustomDBGridEh : public TCustomGrid, public TDBGridEhCore {
+class TCustomDBGridEh : public TCustomGrid, private IDBGridEhHost {
     VESTREL_CLASS(TCustomDBGridEh, TCustomGrid)
 public:
     explicit TCustomDBGridEh(TComponent* owner);
@@ -256,13 +257,51 @@ public:
     void AfterConstruction() override;
     void BeforeDestruction() override;
 
+    // The Windows-free model: columns, data link, selected rows, options, layout locks.
+    TDBGridEhCore* Core() const { return core_.get(); }
+
+    // ---- The core's properties and operations, as the grid's ----
+    TDBGridColumnsEh* Columns() const { return core_->Columns(); }
+    TColumnDefValuesEh* ColumnDefValues() const { return core_->ColumnDefValues(); }
+    TColumnsEhList* SortMarkedColumnList() const { return core_->SortMarkedColumnList(); }
+    TGridDataLinkEh* DataLink() const { return core_->DataLink(); }
+    TBookmarkListEh* SelectedRowBookmarks() const { return core_->SelectedRowBookmarks(); }
+    TDataSource* DataSource() const { return core_->DataSource(); }
+    void SetDataSource(TDataSource* value) { core_->SetDataSource(value); }
+    TDBGridOptions Options() const { return core_->Options(); }
+    void SetOptions(TDBGridOptions value) { core_->SetOptions(value); }
+    TDBGridEhOptions OptionsEh() const { return core_->OptionsEh(); }
+    void SetOptionsEh(TDBGridEhOptions value) { core_->SetOptionsEh(value); }
+    bool ReadOnly() const { return core_->ReadOnly(); }
+    void SetReadOnly(bool value);
+    bool DrawMemoText() const { return core_->DrawMemoText(); }
+    void SetDrawMemoText(bool value) { core_->SetDrawMemoText(value); }
+    bool AutoFitColWidths() const { return core_->AutoFitColWidths(); }
+    void SetAutoFitColWidths(bool value) { core_->SetAutoFitColWidths(value); }
+    bool UseMultiTitle() const { return core_->UseMultiTitle(); }
+    void SetUseMultiTitle(bool value) { core_->SetUseMultiTitle(value); }
+    bool Flat() const { return core_->Flat(); }
+    void SetFlat(bool value);
+    int FooterRowCount() const { return core_->FooterRowCount(); }
+    void SetFooterRowCount(int value) { core_->SetFooterRowCount(value); }
+    TColor FooterColor() const { return core_->FooterColor(); }
+    void SetFooterColor(TColor value);
+    TCustomFont* TitleFont() const { return core_->TitleFont(); }
+    TCustomFont* FooterFont() const { return core_->FooterFont(); }
+    TDBGridEhSumList* SumList() const { return core_->SumList(); }
+    String GetFooterValueText(int footerIndex, TColumnEh* column) { return core_->GetFooterValueText(footerIndex, column); }
+    void BeginLayout() { core_->BeginLayout(); }
+    void EndLayout() { core_->EndLayout(); }
+    bool TryBeginLayout() { return core_->TryBeginLayout(); }
+    int LayoutLock() const { return core_->LayoutLock(); }
+    void RelayoutColumns() { core_->RelayoutColumns(); }
+    void DefaultApplySorting() { core_->DefaultApplySorting(); }
+
     // ---- Properties ----
     TDBGridEhAllowedOperations AllowedOperations() const { return allowedOperations_; }
     void SetAllowedOperations(TDBGridEhAllowedOperations value) { allowedOperations_ = value; }
     TDBGridEhAllowedSelections AllowedSelections() const { return allowedSelections_; }
     void SetAllowedSelections(TDBGridEhAllowedSelections value);
-    void SetAutoFitColWidths(bool value) override;
-    void SetDataSource(TDataSource* value) override;
     // The grid's own default drawing of cell contents (the platform grid's filling stays off).
     bool DefaultDrawing() const { return defaultDrawing_; }
     void SetDefaultDrawing(bool value) { defaultDrawing_ = value; }
@@ -275,15 +314,10 @@ public:
     TColor OddRowColor() const { return oddRowColorSet_ ? oddRowColor_ : Color(); }
     void SetOddRowColor(TColor value);
     bool OddRowColorStored() const { return oddRowColorSet_; }
-    void SetFlat(bool value) override;
-    void SetFooterColor(TColor value) override;
     int FrozenCols() const { return frozenCols_; }
     void SetFrozenCols(int value);
     int MinAutoFitWidth() const { return minAutoFitWidth_; }
     void SetMinAutoFitWidth(int value);
-    TDBGridOptions Options() const { return TDBGridEhCore::Options(); }
-    void SetOptions(TDBGridOptions value) override;
-    void SetReadOnly(bool value) override;
     int RowHeight() const { return rowHeight_; }
     void SetRowHeight(int value);
     int RowLines() const { return rowLines_; }
@@ -333,10 +367,6 @@ public:
     // The current column as a data column index (-1 without columns).
     int SelectedIndex() const;
     void SetSelectedIndex(int value);
-    int GridColWidth(int gridCol) const override;
-    void SetGridColWidth(int gridCol, int width) override;
-    int GridColCount() const override { return ColCount(); }
-    int DefaultColWidth() const override { return TCustomGrid::DefaultColWidth(); }
 
     // ---- Layout ----
     // Posts the deferred layout (WM_USER+100, at most one queued) and lets go of one layout and
@@ -351,7 +381,6 @@ public:
     void ClearGridSelection();
     void SelectAllRows();
     void SelectionBecomeRows() override;
-    void SelectionUpdateState() override {}
     void SelectionChanged() override;
 
     // ---- Moving ----
@@ -360,29 +389,9 @@ public:
     // Moves `distance` records (to the end with `toEnd`), giving passed rows `select` with multi-select.
     void MoveRowsSelecting(bool select, int distance, bool noRect, bool toEnd);
 
-    // ---- TDBGridEhCore's window side ----
-    TObject* GridObject() override { return this; }
-    TComponent* GridComponent() override { return this; }
-    TColor GridColor() const override { return Color(); }
-    TCustomFont* GridFont() const override { return Font(); }
-    TColor FixedColor() const override { return TCustomGrid::FixedColor(); }
-    bool HasWindow() const override { return HandleAllocated(); }
-    bool IsGridDesigning() const override { return (ComponentState() & csDesigning) != 0; }
-    void InvalidateGrid() override;
-    void InvalidateGridColumn(int gridCol) override;
-    void InvalidateGridRow(int gridRow) override;
-    void InvalidateEditor() override;
-    TGridFontMetricsEh FontMetrics(const TCustomFont* font) const override;
-    int SortIndexDigitsWidth(int sortIndex) const override;
-    bool CanEditNow() const override;
     bool EditorShown() const override;
-    String EditorText() const override;
-    void ColumnsUpdated() override;
-    void SumListValuesChanged() override;
-    void UpdateDataFromEditor() override;
-    void DataLinkRecordChanged(TField* field) override;
-    void DataLinkEditingChanged() override;
-    void FocusField(TField*& field) override;
+    // The width of `sortIndex`'s digits in the sort-index font.
+    int SortIndexDigitsWidth(int sortIndex) const;
 
     void Notification(TComponent* component, TOperation operation) override;
     void DefineProperties(TFiler* filer) override;
@@ -413,13 +422,13 @@ public:
     TGridMoveRecordsEventEh OnMoveRecords;
     TTitleEhClickEvent OnTitleBtnClick;
     TNotifyEvent OnApplyFilter;
+    TNotifyEvent OnSortMarkingChanged;
 
     // ---- Operations that answer the data link and the columns (slots, in their order) ----
     virtual bool AcquireFocus();
     virtual bool IsAlwaysShowEditor();
     virtual bool IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState state, int aCol);
     virtual bool IsCellSelected(int aCol, int dataRow);
-    virtual bool StartRecordDrag(int x, int y, bool queryOnly) { return false; }
     virtual int IsFilterRowVisible() const;
     virtual int HasTitleRow() const;
     virtual void GetFixedCellColors(const TCellTypeEh& type, TColor& background, TColor& fontColor);
@@ -427,10 +436,8 @@ public:
                                             TColor& fontColor);
     virtual bool SelectionIsActive();
     void UpdateDataView() override;
-    void BuildFieldMap() override;
     virtual void DrawTitleFooterFilterCell(int aCol, int aRow, const TRect& rect, TGridDrawState state,
                                            const TCellTypeEh& type);
-    void RelayoutColumns() override;
     void LinkActiveChanged(bool active) override;
     void ScrollData(int distance) override;
     virtual void InvalidateSelection();
@@ -439,13 +446,9 @@ public:
     virtual void UpdateHorzScrollBar();
     virtual void UpdateRowCount();
     virtual void UpdateVertScrollBar();
-    virtual void DefaultApplyFilter();
-    void DefaultApplySorting() override;
 
 protected:
     // ---- Dynamic operations: each raises its event ----
-    TDBGridColumnsEh* CreateColumns() override;
-    TColumnDefValuesEh* CreateColumnDefValues() override;
     virtual TDBGridEhScrollBar* CreateScrollBar(TScrollBarKindEh kind);
     virtual void CellClick(TColumnEh* column);
     virtual void CheckTitleButton(int index, bool& enabled);
@@ -455,7 +458,6 @@ protected:
     virtual void TitleBtnClick(int dataCol, TColumnEh* column);
     virtual void DrawColumnCell(const TRect& rect, int dataCol, TColumnEh* column, TGridDrawState state);
     virtual void DrawDataCell(const TRect& rect, TField* field, TGridDrawState state);
-    virtual void FireEditButtonClick();
     virtual void GetCellParams(TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state);
     virtual void GetFooterParams(int dataCol, int row, TColumnEh* column, TFont* font, TColor& background,
                                  TAlignment& alignment, TGridDrawState state, String& text);
@@ -498,8 +500,6 @@ protected:
     void CMParentColorChanged(TMessage& m) override;
     void OptionsChanged(TDBGridOptions oldValue) override;
     void InternalLayout() override;
-    void TitleFontChanged(TObject* sender) override;
-    void FooterFontChanged(TObject* sender) override;
 
     // ---- Named message handlers ----
     void WMSize(TMessage& m);
@@ -524,6 +524,35 @@ public:
 private:
     friend class TSTDBGridEhFilter;
 
+    // ---- The core's hooks that only the core calls ----
+    TComponent* GridComponent() override { return this; }
+    TColor GridColor() const override { return Color(); }
+    TCustomFont* GridFont() const override { return Font(); }
+    TColor GridFixedColor() const override { return FixedColor(); }
+    int GridColCount() const override { return ColCount(); }
+    int GridDefaultColWidth() const override { return DefaultColWidth(); }
+    int GridColWidth(int gridCol) const override;
+    void SetGridColWidth(int gridCol, int width) override;
+    bool HasWindow() const override { return HandleAllocated(); }
+    TGridFontMetricsEh FontMetrics(const TCustomFont* font) const override;
+    void InvalidateGrid() override;
+    void InvalidateGridColumn(int gridCol) override;
+    void InvalidateGridRow(int gridRow) override;
+    bool CanEditNow() const override;
+    String EditorText() const override;
+    void UpdateDataFromEditor() override;
+    void DataSourceChanging() override { ClearGridSelection(); }
+    void LinkActiveChanging(bool active) override;
+    void DataLinkRecordChanged(TField* field) override;
+    void DataLinkEditingChanged() override;
+    void FocusField(TField*& field) override;
+    void ColumnsUpdated() override;
+    void TitleOrFooterFontChanged() override;
+    void SumListValuesChanged() override;
+    TDataSet* DataSet() const { return core_->DataSet(); }
+    bool IsGridLoading() const { return core_->IsGridLoading(); }
+    bool IsGridDesigning() const { return core_->IsGridDesigning(); }
+
     void SumListRecalcAll(TObject* sender);
     void SumListAfterRecalcAll(TObject* sender);
     void TitleImagesChanged(TObject* sender);
@@ -535,7 +564,6 @@ private:
     void BuildHeadTree();
     void AutoFitColumns();
     void SetRowHeightsForLayout(int dataRows);
-    bool MultiLineFits() const { return multiLineFits_; }
     void SetLayoutScrollBars();
     // Painting pieces.
     void DrawIndicatorCell(TPaintPass& pass, int aRow, TRect rect, const TCellTypeEh& type);
@@ -574,6 +602,7 @@ private:
     void TabToNextColumn(bool forward);
     void DeleteRecordsByKey();
 
+    std::unique_ptr<TDBGridEhCore> core_;
     TDBGridEhStyle* style_ = nullptr;
     std::unique_ptr<TDBGridEhScrollBar> horzScrollBar_;
     std::unique_ptr<TVertDBGridEhScrollBar> vertScrollBar_;

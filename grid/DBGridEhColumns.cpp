@@ -86,20 +86,20 @@ void TColumnTitleDefValuesEh::SetAlignment(TAlignment value) {
 
 TColor TColumnTitleDefValuesEh::Color() const {
     if (colorAssigned_) return color_;
-    return grid_ ? grid_->FixedColor() : clBtnFace;
+    return grid_ ? grid_->Host().GridFixedColor() : clBtnFace;
 }
 
 void TColumnTitleDefValuesEh::SetColor(TColor value) {
     if (colorAssigned_ && value == color_) return;
     color_ = value;
     colorAssigned_ = true;
-    if (grid_) grid_->InvalidateGrid();
+    if (grid_) grid_->Host().InvalidateGrid();
 }
 
 void TColumnTitleDefValuesEh::SetEndEllipsis(bool value) {
     if (value == endEllipsis_) return;
     endEllipsis_ = value;
-    if (grid_) grid_->InvalidateGrid();
+    if (grid_) grid_->Host().InvalidateGrid();
 }
 
 void TColumnTitleDefValuesEh::SetOrientation(TTextOrientationEh value) {
@@ -136,25 +136,25 @@ void TColumnDefValuesEh::Assign(TPersistent* source) {
 void TColumnDefValuesEh::SetAlwaysShowEditButton(bool value) {
     if (value == alwaysShowEditButton_) return;
     alwaysShowEditButton_ = value;
-    if (grid_) grid_->InvalidateGrid();
+    if (grid_) grid_->Host().InvalidateGrid();
 }
 
 void TColumnDefValuesEh::SetEndEllipsis(bool value) {
     if (value == endEllipsis_) return;
     endEllipsis_ = value;
-    if (grid_) grid_->InvalidateGrid();
+    if (grid_) grid_->Host().InvalidateGrid();
 }
 
 void TColumnDefValuesEh::SetHighlightRequired(bool value) {
     if (value == highlightRequired_) return;
     highlightRequired_ = value;
-    if (grid_) grid_->InvalidateGrid();
+    if (grid_) grid_->Host().InvalidateGrid();
 }
 
 void TColumnDefValuesEh::SetLayout(TTextLayout value) {
     if (value == layout_) return;
     layout_ = value;
-    if (grid_) grid_->InvalidateGrid();
+    if (grid_) grid_->Host().InvalidateGrid();
 }
 
 // ---- TColumnTitleEh -------------------------------------------------------------------------------
@@ -448,7 +448,7 @@ void TColumnFooterEh::Init() {
 TColumnFooterEh::~TColumnFooterEh() {
     // The aggregate item goes with its footer.
     if (column_)
-        if (TDBGridEhCore* grid = column_->Grid()) grid->FooterDestroying(this);
+        if (TDBGridEhCore* grid = column_->Grid()) grid->Host().FooterDestroying(this);
 }
 
 void TColumnFooterEh::Assign(TPersistent* source) {
@@ -808,7 +808,7 @@ void TColumnEh::SetCheckboxes(bool value) {
 TColor TColumnEh::Color() const {
     if (Has(cvColor)) return color_;
     TDBGridEhCore* grid = Grid();
-    return grid ? grid->GridColor() : clWindow;
+    return grid ? grid->Host().GridColor() : clWindow;
 }
 
 void TColumnEh::SetColor(TColor value) {
@@ -834,7 +834,7 @@ void TColumnEh::SetEndEllipsis(bool value) {
 void TColumnEh::RefreshDefaultFont() const {
     if (Has(cvFont) || !font_) return;
     TDBGridEhCore* grid = Grid();
-    const TCustomFont* def = grid ? grid->GridFont() : nullptr;
+    const TCustomFont* def = grid ? grid->Host().GridFont() : nullptr;
     if (!def || SameFontEh(*font_, *def)) return;
     refreshingFont_ = true;
     font_->Assign(const_cast<TCustomFont*>(def));
@@ -946,10 +946,10 @@ int TColumnEh::DefaultWidth() const {
     TDBGridEhCore* grid = Grid();
     if (!grid) return 64;
     if (TField* field = Field()) {
-        const TGridFontMetricsEh m = grid->FontMetrics(Font());
+        const TGridFontMetricsEh m = grid->Host().FontMetrics(Font());
         return (m.ZeroWidth - m.Overhang) * field->DisplayWidth() + m.Overhang + 4;
     }
-    return grid->DefaultColWidth();
+    return grid->Host().GridDefaultColWidth();
 }
 
 int TColumnEh::Width() const { return Has(cvWidth) ? width_ : DefaultWidth(); }
@@ -958,8 +958,8 @@ void TColumnEh::SetWidth(int value) {
     TDBGridEhCore* grid = Grid();
     if (!stored_ && grid) {
         TField* field = Field();
-        if (grid->HasWindow() && field) {
-            const TGridFontMetricsEh m = grid->FontMetrics(Font());
+        if (grid->Host().HasWindow() && field) {
+            const TGridFontMetricsEh m = grid->Host().FontMetrics(Font());
             if (m.ZeroWidth > 0)
                 field->SetDisplayWidth((value + m.AveCharWidth / 2 - m.Overhang - 3) / m.ZeroWidth);
         }
@@ -1045,7 +1045,7 @@ void TColumnEh::SetMinWidth(int value) {
 void TColumnEh::SetNotInKeyListIndex(int value) {
     if (value == notInKeyListIndex_) return;
     notInKeyListIndex_ = value;
-    if (TDBGridEhCore* grid = Grid()) grid->InvalidateGrid();
+    if (TDBGridEhCore* grid = Grid()) grid->Host().InvalidateGrid();
 }
 
 void TColumnEh::SetShowImageAndText(bool value) {
@@ -1063,21 +1063,21 @@ void TColumnEh::SetVisible(bool value) {
 void TColumnEh::SetImageList(TComponent* value) {
     imageList_ = value;
     if (TDBGridEhCore* grid = Grid()) {
-        if (value && grid->GridComponent()) value->FreeNotification(grid->GridComponent());
-        grid->ColumnImagesChanged(this);
+        if (value && grid->Host().GridComponent()) value->FreeNotification(grid->Host().GridComponent());
+        grid->Host().InvalidateGrid();
     }
 }
 
 void TColumnEh::SetPopupMenu(TComponent* value) {
     popupMenu_ = value;
     TDBGridEhCore* grid = Grid();
-    if (value && grid && grid->GridComponent()) value->FreeNotification(grid->GridComponent());
+    if (value && grid && grid->Host().GridComponent()) value->FreeNotification(grid->Host().GridComponent());
 }
 
 void TColumnEh::SetOnGetCellParams(const TGetColCellParamsEventEh& value) {
     if (value == onGetCellParams_) return;
     onGetCellParams_ = value;
-    if (TDBGridEhCore* grid = Grid()) grid->InvalidateGrid();
+    if (TDBGridEhCore* grid = Grid()) grid->Host().InvalidateGrid();
 }
 
 TStrings* TColumnEh::KeyList() {
@@ -1090,7 +1090,7 @@ void TColumnEh::SetKeyList(TStrings* value) {
         keyList_.reset();
     else
         KeyList()->Assign(value);
-    if (TDBGridEhCore* grid = Grid()) grid->InvalidateGrid();
+    if (TDBGridEhCore* grid = Grid()) grid->Host().InvalidateGrid();
 }
 
 TStrings* TColumnEh::PickList() {
@@ -1232,7 +1232,7 @@ bool TColumnEh::CanModify(bool tryEdit) {
     if (!editField->CanModify()) return false;
     const bool memoAsText = editField->DataType() == ftMemo && grid && grid->DrawMemoText();
     if (editField->IsBlob() && !editField->OnSetText && !memoAsText) return false;
-    if (grid && !grid->CanEditNow()) return false;
+    if (grid && !grid->Host().CanEditNow()) return false;
     if (tryEdit && grid) {
         grid->DataLink()->Edit();
         if (!grid->DataLink()->Editing()) return false;
@@ -1266,7 +1266,7 @@ void TColumnEh::WriteValue(String text, Variant value, bool useText) {
     } else {
         field->SetAsVariant(value);
     }
-    if (mruList_->Active() && mruList_->AutoAdd() && grid->EditorShown()) mruList_->Add(text);
+    if (mruList_->Active() && mruList_->AutoAdd() && grid->Host().EditorShown()) mruList_->Add(text);
 }
 
 bool TColumnEh::IsNumericField(const TField* field) const { return field && IsNumericType(field->DataType()); }
@@ -1293,7 +1293,7 @@ void TColumnEh::NextValue(double step) {
     TDBGridEhCore* grid = Grid();
     String current;
     try {
-        current = grid && grid->EditorShown() ? grid->EditorText() : field->Text();
+        current = grid && grid->Host().EditorShown() ? grid->Host().EditorText() : field->Text();
     } catch (const EConvertError&) {  // a value that is no number has no edit text
     }
     const bool forward = step == 1;
@@ -1404,11 +1404,11 @@ void TColumnEh::GetCellParams(bool editMode, TColCellParamsEh* params) {
 }
 
 void TColumnEh::OptimizeWidth() {
-    if (TDBGridEhCore* grid = Grid()) grid->OptimizeColumnWidth(this);
+    if (TDBGridEhCore* grid = Grid()) grid->Host().OptimizeColumnWidth(this);
 }
 
 void TColumnEh::EnsureFooterSum() {
-    if (TDBGridEhCore* grid = Grid()) grid->EnsureFooterSum(this);
+    if (TDBGridEhCore* grid = Grid()) grid->Host().EnsureFooterSum(this);
 }
 
 void TColumnEh::ResetToDefaults() {
@@ -1504,7 +1504,7 @@ bool TColumnEh::IsPropertyStored(const String& name) const {
     if (is("BiDiMode")) return Has(cvBiDiMode);
     if (is("ButtonStyle")) return buttonStyle_ != cbsAuto;
     if (is("Checkboxes")) return Has(cvCheckboxes);
-    if (is("Color")) return Has(cvColor) && color_ != (grid ? grid->GridColor() : clWindow);
+    if (is("Color")) return Has(cvColor) && color_ != (grid ? grid->Host().GridColor() : clWindow);
     if (is("DblClickNextVal"))
         return Has(cvDblClickNextVal) &&
                dblClickNextVal_ != (grid ? grid->ColumnDefValues()->DblClickNextVal() : false);
@@ -1568,7 +1568,7 @@ TDBGridColumnsEh::~TDBGridColumnsEh() {
 }
 
 TPersistent* TDBGridColumnsEh::GetOwner() const {
-    return grid_ ? dynamic_cast<TPersistent*>(grid_->GridObject()) : nullptr;
+    return grid_ ? grid_->Host().GridComponent() : nullptr;
 }
 
 TColumnEh* TDBGridColumnsEh::InternalAdd() {
@@ -1584,16 +1584,16 @@ void TDBGridColumnsEh::ReleaseAllFieldValueLists() {}  // no column keeps one ye
 void TDBGridColumnsEh::Update(TCollectionItem* item) {
     if (!grid_ || grid_->IsGridLoading()) return;
     if (auto* column = dynamic_cast<TColumnEh*>(item)) {
-        const int gridCol = column->Index() + grid_->IndicatorOffset();
-        if (grid_->HasWindow()) grid_->InvalidateGridColumn(gridCol);
-        const int gridWidth = grid_->GridColWidth(gridCol);
+        const int gridCol = column->Index() + grid_->Host().IndicatorOffset();
+        if (grid_->Host().HasWindow()) grid_->Host().InvalidateGridColumn(gridCol);
+        const int gridWidth = grid_->Host().GridColWidth(gridCol);
         if (!grid_->AutoFitColWidths() || grid_->IsGridDesigning()) {
             const int wanted = column->Visible() ? column->Width()
                                                  : (grid_->Options().Contains(dgColLines) ? -1 : 0);
             if (gridWidth == wanted) {
                 if (grid_->UseMultiTitle()) grid_->RelayoutColumns();
             } else {
-                grid_->SetGridColWidth(gridCol, wanted);
+                grid_->Host().SetGridColWidth(gridCol, wanted);
             }
         } else if (gridWidth > 0) {  // a zero width has nothing to scale from
             const int oldBase = column->AutoFitBaseWidth();
@@ -1609,7 +1609,7 @@ void TDBGridColumnsEh::Update(TCollectionItem* item) {
     } else {
         grid_->ColumnsChanged();
     }
-    grid_->ColumnsUpdated();
+    grid_->Host().ColumnsUpdated();
 }
 
 // The form-description text of the columns.

@@ -1,4 +1,4 @@
-// The Windows-free half of the data grid: its state for the columns, the data link, the selected-row
+// The data grid's Windows-free core: its state for the columns, the data link, the selected-row
 // bookmark list, the data service and the style's colour rules.
 #include "DBGridEhCore.h"
 
@@ -27,7 +27,7 @@ void TGridDataLinkEh::MapField(const String& name) {
     int index = -1;
     if (field) {
         index = field->Index();
-        if (TComponent* owner = grid_->GridComponent()) field->FreeNotification(owner);
+        if (TComponent* owner = grid_->Host().GridComponent()) field->FreeNotification(owner);
     }
     fieldMap_.push_back(index);
 }
@@ -65,35 +65,22 @@ void TGridDataLinkEh::Reset() {
         ds->Cancel();
 }
 
-int TGridDataLinkEh::MoveBy(int distance) {
-    TDataSet* ds = DataSet();
-    if (Active() && grid_->TreeMode() && grid_->FooterRowCount() == 0 && std::abs(distance) > 1 && ds &&
-        ds->State() == dsBrowse) {
-        const int target = ds->RecNo() + distance;
-        if (target >= 1 && target <= ds->RecordCount()) {
-            ds->SetRecNo(target);
-            return distance;
-        }
-    }
-    return TDataLink::MoveBy(distance);
-}
-
 void TGridDataLinkEh::ActiveChanged() {
     grid_->LinkActiveChanged(Active());
     modified_ = false;
 }
 
 void TGridDataLinkEh::DataSetChanged() {
-    grid_->UpdateDataView();
+    grid_->Host().UpdateDataView();
     modified_ = false;
 }
 
-void TGridDataLinkEh::DataSetScrolled(int distance) { grid_->ScrollData(distance); }
+void TGridDataLinkEh::DataSetScrolled(int distance) { grid_->Host().ScrollData(distance); }
 
-void TGridDataLinkEh::EditingChanged() { grid_->DataLinkEditingChanged(); }
+void TGridDataLinkEh::EditingChanged() { grid_->Host().DataLinkEditingChanged(); }
 
 void TGridDataLinkEh::FocusControl(TField** field) {
-    if (field && *field) grid_->FocusField(*field);
+    if (field && *field) grid_->Host().FocusField(*field);
 }
 
 void TGridDataLinkEh::LayoutChanged() {
@@ -110,7 +97,7 @@ void TGridDataLinkEh::LayoutChanged() {
 }
 
 void TGridDataLinkEh::RecordChanged(TField* field) {
-    grid_->DataLinkRecordChanged(field);
+    grid_->Host().DataLinkRecordChanged(field);
     modified_ = false;
 }
 
@@ -118,7 +105,7 @@ void TGridDataLinkEh::UpdateData() {
     if (inUpdateData_) return;
     inUpdateData_ = true;
     try {
-        if (modified_) grid_->UpdateDataFromEditor();
+        if (modified_) grid_->Host().UpdateDataFromEditor();
     } catch (...) {
         inUpdateData_ = false;
         throw;
@@ -136,7 +123,6 @@ TBookmarkListEh::TBookmarkListEh(TDBGridEhCore* grid) : grid_(grid), list_(std::
 TBookmarkListEh::~TBookmarkListEh() {
     list_->OnChange = nullptr;
     list_->Clear();
-    grid_->SelectionUpdateState();
 }
 
 void TBookmarkListEh::ListChanged(TObject*) const {
@@ -221,10 +207,9 @@ void TBookmarkListEh::SetSelectedCurrentRow(bool value) {
         list_->Insert(index, current);
     else
         list_->Delete(index);
-    grid_->InvalidateGridRow(grid_->DataLink()->ActiveRecord() + grid_->TitleOffset());
-    if (grid_->SelectionType() != gstRecordBookmarks && list_->Count() > 0) grid_->SelectionBecomeRows();
-    grid_->SelectionUpdateState();
-    grid_->SelectionChanged();
+    grid_->Host().InvalidateGridRow(grid_->DataLink()->ActiveRecord() + grid_->Host().TitleOffset());
+    if (grid_->Host().SelectionType() != gstRecordBookmarks && list_->Count() > 0) grid_->Host().SelectionBecomeRows();
+    grid_->Host().SelectionChanged();
 }
 
 void TBookmarkListEh::InsertBookmark(const TBookmark& bookmark) {
@@ -235,9 +220,8 @@ void TBookmarkListEh::InsertBookmark(const TBookmark& bookmark) {
 void TBookmarkListEh::Clear() {
     if (list_->Count() == 0) return;
     list_->Clear();
-    grid_->SelectionUpdateState();
-    grid_->InvalidateGrid();
-    grid_->SelectionChanged();
+    grid_->Host().InvalidateGrid();
+    grid_->Host().SelectionChanged();
 }
 
 void TBookmarkListEh::Delete() {
@@ -256,16 +240,13 @@ void TBookmarkListEh::Delete() {
         }
     } catch (...) {
         ds->EnableControls();
-        grid_->SelectionUpdateState();
         throw;
     }
     ds->EnableControls();
-    grid_->SelectionUpdateState();
 }
 
 void TBookmarkListEh::LinkStateChanged(bool active) {
     Clear();
-    grid_->SelectionUpdateState();
     linkActive_ = active;
     orderDataSet_ = nullptr;
 }
@@ -293,7 +274,7 @@ TRect TBookmarkListEh::SelectionRect() {
     }
     link->SetActiveRecord(saved);
     if (first < 0) return none;
-    return TRect{0, first + grid_->TitleOffset(), grid_->GridColCount() - 1, last + grid_->TitleOffset()};
+    return TRect{0, first + grid_->Host().TitleOffset(), grid_->Host().GridColCount() - 1, last + grid_->Host().TitleOffset()};
 }
 
 // ---- TDBGridEhDataService -------------------------------------------------------------------------
@@ -307,22 +288,6 @@ TDBGridEhDataService*& ServiceSlot() {
 
 TDBGridEhDataService* DBGridEhDataService() { return ServiceSlot(); }
 void SetDBGridEhDataService(TDBGridEhDataService* service) { ServiceSlot() = service; }
-
-int TDBGridEhDataService::MoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& records, int target,
-                                      bool checkOnly) {
-    return DefaultMoveRecords(grid, records, target, checkOnly);
-}
-
-int TDBGridEhDataService::DefaultMoveRecords(TDBGridEhCore*, const std::vector<TBookmark>&, int, bool) {
-    return 0;  // no data-set features are registered in this program
-}
-
-void TDBGridEhDataService::ApplyFilter(TDBGridEhCore* grid) {
-    if (ApplyFilterEvent)
-        ApplyFilterEvent(this, grid);
-    else
-        DefaultApplyFilter(grid);
-}
 
 void TDBGridEhDataService::ApplySorting(TDBGridEhCore* grid) {
     if (ApplySortingEvent)
@@ -345,7 +310,7 @@ void TDBGridEhSumList::Assign(TPersistent* source) {
 }
 
 TPersistent* TDBGridEhSumList::GetOwner() const {
-    return grid_ ? dynamic_cast<TPersistent*>(grid_->GridObject()) : nullptr;
+    return grid_ ? grid_->Host().GridComponent() : nullptr;
 }
 
 void TDBGridEhSumList::SetActive(bool value) {
@@ -406,9 +371,9 @@ void TDBGridEhSumList::Changed() {
 
 // ---- TDBGridEhCore --------------------------------------------------------------------------------
 
-TDBGridEhCore::TDBGridEhCore()
-    : gridFont_(NewFont()), titleFont_(NewFont()),
-      footerFont_(NewFont()), sortMarkedColumns_(std::make_unique<TColumnsEhList>()) {
+TDBGridEhCore::TDBGridEhCore(IDBGridEhHost& host)
+    : host_(host), titleFont_(NewFont()), footerFont_(NewFont()),
+      sortMarkedColumns_(std::make_unique<TColumnsEhList>()) {
     titleFont_->OnChange = Event<&TDBGridEhCore::TitleFontChanged>(this);
     footerFont_->OnChange = Event<&TDBGridEhCore::FooterFontChanged>(this);
 }
@@ -417,15 +382,15 @@ TDBGridEhCore::~TDBGridEhCore() { DoneGridCore(); }
 
 void TDBGridEhCore::InitGridCore() {
     if (columns_) return;
-    columnDefValues_.reset(CreateColumnDefValues());
+    columnDefValues_.reset(New<TDBGridEhColumnDefValuesEh>(this));
     dataLink_ = std::make_unique<TGridDataLinkEh>(this);
     selectedRows_ = std::make_unique<TBookmarkListEh>(this);
     sumList_ = std::make_unique<TDBGridEhSumList>(this);
     sumList_->SumListChanged = Event<&TDBGridEhCore::SumListChangedHandler>(this);
-    columns_.reset(CreateColumns());
+    columns_.reset(New<TDBGridColumnsEh>(this, TCollectionItemClass::Of<TDBGridColumnEh>()));
 }
 
-void TDBGridEhCore::SumListChangedHandler(TObject*) { SumListValuesChanged(); }
+void TDBGridEhCore::SumListChangedHandler(TObject*) { host_.SumListValuesChanged(); }
 
 void TDBGridEhCore::DoneGridCore() {
     columns_.reset();
@@ -437,31 +402,26 @@ void TDBGridEhCore::DoneGridCore() {
     columnDefValues_.reset();
 }
 
-TDBGridColumnsEh* TDBGridEhCore::CreateColumns() {
-    return New<TDBGridColumnsEh>(this, TCollectionItemClass::Of<TDBGridColumnEh>());
-}
+bool TDBGridEhCore::IsGridLoading() const { return (host_.GridComponent()->ComponentState() & csLoading) != 0; }
 
-TColumnDefValuesEh* TDBGridEhCore::CreateColumnDefValues() { return New<TDBGridEhColumnDefValuesEh>(this); }
-
-bool TDBGridEhCore::IsGridLoading() const {
-    auto* self = const_cast<TDBGridEhCore*>(this);
-    if (TComponent* component = self->GridComponent()) return (component->ComponentState() & csLoading) != 0;
-    return false;
-}
+bool TDBGridEhCore::IsGridDesigning() const { return (host_.GridComponent()->ComponentState() & csDesigning) != 0; }
 
 void TDBGridEhCore::TitleFontChanged(TObject*) {
+    host_.TitleOrFooterFontChanged();
     if (options_.Contains(dgTitles)) RelayoutColumns();
 }
 
 void TDBGridEhCore::FooterFontChanged(TObject*) {
+    host_.TitleOrFooterFontChanged();
     if (footerRowCount_ > 0) RelayoutColumns();
 }
 
 void TDBGridEhCore::SetDataSource(TDataSource* value) {
     if (value == dataLink_->DataSource()) return;
+    host_.DataSourceChanging();
     if (options_.Contains(dgMultiSelect) && optionsEh_.Contains(dghClearSelection)) selectedRows_->Clear();
     dataLink_->SetDataSource(value);
-    if (value && GridComponent()) value->FreeNotification(GridComponent());
+    if (value) value->FreeNotification(host_.GridComponent());
     LinkActiveChanged(dataLink_->Active());
     sumList_->SetDataSet(value ? value->DataSet() : nullptr);
 }
@@ -472,7 +432,7 @@ void TDBGridEhCore::SetOptions(TDBGridOptions value) {
     const TDBGridOptions old = options_;
     if (old.Contains(dgMultiSelect) && !value.Contains(dgMultiSelect)) selectedRows_->Clear();
     options_ = value;
-    OptionsChanged(old);
+    host_.OptionsChanged(old);
 }
 
 void TDBGridEhCore::SetOptionsEh(TDBGridEhOptions value) {
@@ -489,13 +449,13 @@ void TDBGridEhCore::SetOptionsEh(TDBGridEhOptions value) {
 void TDBGridEhCore::SetReadOnly(bool value) {
     if (value == readOnly_) return;
     readOnly_ = value;
-    InvalidateGrid();
+    host_.InvalidateGrid();
 }
 
 void TDBGridEhCore::SetDrawMemoText(bool value) {
     if (value == drawMemoText_) return;
     drawMemoText_ = value;
-    InvalidateGrid();
+    host_.InvalidateGrid();
 }
 
 void TDBGridEhCore::SetAutoFitColWidths(bool value) {
@@ -535,7 +495,7 @@ void TDBGridEhCore::SetFooterRowCount(int value) {
 void TDBGridEhCore::SetFooterColor(TColor value) {
     if (value == footerColor_) return;
     footerColor_ = value;
-    if (footerRowCount_ > 0) InvalidateGrid();
+    if (footerRowCount_ > 0) host_.InvalidateGrid();
 }
 
 // Layout locks.
@@ -549,7 +509,7 @@ void TDBGridEhCore::BeginLayout() {
 void TDBGridEhCore::EndLayout() {
     if (updateLock_ == 0) return;
     try {
-        if (updateLock_ == 1) InternalLayout();
+        if (updateLock_ == 1) host_.InternalLayout();
     } catch (...) {
         if (updateLock_ == 1 && columns_) columns_->EndUpdate();
         --updateLock_;
@@ -573,7 +533,7 @@ void TDBGridEhCore::RelayoutColumns() {
     ++layoutLock_;
     ++updateLock_;
     try {
-        InternalLayout();
+        host_.InternalLayout();
     } catch (...) {
         --layoutLock_;
         --updateLock_;
@@ -680,12 +640,14 @@ void TDBGridEhCore::ReleaseLayout() {
 }
 
 void TDBGridEhCore::LinkActiveChanged(bool active) {
+    host_.LinkActiveChanging(active);
     // Fields of a closed data set may be freed: columns look them up again when needed.
     if (columns_)
         for (int i = 0; i < columns_->Count(); ++i) columns_->ColumnAt(i)->field_ = nullptr;
     selectedRows_->LinkStateChanged(active);
     if (sumList_) sumList_->SetDataSet(active ? DataSet() : nullptr);
     RelayoutColumns();
+    host_.LinkActiveChanged(active);
 }
 
 void TDBGridEhCore::GridNotification(TComponent* component, TOperation operation) {
@@ -740,11 +702,7 @@ void TDBGridEhCore::SortCtrlKeyReleased() {
 void TDBGridEhCore::SortFocusLost() { SortCtrlKeyReleased(); }
 
 void TDBGridEhCore::SortMarkingChanged() {
-    if (!optionsEh_.Contains(dghAutoSortMarking)) return;
-    if (OnSortMarkingChanged)
-        OnSortMarkingChanged(GridObject());
-    else
-        DefaultApplySorting();
+    if (optionsEh_.Contains(dghAutoSortMarking)) host_.SortMarkingChanged();
 }
 
 void TDBGridEhCore::DefaultApplySorting() {
@@ -833,10 +791,6 @@ String TDBGridEhCore::GetFooterValueText(int footerIndex, TColumnEh* column) {
     case fvtNon: return String();
     }
     return String();
-}
-
-int TDBGridEhCore::SortIndexDigitsWidth(int sortIndex) const {
-    return 6 * static_cast<int>(std::to_string(sortIndex).size());
 }
 
 // ---- Style rules ----------------------------------------------------------------------------------

@@ -1,12 +1,15 @@
-// The Windows-free half of the data grid: the state and operations that its columns, sort markers,
-// data link and selected-row bookmark list work with, and the pure rules of the grid style.
+// The data grid's Windows-free core: the state and operations that its columns, sort markers, data
+// link and selected-row bookmark list work with, the narrow set of hooks through which it reaches
+// the grid that shows it, and the pure rules of the grid style.
 //
 // Classes in this file:
-//   TDBGridEhCore          what the building blocks need of the grid; TCustomDBGridEh (DBGridEh.h)
-//                          derives from it and answers the window-side hooks
+//   IDBGridEhHost          the hooks the core calls on the grid that shows it; TCustomDBGridEh
+//                          (DBGridEh.h) answers them and owns its core
+//   TDBGridEhCore          what the building blocks need of the grid: options, columns, link,
+//                          selected rows, sum list, layout locks, sort marking
 //   TGridDataLinkEh        the grid's data link: field map, event forwarding, modified flag
 //   TBookmarkListEh        the sorted bookmarks of the selected rows (SelectedRowBookmarks)
-//   TDBGridEhDataService   the program-wide service that applies sorting and filtering
+//   TDBGridEhDataService   the program-wide service that applies sorting
 //   TDBGridEhSumList       the grid's aggregates (a stand-in until the aggregate engine exists)
 //
 // Free functions: the style's colour rules (BlendTowards, the highlight decisions),
@@ -81,7 +84,6 @@ public:
     void Reset();
     bool Modified() const { return modified_; }
     void SetModified() { modified_ = true; }
-    int MoveBy(int distance) override;
 
 protected:
     void ActiveChanged() override;
@@ -150,21 +152,15 @@ private:
 
 using TDBGridEhDataServiceEvent = TEvent<void(TObject* Sender, TDBGridEhCore* Grid)>;
 
-// The program-wide object that applies a grid's sorting and filtering. Without an application
+// The program-wide object that applies a grid's sorting. Without an application
 // handler it asks the data-set features registry, which this program leaves empty, so the
 // defaults do nothing.
 class TDBGridEhDataService : public TPersistent {
     VESTREL_CLASS(TDBGridEhDataService, TPersistent)
 public:
-    virtual int MoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& records, int target, bool checkOnly);
-    virtual int DefaultMoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& records, int target,
-                                   bool checkOnly);
-    virtual void ApplyFilter(TDBGridEhCore* grid);
     virtual void ApplySorting(TDBGridEhCore* grid);
-    virtual void DefaultApplyFilter(TDBGridEhCore* grid) {}
     virtual void DefaultApplySorting(TDBGridEhCore* grid) {}
 
-    TDBGridEhDataServiceEvent ApplyFilterEvent;
     TDBGridEhDataServiceEvent ApplySortingEvent;
 };
 
@@ -230,61 +226,138 @@ private:
     bool virtualRecords_ = false;
 };
 
-// ---- The grid, as its building blocks see it -------------------------------------------------------
+// ---- What the grid core asks of the grid that shows it ---------------------------------------------
 
-class TDBGridEhCore {
+// The window grid answers these for the core it owns; the native tests answer them with a recording
+// fake. The defaults suit a grid without a window.
+class IDBGridEhHost {
 public:
-    TDBGridEhCore();
-    virtual ~TDBGridEhCore();
+    // The grid as a component: owner of the free notifications, sender of events, source of the
+    // loading and designing states.
+    virtual TComponent* GridComponent() = 0;
+    virtual TColor GridColor() const = 0;
+    virtual TCustomFont* GridFont() const = 0;
+    virtual TColor GridFixedColor() const = 0;
+
+    // Geometry: columns of indicators (0 or 1) and rows above the data (title and filter rows) as
+    // the last layout made them, the grid's column count and widths (-1: unknown).
+    virtual int IndicatorOffset() const = 0;
+    virtual int TitleOffset() const = 0;
+    virtual int GridColCount() const = 0;
+    virtual int GridDefaultColWidth() const { return 64; }
+    virtual int GridColWidth(int gridCol) const { return -1; }
+    virtual void SetGridColWidth(int gridCol, int width) {}
+    virtual bool HasWindow() const { return false; }
+    virtual TGridFontMetricsEh FontMetrics(const TCustomFont* font) const { return TGridFontMetricsEh(); }
+
+    virtual void InvalidateGrid() {}
+    virtual void InvalidateGridColumn(int gridCol) {}
+    virtual void InvalidateGridRow(int gridRow) {}
+    // Lays the grid out; the core holds its locks meanwhile.
+    virtual void InternalLayout() {}
+
+    // The in-place editor. CanEditNow: whether the grid allows editing now (editor state aside).
+    virtual bool CanEditNow() const { return true; }
+    virtual bool EditorShown() const { return false; }
+    virtual String EditorText() const { return String(); }
+    // Writes the editor's text to the field (the data link's UpdateData with modified set).
+    virtual void UpdateDataFromEditor() {}
+
+    // Data link reactions. LinkActiveChanging comes before the columns let go of their fields,
+    // LinkActiveChanged after the relayout.
+    virtual void DataSourceChanging() {}
+    virtual void LinkActiveChanging(bool active) {}
+    virtual void LinkActiveChanged(bool active) {}
+    virtual void UpdateDataView() {}
+    virtual void ScrollData(int distance) {}
+    virtual void DataLinkRecordChanged(TField* field) {}
+    virtual void DataLinkEditingChanged() {}
+    // Makes `field`'s column current; clears `field` when the grid then shows its editor.
+    virtual void FocusField(TField*& field) {}
+
+    // Columns telling the grid.
+    virtual void ColumnsUpdated() {}  // after every Update (current column, editor)
+    virtual void EnsureFooterSum(TColumnEh* column) {}
+    // A footer is going: its aggregate item goes with it.
+    virtual void FooterDestroying(TColumnFooterEh* footer) {}
+    virtual void OptimizeColumnWidth(TColumnEh* column) {}
+
+    // The selection object.
+    virtual TDBGridEhSelectionType SelectionType() const { return gstNon; }
+    virtual void SelectionBecomeRows() {}
+    virtual void SelectionChanged() {}
+
+    // State changes the grid reacts to.
+    virtual void OptionsChanged(TDBGridOptions oldValue) {}
+    // The title or footer font was changed (by a writer, not by the grid's own font).
+    virtual void TitleOrFooterFontChanged() {}
+    // The aggregates changed (the footer rows repaint).
+    virtual void SumListValuesChanged() {}
+    // The sort markers changed by a title click (only with dghAutoSortMarking).
+    virtual void SortMarkingChanged() {}
+
+protected:
+    ~IDBGridEhHost() = default;
+};
+
+// ---- The grid core --------------------------------------------------------------------------------
+
+class TDBGridEhCore final {
+public:
+    explicit TDBGridEhCore(IDBGridEhHost& host);
+    ~TDBGridEhCore();
     TDBGridEhCore(const TDBGridEhCore&) = delete;
     TDBGridEhCore& operator=(const TDBGridEhCore&) = delete;
 
-    // Second phase: ColumnDefValues and Columns through their creators (AfterConstruction calls it).
+    IDBGridEhHost& Host() const { return host_; }
+
+    // Second phase, once the host is whole: the column defaults, the link, the lists and the columns.
     void InitGridCore();
     // Frees the columns first (they talk to the grid while they go); the destructor calls it too.
     void DoneGridCore();
 
     TDBGridColumnsEh* Columns() const { return columns_.get(); }
-    void SetColumns(TDBGridColumnsEh* value) { columns_->Assign(value); }
     TColumnDefValuesEh* ColumnDefValues() const { return columnDefValues_.get(); }
     TColumnsEhList* SortMarkedColumnList() const { return sortMarkedColumns_.get(); }
     TGridDataLinkEh* DataLink() const { return dataLink_.get(); }
     TBookmarkListEh* SelectedRowBookmarks() const { return selectedRows_.get(); }
 
     TDataSource* DataSource() const { return dataLink_->DataSource(); }
-    virtual void SetDataSource(TDataSource* value);
+    void SetDataSource(TDataSource* value);
     TDataSet* DataSet() const { return dataLink_->DataSet(); }
 
     TDBGridOptions Options() const { return options_; }
-    virtual void SetOptions(TDBGridOptions value);
+    void SetOptions(TDBGridOptions value);
     TDBGridEhOptions OptionsEh() const { return optionsEh_; }
-    virtual void SetOptionsEh(TDBGridEhOptions value);
+    void SetOptionsEh(TDBGridEhOptions value);
     bool ReadOnly() const { return readOnly_; }
-    virtual void SetReadOnly(bool value);
+    void SetReadOnly(bool value);
     bool DrawMemoText() const { return drawMemoText_; }
-    virtual void SetDrawMemoText(bool value);
+    void SetDrawMemoText(bool value);
     bool AutoFitColWidths() const { return autoFitColWidths_; }
-    virtual void SetAutoFitColWidths(bool value);
+    void SetAutoFitColWidths(bool value);
     bool UseMultiTitle() const { return useMultiTitle_; }
-    virtual void SetUseMultiTitle(bool value);
+    void SetUseMultiTitle(bool value);
     bool Flat() const { return flat_; }
-    virtual void SetFlat(bool value);
+    void SetFlat(bool value);
     int FooterRowCount() const { return footerRowCount_; }
-    virtual void SetFooterRowCount(int value);
+    void SetFooterRowCount(int value);
     TColor FooterColor() const { return footerColor_; }
-    virtual void SetFooterColor(TColor value);
+    void SetFooterColor(TColor value);
     TCustomFont* TitleFont() const { return titleFont_.get(); }
     TCustomFont* FooterFont() const { return footerFont_.get(); }
 
-    // Columns of indicators (0 or 1) and rows above the data (title and filter rows); the window
-    // grid answers the values of its last layout.
-    virtual int IndicatorOffset() const { return options_.Contains(dgIndicator) ? 1 : 0; }
-    virtual int TitleOffset() const { return options_.Contains(dgTitles) ? 1 : 0; }
-
     TDBGridEhSumList* SumList() const { return sumList_.get(); }
-    void SetSumList(TDBGridEhSumList* value) { sumList_->Assign(value); }
     // The text of footer row `footerIndex` (0 first) of `column`, by its footer's value type.
-    virtual String GetFooterValueText(int footerIndex, TColumnEh* column);
+    String GetFooterValueText(int footerIndex, TColumnEh* column);
+
+    // The host component's states.
+    bool IsGridLoading() const;
+    bool IsGridDesigning() const;
+    // What the columns follow while they have no value of their own (this grid has none of these).
+    TBiDiMode GridBiDiMode() const { return bdLeftToRight; }
+    TImeMode GridImeMode() const { return imDontCare; }
+    TImeName GridImeName() const { return TImeName(); }
 
     // Layout locks.
     void BeginLayout();
@@ -295,7 +368,7 @@ public:
     int LayoutLock() const { return layoutLock_; }
     int UpdateLock() const { return updateLock_; }
     // At once unless a lock is held.
-    virtual void RelayoutColumns();
+    void RelayoutColumns();
     bool LayoutFromDataLink() const { return layoutFromDataLink_; }
 
     // Columns and fields.
@@ -304,7 +377,11 @@ public:
     // (freed when their field is gone, made when missing, moved to the field's place; one empty
     // column when there is nothing). Then the field map is built.
     void RebuildColumns();
-    virtual void BuildFieldMap();
+    void BuildFieldMap();
+    // The whole column collection changed.
+    void ColumnsChanged();
+    // Fields of a closed data set may be freed: the columns let go of them, the selection goes.
+    void LinkActiveChanged(bool active);
     // The Notification part of the grid: a freed field is unbound from every column that shows it,
     // a freed data source of the grid's is dropped.
     void GridNotification(TComponent* component, TOperation operation);
@@ -315,91 +392,23 @@ public:
     // Sort marking.
     // The list rebuilt from the columns' SortIndex values, in index order and renumbered 1..n.
     void RebuildSortMarkedColumnList();
-    // A click on a sort title: the marker's cycle (with dghAutoSortMarking), then the application
-    // is told at once, or (Ctrl held) once Ctrl is released or the focus goes.
+    // A click on a sort title: the marker's cycle (with dghAutoSortMarking), then the host is told
+    // at once, or (Ctrl held) once Ctrl is released or the focus goes.
     void SortTitleClicked(TColumnEh* column, bool ctrlHeld);
     void SortCtrlKeyReleased();
     void SortFocusLost();
     bool CtrlSortPending() const { return ctrlSortPending_; }
-    // OnSortMarkingChanged, or the data service's sorting when none (only with dghAutoSortMarking).
-    virtual void SortMarkingChanged();
-    virtual void DefaultApplySorting();
-    TNotifyEvent OnSortMarkingChanged;
-
-    // ---- Hooks the window side answers (the defaults suit a grid without a window) ----
-    virtual TObject* GridObject() = 0;
-    virtual TComponent* GridComponent() { return nullptr; }
-    virtual TColor GridColor() const { return clWindow; }
-    virtual TCustomFont* GridFont() const { return gridFont_.get(); }
-    virtual TColor FixedColor() const { return clBtnFace; }
-    virtual TBiDiMode GridBiDiMode() const { return bdLeftToRight; }
-    virtual TImeMode GridImeMode() const { return imDontCare; }
-    virtual TImeName GridImeName() const { return TImeName(); }
-    virtual bool IsGridLoading() const;
-    virtual bool IsGridDesigning() const { return false; }
-    virtual bool HasWindow() const { return false; }
-    virtual void InvalidateGrid() {}
-    virtual void InvalidateGridColumn(int gridCol) {}
-    virtual void InvalidateGridRow(int gridRow) {}
-    virtual void InvalidateEditor() {}
-    virtual void InternalLayout() {}
-    // Width of a grid column (-1: unknown) and its setter.
-    virtual int GridColWidth(int gridCol) const { return -1; }
-    virtual void SetGridColWidth(int gridCol, int width) {}
-    virtual int GridColCount() const { return columns_ ? columns_->Count() + IndicatorOffset() : 0; }
-    virtual int DefaultColWidth() const { return 64; }
-    virtual TGridFontMetricsEh FontMetrics(const TCustomFont* font) const { return TGridFontMetricsEh(); }
-    virtual int SortIndexDigitsWidth(int sortIndex) const;
-    // Whether the grid allows editing now (editor state aside).
-    virtual bool CanEditNow() const { return true; }
-    virtual bool EditorShown() const { return false; }
-    virtual String EditorText() const { return String(); }
-    virtual bool TreeMode() const { return false; }
-
-    // Data link reactions.
-    virtual void LinkActiveChanged(bool active);
-    virtual void UpdateDataView() {}
-    virtual void ScrollData(int distance) {}
-    virtual void DataLinkRecordChanged(TField* field) {}
-    virtual void DataLinkEditingChanged() {}
-    // Makes `field`'s column current; clears `field` when the grid then shows its editor.
-    virtual void FocusField(TField*& field) {}
-    // Writes the editor's text to the field (the data link's UpdateData with modified set).
-    virtual void UpdateDataFromEditor() {}
-
-    // Columns telling the grid.
-    virtual void ColumnsChanged();  // the whole collection changed
-    virtual void ColumnsUpdated() {}  // after every Update (current column, editor)
-    virtual void EnsureFooterSum(TColumnEh* column) {}
-    // A footer is going: its aggregate item goes with it.
-    virtual void FooterDestroying(TColumnFooterEh* footer) {}
-    virtual void OptimizeColumnWidth(TColumnEh* column) {}
-    virtual void ColumnImagesChanged(TColumnEh* column) { InvalidateGrid(); }
-
-    // The selection object's part (the defaults do nothing).
-    virtual void SelectionUpdateState() {}
-    virtual void SelectionChanged() {}
-    virtual TDBGridEhSelectionType SelectionType() const { return gstNon; }
-    virtual void SelectionBecomeRows() {}
-
-    // The window side of the grid's state changes.
-    virtual void OptionsChanged(TDBGridOptions oldValue) { RelayoutColumns(); }
-    // The aggregates changed (the footer rows repaint).
-    virtual void SumListValuesChanged() {}
-
-protected:
-    virtual TDBGridColumnsEh* CreateColumns();
-    virtual TColumnDefValuesEh* CreateColumnDefValues();
-
-    // The title and footer fonts changed (relayout when they show).
-    virtual void TitleFontChanged(TObject* sender);
-    virtual void FooterFontChanged(TObject* sender);
+    // The data service's sorting (for a host without an application handler).
+    void DefaultApplySorting();
 
 private:
     friend class TGridDataLinkEh;
+    void SortMarkingChanged();
+    void TitleFontChanged(TObject* sender);
+    void FooterFontChanged(TObject* sender);
     void SumListChangedHandler(TObject* sender);
 
-    std::unique_ptr<TCustomFont> gridFont_;
+    IDBGridEhHost& host_;
     std::unique_ptr<TCustomFont> titleFont_;
     std::unique_ptr<TCustomFont> footerFont_;
     std::unique_ptr<TColumnDefValuesEh> columnDefValues_;

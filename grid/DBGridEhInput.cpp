@@ -51,7 +51,7 @@ void TCustomDBGridEh::WMSetFocus(TMessage& m) {
 void TCustomDBGridEh::WMKillFocus(TMessage& m) {
     const auto next = reinterpret_cast<HWND>(m.WParam);
     const bool toEditor = InplaceEditor() && InplaceEditor()->HandleAllocated() && next == InplaceEditor()->WindowHandle();
-    if (!toEditor) SortFocusLost();
+    if (!toEditor) core_->SortFocusLost();
     TCustomGrid::Dispatch(m);
     if (Options().Contains(dgRowSelect)) InvalidateGridRow(Row());
     if (!toEditor) {
@@ -103,7 +103,7 @@ void TCustomDBGridEh::CMParentFontChanged(TMessage& m) {
 void TCustomDBGridEh::CMParentColorChanged(TMessage& m) {
     TCustomGrid::CMParentColorChanged(m);
     if (ParentColor()) {
-        TDBGridEhCore::SetFooterColor(Color());
+        core_->SetFooterColor(Color());
         InvalidateGrid();
     }
 }
@@ -508,7 +508,7 @@ void TCustomDBGridEh::KeyPress(wchar_t& key) {
 }
 
 void TCustomDBGridEh::KeyUp(WORD& key, TShiftState shift) {
-    if (key == VK_CONTROL) SortCtrlKeyReleased();
+    if (key == VK_CONTROL) core_->SortCtrlKeyReleased();
     TCustomGrid::KeyUp(key, shift);
 }
 
@@ -580,7 +580,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
     }
 
     TGridDataLinkEh* link = DataLink();
-    if (known && type.RowKind == rkDataEh && link->Active() && DataSet() && !StartRecordDrag(x, y, false)) {
+    if (known && type.RowKind == rkDataEh && link->Active() && DataSet()) {
         link->UpdateRecord();
         HideEditor();
         const int oldCol = Col();
@@ -665,7 +665,7 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, int x, int
                 TitleBtnClick(dataCol, column);
                 if (guard.Destroyed()) return;
                 if (dataCol < Columns()->Count() && Columns()->ColumnAt(dataCol) == column)
-                    SortTitleClicked(column, shift.Contains(ssCtrl));
+                    core_->SortTitleClicked(column, shift.Contains(ssCtrl));
                 if (guard.Destroyed()) return;
             }
         }

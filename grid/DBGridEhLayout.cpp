@@ -40,12 +40,12 @@ void TCustomDBGridEh::DeferLayout() {
         if (!PeekMessageW(&queued, WindowHandle(), kDeferredLayoutMessage, kDeferredLayoutMessage, PM_NOREMOVE))
             PostMessageW(WindowHandle(), kDeferredLayoutMessage, 0, 0);
     }
-    if (LayoutLock() > 0 || UpdateLock() > 0) ReleaseLayout();
+    if (LayoutLock() > 0 || core_->UpdateLock() > 0) core_->ReleaseLayout();
 }
 
 void TCustomDBGridEh::WMDeferredLayout(TMessage& m) {
     m.Result = 0;
-    if (LayoutLock() == 0 && UpdateLock() == 0) {
+    if (LayoutLock() == 0 && core_->UpdateLock() == 0) {
         RelayoutColumns();
         return;
     }
@@ -67,7 +67,7 @@ void TCustomDBGridEh::InternalLayout() {
         const TDBGridOptions options = Options();
         // Columns bound to the fields, the indicator and the fixed columns.
         indicatorOffset_ = options.Contains(dgIndicator) ? 1 : 0;
-        RebuildColumns();
+        core_->RebuildColumns();
         TDBGridColumnsEh* columns = Columns();
         const int count = columns->Count();
         std::vector<bool> visible(static_cast<std::size_t>(count));

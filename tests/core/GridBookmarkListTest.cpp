@@ -8,7 +8,7 @@ namespace {
 
 class GridBookmarkListTest : public ::testing::Test {
 protected:
-    TBookmarkListEh* List() { return db.grid->SelectedRowBookmarks(); }
+    TBookmarkListEh* List() { return db.grid->Core()->SelectedRowBookmarks(); }
     void Select(int id, bool value = true) {
         db.GoTo(id);
         List()->SetSelectedCurrentRow(value);
@@ -128,20 +128,20 @@ TEST_F(GridBookmarkListTest, RowsDeletedByOtherMeansAreHarmless) {
 }
 
 TEST_F(GridBookmarkListTest, SelectionRectCoversTheShownSelectedRows) {
-    db.grid->DataLink()->SetBufferCount(4);
+    db.grid->Core()->DataLink()->SetBufferCount(4);
     db.query->First();  // window: rows 1..4
     EXPECT_EQ(List()->SelectionRect(), (TRect{-1, -1, -1, -1}));
     Select(2);
     Select(3);
     Select(7);  // outside the window (moving there scrolls it)
     db.query->First();
-    const int active = db.grid->DataLink()->ActiveRecord();
+    const int active = db.grid->Core()->DataLink()->ActiveRecord();
     const TRect r = List()->SelectionRect();
     EXPECT_EQ(r.Left, 0);
     EXPECT_EQ(r.Top, 1 + db.grid->TitleOffset());
     EXPECT_EQ(r.Bottom, 2 + db.grid->TitleOffset());
     EXPECT_EQ(r.Right, db.grid->GridColCount() - 1);
-    EXPECT_EQ(db.grid->DataLink()->ActiveRecord(), active);
+    EXPECT_EQ(db.grid->Core()->DataLink()->ActiveRecord(), active);
 }
 
 }  // namespace

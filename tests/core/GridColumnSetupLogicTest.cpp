@@ -215,8 +215,8 @@ protected:
         source_ = New<TDataSource>(nullptr);
         source_->SetDataSet(persons_);
         grid_ = New<gridtest::TTestGridEh>(nullptr);
-        grid_->SetDataSource(source_);
-        grid_->SetOptionsEh(grid_->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
+        grid_->Core()->SetDataSource(source_);
+        grid_->Core()->SetOptionsEh(grid_->Core()->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
         fieldShow_ = session_->NewQuery();
     }
     void TearDown() override {
@@ -225,12 +225,12 @@ protected:
     }
     std::vector<String> GridFields() const {
         std::vector<String> fields;
-        for (int i = 0; i < grid_->Columns()->Count(); ++i) fields.push_back(grid_->Columns()->ColumnAt(i)->FieldName());
+        for (int i = 0; i < grid_->Core()->Columns()->Count(); ++i) fields.push_back(grid_->Core()->Columns()->ColumnAt(i)->FieldName());
         return fields;
     }
     TColumnEh* Column(const String& field) const {
-        for (int i = 0; i < grid_->Columns()->Count(); ++i)
-            if (grid_->Columns()->ColumnAt(i)->FieldName() == field) return grid_->Columns()->ColumnAt(i);
+        for (int i = 0; i < grid_->Core()->Columns()->Count(); ++i)
+            if (grid_->Core()->Columns()->ColumnAt(i)->FieldName() == field) return grid_->Core()->Columns()->ColumnAt(i);
         return nullptr;
     }
     TADOQuery* persons_ = nullptr;
@@ -240,7 +240,7 @@ protected:
 };
 
 TEST_F(PersonGridTest, ColumnsCaptionsFootersAndButtonsFollowTheShownRows) {
-    SetupGridColumnsWith(*grid_, persons_, fieldShow_, "Custom");
+    SetupGridColumnsWith(*grid_->Core(), persons_, fieldShow_, "Custom");
     std::vector<String> expected;
     for (const TGridColumnSetting& c : Shown()) expected.push_back(c.Field);
     EXPECT_EQ(GridFields(), expected);
@@ -257,14 +257,14 @@ TEST_F(PersonGridTest, ColumnsCaptionsFootersAndButtonsFollowTheShownRows) {
         EXPECT_EQ(column->ButtonStyle(), c.EditButton ? cbsEllipsis : cbsAuto);
     }
     // Rebuilding replaces the columns rather than adding to them.
-    SetupGridColumnsWith(*grid_, persons_, fieldShow_, "Custom");
+    SetupGridColumnsWith(*grid_->Core(), persons_, fieldShow_, "Custom");
     EXPECT_EQ(GridFields(), expected);
 }
 
 TEST_F(PersonGridTest, AFieldTheQueryLacksRaisesAndKeepsTheColumnsBuiltBeforeIt) {
     ExecQuery(session_->query, "update T_FieldShow set Field='NoSuchColumn' where Field='Category' and TableName='custom'");
     try {
-        SetupGridColumnsWith(*grid_, persons_, fieldShow_, "Custom");
+        SetupGridColumnsWith(*grid_->Core(), persons_, fieldShow_, "Custom");
         ADD_FAILURE() << "no error";
     } catch (const EDatabaseError& e) {
         EXPECT_NE(String(e.Message).find("NoSuchColumn"), String::npos) << e.Message;
@@ -276,10 +276,10 @@ TEST_F(PersonGridTest, AFieldTheQueryLacksRaisesAndKeepsTheColumnsBuiltBeforeIt)
 }
 
 TEST_F(PersonGridTest, SavingAfterAResizeAndAMoveWritesTheGridsOrderAndWidths) {
-    SetupGridColumnsWith(*grid_, persons_, fieldShow_, "Custom");
+    SetupGridColumnsWith(*grid_->Core(), persons_, fieldShow_, "Custom");
     Column("Company")->SetWidth(133);
     Column("address")->SetIndex(0);
-    SaveGridColumnsWith(*grid_, session_->query, "Custom");
+    SaveGridColumnsWith(*grid_->Core(), session_->query, "Custom");
     const std::vector<TGridColumnSetting> saved = Shown();
     ASSERT_EQ(saved.size(), 17u);
     std::vector<String> fields;
@@ -296,29 +296,29 @@ TEST_F(PersonGridTest, SavingAfterAResizeAndAMoveWritesTheGridsOrderAndWidths) {
 }
 
 TEST_F(PersonGridTest, SortMarkersOrderTheQueryInMarkingOrder) {
-    SetupGridColumnsWith(*grid_, persons_, fieldShow_, "Custom");
+    SetupGridColumnsWith(*grid_->Core(), persons_, fieldShow_, "Custom");
     OpenQuery(persons_, "Select * from Custom where CustCode in (1, 2, 3, 4, 5, 6)");
     Column("OtherInfo")->Title()->SetSortMarker(smDownEh);
     Column("CustCode")->Title()->SetSortMarker(smUpEh);
-    ApplySortMarkersTo(*grid_, persons_);
+    ApplySortMarkersTo(*grid_->Core(), persons_);
     EXPECT_EQ(persons_->Sort(), "  OtherInfo, CustCode DESC ");
     // 男 (nán) before 女 (nǚ) in pinyin order.
     EXPECT_EQ(ColumnTexts(persons_, "CustCode"), (std::vector<String>{"6", "4", "1", "5", "3", "2"}));
     Column("OtherInfo")->Title()->SetSortMarker(smNoneEh);
     Column("CustCode")->Title()->SetSortMarker(smNoneEh);
-    ApplySortMarkersTo(*grid_, persons_);
+    ApplySortMarkersTo(*grid_->Core(), persons_);
     EXPECT_EQ(persons_->Sort(), "");
     EXPECT_EQ(ColumnTexts(persons_, "CustCode"), (std::vector<String>{"1", "2", "3", "4", "5", "6"}));
     persons_->Close();
     Column("Company")->Title()->SetSortMarker(smDownEh);
-    EXPECT_NO_THROW(ApplySortMarkersTo(*grid_, persons_));
+    EXPECT_NO_THROW(ApplySortMarkersTo(*grid_->Core(), persons_));
 }
 
 // Without shown rows no stored column is left (what the grid shows then is its own default).
 TEST_F(PersonGridTest, NoShownRowsLeaveNoStoredColumn) {
-    SetupGridColumnsWith(*grid_, persons_, fieldShow_, "Custom");
-    SetupGridColumnsWith(*grid_, persons_, fieldShow_, "nothing");
-    EXPECT_FALSE(grid_->Columns()->Customized());
+    SetupGridColumnsWith(*grid_->Core(), persons_, fieldShow_, "Custom");
+    SetupGridColumnsWith(*grid_->Core(), persons_, fieldShow_, "nothing");
+    EXPECT_FALSE(grid_->Core()->Columns()->Customized());
 }
 
 }  // namespace

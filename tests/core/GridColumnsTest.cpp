@@ -46,7 +46,7 @@ TEST(GridColumns, ReadersFollowTheFieldTheGridAndTheDefaultsUntilAssigned) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.field);
-        TColumnEh* column = grid->Columns()->Add();
+        TColumnEh* column = grid->Core()->Columns()->Add();
         column->SetFieldName(row.field);
         ASSERT_NE(column->Field(), nullptr);
         EXPECT_EQ(column->Alignment(), row.alignment);
@@ -57,24 +57,24 @@ TEST(GridColumns, ReadersFollowTheFieldTheGridAndTheDefaultsUntilAssigned) {
         EXPECT_TRUE(column->AssignedValues().Empty());
     }
 
-    TColumnEh* column = grid->Columns()->ColumnAt(0);
+    TColumnEh* column = grid->Core()->Columns()->ColumnAt(0);
     // The grid's colour and the defaults are followed while not assigned...
     grid->color = clYellow;
     grid->fixedColor = clGray;
-    grid->ColumnDefValues()->SetAlwaysShowEditButton(true);
-    grid->ColumnDefValues()->SetLayout(tlCenter);
+    grid->Core()->ColumnDefValues()->SetAlwaysShowEditButton(true);
+    grid->Core()->ColumnDefValues()->SetLayout(tlCenter);
     EXPECT_EQ(column->Color(), clYellow);
     EXPECT_EQ(column->Title()->Color(), clGray);
     EXPECT_TRUE(column->AlwaysShowEditButton());
     EXPECT_EQ(column->Layout(), tlCenter);
-    grid->SetReadOnly(true);
+    grid->Core()->SetReadOnly(true);
     EXPECT_TRUE(column->ReadOnly());
     // ...and no longer once assigned.
     column->SetColor(clRed);
     column->SetAlwaysShowEditButton(false);
     column->SetReadOnly(false);
     grid->color = clAqua;
-    grid->ColumnDefValues()->SetAlwaysShowEditButton(true);
+    grid->Core()->ColumnDefValues()->SetAlwaysShowEditButton(true);
     EXPECT_EQ(column->Color(), clRed);
     EXPECT_FALSE(column->AlwaysShowEditButton());
     EXPECT_FALSE(column->ReadOnly());
@@ -92,7 +92,7 @@ TEST(GridColumns, ReadersFollowTheFieldTheGridAndTheDefaultsUntilAssigned) {
 
 TEST(GridColumns, FontFollowsTheGridUntilChanged) {
     GridDb db;
-    TColumnEh* column = db.grid->Columns()->Add();
+    TColumnEh* column = db.grid->Core()->Columns()->Add();
     db.grid->GridFont()->SetName("Arial");
     EXPECT_EQ(column->Font()->Name(), "Arial");
     EXPECT_FALSE(column->AssignedValues().Contains(cvFont));  // reading does not assign
@@ -101,13 +101,13 @@ TEST(GridColumns, FontFollowsTheGridUntilChanged) {
     db.grid->GridFont()->SetName("Tahoma");
     EXPECT_EQ(column->Font()->Name(), "Arial");
     // The title font follows the grid's title font, not the column's.
-    db.grid->TitleFont()->SetName("Verdana");
+    db.grid->Core()->TitleFont()->SetName("Verdana");
     EXPECT_EQ(column->Title()->Font()->Name(), "Verdana");
 }
 
 TEST(GridColumns, WidthIsBoundedAndMinusOneOnlyNotifies) {
     GridDb db;
-    TColumnEh* column = db.grid->Columns()->Add();
+    TColumnEh* column = db.grid->Core()->Columns()->Add();
     struct Row {
         const char* name;
         int maxWidth, minWidth, width, expected;
@@ -143,17 +143,17 @@ TEST(GridColumns, WidthIsBoundedAndMinusOneOnlyNotifies) {
 TEST(GridColumns, DefaultColumnKeepsDefaultWidthDuringLinkLayoutButMovesTheFieldWidth) {
     GridDb db;
     db.grid->hasWindow = true;
-    db.grid->RebuildColumns();
-    ASSERT_FALSE(db.grid->Columns()->Customized());
+    db.grid->Core()->RebuildColumns();
+    ASSERT_FALSE(db.grid->Core()->Columns()->Customized());
     TColumnEh* name = nullptr;
-    for (int i = 0; i < db.grid->Columns()->Count(); ++i)
-        if (db.grid->Columns()->ColumnAt(i)->FieldName() == "name") name = db.grid->Columns()->ColumnAt(i);
+    for (int i = 0; i < db.grid->Core()->Columns()->Count(); ++i)
+        if (db.grid->Core()->Columns()->ColumnAt(i)->FieldName() == "name") name = db.grid->Core()->Columns()->ColumnAt(i);
     ASSERT_NE(name, nullptr);
     EXPECT_FALSE(name->Stored());
 
     bool inLinkLayout = false;
     db.grid->onLayout = [&] {
-        inLinkLayout = db.grid->LayoutFromDataLink();
+        inLinkLayout = db.grid->Core()->LayoutFromDataLink();
         if (inLinkLayout) name->SetWidth(100);
     };
     db.query->FieldByName("name")->SetDisplayLabel("Name");  // the link relayouts the grid
@@ -166,19 +166,19 @@ TEST(GridColumns, DefaultColumnKeepsDefaultWidthDuringLinkLayoutButMovesTheField
 
 TEST(GridColumns, DisplayTextFollowsListsFormatsAndMemoSetting) {
     GridDb db;
-    TColumnEh* status = db.grid->Columns()->Add();
+    TColumnEh* status = db.grid->Core()->Columns()->Add();
     status->SetFieldName("status");
     auto keys = Lines({"1", "2", "3"});
     auto picks = Lines({"one", "two", "three", "other"});
     status->SetKeyList(keys.get());
     status->SetPickList(picks.get());
-    TColumnEh* price = db.grid->Columns()->Add();
+    TColumnEh* price = db.grid->Core()->Columns()->Add();
     price->SetFieldName("price");
     price->SetDisplayFormat("0.00");
-    TColumnEh* born = db.grid->Columns()->Add();
+    TColumnEh* born = db.grid->Core()->Columns()->Add();
     born->SetFieldName("born");
     born->SetDisplayFormat("dd.mm.yyyy");
-    TColumnEh* note = db.grid->Columns()->Add();
+    TColumnEh* note = db.grid->Core()->Columns()->Add();
     note->SetFieldName("note");
 
     struct Row {
@@ -208,15 +208,15 @@ TEST(GridColumns, DisplayTextFollowsListsFormatsAndMemoSetting) {
     }
     db.GoTo(1);
     EXPECT_EQ(note->DisplayText(), db.query->FieldByName("note")->DisplayText());
-    db.grid->SetDrawMemoText(true);
+    db.grid->Core()->SetDrawMemoText(true);
     EXPECT_EQ(note->DisplayText(), "first\nline");
 }
 
 TEST(GridColumns, ImageIndexComesFromTheListsOrTheInteger) {
     GridDb db;
-    TColumnEh* code = db.grid->Columns()->Add();
+    TColumnEh* code = db.grid->Core()->Columns()->Add();
     code->SetFieldName("code");
-    TColumnEh* status = db.grid->Columns()->Add();
+    TColumnEh* status = db.grid->Core()->Columns()->Add();
     status->SetFieldName("status");
     auto keys = Lines({"1", "2"});
     status->SetKeyList(keys.get());
@@ -230,12 +230,12 @@ TEST(GridColumns, ImageIndexComesFromTheListsOrTheInteger) {
 
 TEST(GridColumns, CheckboxStateReadsKeyLinesAndBooleans) {
     GridDb db;
-    TColumnEh* status = db.grid->Columns()->Add();
+    TColumnEh* status = db.grid->Core()->Columns()->Add();
     status->SetFieldName("status");
     status->SetCheckboxes(true);
     auto keys = Lines({"Y;y;1", "N;n;0"});
     status->SetKeyList(keys.get());
-    TColumnEh* flag = db.grid->Columns()->Add();
+    TColumnEh* flag = db.grid->Core()->Columns()->Add();
     flag->SetFieldName("flag");
     flag->SetKeyList(keys.get());  // ignored for a Boolean field
 
@@ -260,13 +260,13 @@ TEST(GridColumns, CheckboxStateReadsKeyLinesAndBooleans) {
 
 TEST(GridColumns, NextValueWrapsListsAndStepsNumbers) {
     GridDb db;
-    TColumnEh* name = db.grid->Columns()->Add();
+    TColumnEh* name = db.grid->Core()->Columns()->Add();
     name->SetFieldName("name");
     auto picks = Lines({"alpha", "bravo", "zulu"});
     name->SetPickList(picks.get());
-    TColumnEh* price = db.grid->Columns()->Add();
+    TColumnEh* price = db.grid->Core()->Columns()->Add();
     price->SetFieldName("price");
-    TColumnEh* flag = db.grid->Columns()->Add();
+    TColumnEh* flag = db.grid->Core()->Columns()->Add();
     flag->SetFieldName("flag");
 
     db.GoTo(1);
@@ -291,7 +291,7 @@ TEST(GridColumns, NextValueWrapsListsAndStepsNumbers) {
     db.query->Cancel();
 
     // A read-only grid changes nothing.
-    db.grid->SetReadOnly(true);
+    db.grid->Core()->SetReadOnly(true);
     db.GoTo(1);
     name->NextValue(1);
     EXPECT_EQ(db.query->FieldByName("name")->AsString(), "alpha");
@@ -300,12 +300,12 @@ TEST(GridColumns, NextValueWrapsListsAndStepsNumbers) {
 
 TEST(GridColumns, AssignCopiesOnlyAssignedValues) {
     GridDb db;
-    TColumnEh* source = db.grid->Columns()->Add();
+    TColumnEh* source = db.grid->Core()->Columns()->Add();
     source->SetFieldName("name");
     source->SetWidth(77);
     source->Title()->SetCaption("Name");
     source->SetButtonStyle(cbsEllipsis);
-    TColumnEh* target = db.grid->Columns()->Add();
+    TColumnEh* target = db.grid->Core()->Columns()->Add();
     target->Assign(source);
     EXPECT_EQ(target->FieldName(), "name");
     EXPECT_EQ(target->Width(), 77);
@@ -319,7 +319,7 @@ TEST(GridColumns, AssignCopiesOnlyAssignedValues) {
 TEST(GridColumns, ColumnsAreStoredWithDifferingValuesOnlyAndReadBack) {
     RegisterTestGridClasses();
     auto source = std::unique_ptr<TTestGridEh>(New<TTestGridEh>(nullptr));
-    TColumnEh* a = source->Columns()->Add();
+    TColumnEh* a = source->Core()->Columns()->Add();
     a->SetFieldName("name");
     a->SetWidth(120);
     a->SetColor(clWindow);  // assigned, but equal to what it follows
@@ -331,12 +331,12 @@ TEST(GridColumns, ColumnsAreStoredWithDifferingValuesOnlyAndReadBack) {
     auto picks = Lines({"x", "y"});
     a->SetPickList(picks.get());
     a->EditButtons()->Add()->SetStyle(ebsPlusEh);
-    TColumnEh* b = source->Columns()->Add();
+    TColumnEh* b = source->Core()->Columns()->Add();
     b->SetFieldName("code");
     b->SetVisible(false);
     b->Title()->SetSortMarker(smUpEh);
 
-    const String text = source->Columns()->WriteColumnsText();
+    const String text = source->Core()->Columns()->WriteColumnsText();
     EXPECT_EQ(text.find("Color"), String::npos) << text;
     EXPECT_EQ(text.find("Alignment"), String::npos) << text;
     EXPECT_NE(text.find("Width = 120"), String::npos) << text;
@@ -347,9 +347,9 @@ TEST(GridColumns, ColumnsAreStoredWithDifferingValuesOnlyAndReadBack) {
     ReadForm(root.get(), form, "columns");
     auto* grid = dynamic_cast<TTestGridEh*>(root->FindComponent("G"));
     ASSERT_NE(grid, nullptr);
-    ASSERT_EQ(grid->Columns()->Count(), 2);
-    TColumnEh* ra = grid->Columns()->ColumnAt(0);
-    TColumnEh* rb = grid->Columns()->ColumnAt(1);
+    ASSERT_EQ(grid->Core()->Columns()->Count(), 2);
+    TColumnEh* ra = grid->Core()->Columns()->ColumnAt(0);
+    TColumnEh* rb = grid->Core()->Columns()->ColumnAt(1);
     EXPECT_EQ(ra->FieldName(), "name");
     EXPECT_EQ(ra->Width(), 120);
     EXPECT_FALSE(ra->AssignedValues().Contains(cvColor));
@@ -367,44 +367,44 @@ TEST(GridColumns, ColumnsAreStoredWithDifferingValuesOnlyAndReadBack) {
     EXPECT_EQ(rb->Title()->SortMarker(), smUpEh);
     EXPECT_TRUE(rb->Stored());
     // Loading rebuilt the sort list from the stored SortIndex.
-    ASSERT_EQ(grid->SortMarkedColumnList()->Count(), 1);
-    EXPECT_EQ(grid->SortMarkedColumnList()->ColumnAt(0), rb);
+    ASSERT_EQ(grid->Core()->SortMarkedColumnList()->Count(), 1);
+    EXPECT_EQ(grid->Core()->SortMarkedColumnList()->ColumnAt(0), rb);
     // Writing again gives the same text.
-    EXPECT_EQ(grid->Columns()->WriteColumnsText(), text);
+    EXPECT_EQ(grid->Core()->Columns()->WriteColumnsText(), text);
 }
 
 TEST(GridColumns, ColumnsIndexReordersByFieldNameAndSkipsUnknownNames) {
     GridDb db;
-    for (const char* name : {"code", "name", "price"}) db.grid->Columns()->Add()->SetFieldName(name);
+    for (const char* name : {"code", "name", "price"}) db.grid->Core()->Columns()->Add()->SetFieldName(name);
     RegisterTestGridClasses();
     auto interceptor = std::unique_ptr<TStoragePropertyInterceptor>(
-        TStoragePropertyInterceptorClass::Of<TColumnsEhPropertyInterceptor>().Create(db.grid->Columns()));
+        TStoragePropertyInterceptorClass::Of<TColumnsEhPropertyInterceptor>().Create(db.grid->Core()->Columns()));
     EXPECT_EQ(GetStrProp(interceptor.get(), "ColumnsIndex"), "\"code\",\"name\",\"price\"");
     SetStrProp(interceptor.get(), "ColumnsIndex", "\"price\",\"nosuch\",\"code\"");
-    EXPECT_EQ(db.grid->Columns()->ColumnsIndex(), "\"price\",\"name\",\"code\"");
+    EXPECT_EQ(db.grid->Core()->Columns()->ColumnsIndex(), "\"price\",\"name\",\"code\"");
 }
 
 TEST(GridColumns, WidthInterceptorReadsTheBaseWidthUnderAutoFit) {
     GridDb db;
-    TColumnEh* column = db.grid->Columns()->Add();
+    TColumnEh* column = db.grid->Core()->Columns()->Add();
     column->SetWidth(90);
     TColumnEhPropertyInterceptor interceptor(column);
     EXPECT_EQ(interceptor.Width(), 90);
-    db.grid->SetAutoFitColWidths(true);
+    db.grid->Core()->SetAutoFitColWidths(true);
     column->SetAutoFitBaseWidth(40);
     EXPECT_EQ(interceptor.Width(), 40);
 }
 
 TEST(GridColumns, FootersGoWithTheirAggregateItems) {
     GridDb db;
-    TColumnEh* column = db.grid->Columns()->Add();
+    TColumnEh* column = db.grid->Core()->Columns()->Add();
     column->Footers()->Add();
     column->Footers()->Add();
     TColumnFooterEh* own = column->Footer();
     TColumnFooterEh* first = column->Footers()->Items(0);
     EXPECT_EQ(column->FooterForRow(1), column->Footers()->Items(1));
     EXPECT_EQ(column->FooterForRow(5), own);
-    db.grid->Columns()->Clear();
+    db.grid->Core()->Columns()->Clear();
     ASSERT_EQ(db.grid->destroyedFooters.size(), 3u);
     EXPECT_NE(std::find(db.grid->destroyedFooters.begin(), db.grid->destroyedFooters.end(), own),
               db.grid->destroyedFooters.end());
@@ -414,9 +414,9 @@ TEST(GridColumns, FootersGoWithTheirAggregateItems) {
 
 TEST(GridColumns, AutoFitWidthChangeScalesBaseWidthsAndSurvivesAZeroGridWidth) {
     GridDb db;
-    db.grid->SetAutoFitColWidths(true);
-    TColumnEh* left = db.grid->Columns()->Add();
-    TColumnEh* right = db.grid->Columns()->Add();
+    db.grid->Core()->SetAutoFitColWidths(true);
+    TColumnEh* left = db.grid->Core()->Columns()->Add();
+    TColumnEh* right = db.grid->Core()->Columns()->Add();
     left->SetAutoFitBaseWidth(100);
     right->SetAutoFitBaseWidth(100);
     db.grid->colWidths[1] = 0;  // a grid column of width 0: nothing to scale from
@@ -430,7 +430,7 @@ TEST(GridColumns, AutoFitWidthChangeScalesBaseWidthsAndSurvivesAZeroGridWidth) {
 
 TEST(GridColumns, ClosingTheDataSetUnbindsFieldsThatAreFreed) {
     GridDb db;
-    TColumnEh* column = db.grid->Columns()->Add();
+    TColumnEh* column = db.grid->Core()->Columns()->Add();
     column->SetFieldName("name");
     ASSERT_NE(column->Field(), nullptr);
     db.query->Close();  // default fields are freed
@@ -448,17 +448,17 @@ TEST(GridColumns, ClosingTheDataSetUnbindsFieldsThatAreFreed) {
 TEST(GridColumns, DefaultColumnsFollowTheVisibleFields) {
     GridDb db;
     db.query->FieldByName("note")->SetVisible(false);
-    db.grid->RebuildColumns();
-    EXPECT_FALSE(db.grid->Columns()->Customized());
-    ASSERT_EQ(db.grid->Columns()->Count(), db.query->FieldCount() - 1);
-    EXPECT_EQ(db.grid->DataLink()->FieldCount(), db.query->FieldCount() - 1);
+    db.grid->Core()->RebuildColumns();
+    EXPECT_FALSE(db.grid->Core()->Columns()->Customized());
+    ASSERT_EQ(db.grid->Core()->Columns()->Count(), db.query->FieldCount() - 1);
+    EXPECT_EQ(db.grid->Core()->DataLink()->FieldCount(), db.query->FieldCount() - 1);
     // A stored column replaces them on the next rebuild.
-    db.grid->Columns()->Clear();
-    db.grid->Columns()->Add()->SetFieldName("name");
-    db.grid->RebuildColumns();
-    ASSERT_EQ(db.grid->Columns()->Count(), 1);
-    EXPECT_TRUE(db.grid->Columns()->Customized());
-    EXPECT_EQ(db.grid->DataLink()->MappedField(0), db.query->FieldByName("name"));
+    db.grid->Core()->Columns()->Clear();
+    db.grid->Core()->Columns()->Add()->SetFieldName("name");
+    db.grid->Core()->RebuildColumns();
+    ASSERT_EQ(db.grid->Core()->Columns()->Count(), 1);
+    EXPECT_TRUE(db.grid->Core()->Columns()->Customized());
+    EXPECT_EQ(db.grid->Core()->DataLink()->MappedField(0), db.query->FieldByName("name"));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The grid's data link (field map, event forwarding, modified flag) and the style's colour rules.
+// The grid's data link (field map, event forwarding, modified flag), what the core tells the grid
+// that shows it, and the style's colour rules.
 #include "GridTestSupport.h"
 
 using namespace gridtest;
@@ -7,7 +8,7 @@ namespace {
 
 TEST(GridDataLink, SparseMapKeepsUnknownNamesAsGaps) {
     GridDb db;
-    TGridDataLinkEh* link = db.grid->DataLink();
+    TGridDataLinkEh* link = db.grid->Core()->DataLink();
     link->ClearMapping();
     link->SetSparseMap(true);
     for (const char* name : {"name", "nosuch", "price"}) link->MapField(name);
@@ -30,7 +31,7 @@ TEST(GridDataLink, SparseMapKeepsUnknownNamesAsGaps) {
 
 TEST(GridDataLink, LongMapKeepsEveryEntryInOrder) {
     GridDb db;
-    TGridDataLinkEh* link = db.grid->DataLink();
+    TGridDataLinkEh* link = db.grid->Core()->DataLink();
     link->ClearMapping();
     link->SetSparseMap(true);
     const char* names[] = {"code", "nosuch", "name", "price"};
@@ -48,21 +49,21 @@ TEST(GridDataLink, LongMapKeepsEveryEntryInOrder) {
 
 TEST(GridDataLink, LinkEventsReachTheGrid) {
     GridDb db;
-    db.grid->DataLink()->SetBufferCount(3);
+    db.grid->Core()->DataLink()->SetBufferCount(3);
     const int layouts = db.grid->layouts;
     db.query->FieldByName("code")->SetDisplayLabel("Code");
     EXPECT_GT(db.grid->layouts, layouts);
-    EXPECT_FALSE(db.grid->LayoutFromDataLink());  // restored after the layout
+    EXPECT_FALSE(db.grid->Core()->LayoutFromDataLink());  // restored after the layout
     // Closing drops the selection through LinkActiveChanged.
     db.GoTo(2);
-    db.grid->SelectedRowBookmarks()->SetSelectedCurrentRow(true);
+    db.grid->Core()->SelectedRowBookmarks()->SetSelectedCurrentRow(true);
     db.query->Close();
-    EXPECT_EQ(db.grid->SelectedRowBookmarks()->Count(), 0);
+    EXPECT_EQ(db.grid->Core()->SelectedRowBookmarks()->Count(), 0);
 }
 
 TEST(GridDataLink, ResetUndoesEditsOrCancels) {
     GridDb db;
-    TGridDataLinkEh* link = db.grid->DataLink();
+    TGridDataLinkEh* link = db.grid->Core()->DataLink();
     db.GoTo(1);
     db.query->Edit();
     db.query->FieldByName("name")->SetAsString("changed");
@@ -75,13 +76,89 @@ TEST(GridDataLink, ResetUndoesEditsOrCancels) {
     EXPECT_FALSE(link->Modified());
 }
 
-TEST(GridDataLink, MoveByIsTheDataLinksOutsideTreeMode) {
+TEST(GridDataLink, MoveByAnswersTheDistanceMoved) {
     GridDb db;
     db.GoTo(3);
-    EXPECT_EQ(db.grid->DataLink()->MoveBy(3), 3);
+    EXPECT_EQ(db.grid->Core()->DataLink()->MoveBy(3), 3);
     EXPECT_EQ(db.query->RecNo(), 6);
-    EXPECT_EQ(db.grid->DataLink()->MoveBy(5), 3);  // stops at the end
+    EXPECT_EQ(db.grid->Core()->DataLink()->MoveBy(5), 3);  // stops at the end
     EXPECT_EQ(db.query->RecNo(), 9);
+}
+
+// What the core tells the grid that shows it, and when.
+
+// Whether `trace` is one or more rounds of "changing(a) layout changed(a) ": the host hears of a link
+// change before the columns let go of their fields and again after the relayout.
+bool LinkRounds(const String& trace, bool active) {
+    const String round = active ? "changing(1) layout changed(1) " : "changing(0) layout changed(0) ";
+    if (trace.empty() || trace.size() % round.size() != 0) return false;
+    for (std::size_t at = 0; at < trace.size(); at += round.size())
+        if (trace.compare(at, round.size(), round) != 0) return false;
+    return true;
+}
+
+TEST(GridCoreHost, LinkChangesAreToldAroundTheRelayout) {
+    GridDb db;
+    TTestGridEh* grid = db.grid;
+    grid->onLayout = [grid] { grid->trace += "layout "; };
+    struct Row {
+        const char* name;
+        std::function<void()> act;
+        bool sourceChange;  // told first, once
+        bool active;
+    };
+    const Row rows[] = {
+        {"close", [&] { db.query->Close(); }, false, false},
+        {"open", [&] { db.query->Open(); }, false, true},
+        {"drop source", [&] { grid->Core()->SetDataSource(nullptr); }, true, false},
+        {"new source", [&] { grid->Core()->SetDataSource(db.source); }, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        grid->trace.clear();
+        row.act();
+        String rest = grid->trace;
+        if (row.sourceChange) {
+            ASSERT_EQ(rest.rfind("source ", 0), 0u) << grid->trace;
+            rest.erase(0, 7);
+        }
+        EXPECT_EQ(rest.find("source"), String::npos) << grid->trace;
+        EXPECT_TRUE(LinkRounds(rest, row.active)) << grid->trace;
+    }
+    grid->trace.clear();
+    grid->Core()->SetDataSource(db.source);  // the same source: nothing happens
+    EXPECT_EQ(grid->trace, "");
+}
+
+TEST(GridCoreHost, FreedDataSourceLeavesTheGridUnbound) {
+    GridDb db;
+    db.grid->trace.clear();
+    db.source->Free();
+    db.source = nullptr;
+    EXPECT_EQ(db.grid->Core()->DataSource(), nullptr);
+    EXPECT_EQ(db.grid->trace, "changing(0) changed(0) ");
+    for (int i = 0; i < db.grid->Core()->Columns()->Count(); ++i)
+        EXPECT_EQ(db.grid->Core()->Columns()->ColumnAt(i)->Field(), nullptr) << i;
+}
+
+TEST(GridCoreHost, OwnFontWritesAreToldAndRelayoutWhereTheyShow) {
+    GridDb db;
+    TDBGridEhCore* core = db.grid->Core();
+    struct Row {
+        const char* name;
+        TCustomFont* font;
+        bool relayout;
+    };
+    const Row rows[] = {{"title font, titles shown", core->TitleFont(), true},
+                        {"footer font, no footer rows", core->FooterFont(), false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int changes = db.grid->fontChanges;
+        const int layouts = db.grid->layouts;
+        row.font->SetSize(row.font->Size() + 3);
+        EXPECT_EQ(db.grid->fontChanges, changes + 1);
+        EXPECT_EQ(db.grid->layouts > layouts, row.relayout);
+    }
 }
 
 TEST(GridStyle, BlendTowardsHalfwayThenLighter) {

@@ -365,9 +365,9 @@ TEST(GridLayout, LineBreaksBecomeCrLf) {
 TEST(GridFooters, FooterTextFromTheAggregatesByFieldType) {
     GridDb db;
     TTestGridEh* grid = db.grid;
-    grid->Columns()->Clear();
-    for (const char* name : {"code", "price", "name", "note"}) grid->Columns()->Add()->SetFieldName(name);
-    TDBGridEhSumList* sums = grid->SumList();
+    grid->Core()->Columns()->Clear();
+    for (const char* name : {"code", "price", "name", "note"}) grid->Core()->Columns()->Add()->SetFieldName(name);
+    TDBGridEhSumList* sums = grid->Core()->SumList();
     sums->SetAggregate(goSum, "code", 450000);      // 45
     sums->SetAggregate(goAvg, "code", 18750);       // 1.875
     sums->SetAggregate(goSum, "price", 1437500);    // 143.75
@@ -397,26 +397,26 @@ TEST(GridFooters, FooterTextFromTheAggregatesByFieldType) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        TColumnFooterEh* footer = grid->Columns()->ColumnAt(row.column)->Footer();
+        TColumnFooterEh* footer = grid->Core()->Columns()->ColumnAt(row.column)->Footer();
         footer->SetValueType(row.type);
         footer->SetFieldName(row.fieldName);
         footer->SetDisplayFormat(row.format);
         footer->SetValue("Total");
-        EXPECT_EQ(grid->GetFooterValueText(0, grid->Columns()->ColumnAt(row.column)), row.expected);
+        EXPECT_EQ(grid->Core()->GetFooterValueText(0, grid->Core()->Columns()->ColumnAt(row.column)), row.expected);
     }
     // A field value footer shows the current record.
-    TColumnFooterEh* footer = grid->Columns()->ColumnAt(2)->Footer();
+    TColumnFooterEh* footer = grid->Core()->Columns()->ColumnAt(2)->Footer();
     footer->SetValueType(fvtFieldValue);
     footer->SetFieldName("name");
     footer->SetDisplayFormat("");
     db.GoTo(3);
-    EXPECT_EQ(grid->GetFooterValueText(0, grid->Columns()->ColumnAt(2)), "charlie");
+    EXPECT_EQ(grid->Core()->GetFooterValueText(0, grid->Core()->Columns()->ColumnAt(2)), "charlie");
     // Row 1 of a column with a second footer uses that footer.
-    TColumnEh* column = grid->Columns()->ColumnAt(0);
+    TColumnEh* column = grid->Core()->Columns()->ColumnAt(0);
     column->Footers()->Add()->SetValueType(fvtStaticText);
     column->Footers()->Add()->SetValueType(fvtStaticText);
     column->Footers()->Items(1)->SetValue("second");
-    EXPECT_EQ(grid->GetFooterValueText(1, column), "second");
+    EXPECT_EQ(grid->Core()->GetFooterValueText(1, column), "second");
 }
 
 TEST(GridFooters, StandInTellsTheGridOfChangedValues) {
@@ -426,7 +426,7 @@ TEST(GridFooters, StandInTellsTheGridOfChangedValues) {
         int* n;
         void Changed(TObject*) { ++*n; }
     } counter{&reports};
-    TDBGridEhSumList* sums = db.grid->SumList();
+    TDBGridEhSumList* sums = db.grid->Core()->SumList();
     EXPECT_FALSE(sums->Active());
     EXPECT_EQ(sums->DataSet(), db.query);  // handed over with the data source
     EXPECT_TRUE(sums->IsSequenced());
@@ -447,54 +447,54 @@ TEST(GridFooters, StandInTellsTheGridOfChangedValues) {
 TEST(GridColumnsLayout, MadeColumnsSurviveARebuildAndFollowFieldOrder) {
     GridDb db;
     TTestGridEh* grid = db.grid;
-    grid->RebuildColumns();
-    ASSERT_FALSE(grid->Columns()->Customized());
+    grid->Core()->RebuildColumns();
+    ASSERT_FALSE(grid->Core()->Columns()->Customized());
     TColumnEh* name = nullptr;
-    for (int i = 0; i < grid->Columns()->Count(); ++i)
-        if (grid->Columns()->ColumnAt(i)->FieldName() == "name") name = grid->Columns()->ColumnAt(i);
+    for (int i = 0; i < grid->Core()->Columns()->Count(); ++i)
+        if (grid->Core()->Columns()->ColumnAt(i)->FieldName() == "name") name = grid->Core()->Columns()->ColumnAt(i);
     ASSERT_NE(name, nullptr);
     name->Title()->SetSortMarker(smDownEh);
     // The link closes and opens again (a new SQL text): the same column object keeps its marker.
     OpenQuery(db.query, "select * from items order by id desc");
-    grid->RebuildColumns();
-    ASSERT_EQ(grid->Columns()->Count(), db.query->FieldCount());
+    grid->Core()->RebuildColumns();
+    ASSERT_EQ(grid->Core()->Columns()->Count(), db.query->FieldCount());
     bool found = false;
-    for (int i = 0; i < grid->Columns()->Count(); ++i)
-        if (grid->Columns()->ColumnAt(i) == name) found = true;
+    for (int i = 0; i < grid->Core()->Columns()->Count(); ++i)
+        if (grid->Core()->Columns()->ColumnAt(i) == name) found = true;
     EXPECT_TRUE(found);
     EXPECT_EQ(name->Title()->SortMarker(), smDownEh);
     // A moved field moves its column.
     db.query->FieldByName("name")->SetIndex(0);
-    grid->RebuildColumns();
-    EXPECT_EQ(grid->Columns()->ColumnAt(0), name);
+    grid->Core()->RebuildColumns();
+    EXPECT_EQ(grid->Core()->Columns()->ColumnAt(0), name);
     // A data set without fields leaves one empty column.
-    grid->SetDataSource(nullptr);
-    grid->RebuildColumns();
-    ASSERT_EQ(grid->Columns()->Count(), 1);
-    EXPECT_EQ(grid->Columns()->ColumnAt(0)->FieldName(), "");
+    grid->Core()->SetDataSource(nullptr);
+    grid->Core()->RebuildColumns();
+    ASSERT_EQ(grid->Core()->Columns()->Count(), 1);
+    EXPECT_EQ(grid->Core()->Columns()->ColumnAt(0)->FieldName(), "");
 }
 
 TEST(GridColumnsLayout, ReleasingALayoutLockLaysOutNothing) {
     GridDb db;
     TTestGridEh* grid = db.grid;
     const int layouts = grid->layouts;
-    grid->BeginLayout();
-    grid->BeginLayout();
-    EXPECT_FALSE(grid->TryBeginLayout());
-    grid->ReleaseLayout();
-    grid->ReleaseLayout();
-    EXPECT_EQ(grid->LayoutLock(), 0);
-    EXPECT_EQ(grid->UpdateLock(), 0);
-    EXPECT_EQ(grid->Columns()->UpdateCount(), 0);
-    grid->ReleaseLayout();  // nothing held: nothing happens
-    EXPECT_EQ(grid->LayoutLock(), 0);
+    grid->Core()->BeginLayout();
+    grid->Core()->BeginLayout();
+    EXPECT_FALSE(grid->Core()->TryBeginLayout());
+    grid->Core()->ReleaseLayout();
+    grid->Core()->ReleaseLayout();
+    EXPECT_EQ(grid->Core()->LayoutLock(), 0);
+    EXPECT_EQ(grid->Core()->UpdateLock(), 0);
+    EXPECT_EQ(grid->Core()->Columns()->UpdateCount(), 0);
+    grid->Core()->ReleaseLayout();  // nothing held: nothing happens
+    EXPECT_EQ(grid->Core()->LayoutLock(), 0);
     EXPECT_EQ(grid->layouts, layouts);
     // RelayoutColumns holds the locks while the layout runs.
     int lockSeen = -1;
-    grid->onLayout = [&] { lockSeen = grid->LayoutLock(); };
-    grid->RelayoutColumns();
+    grid->onLayout = [&] { lockSeen = grid->Core()->LayoutLock(); };
+    grid->Core()->RelayoutColumns();
     EXPECT_EQ(lockSeen, 1);
-    EXPECT_EQ(grid->LayoutLock(), 0);
+    EXPECT_EQ(grid->Core()->LayoutLock(), 0);
 }
 
 }  // namespace

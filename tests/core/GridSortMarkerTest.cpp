@@ -11,14 +11,14 @@ protected:
     void SetUp() override {
         RegisterTestGridClasses();
         grid.reset(New<TTestGridEh>(nullptr));
-        for (const char* name : {"A", "B", "C", "D"}) grid->Columns()->Add()->SetFieldName(name);
-        grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
+        for (const char* name : {"A", "B", "C", "D"}) grid->Core()->Columns()->Add()->SetFieldName(name);
+        grid->Core()->SetOptionsEh(grid->Core()->OptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
     }
-    TColumnEh* Col(int i) { return grid->Columns()->ColumnAt(i); }
+    TColumnEh* Col(int i) { return grid->Core()->Columns()->ColumnAt(i); }
     // "A1+ C2-": each marked column with its index and marker, in list order.
     String ListText() {
         String text;
-        TColumnsEhList* list = grid->SortMarkedColumnList();
+        TColumnsEhList* list = grid->Core()->SortMarkedColumnList();
         for (int i = 0; i < list->Count(); ++i) {
             TColumnEh* c = list->ColumnAt(i);
             if (!text.empty()) text += ' ';
@@ -45,7 +45,7 @@ TEST_F(GridSortMarkerTest, MultipleMarkingNumbersWithoutGaps) {
 }
 
 TEST_F(GridSortMarkerTest, SingleMarkingKeepsOneColumn) {
-    grid->SetOptionsEh(grid->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+    grid->Core()->SetOptionsEh(grid->Core()->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
     Col(0)->Title()->SetSortMarker(smDownEh);
     Col(1)->Title()->SetSortMarker(smDownEh);
     EXPECT_EQ(ListText(), "B1+");
@@ -98,31 +98,31 @@ TEST_F(GridSortMarkerTest, RemovedColumnLeavesNoGap) {
     Col(0)->Title()->SetSortMarker(smDownEh);
     Col(1)->Title()->SetSortMarker(smDownEh);
     Col(2)->Title()->SetSortMarker(smDownEh);
-    grid->Columns()->Delete(1);  // B
+    grid->Core()->Columns()->Delete(1);  // B
     EXPECT_EQ(ListText(), "A1+ C2+");
     Col(2)->Title()->SetSortMarker(smUpEh);  // D joins as 3, not as a second 3
     EXPECT_EQ(ListText(), "A1+ C2+ D3-");
 }
 
 TEST_F(GridSortMarkerTest, RebuildAfterLoadingCompactsTheIndexes) {
-    grid->Columns()->BeginUpdate();  // as while a form is read: stored as they are
+    grid->Core()->Columns()->BeginUpdate();  // as while a form is read: stored as they are
     Col(3)->Title()->SetSortMarker(smDownEh);
     Col(3)->Title()->SetSortIndex(7);
     Col(1)->Title()->SetSortMarker(smUpEh);
     Col(1)->Title()->SetSortIndex(3);
-    grid->Columns()->EndUpdate();
-    EXPECT_EQ(grid->SortMarkedColumnList()->Count(), 0);
-    grid->RebuildSortMarkedColumnList();
+    grid->Core()->Columns()->EndUpdate();
+    EXPECT_EQ(grid->Core()->SortMarkedColumnList()->Count(), 0);
+    grid->Core()->RebuildSortMarkedColumnList();
     EXPECT_EQ(ListText(), "B1- D2+");
-    for (int i = 0; i < grid->SortMarkedColumnList()->Count(); ++i)
-        EXPECT_NE(grid->SortMarkedColumnList()->ColumnAt(i), nullptr);
+    for (int i = 0; i < grid->Core()->SortMarkedColumnList()->Count(); ++i)
+        EXPECT_NE(grid->Core()->SortMarkedColumnList()->ColumnAt(i), nullptr);
 }
 
 TEST_F(GridSortMarkerTest, SwitchingMultipleMarkingOffKeepsTheFirstKey) {
     Col(2)->Title()->SetSortMarker(smUpEh);
     Col(0)->Title()->SetSortMarker(smDownEh);
     Col(1)->Title()->SetSortMarker(smDownEh);
-    grid->SetOptionsEh(grid->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+    grid->Core()->SetOptionsEh(grid->Core()->OptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
     EXPECT_EQ(ListText(), "C1-");
     EXPECT_EQ(Col(0)->Title()->SortMarker(), smNoneEh);
 }
@@ -151,25 +151,25 @@ TEST_F(GridSortMarkerTest, ApplicationIsToldAtOnceOrOnceCtrlIsReleased) {
     } handler{&told};
     grid->OnSortMarkingChanged = Event<&Handler::Changed>(&handler);
 
-    grid->SortTitleClicked(Col(0), false);
+    grid->Core()->SortTitleClicked(Col(0), false);
     EXPECT_EQ(told, 1);
-    grid->SortTitleClicked(Col(1), true);
-    grid->SortTitleClicked(Col(2), true);
-    grid->SortTitleClicked(Col(3), true);
+    grid->Core()->SortTitleClicked(Col(1), true);
+    grid->Core()->SortTitleClicked(Col(2), true);
+    grid->Core()->SortTitleClicked(Col(3), true);
     EXPECT_EQ(told, 1);
-    EXPECT_TRUE(grid->CtrlSortPending());
-    grid->SortCtrlKeyReleased();
+    EXPECT_TRUE(grid->Core()->CtrlSortPending());
+    grid->Core()->SortCtrlKeyReleased();
     EXPECT_EQ(told, 2);
-    grid->SortCtrlKeyReleased();  // nothing pending
+    grid->Core()->SortCtrlKeyReleased();  // nothing pending
     EXPECT_EQ(told, 2);
     EXPECT_EQ(ListText(), "A1+ B2+ C3+ D4+");
-    grid->SortTitleClicked(Col(1), true);
-    grid->SortFocusLost();
+    grid->Core()->SortTitleClicked(Col(1), true);
+    grid->Core()->SortFocusLost();
     EXPECT_EQ(told, 3);
 
     // Without automatic marking nothing is told and nothing is marked.
-    grid->SetOptionsEh(grid->OptionsEh() - TDBGridEhOptions{dghAutoSortMarking});
-    grid->SortTitleClicked(Col(0), false);
+    grid->Core()->SetOptionsEh(grid->Core()->OptionsEh() - TDBGridEhOptions{dghAutoSortMarking});
+    grid->Core()->SortTitleClicked(Col(0), false);
     EXPECT_EQ(told, 3);
 }
 
@@ -181,7 +181,7 @@ TEST_F(GridSortMarkerTest, WithoutAHandlerTheDataServiceSorts) {
     TDBGridEhDataService service;
     service.ApplySortingEvent = Event<&Sorter::Apply>(&sorter);
     SetDBGridEhDataService(&service);
-    grid->SortTitleClicked(Col(0), false);
+    grid->Core()->SortTitleClicked(Col(0), false);
     SetDBGridEhDataService(nullptr);
     EXPECT_EQ(sorter.calls, 1);
 }

@@ -1,5 +1,5 @@
-// Fixtures of the grid building-block tests: a grid without a window (the Windows-free half of the
-// data grid as a component) that records what it is asked to do, and a small SQLite data set.
+// Fixtures of the grid building-block tests: a grid core shown by a component without a window that
+// records what the core asks of it, and a small SQLite data set.
 #pragma once
 
 #include "DBGridEhCore.h"
@@ -12,20 +12,26 @@
 
 namespace gridtest {
 
-class TTestGridEh : public TComponent, public TDBGridEhCore {
+// A component that shows a grid core without a window and records what the core asks of it.
+class TTestGridEh : public TComponent, public IDBGridEhHost {
     VESTREL_CLASS(TTestGridEh, TComponent)
 public:
-    explicit TTestGridEh(TComponent* owner) : TComponent(owner) {}
-    ~TTestGridEh() override { DoneGridCore(); }
+    explicit TTestGridEh(TComponent* owner) : TComponent(owner), core_(*this), font_(NewFont()) {}
+    ~TTestGridEh() override { core_.DoneGridCore(); }
     void AfterConstruction() override {
         TComponent::AfterConstruction();
-        InitGridCore();
+        core_.InitGridCore();
     }
 
-    TObject* GridObject() override { return this; }
-    TColor GridColor() const override { return color; }
-    TColor FixedColor() const override { return fixedColor; }
+    TDBGridEhCore* Core() { return &core_; }
+
     TComponent* GridComponent() override { return this; }
+    TColor GridColor() const override { return color; }
+    TCustomFont* GridFont() const override { return font_.get(); }
+    TColor GridFixedColor() const override { return fixedColor; }
+    int IndicatorOffset() const override { return core_.Options().Contains(dgIndicator) ? 1 : 0; }
+    int TitleOffset() const override { return core_.Options().Contains(dgTitles) ? 1 : 0; }
+    int GridColCount() const override { return core_.Columns()->Count() + IndicatorOffset(); }
     bool HasWindow() const override { return hasWindow; }
     void InvalidateGrid() override { ++invalidations; }
     void InvalidateGridColumn(int gridCol) override { invalidatedColumns.push_back(gridCol); }
@@ -44,22 +50,34 @@ public:
     String EditorText() const override { return editorText; }
     void SelectionChanged() override { ++selectionReports; }
     void ColumnsUpdated() override { ++columnUpdates; }
-    void SelectionUpdateState() override { ++selectionUpdates; }
     void EnsureFooterSum(TColumnEh*) override { ++footerSums; }
     void FooterDestroying(TColumnFooterEh* footer) override { destroyedFooters.push_back(footer); }
+    void OptionsChanged(TDBGridOptions) override { core_.RelayoutColumns(); }
+    void DataSourceChanging() override { trace += "source "; }
+    void LinkActiveChanging(bool active) override { trace += active ? "changing(1) " : "changing(0) "; }
+    void LinkActiveChanged(bool active) override { trace += active ? "changed(1) " : "changed(0) "; }
+    void TitleOrFooterFontChanged() override { ++fontChanges; }
+    // The application's handler, else the data service (as the window grid does).
+    void SortMarkingChanged() override {
+        if (OnSortMarkingChanged)
+            OnSortMarkingChanged(this);
+        else
+            core_.DefaultApplySorting();
+    }
     void Notification(TComponent* component, TOperation operation) override {
         TComponent::Notification(component, operation);
-        GridNotification(component, operation);
+        core_.GridNotification(component, operation);
     }
     void DefineProperties(TFiler* filer) override {
         TComponent::DefineProperties(filer);
-        DefineColumnsProperty(filer);
+        core_.DefineColumnsProperty(filer);
     }
     void Loaded() override {
         TComponent::Loaded();
-        RebuildSortMarkedColumnList();
+        core_.RebuildSortMarkedColumnList();
     }
 
+    TNotifyEvent OnSortMarkingChanged;
     TColor color = clWindow;
     TColor fixedColor = clBtnFace;
     std::function<void()> onLayout;
@@ -71,12 +89,17 @@ public:
     int layouts = 0;
     int selectionReports = 0;
     int columnUpdates = 0;
-    int selectionUpdates = 0;
     int footerSums = 0;
+    int fontChanges = 0;
+    String trace;  // the data source and link hooks in order
     std::vector<int> invalidatedColumns;
     std::vector<int> invalidatedRows;
     std::vector<TColumnFooterEh*> destroyedFooters;
     std::map<int, int> colWidths;
+
+private:
+    TDBGridEhCore core_;
+    std::unique_ptr<TCustomFont> font_;
 };
 
 // A form root that holds test grids read from a description.
@@ -93,7 +116,9 @@ inline void RegisterTestGridClasses() {
     RegisterGridColumnClasses();
     RegisterComponentClass<TTestGridEh>();
     RegisterComponentClass<TTestGridFormEh>();
-    RegisterProperties<TTestGridEh>().Bool("ReadOnly", &TTestGridEh::ReadOnly, &TTestGridEh::SetReadOnly);
+    RegisterProperties<TTestGridEh>().Bool(
+        "ReadOnly", [](TTestGridEh& g) { return g.Core()->ReadOnly(); },
+        [](TTestGridEh& g, bool value) { g.Core()->SetReadOnly(value); });
 }
 
 // Eight rows with a field of each kind the columns care about.
@@ -134,11 +159,11 @@ public:
         source = New<TDataSource>(nullptr);
         source->SetDataSet(query);
         grid = New<TTestGridEh>(nullptr);
-        grid->SetDataSource(source);
+        grid->Core()->SetDataSource(source);
     }
     ~GridDb() {
         grid->Free();
-        source->Free();
+        if (source) source->Free();
     }
     GridDb(const GridDb&) = delete;
 

@@ -104,7 +104,7 @@ TEST(GridTools, SpecialRowCellsAreParsed) {
 
 TEST(GridTools, SpecialRowFollowsItsOwnerAndReportsOncePerUpdate) {
     GridDb db;
-    TColumnEh* column = db.grid->Columns()->Add();
+    TColumnEh* column = db.grid->Core()->Columns()->Add();
     TSpecRowEh* row = column->DropDownSpecRow();
     column->SetColor(clYellow);
     EXPECT_EQ(row->Color(), clYellow);
