@@ -3,6 +3,7 @@
 #include "U_DataLogic.h"
 #include "FormFields.h"
 #include "TypeRegistry.h"
+#include "U_AddCust.h"
 #include "U_Custom.h"
 #include "U_Data.h"
 #include "U_Field.h"
@@ -162,15 +163,37 @@ TCustomForm* TFrm_Main::ShowPersonWindow() {
 
 // ---- Actions ----------------------------------------------------------------------------------------
 
-// The add/edit dialog (new mode) comes with its unit.
-void TFrm_Main::AddCustExecute(TObject*) {
-    VLOG_TRACE(LogMain, "AddCustExecute");
+namespace {
+
+// The person dialog in `mode` (1 new, 0 edit), shown modally and freed. The person window (and so
+// the person list the dialog writes to) is opened first.
+void ShowPersonDialog(TFrm_Main* owner, int mode) {
+    owner->ShowPersonWindow();
+    auto* dialog = New<TFrm_AddCust>(owner);
+    try {
+        dialog->PersonMode = mode;
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
 }
 
-// An empty person list opens nothing; the add/edit dialog (edit mode) comes with its unit.
+}  // namespace
+
+void TFrm_Main::AddCustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "AddCustExecute");
+    ShowPersonDialog(this, 1);
+}
+
+// An empty person list opens nothing.
 void TFrm_Main::EditCustExecute(TObject*) {
-    const bool empty = Frm_Data->Qry_Cust->IsEmpty();
+    ShowPersonWindow();
+    const bool empty = !Frm_Data->Qry_Cust->Active() || Frm_Data->Qry_Cust->IsEmpty();
     VLOG_TRACE(LogMain, "EditCustExecute%s", empty ? ": no person" : "");
+    if (!empty)
+        ShowPersonDialog(this, 0);
 }
 
 void TFrm_Main::DelCustExecute(TObject*) {
@@ -326,6 +349,7 @@ void RegisterMainClasses() {
     RegisterFileDialogsClasses();
     RegisterTreeClasses();
     RegisterFieldClasses();
+    RegisterAddCustClasses();
     RegisterComponentClass<TFrm_Main>();
     RegisterProperties<TFrm_Main>()
         .Handler<&TFrm_Main::FormShow>("FormShow")

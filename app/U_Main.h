@@ -3,9 +3,9 @@
 // the timers; the logged-in operator.
 //
 // Every command logs its name (channel "main", trace). Those whose dialogs or windows come with
-// later units do nothing more yet: the add/edit dialog (AddCust, EditCust), the delete (DelCust),
-// the combined search, the exports, and the commands no control reaches (Help, the Del* actions of
-// other tables, Cust_Cust, Cust_Contact, MyCust, M_CompactDB). The category dialog and the column
+// later units do nothing more yet: the delete (DelCust), the combined search, the exports, and the
+// commands no control reaches (Help, the Del* actions of other tables, Cust_Cust, Cust_Contact,
+// MyCust, M_CompactDB). The person dialog (AddCust, EditCust), the category dialog and the column
 // chooser are shown modally. The person window is shown once its class is registered.
 // Not yet: the sum list and the skin components of the form (their classes come later).
 #pragma once
