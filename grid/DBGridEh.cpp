@@ -1089,6 +1089,13 @@ void TCustomDBGridEh::ColExit() {
     if (OnColExit) OnColExit(this);
 }
 
+void TCustomDBGridEh::ApplyFilter() {
+    if (OnApplyFilter)
+        OnApplyFilter(this);
+    else
+        DefaultApplyFilter();
+}
+
 void TCustomDBGridEh::SortMarkingChanged() {
     if (OnSortMarkingChanged)
         OnSortMarkingChanged(this);
@@ -1216,7 +1223,10 @@ void FreeUnitObjects(GridUnitGlobals& unit) {
     unit.sortMarkers.reset();
     unit.indicators.reset();
     unit.sortIndexFont.reset();
-    if (unit.style) SetDBGridEhDataService(nullptr);
+    if (unit.style) {
+        SetDBGridEhDataService(nullptr);
+        UnregisterDataSetFeaturesEh(TDataSet::StaticClass()->name);
+    }
     unit.style.reset();
     unit.service.reset();
     unit.cellParams.reset();
@@ -1250,6 +1260,8 @@ void DBGridEhInitialization() {
         unit.style = std::make_unique<TDBGridEhStyle>();
         unit.service = std::make_unique<TDBGridEhDataService>();
         SetDBGridEhDataService(unit.service.get());
+        if (!FeaturesForDataSetClass(TDataSet::StaticClass()))
+            RegisterDataSetFeaturesEh(std::make_unique<TClientDataSetFeaturesEh>());
         {
             BitmapHolder down(L"DBSMDOWNEH");
             unit.sortIndexFont = std::make_unique<TFont>();

@@ -296,6 +296,9 @@ public:
     int LayoutLock() const { return core_->LayoutLock(); }
     void RelayoutColumns() { core_->RelayoutColumns(); }
     void DefaultApplySorting() { core_->DefaultApplySorting(); }
+    void DefaultApplyFilter() { core_->DefaultApplyFilter(); }
+    // Applies the column filters: OnApplyFilter when assigned, else the data service.
+    void ApplyFilter();
 
     // ---- Properties ----
     TDBGridEhAllowedOperations AllowedOperations() const { return allowedOperations_; }

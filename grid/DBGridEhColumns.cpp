@@ -669,6 +669,58 @@ void TColumnEh::SetIndex(int index) {
 
 // Field binding.
 
+TSTColumnFilterEh* TColumnEh::STFilter() const {
+    if (!stFilter_) stFilter_ = std::make_unique<TSTColumnFilterEh>(const_cast<TColumnEh*>(this));
+    return stFilter_.get();
+}
+
+void TColumnEh::SetSTFilter(TSTColumnFilterEh* value) { STFilter()->Assign(value); }
+
+// ---- TSTColumnFilterEh ------------------------------------------------------------------------------
+
+void TSTColumnFilterEh::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TSTColumnFilterEh*>(source);
+    if (!other) return inherited::Assign(source);
+    DataField = other->DataField;
+    SetVisible(other->visible_);
+    KeyField = other->KeyField;
+    ListField = other->ListField;
+}
+
+void TSTColumnFilterEh::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    column_->ColumnChanged(false);
+}
+
+String TSTColumnFilterEh::FilterFieldName() const {
+    if (!DataField.empty()) return DataField;
+    TField* field = column_->Field();
+    if (field && field->Lookup()) return field->KeyFields;
+    return column_->FieldName();
+}
+
+void TSTColumnFilterEh::InternalSetExpressionText(const String& text) {
+    TSTFilterExpressionEh read = expression_;
+    if (TField* field = column_->Field())
+        read.ExpressionType = STFilterExpressionTypeOf(field->DataType());
+    else if (read.ExpressionType == botNon)
+        read.ExpressionType = botString;
+    ParseFilterText(text, read);
+    expression_ = read;
+    expressionText_ = text;
+}
+
+void TSTColumnFilterEh::SetExpressionText(const String& text) {
+    InternalSetExpressionText(text);
+    if (TDBGridEhCore* grid = column_->Grid()) grid->Host().InvalidateGrid();
+}
+
+void TSTColumnFilterEh::Clear() {
+    keyValues_ = Null();
+    SetExpressionText(String());
+}
+
 TField* TColumnEh::Field() const {
     if (!field_ && !fieldName_.empty()) {
         TDBGridEhCore* grid = Grid();

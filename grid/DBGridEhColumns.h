@@ -22,6 +22,7 @@
 
 #include "Collection.h"
 #include "DB.h"
+#include "DbUtilsEh.h"
 #include "GridTypesEh.h"
 #include "Lists.h"
 #include "PropFilerEh.h"
@@ -35,6 +36,7 @@ class TDBGridEhCore;
 class TColumnEh;
 class TDBGridColumnsEh;
 class TColumnFooterEh;
+class TSTColumnFilterEh;
 class TFiler;
 class TReader;
 
@@ -460,6 +462,8 @@ public:
     bool HasPickList() const { return pickList_ && pickList_->Count() > 0; }
 
     // Owned objects.
+    TSTColumnFilterEh* STFilter() const;
+    void SetSTFilter(TSTColumnFilterEh* value);
     TColumnTitleEh* Title() const { return title_.get(); }
     void SetTitle(TColumnTitleEh* value) { title_->Assign(value); }
     TColumnFooterEh* Footer() const { return footer_.get(); }
@@ -547,6 +551,7 @@ private:
     String fieldName_;
     std::unique_ptr<TCustomFont> font_;
     std::unique_ptr<TColumnTitleEh> title_;
+    mutable std::unique_ptr<TSTColumnFilterEh> stFilter_;
     std::unique_ptr<TColumnFooterEh> footer_;
     std::unique_ptr<TColumnFootersEh> footers_;
     std::unique_ptr<TEditButtonsEh> editButtons_;
@@ -594,6 +599,47 @@ private:
     bool wordWrap_ = false;
     mutable bool refreshingFont_ = false;
     bool constructed_ = false;
+};
+
+// One column's filter in the grid's filter row: the text the user typed and the expression read
+// from it. The expression's values take the type of the column's field. Applying the filter to the
+// data set is the grid's data service's business.
+// Not yet: list data sources and lookup columns (KeyField, ListField and KeyValues are stored only).
+class TSTColumnFilterEh : public TPersistent {
+    VESTREL_CLASS(TSTColumnFilterEh, TPersistent)
+public:
+    explicit TSTColumnFilterEh(TColumnEh* column) : column_(column) {}
+    // Copies DataField, Visible, KeyField and ListField.
+    void Assign(TPersistent* source) override;
+
+    TColumnEh* Column() const { return column_; }
+    String DataField;  // the field filtered; empty: the column's field
+    String KeyField;
+    String ListField;
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+
+    const String& ExpressionText() const { return expressionText_; }
+    // Reads `text` and repaints the grid; a text that does not read raises and leaves the text and
+    // expression as they were.
+    void SetExpressionText(const String& text);
+    void InternalSetExpressionText(const String& text);
+    // No filter: an empty text.
+    void Clear();
+    const TSTFilterExpressionEh& Expression() const { return expression_; }
+    const Variant& KeyValues() const { return keyValues_; }
+
+    virtual String NormalisedText() const { return FilterExpressionText(expression_); }
+    virtual String FilterFieldName() const;
+    virtual Variant FirstOperand() const { return expression_.Operand1; }
+    virtual Variant SecondOperand() const { return expression_.Operand2; }
+
+private:
+    TColumnEh* column_;
+    bool visible_ = true;
+    String expressionText_;
+    TSTFilterExpressionEh expression_;
+    Variant keyValues_ = Null();
 };
 
 // The published column class, the item class of the grid's collection.

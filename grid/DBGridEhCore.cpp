@@ -289,11 +289,83 @@ TDBGridEhDataService*& ServiceSlot() {
 TDBGridEhDataService* DBGridEhDataService() { return ServiceSlot(); }
 void SetDBGridEhDataService(TDBGridEhDataService* service) { ServiceSlot() = service; }
 
+namespace {
+// The features for the grid's data set, or nullptr.
+TDataSetFeaturesEh* FeaturesOfGrid(TDBGridEhCore* grid, TDataSet*& dataSet) {
+    dataSet = grid && grid->DataSource() ? grid->DataSource()->DataSet() : nullptr;
+    return FeaturesForDataSet(dataSet);
+}
+}  // namespace
+
+int TDBGridEhDataService::MoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& bookmarks, int toRecNo,
+                                      bool checkOnly) {
+    return DefaultMoveRecords(grid, bookmarks, toRecNo, checkOnly);
+}
+
+int TDBGridEhDataService::DefaultMoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& bookmarks,
+                                             int toRecNo, bool checkOnly) {
+    TDataSet* dataSet;
+    if (TDataSetFeaturesEh* features = FeaturesOfGrid(grid, dataSet))
+        return features->MoveRecords(grid, bookmarks, toRecNo, checkOnly);
+    return 0;
+}
+
+void TDBGridEhDataService::ApplyFilter(TDBGridEhCore* grid) {
+    if (ApplyFilterEvent)
+        ApplyFilterEvent(this, grid);
+    else
+        DefaultApplyFilter(grid);
+}
+
 void TDBGridEhDataService::ApplySorting(TDBGridEhCore* grid) {
     if (ApplySortingEvent)
         ApplySortingEvent(this, grid);
     else
         DefaultApplySorting(grid);
+}
+
+void TDBGridEhDataService::DefaultApplyFilter(TDBGridEhCore* grid) {
+    TDataSet* dataSet;
+    if (TDataSetFeaturesEh* features = FeaturesOfGrid(grid, dataSet)) features->ApplyFilter(grid, dataSet, true);
+}
+
+void TDBGridEhDataService::DefaultApplySorting(TDBGridEhCore* grid) {
+    TDataSet* dataSet;
+    if (TDataSetFeaturesEh* features = FeaturesOfGrid(grid, dataSet)) features->ApplySorting(grid, dataSet, true);
+}
+
+// ---- TClientDataSetFeaturesEh ---------------------------------------------------------------------
+
+void TClientDataSetFeaturesEh::ApplySorting(TDBGridEhCore* grid, TDataSet* dataSet, bool isReopen) {
+    if (!dataSet->Active()) return;
+    String sort;
+    const TColumnsEhList* list = grid->SortMarkedColumnList();
+    for (int i = 0; i < list->Count(); ++i) {
+        const TColumnEh* column = list->ColumnAt(i);
+        if (column->FieldName().empty()) continue;
+        if (!sort.empty()) sort += ", ";
+        sort += column->FieldName();
+        if (column->Title()->SortMarker() == smUpEh) sort += " DESC";
+    }
+    dataSet->SetSort(sort);
+}
+
+void TClientDataSetFeaturesEh::ApplyFilter(TDBGridEhCore* grid, TDataSet* dataSet, bool isReopen) {
+    if (!dataSet->Active()) return;
+    std::vector<TColumnFilterConditionEh> conditions;
+    TDBGridColumnsEh* columns = grid->Columns();
+    for (int i = 0; i < columns->Count(); ++i) {
+        const TSTColumnFilterEh* filter = columns->ColumnAt(i)->STFilter();
+        if (filter->Expression().Operator1 == foNonFilterEh) continue;
+        conditions.push_back({filter->FilterFieldName(), filter->Expression()});
+    }
+    if (conditions.empty()) {
+        dataSet->SetFiltered(false);
+        dataSet->SetRecordFilter(nullptr);
+        return;
+    }
+    dataSet->SetRecordFilter(TColumnFiltersEh::Make(*dataSet, conditions));
+    dataSet->SetFiltered(true);
 }
 
 // ---- TDBGridEhSumList -----------------------------------------------------------------------------
@@ -707,6 +779,15 @@ void TDBGridEhCore::SortMarkingChanged() {
 
 void TDBGridEhCore::DefaultApplySorting() {
     if (TDBGridEhDataService* service = DBGridEhDataService()) service->ApplySorting(this);
+}
+
+void TDBGridEhCore::DefaultApplyFilter() {
+    if (TDBGridEhDataService* service = DBGridEhDataService()) service->ApplyFilter(this);
+}
+
+int TDBGridEhCore::DefaultMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, bool checkOnly) {
+    TDBGridEhDataService* service = DBGridEhDataService();
+    return service ? service->MoveRecords(this, bookmarks, toRecNo, checkOnly) : 0;
 }
 
 // Footers.

@@ -152,16 +152,33 @@ private:
 
 using TDBGridEhDataServiceEvent = TEvent<void(TObject* Sender, TDBGridEhCore* Grid)>;
 
-// The program-wide object that applies a grid's sorting. Without an application
-// handler it asks the data-set features registry, which this program leaves empty, so the
-// defaults do nothing.
+// The program-wide object that sorts, filters and moves a grid's records. Without an application
+// handler it hands the job to the data-set features registered for the class of the grid's data
+// set (DbUtilsEh.h); without those the job is not done.
 class TDBGridEhDataService : public TPersistent {
     VESTREL_CLASS(TDBGridEhDataService, TPersistent)
 public:
+    virtual int MoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& bookmarks, int toRecNo, bool checkOnly);
+    virtual int DefaultMoveRecords(TDBGridEhCore* grid, const std::vector<TBookmark>& bookmarks, int toRecNo,
+                                   bool checkOnly);
+    virtual void ApplyFilter(TDBGridEhCore* grid);
     virtual void ApplySorting(TDBGridEhCore* grid);
-    virtual void DefaultApplySorting(TDBGridEhCore* grid) {}
+    virtual void DefaultApplyFilter(TDBGridEhCore* grid);
+    virtual void DefaultApplySorting(TDBGridEhCore* grid);
 
+    TDBGridEhDataServiceEvent ApplyFilterEvent;
     TDBGridEhDataServiceEvent ApplySortingEvent;
+};
+
+// The features of the class layer's data sets (registered for TDataSet by the grid's start-up):
+// sorting by the grid's sort markers and filtering by its column filters, both on the client side.
+// Records are not moved (0).
+class TClientDataSetFeaturesEh : public TDataSetFeaturesEh {
+    VESTREL_CLASS(TClientDataSetFeaturesEh, TDataSetFeaturesEh)
+public:
+    TClientDataSetFeaturesEh() : TDataSetFeaturesEh(TDataSet::StaticClass()) {}
+    void ApplySorting(TDBGridEhCore* grid, TDataSet* dataSet, bool isReopen) override;
+    void ApplyFilter(TDBGridEhCore* grid, TDataSet* dataSet, bool isReopen) override;
 };
 
 // The service the grid unit's start-up made (nullptr before); set by the start-up.
@@ -400,6 +417,9 @@ public:
     bool CtrlSortPending() const { return ctrlSortPending_; }
     // The data service's sorting (for a host without an application handler).
     void DefaultApplySorting();
+    void DefaultApplyFilter();
+    // The records of `bookmarks` moved before record `toRecNo` by the data service; the number moved.
+    int DefaultMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, bool checkOnly);
 
 private:
     friend class TGridDataLinkEh;

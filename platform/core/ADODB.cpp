@@ -844,7 +844,7 @@ void RegisterDataClasses() {
         .Bool("Active", &TDataSet::Active, &TDataSet::SetActive)
         .Bool("AutoCalcFields", &TDataSet::AutoCalcFields)
         .Str("Filter", &TDataSet::Filter)
-        .Bool("Filtered", &TDataSet::Filtered)
+        .Bool("Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered)
         .Event("BeforeOpen", &TDataSet::BeforeOpen)
         .Event("AfterOpen", &TDataSet::AfterOpen)
         .Event("BeforeClose", &TDataSet::BeforeClose)

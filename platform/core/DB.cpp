@@ -584,6 +584,8 @@ void TDataSet::OpenCursor() {
         throw;
     }
     opening_ = false;
+    if (FilterActive())
+        std::erase_if(view_, [&](RowId row) { return !recordFilter_->Keeps(store_, row); });
     curPos_ = activePos_ = view_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = view_.empty();
@@ -675,7 +677,7 @@ void TDataSet::ReloadRows() {
         }
         DataEvent(deFieldListChange, 0);
     }
-    if (!sort_.empty()) ApplySort();
+    if (!sort_.empty() || FilterActive()) ApplySort();
     curPos_ = activePos_ = view_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = view_.empty();
@@ -1161,14 +1163,55 @@ void TDataSet::ApplySort() {
     std::vector<RowId> view;
     view.reserve(view_.size());
     std::int64_t key = 0;
+    const TRecordFilter* filter = FilterActive() ? recordFilter_.get() : nullptr;
     for (RowId row : order) {
         store_.SetKey(row, key += kKeyGap);
-        if (store_.State(row) != RowState::Deleted) view.push_back(row);
+        if (store_.State(row) == RowState::Deleted) continue;
+        if (filter && store_.State(row) == RowState::Live && !filter->Keeps(store_, row)) continue;
+        view.push_back(row);
     }
     view_.swap(view);
-    curPos_ = activePos_ = current == dbstore::kNoRow ? (view_.empty() ? -1 : 0) : ViewPositionOf(current);
+    const int position = current == dbstore::kNoRow ? -1 : ViewPositionOf(current);
+    if (position >= 0) {
+        curPos_ = activePos_ = position;
+    } else {
+        // The current record left the view: the first record becomes current.
+        curPos_ = activePos_ = view_.empty() ? -1 : 0;
+        bof_ = true;
+        eof_ = view_.empty();
+    }
     ++orderGeneration_;
     Resync();
+}
+
+void TDataSet::SetFiltered(bool filtered) {
+    if (filtered == filtered_) return;
+    if (!Active() || !recordFilter_) {
+        filtered_ = filtered;
+        return;
+    }
+    CheckBrowseMode();  // a record being edited is posted first, as a scroll would
+    filtered_ = filtered;
+    ApplySort();
+    FireEvent(TDataSetEventKind::AfterScroll);
+}
+
+void TDataSet::SetRecordFilter(std::shared_ptr<const TRecordFilter> filter) {
+    if (!Active() || !filtered_) {
+        recordFilter_ = std::move(filter);
+        return;
+    }
+    CheckBrowseMode();  // a record being edited is posted first, as a scroll would
+    recordFilter_ = std::move(filter);
+    ApplySort();
+    FireEvent(TDataSetEventKind::AfterScroll);
+}
+
+void TDataSet::RefreshFilter() {
+    if (!Active() || !FilterActive()) return;
+    CheckBrowseMode();  // a record being edited is posted first, as a scroll would
+    ApplySort();
+    FireEvent(TDataSetEventKind::AfterScroll);
 }
 
 bool TDataSet::Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options) {

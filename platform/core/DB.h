@@ -11,8 +11,10 @@
 // Values always refer to the data set's active record: the current record, or the record of a
 // link's window that the link made active (TDataLink::SetActiveRecord).
 //
-// Not yet: filters (Filter/Filtered are stored only), lookup fields (their properties are stored
-// only), key-set state dsSetKey.
+// Filtering: a record filter (TRecordFilter) set on the data set keeps the rows it accepts in view
+// while Filtered is on; the Filter text is stored only.
+//
+// Not yet: lookup fields (their properties are stored only), key-set state dsSetKey.
 #pragma once
 
 #include "Component.h"
@@ -394,6 +396,14 @@ private:
 
 // --- Data set ------------------------------------------------------------------------------------
 
+// Decides which rows of a data set stay in view while it is filtered. Keeps reads the row's cells
+// (by column number, as the column definitions count them) from the store; it must not raise.
+class TRecordFilter {
+public:
+    virtual ~TRecordFilter() = default;
+    virtual bool Keeps(const dbstore::RowStore& store, dbstore::RowId row) const = 0;
+};
+
 // A column of the records a data set holds, as its source describes it.
 struct TColumnDef {
     String name;
@@ -475,9 +485,17 @@ public:
     bool Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options);
     bool Locate(const String& keyFields, const std::vector<Variant>& keyValues, TLocateOptions options);
 
-    // Filters are not implemented; the properties are kept for their readers.
+    // Filtering. While Filtered is on and a record filter is set, only the rows it keeps are in
+    // view (cursor, record count, bookmarks' order, links); changing either re-reads the view and
+    // keeps the current record when it stays, else goes to the first one. Rows posted while filtered
+    // stay in view until the filter is applied again. The Filter text is stored only.
     String Filter;
-    bool Filtered = false;
+    bool Filtered() const { return filtered_; }
+    void SetFiltered(bool filtered);
+    const std::shared_ptr<const TRecordFilter>& RecordFilter() const { return recordFilter_; }
+    void SetRecordFilter(std::shared_ptr<const TRecordFilter> filter);
+    // Applies the filter again (after rows changed).
+    void RefreshFilter();
 
     void DisableControls();
     void EnableControls();
@@ -558,6 +576,7 @@ private:
                    TLocateOptions options, int& position) const;
     std::vector<int> SortColumns(const String& sort, std::vector<bool>& descending) const;
     void ApplySort();
+    bool FilterActive() const { return filtered_ && recordFilter_; }
 
     // Cells of the active record.
     dbstore::Cell ActiveCell(int column) const;
@@ -615,6 +634,8 @@ private:
     std::uint32_t openSerial_ = 0;
     std::uint64_t orderGeneration_ = 0;
     String sort_;
+    bool filtered_ = false;
+    std::shared_ptr<const TRecordFilter> recordFilter_;
 };
 
 // --- Links and sources ---------------------------------------------------------------------------
