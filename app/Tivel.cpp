@@ -13,6 +13,7 @@
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
+#include "U_AddCust.h"
 #include "U_Custom.h"
 #include "U_Data.h"
 #include "U_Field.h"
@@ -53,6 +54,7 @@ constexpr TUnit kUnits[] = {
     {"U_tree", RegisterTreeClasses, nullptr},
     {"U_Field", RegisterFieldClasses, nullptr},
     {"U_Custom", RegisterCustomClasses, nullptr},
+    {"U_AddCust", RegisterAddCustClasses, nullptr},
 };
 
 void RunProgram() {

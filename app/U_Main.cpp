@@ -1,11 +1,20 @@
 #include "U_Main.h"
 
 #include "U_DataLogic.h"
+#include "Dialogs.h"
 #include "FormFields.h"
+#include "ShellSeam.h"
+#include "Streams.h"
 #include "TypeRegistry.h"
+#include "U_AddCust.h"
 #include "U_Custom.h"
 #include "U_Data.h"
 #include "U_Field.h"
+#include "U_Import.h"
+#include "U_ImportLogic.h"
+#include "U_ImportTexts.h"
+#include "U_MainLogic.h"
+#include "U_MainTexts.h"
 #include "U_login.h"
 #include "U_tree.h"
 #include "U_treeTexts.h"
@@ -17,6 +26,9 @@ TFrm_Main* Frm_Main = nullptr;
 void TFrm_Main::Loaded() {
     inherited::Loaded();
     BindComponent(this, StatusBar1, "StatusBar1");
+    BindComponent(this, SkinData1, "SkinData1");
+    BindComponent(this, SkinStore1, "SkinStore1");
+    BindComponent(this, SkinStore2, "SkinStore2");
     BindComponent(this, CoolBar1, "CoolBar1");
     BindComponent(this, ToolBar1, "ToolBar1");
     BindComponent(this, TB_Nav, "TB_Nav");
@@ -162,15 +174,37 @@ TCustomForm* TFrm_Main::ShowPersonWindow() {
 
 // ---- Actions ----------------------------------------------------------------------------------------
 
-// The add/edit dialog (new mode) comes with its unit.
-void TFrm_Main::AddCustExecute(TObject*) {
-    VLOG_TRACE(LogMain, "AddCustExecute");
+namespace {
+
+// The person dialog in `mode` (1 new, 0 edit), shown modally and freed. The person window (and so
+// the person list the dialog writes to) is opened first.
+void ShowPersonDialog(TFrm_Main* owner, int mode) {
+    owner->ShowPersonWindow();
+    auto* dialog = New<TFrm_AddCust>(owner);
+    try {
+        dialog->PersonMode = mode;
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
 }
 
-// An empty person list opens nothing; the add/edit dialog (edit mode) comes with its unit.
+}  // namespace
+
+void TFrm_Main::AddCustExecute(TObject*) {
+    VLOG_TRACE(LogMain, "AddCustExecute");
+    ShowPersonDialog(this, 1);
+}
+
+// An empty person list opens nothing.
 void TFrm_Main::EditCustExecute(TObject*) {
-    const bool empty = Frm_Data->Qry_Cust->IsEmpty();
+    ShowPersonWindow();
+    const bool empty = !Frm_Data->Qry_Cust->Active() || Frm_Data->Qry_Cust->IsEmpty();
     VLOG_TRACE(LogMain, "EditCustExecute%s", empty ? ": no person" : "");
+    if (!empty)
+        ShowPersonDialog(this, 0);
 }
 
 void TFrm_Main::DelCustExecute(TObject*) {
@@ -239,40 +273,190 @@ void TFrm_Main::Cust_CustContactExecute(TObject*) {
         SetupGridColumns(persons->Grid_Cust, Frm_Data->Qry_Cust, "Custom");
 }
 
+namespace {
+
+// Opens `file` with the shell's verb "open", shown normally; a failure is logged.
+void OpenThroughShell(TFrm_Main* owner, const String& file) {
+    const std::intptr_t result = ShellExecuteFile(owner->Handle(), "open", file, String(), String(), SW_SHOWNORMAL);
+    if (result <= 32)
+        VLOG_WARN(LogMain, "the shell cannot open %s (%d)", file.c_str(), static_cast<int>(result));
+}
+
+// The program folder's database is put in place of itself by a rename that reaches the disk.
+bool MoveOverFile(const String& from, const String& to, String& error) {
+    if (MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    error = "MoveFileEx failed (" + std::to_string(GetLastError()) + ")";
+    return false;
+}
+
+// Closes every MDI child of `frame`, the last one first.
+void CloseChildren(TFrm_Main* frame) {
+    for (int i = frame->MDIChildCount() - 1; i >= 0; --i)
+        frame->MDIChildren(i)->Close();
+}
+
+// The current row's F_User differs from the operator's name (a closed or empty list has no row).
+bool OwnedByAnother(TDataSet* list, const String& operatorName) {
+    return list->FieldByName("F_User")->AsString() != operatorName;
+}
+
+bool HasCurrentRow(TDataSet* list) {
+    return list->Active() && !list->IsEmpty();
+}
+
+// Shows or hides band `index` of the tool bar (the form has only the first one).
+void ShowBand(TCoolBar* bar, int index, bool visible) {
+    if (index < bar->Bands()->Count())
+        bar->Bands()->Items(index)->SetVisible(visible);
+}
+
+}  // namespace
+
 void TFrm_Main::HelpExecute(TObject*) {
     VLOG_TRACE(LogMain, "HelpExecute");
+    OpenThroughShell(this, ProgramFolder() + MainTexts::HelpFile);
+}
+
+void TFrm_Main::N10Click(TObject*) {
+    OpenThroughShell(this, ProgramFolder() + MainTexts::CalendarFile);
+}
+
+void TFrm_Main::N8Click(TObject*) {
+    OpenThroughShell(this, ProgramFolder() + MainTexts::IdCardProgram);
+}
+
+void TFrm_Main::N13Click(TObject*) {
+    OpenThroughShell(this, ProgramFolder() + MainTexts::SearchProgram);
+}
+
+void TFrm_Main::N16Click(TObject*) {
+    OpenThroughShell(this, MainTexts::Calculator);
+}
+
+void TFrm_Main::N17Click(TObject*) {
+    OpenThroughShell(this, MainTexts::Notepad);
 }
 
 void TFrm_Main::DelContactExecute(TObject*) {
     VLOG_TRACE(LogMain, "DelContactExecute");
+    TADOQuery* contacts = Frm_Data->Qry_Contact;
+    if (!HasCurrentRow(contacts))
+        return;
+    if (Permit != 0 && OwnedByAnother(contacts, OperatorName)) {
+        MessageDlg(MainTexts::NotYourContact, mtConfirmation, TMsgDlgButtons{mbOK});
+        return;
+    }
+    if (MessageDlg(MainTexts::DeleteContactQuestion, mtConfirmation, mbYesNo) == mrYes)
+        contacts->Delete();
 }
 
 void TFrm_Main::DelScheduleExecute(TObject*) {
     VLOG_TRACE(LogMain, "DelScheduleExecute");
+    TADOQuery* schedules = Frm_Data->Qry_Schedule;
+    if (!HasCurrentRow(schedules))
+        return;
+    if (Permit == 1 && OwnedByAnother(schedules, OperatorName)) {
+        ShowMessageBox(Handle(), MainTexts::NotYourSchedule, MainTexts::Warning, MB_ICONINFORMATION);
+        return;
+    }
+    if (ShowMessageBox(Handle(), MainTexts::DeleteScheduleQuestion, MainTexts::Warning, MB_ICONINFORMATION | MB_YESNO) ==
+        IDYES)
+        schedules->Delete();
 }
 
 void TFrm_Main::DelGoodsExecute(TObject*) {
     VLOG_TRACE(LogMain, "DelGoodsExecute");
+    TADOQuery* goods = Frm_Data->Qry_Goods;
+    if (!HasCurrentRow(goods))
+        return;
+    if (MessageDlg(MainTexts::DeleteGoodsQuestion, mtConfirmation, mbYesNo) != mrYes)
+        return;
+    try {
+        DeleteGoodsWithLines(Frm_Data->ADOConnection1, goods, Frm_Data->Qry_Temp);
+    } catch (const std::exception& e) {
+        VLOG_WARN(LogMain, "deleting goods: %s", e.what());
+        MessageDlg(MainTexts::DeleteGoodsFailed, mtConfirmation, mbYesNo);
+    }
 }
 
 void TFrm_Main::DelBillExecute(TObject*) {
     VLOG_TRACE(LogMain, "DelBillExecute");
+    TADOQuery* bills = Frm_Data->Qry_Bill;
+    if (!HasCurrentRow(bills))
+        return;
+    if (ShowMessageBox(Handle(), MainTexts::DeleteBillQuestion, MainTexts::WarningWithBlank,
+                       MB_ICONINFORMATION | MB_YESNO) == IDNO)
+        return;
+    try {
+        DeleteBillWithLines(Frm_Data->ADOConnection1, bills, Frm_Data->Qry_Del);
+    } catch (const std::exception& e) {
+        VLOG_WARN(LogMain, "deleting a bill: %s", e.what());
+        MessageDlg(MainTexts::DeleteBillFailed, mtConfirmation, mbYesNo);
+    }
 }
 
+// The person view: the detail lists follow the current person again (with their own statement,
+// which the contact view replaced), the tree and the pages show.
 void TFrm_Main::Cust_CustExecute(TObject*) {
     VLOG_TRACE(LogMain, "Cust_CustExecute");
+    auto* persons = dynamic_cast<TFrm_Custom*>(ShowPersonWindow());
+    TFrm_Data* data = Frm_Data;
+    data->Qry_Contact->SetDataSource(data->DS_Cust);
+    OpenQuery(data->Qry_Cust, PersonListSql(Rights[8], OperatorName));
+    OpenQuery(data->Qry_Contact, ContactDetailSql(Session.PersonScope()));
+    ShowBand(CoolBar1, 0, true);
+    ShowBand(CoolBar1, 1, false);
+    if (persons) {
+        persons->Panel6->SetVisible(true);
+        persons->Page_Cust->SetVisible(true);
+        persons->Page_Cust->SetAlign(alClient);
+        persons->TreeView1->SetVisible(true);
+    }
+    data->Qry_Schedule->SetDataSource(data->DS_Cust);
+    if (persons)
+        SetupGridColumns(persons->Grid_Cust, data->Qry_Cust, "Custom");
 }
 
 void TFrm_Main::Cust_ContactExecute(TObject*) {
     VLOG_TRACE(LogMain, "Cust_ContactExecute");
+    auto* persons = dynamic_cast<TFrm_Custom*>(ShowPersonWindow());
+    ShowBand(CoolBar1, 0, false);
+    ShowBand(CoolBar1, 1, true);
+    if (persons) {
+        persons->Page_Cust->SetVisible(false);
+        persons->Panel6->SetVisible(false);
+    }
+    Frm_Data->Qry_Contact->SetDataSource(nullptr);
+    OpenQuery(Frm_Data->Qry_Contact, ContactListSql(Rights[8], OperatorName));
 }
 
 void TFrm_Main::MyCustExecute(TObject*) {
     VLOG_TRACE(LogMain, "MyCustExecute");
+    auto* persons = dynamic_cast<TFrm_Custom*>(ShowPersonWindow());
+    TFrm_Data* data = Frm_Data;
+    data->Qry_Contact->SetDataSource(data->DS_Cust);
+    OpenQuery(data->Qry_Cust, PersonListSql(false, OperatorName));
+    OpenQuery(data->Qry_Contact, ContactDetailSql(Session.PersonScope()));
+    data->Qry_Schedule->SetDataSource(data->DS_Cust);
+    if (persons)
+        SetupGridColumns(persons->Grid_Cust, data->Qry_Cust, "Custom");
 }
 
 void TFrm_Main::M_CompactDBExecute(TObject*) {
     VLOG_TRACE(LogMain, "M_CompactDBExecute");
+    CloseChildren(this);
+    const String file = ProgramFolder() + MainTexts::ShippedDatabase;
+    TADOConnection* connection = Frm_Data->ADOConnection1;
+    connection->Close();
+    bool compacted = false;
+    try {
+        compacted = CompactDatabaseFile(file, kDatabasePassword, MoveOverFile);
+    } catch (const std::exception& e) {
+        VLOG_WARN(LogMain, "compaction: %s", e.what());
+    }
+    ShowMessage(compacted ? MainTexts::CompactSucceeded : MainTexts::CompactFailed);
+    connection->Open();
 }
 
 void TFrm_Main::Goods_CategoryExecute(TObject*) {
@@ -318,14 +502,90 @@ void TFrm_Main::N2Click(TObject*) {
     Close();
 }
 
+void TFrm_Main::sss1Click(TObject*) {
+    VLOG_TRACE(LogMain, "sss1Click");
+    OpenDialog1->SetTitle(ImportTexts::DialogTitle);
+    OpenDialog1->SetInitialDir(ProgramFolder());
+    if (!OpenDialog1->Execute())
+        return;
+    const String path = OpenDialog1->FileName();
+    ImportFileName = ExtractFileName(path);
+    try {
+        ExcelApp = CreateExcelApplication("Excel.Application");
+        ExcelSheet = CreateExcelSheet("Excel.Sheet");
+    } catch (const EOleException&) {
+        ShowMessage(ImportTexts::NoExcel);
+        ExcelApp.reset();
+        ExcelSheet.reset();
+        return;
+    }
+    try {
+        ExcelBook = ExcelApp->WorkBooks().add();
+        ExcelApp->WorkBooks().open(path);
+    } catch (const EOleException& e) {
+        if (ExcelBook)
+            ExcelBook->close();
+        ExcelApp->quit();
+        ExcelApp.reset();
+        ExcelSheet.reset();
+        ExcelBook = nullptr;
+        // Said so, where the spreadsheet program would have closed without a word.
+        MessageDlg(e.Message, mtError, TMsgDlgButtons{mbOK});
+        return;
+    }
+    ExcelApp->SetVisible(false);
+    ExcelColumns = ExcelApp->ActiveSheet().UsedRange().columns().Count();
+    ExcelRows = ExcelApp->ActiveSheet().UsedRange().rows().Count();
+
+    TExcelApplication* app = ExcelApp.get();
+    TImportSheet sheet;
+    sheet.Rows = ExcelRows;
+    sheet.Columns = ExcelColumns;
+    sheet.Text = [app](int row, int column) { return app->ActiveSheet().cells().item(row, column).Text(); };
+    RecordHeaders(Frm_Data->ADOConnection1, Frm_Data->Qry_Temp, sheet);
+    OpenQuery(Frm_Data->Qry_Import, kImportMappingSql);
+    PrefillMapping(Frm_Data->Qry_Import, Frm_Data->Qry_Temp);
+
+    auto* dialog = New<TFrm_Import>(Application);
+    try {
+        dialog->TableName = ImportTexts::TableName;
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
+}
+
+void TFrm_Main::Sys_CompactClick(TObject* sender) {
+    M_CompactDBExecute(sender);
+}
+
+void TFrm_Main::Sys_OpenClick(TObject*) {
+    VLOG_TRACE(LogMain, "Sys_OpenClick");
+    CloseChildren(this);
+    if (!OpenDialog2->Execute())
+        return;
+    const String path = OpenDialog2->FileName();
+    const String text = OtherDatabaseConnectionString(path);
+    SwitchConnection(Frm_Data->ADOConnection1, text);
+    // Connected: the next start and every private connection use this file.
+    Frm_Data->IniFile->WriteString(AppConfig::ConfigSection, AppConfig::DBConnKey, path);
+    Frm_Data->ConnectionString = text;
+    Frm_Data->DbPath = path;
+}
+
 // ---- Registration -----------------------------------------------------------------------------------
 
 void RegisterMainClasses() {
+    RegisterSkinClasses();
     RegisterComCtrlsClasses();
     RegisterExtCtrlsClasses();
     RegisterFileDialogsClasses();
     RegisterTreeClasses();
     RegisterFieldClasses();
+    RegisterImportClasses();
+    RegisterAddCustClasses();
     RegisterComponentClass<TFrm_Main>();
     RegisterProperties<TFrm_Main>()
         .Handler<&TFrm_Main::FormShow>("FormShow")
@@ -358,5 +618,13 @@ void RegisterMainClasses() {
         .Handler<&TFrm_Main::N15Click>("N15Click")
         .Handler<&TFrm_Main::N20Click>("N20Click")
         .Handler<&TFrm_Main::N2Click>("N2Click")
-        .Handler<&TFrm_Main::TB_PostClick>("TB_PostClick");
+        .Handler<&TFrm_Main::TB_PostClick>("TB_PostClick")
+        .Handler<&TFrm_Main::sss1Click>("sss1Click")
+        .Handler<&TFrm_Main::Sys_CompactClick>("Sys_CompactClick")
+        .Handler<&TFrm_Main::Sys_OpenClick>("Sys_OpenClick")
+        .Handler<&TFrm_Main::N10Click>("N10Click")
+        .Handler<&TFrm_Main::N8Click>("N8Click")
+        .Handler<&TFrm_Main::N13Click>("N13Click")
+        .Handler<&TFrm_Main::N16Click>("N16Click")
+        .Handler<&TFrm_Main::N17Click>("N17Click");
 }

@@ -3,16 +3,19 @@
 // the timers; the logged-in operator.
 //
 // Every command logs its name (channel "main", trace). Those whose dialogs or windows come with
-// later units do nothing more yet: the add/edit dialog (AddCust, EditCust), the delete (DelCust),
-// the combined search, the exports, and the commands no control reaches (Help, the Del* actions of
-// other tables, Cust_Cust, Cust_Contact, MyCust, M_CompactDB). The category dialog and the column
-// chooser are shown modally. The person window is shown once its class is registered.
-// Not yet: the sum list and the skin components of the form (their classes come later).
+// later units do nothing more yet: the delete (DelCust), the combined search and the exports. The
+// person dialog (AddCust, EditCust), the category dialog and the column chooser are shown modally.
+// The person window is shown once its class is registered. The commands no control reaches work
+// all the same: compaction, another database, the shell's documents and programs, the deletes of
+// contacts, activities, goods and bills, and the list views.
+// Not yet: the sum list.
 #pragma once
 
 #include "ActnList.h"
+#include "AppSkinData.h"
 #include "AppLogic.h"
 #include "ComCtrls.h"
+#include "ExcelAutomation.h"
 #include "ExtCtrls.h"
 #include "FileDialogs.h"
 #include "Forms.h"
@@ -20,6 +23,7 @@
 #include "Log.h"
 #include "Menus.h"
 #include "OperatorSession.h"
+#include "SkinStore.h"
 
 extern TLogChannel LogMain;  // "main"
 
@@ -31,6 +35,9 @@ public:
     void Loaded() override;
 
     TStatusBar* StatusBar1 = nullptr;
+    TSkinData* SkinData1 = nullptr;
+    TSkinStore* SkinStore1 = nullptr;
+    TSkinStore* SkinStore2 = nullptr;
     TCoolBar* CoolBar1 = nullptr;
     TToolBar* ToolBar1 = nullptr;
     TToolButton* TB_Nav = nullptr;
@@ -75,6 +82,14 @@ public:
     String SoftName;
     String Version;
     String Category;
+    // The workbook import: the spreadsheet objects while the mapping dialog is open, the used
+    // range of the active sheet, and the chosen file's name (without its folder).
+    std::unique_ptr<TExcelApplication> ExcelApp;
+    std::unique_ptr<TExcelWorkbook> ExcelSheet;  // "Excel.Sheet" as created
+    TExcelWorkbook* ExcelBook = nullptr;         // the application's workbook
+    int ExcelColumns = 0;
+    int ExcelRows = 0;
+    String ImportFileName;
     // Consulted by the data module's report variables; nothing sets them.
     bool ReportVariablesOn = false;
     int ReportContactMode = 0;
@@ -135,6 +150,22 @@ public:
     void N20Click(TObject* Sender);  // SearchCust
     void N2Click(TObject* Sender);   // closes the main window (ends the program)
     void TB_PostClick(TObject* Sender) {}
+    // The workbook import: chooses an .xls file, opens it through the spreadsheet objects, keeps
+    // its headers in T_Temp, proposes the mapping and shows the mapping dialog. A file that is not
+    // a readable workbook is said so, and nothing is imported.
+    void sss1Click(TObject* Sender);
+    // Compaction of the program folder's database: the children closed, the connection down while
+    // it runs, the outcome shown, the connection opened again.
+    void Sys_CompactClick(TObject* Sender);
+    // Another database file (OpenDialog2): DBConn is written once it is connected; a file that
+    // cannot be connected leaves the previous one connected and raises the data-access error.
+    void Sys_OpenClick(TObject* Sender);
+    // Through the shell: wnl.htm, idn.exe, search.exe beside the program; the calculator; Notepad.
+    void N10Click(TObject* Sender);
+    void N8Click(TObject* Sender);
+    void N13Click(TObject* Sender);
+    void N16Click(TObject* Sender);
+    void N17Click(TObject* Sender);
 
     // The smallest outer size the window takes: wide enough for the status bar's three fixed
     // panels beside the clock's text and the size grip.

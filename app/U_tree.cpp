@@ -3,6 +3,7 @@
 #include "U_DataLogic.h"
 #include "Dialogs.h"
 #include "FormFields.h"
+#include "U_AddCust.h"
 #include "U_Custom.h"
 #include "TypeRegistry.h"
 #include "U_CustomLogic.h"
@@ -330,14 +331,17 @@ void TFrm_Tree::PickCategory() {
         return;
     ShowNodeFields(node);
     const TCategoryPick pick = CategoryPickOf(Edit_Code->Text(), Edit_Name->Text());
-    PickedName = pick.Name;
     if (PickMode == 1) {
-        PickedCode = pick.Code;
+        // The person dialog that opened this one shows the pick and files the person under it.
+        TFrm_AddCust* dialog = dynamic_cast<TFrm_AddCust*>(Owner());
+        if (!dialog)
+            dialog = Frm_AddCust;
+        if (dialog)
+            dialog->SetPickedCategory(pick.Code, pick.Name);
         Frm_Data->IniFile->WriteString(TreeTexts::IniSection, TreeTexts::IniCategoryKey, pick.Name);
         Frm_Data->IniFile->WriteString(TreeTexts::IniSection, TreeTexts::IniCodeKey, pick.IniCode);
-    } else {
-        PickedCode = Edit_Code->Text();
     }
+    // Mode 2 hands the code to the combined search, which comes with its own unit.
     Close();
 }
 

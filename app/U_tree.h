@@ -50,9 +50,6 @@ public:
     // 1 while a new node is entered, 0 while a name is changed; 1 a new node is a child.
     int Adding = 0;
     int AsChild = 0;
-    // The category of the last pick (modes 1 and 2): the code trimmed, and the name.
-    String PickedCode;
-    String PickedName;
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);

@@ -518,6 +518,19 @@ void TfrInterpretator::CompileScript(TStrings* source, TStrings* compiled, TStri
     compiled->AddStrings(&lines);
 }
 
+namespace {
+
+// Whether a condition equals 0; Integer and Double answer without the general comparison.
+bool IsZero(const Variant& value) {
+    switch (value.Type()) {
+    case varInteger: return value.AsInteger() == 0;
+    case varDouble: return value.AsDouble() == 0;
+    default: return value == Variant(0);
+    }
+}
+
+}  // namespace
+
 void TfrInterpretator::RunScript(TStrings* compiled) {
     struct Step {
         char Kind;
@@ -525,6 +538,10 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
         String Name;
         String Postfix;
         std::shared_ptr<const TfrParser::Program> Program;
+        // An assignment's bound variable, looked up again when the bindings change.
+        Variant* Slot = nullptr;
+        unsigned SlotGeneration = 0;
+        bool SlotKnown = false;
     };
     std::vector<Step> steps;
     steps.reserve(compiled->Count());
@@ -555,7 +572,7 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
         Step& step = steps[i];
         switch (step.Kind) {
         case kJumpIfZero:
-            i = run(step) == Variant(0) ? static_cast<std::size_t>(step.Target) : i + 1;
+            i = IsZero(run(step)) ? static_cast<std::size_t>(step.Target) : i + 1;
             break;
         case kJump: i = static_cast<std::size_t>(step.Target); break;
         case kEvaluate:
@@ -563,10 +580,18 @@ void TfrInterpretator::RunScript(TStrings* compiled) {
             run(step);
             ++i;
             break;
-        default:
-            AssignName(step.Name, run(step));
+        default: {
+            Variant value = run(step);
+            if (!step.SlotKnown || step.SlotGeneration != parser_.BindingGeneration()) {
+                step.Slot = parser_.BoundName(UpperCase(step.Name));
+                step.SlotGeneration = parser_.BindingGeneration();
+                step.SlotKnown = true;
+            }
+            if (step.Slot) *step.Slot = std::move(value);
+            else AssignName(step.Name, value);
             ++i;
             break;
+        }
         }
     }
 }

@@ -28,7 +28,8 @@ public:
     TfrInterpretator(const TfrInterpretator&) = delete;
     TfrInterpretator& operator=(const TfrInterpretator&) = delete;
 
-    // The base answers nothing: names and calls stay Null, assignments go nowhere.
+    // The base answers nothing: names and calls stay Null, assignments go nowhere. A name bound in
+    // Parser() (TfrParser::BindName) is read and assigned at its variable without these.
     virtual void ReadName(const String& name, Variant& value) {}
     virtual void AssignName(const String& name, const Variant& value) {}
     virtual void CallFunction(const String& name, const String& p1, const String& p2, const String& p3,

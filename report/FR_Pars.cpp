@@ -6,6 +6,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <new>
 
 // --- Variant operations --------------------------------------------------------------------------
 
@@ -317,31 +318,45 @@ TfrCallArguments frSplitArguments(const String& text, std::size_t open, std::siz
 
 // --- Postfix programs ----------------------------------------------------------------------------
 
+enum class BuiltIn { None, Copy, If, StrToDate, StrToTime };
+
 struct CallOp {
     String Name;  // upper case
+    BuiltIn Code = BuiltIn::None;
     TfrCallArguments Args;
     // The arguments' programs, made when a built-in first evaluates them.
     mutable std::shared_ptr<const TfrParser::Program> Arguments[3];
 };
 
 struct TfrParser::Program {
-    enum class Kind { Push, Name, Array, Call, BadNumber, Binary, Unary };
+    enum class Kind { Push, Number, Name, Array, Call, BadNumber, Binary, Unary };
     struct Op {
         Kind K;
         char Code = 0;
         Variant Value;
+        double Number = 0;  // Kind::Number
         String Text;  // name, GETARRAY call, or the malformed number
         CallOp Call;
+        Variant* Slot = nullptr;  // a bound name's variable
     };
     std::vector<Op> Ops;
+    unsigned Generation = 0;  // of the bindings the slots come from
 };
 
 namespace {
 
 using Program = TfrParser::Program;
 
-Program CompilePostfix(const String& s) {
+using Bindings = std::unordered_map<String, Variant*>;
+
+void BindSlot(Program::Op& op, const Bindings& bound) {
+    const auto it = bound.find(op.Text);
+    if (it != bound.end()) op.Slot = it->second;
+}
+
+Program CompilePostfix(const String& s, const Bindings& bound, unsigned generation) {
     Program program;
+    program.Generation = generation;
     std::size_t pos = 0;
     while (pos < s.size()) {
         const char c = s[pos];
@@ -366,6 +381,7 @@ Program CompilePostfix(const String& s) {
             const std::size_t end = ScanBrackets(s, pos);
             op.K = Program::Kind::Name;
             op.Text = s.substr(pos + 1, end - pos - 2);
+            BindSlot(op, bound);
             pos = end;
         } else if (StartsNumber(c)) {
             const std::size_t end = ScanName(s, pos);
@@ -374,7 +390,8 @@ Program CompilePostfix(const String& s) {
                 if (ch == '.' || ch == ',') ch = FormatSettings.DecimalSeparator;
             double value = 0;
             if (TryStrToFloat(number, value)) {
-                op.Value = Variant(value);
+                op.K = Program::Kind::Number;
+                op.Number = value;
             } else {
                 op.K = Program::Kind::BadNumber;
                 op.Text = number;
@@ -388,6 +405,11 @@ Program CompilePostfix(const String& s) {
                 op.K = Program::Kind::Call;
                 op.Call.Args = frSplitArguments(s, end, after);
                 op.Call.Name = UpperCase(name);
+                op.Call.Code = op.Call.Name == "COPY"        ? BuiltIn::Copy
+                               : op.Call.Name == "IF"        ? BuiltIn::If
+                               : op.Call.Name == "STRTODATE" ? BuiltIn::StrToDate
+                               : op.Call.Name == "STRTOTIME" ? BuiltIn::StrToTime
+                                                             : BuiltIn::None;
                 pos = after;
             } else if (end < s.size() && s[end] == '[') {
                 const std::size_t after = ScanBrackets(s, end);
@@ -401,6 +423,7 @@ Program CompilePostfix(const String& s) {
                 } else {
                     op.K = Program::Kind::Name;
                     op.Text = upper;
+                    BindSlot(op, bound);
                 }
                 pos = end;
             }
@@ -537,11 +560,31 @@ String TfrParser::ToPostfix(const String& s) const {
     return out;
 }
 
+void TfrParser::BindName(const String& name, Variant* value) {
+    if (value) bound_[name] = value;
+    else bound_.erase(name);
+    ++bindingGeneration_;
+    postfixCache_.clear();
+    infixCache_.clear();
+}
+
+void TfrParser::UnbindNames() {
+    bound_.clear();
+    ++bindingGeneration_;
+    postfixCache_.clear();
+    infixCache_.clear();
+}
+
+Variant* TfrParser::BoundName(const String& name) const {
+    const auto it = bound_.find(name);
+    return it == bound_.end() ? nullptr : it->second;
+}
+
 std::shared_ptr<const TfrParser::Program> TfrParser::Prepare(const String& postfix) {
     auto it = postfixCache_.find(postfix);
     if (it != postfixCache_.end()) return it->second;
     if (postfixCache_.size() >= kCacheLimit) postfixCache_.clear();
-    auto program = std::make_shared<const Program>(CompilePostfix(postfix));
+    auto program = std::make_shared<const Program>(CompilePostfix(postfix, bound_, bindingGeneration_));
     postfixCache_.emplace(postfix, program);
     return program;
 }
@@ -558,89 +601,284 @@ Variant TfrParser::Evaluate(const String& infix) {
         program = it->second;
     } else {
         if (infixCache_.size() >= kCacheLimit) infixCache_.clear();
-        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(infix)));
+        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(infix), bound_, bindingGeneration_));
         infixCache_.emplace(infix, program);
     }
     return Run(*program);
 }
 
+namespace {
+
+// The operands of a running program. Integer and Double values, the common case, stay unboxed;
+// every other kind is held as a Variant constructed in place.
+class OperandStack {
+public:
+    enum Tag : unsigned char { Int, Dbl, Var };
+    struct Cell {
+        Tag T;
+        union {
+            int I;
+            double D;
+        };
+        alignas(Variant) unsigned char Raw[sizeof(Variant)];
+        Variant& V() { return *std::launder(reinterpret_cast<Variant*>(Raw)); }
+        const Variant& V() const { return *std::launder(reinterpret_cast<const Variant*>(Raw)); }
+        double Number() const { return T == Int ? static_cast<double>(I) : D; }
+    };
+
+    OperandStack() = default;
+    OperandStack(const OperandStack&) = delete;
+    OperandStack& operator=(const OperandStack&) = delete;
+    ~OperandStack() {
+        while (count_ > 0) Pop();
+    }
+
+    int Count() const { return count_; }
+    Cell& operator[](int index) { return cells_[index]; }
+    Cell& Top(int below = 0) { return cells_[count_ - 1 - below]; }
+
+    Cell& Push() {
+        if (count_ == TfrParser::kStackSize) throw EReportError("Expression too complex");
+        Cell& cell = cells_[count_++];
+        cell.T = Int;
+        cell.I = 0;
+        return cell;
+    }
+    void Pop() { Clear(cells_[--count_]); }
+
+    static void SetInt(Cell& cell, int value) {
+        Clear(cell);
+        cell.T = Int;
+        cell.I = value;
+    }
+    static void SetDouble(Cell& cell, double value) {
+        Clear(cell);
+        cell.T = Dbl;
+        cell.D = value;
+    }
+    static void SetVariant(Cell& cell, Variant&& value) {
+        switch (value.Type()) {
+        case varInteger: SetInt(cell, value.AsInteger()); return;
+        case varDouble: SetDouble(cell, value.AsDouble()); return;
+        default: break;
+        }
+        if (cell.T == Var) {
+            cell.V() = std::move(value);
+        } else {
+            new (cell.Raw) Variant(std::move(value));
+            cell.T = Var;
+        }
+    }
+    static void SetCopy(Cell& cell, const Variant& value) {
+        switch (value.Type()) {
+        case varInteger: SetInt(cell, value.AsInteger()); return;
+        case varDouble: SetDouble(cell, value.AsDouble()); return;
+        default: SetVariant(cell, Variant(value)); return;
+        }
+    }
+    static Variant Get(const Cell& cell) {
+        switch (cell.T) {
+        case Int: return Variant(cell.I);
+        case Dbl: return Variant(cell.D);
+        default: return cell.V();
+        }
+    }
+
+private:
+    static void Clear(Cell& cell) {
+        if (cell.T == Var) cell.V().~Variant();
+        cell.T = Int;
+    }
+    Cell cells_[TfrParser::kStackSize];
+    int count_ = 0;
+};
+
+using Cell = OperandStack::Cell;
+
+bool IsZero(const Cell& cell) { return cell.T == OperandStack::Int ? cell.I == 0 : cell.D == 0; }
+
+// A binary operator on two unboxed numbers, with the result in `a`; false where only the Variant
+// operations give the right result (NaN comparisons, Double operands of the integer operators,
+// MOD by zero).
+bool FastBinary(char code, Cell& a, const Cell& b) {
+    const bool ints = a.T == OperandStack::Int && b.T == OperandStack::Int;
+    const auto fromWide = [&a](std::int64_t r, double wide) {
+        if (r >= INT_MIN && r <= INT_MAX) OperandStack::SetInt(a, static_cast<int>(r));
+        else OperandStack::SetDouble(a, wide);
+    };
+    const double x = a.Number();
+    const double y = b.Number();
+    int order = 0;
+    switch (code) {
+    case '+':
+        if (ints) fromWide(static_cast<std::int64_t>(a.I) + b.I, x + y);
+        else OperandStack::SetDouble(a, x + y);
+        return true;
+    case '-':
+        if (ints) fromWide(static_cast<std::int64_t>(a.I) - b.I, x - y);
+        else OperandStack::SetDouble(a, x - y);
+        return true;
+    case '*':
+        if (ints) fromWide(static_cast<std::int64_t>(a.I) * b.I, x * y);
+        else OperandStack::SetDouble(a, x * y);
+        return true;
+    case '/':
+        if (IsZero(b)) OperandStack::SetInt(a, 0);
+        else OperandStack::SetDouble(a, x / y);
+        return true;
+    case frop::Mod:
+        if (!ints || b.I == 0) return false;
+        OperandStack::SetInt(a, b.I == -1 ? 0 : a.I % b.I);
+        return true;
+    case frop::And:
+        if (!ints) return false;
+        OperandStack::SetInt(a, a.I & b.I);
+        return true;
+    case frop::Or:
+        if (!ints) return false;
+        OperandStack::SetInt(a, a.I | b.I);
+        return true;
+    default: break;
+    }
+    if (ints) {
+        order = a.I < b.I ? -1 : a.I > b.I ? 1 : 0;
+    } else {
+        if (std::isnan(x) || std::isnan(y)) return false;
+        order = x < y ? -1 : x > y ? 1 : 0;
+    }
+    bool result = false;
+    switch (code) {
+    case '<': result = order < 0; break;
+    case '>': result = order > 0; break;
+    case '=': result = order == 0; break;
+    case frop::GreaterEqual: result = order >= 0; break;
+    case frop::LessEqual: result = order <= 0; break;
+    case frop::NotEqual: result = order != 0; break;
+    default: return false;
+    }
+    OperandStack::SetInt(a, result ? 1 : 0);
+    return true;
+}
+
+Variant GeneralBinary(char code, const Variant& a, const Variant& b) {
+    switch (code) {
+    case '+': return frvar::Add(a, b);
+    case '-': return frvar::Subtract(a, b);
+    case '*': return frvar::Multiply(a, b);
+    case '/': return frvar::Divide(a, b);
+    case frop::Mod: return frvar::Mod(a, b);
+    case frop::And: return frvar::And(a, b);
+    case frop::Or: return frvar::Or(a, b);
+    case '<': return Variant(a < b ? 1 : 0);
+    case '>': return Variant(a > b ? 1 : 0);
+    case '=': return Variant(a == b ? 1 : 0);
+    case frop::GreaterEqual: return Variant(a >= b ? 1 : 0);
+    case frop::LessEqual: return Variant(a <= b ? 1 : 0);
+    case frop::NotEqual: return Variant(a == b ? 0 : 1);
+    default: return a;
+    }
+}
+
+// A prefix operator on an unboxed number; false where only the Variant operations serve.
+bool FastUnary(char code, Cell& a) {
+    const double x = a.Number();
+    switch (code) {
+    case frop::Negate:
+        if (a.T == OperandStack::Int) {
+            if (a.I == INT_MIN) return false;
+            a.I = -a.I;
+        } else {
+            a.D = -a.D;
+        }
+        return true;
+    case frop::Not: OperandStack::SetInt(a, IsZero(a) ? 1 : 0); return true;
+    case frop::Int: OperandStack::SetDouble(a, frvar::IntPart(x)); return true;
+    case frop::Frac: OperandStack::SetDouble(a, frvar::FracPart(x)); return true;
+    case frop::Round: OperandStack::SetDouble(a, std::nearbyint(x)); return true;
+    case frop::Plus: return true;
+    default: return false;
+    }
+}
+
+Variant GeneralUnary(char code, const Variant& a) {
+    switch (code) {
+    case frop::Negate: return frvar::Negate(a);
+    case frop::Not: return Variant(a == Variant(0) ? 1 : 0);
+    case frop::Str: return Variant(VarToStr(a));
+    case frop::Int: return Variant(frvar::IntPart(a.AsDouble()));
+    case frop::Frac: return Variant(frvar::FracPart(a.AsDouble()));
+    case frop::Round: return Variant(std::nearbyint(a.AsDouble()));
+    default: return a;  // unary plus
+    }
+}
+
+}  // namespace
+
 Variant TfrParser::Run(const Program& program) {
     DepthGuard guard(depth_);
-    // Operand slots, constructed only as they fill.
-    struct Slots {
-        alignas(Variant) unsigned char Raw[kStackSize * sizeof(Variant)];
-        int Count = 0;
-        Variant& operator[](int i) { return reinterpret_cast<Variant*>(Raw)[i]; }
-        void Pop() { (*this)[--Count].~Variant(); }
-        ~Slots() {
-            while (Count > 0) Pop();
-        }
-    } stack;
-    int& count = stack.Count;
-    auto push = [&](Variant value) {
-        if (count == kStackSize) throw EReportError("Expression too complex");
-        new (&stack[count]) Variant(std::move(value));
-        ++count;
-    };
+    OperandStack stack;
     for (const Program::Op& op : program.Ops) {
         switch (op.K) {
-        case Program::Kind::Push: push(op.Value); break;
+        case Program::Kind::Number: OperandStack::SetDouble(stack.Push(), op.Number); break;
+        case Program::Kind::Push: OperandStack::SetVariant(stack.Push(), Variant(op.Value)); break;
         case Program::Kind::Name: {
+            if (op.Slot && program.Generation == bindingGeneration_) {
+                OperandStack::SetCopy(stack.Push(), *op.Slot);
+                break;
+            }
             Variant value = Null();
             if (OnNameValue) OnNameValue(op.Text, value);
-            push(std::move(value));
+            OperandStack::SetVariant(stack.Push(), std::move(value));
             break;
         }
-        case Program::Kind::Array: push(Evaluate(op.Text)); break;
-        case Program::Kind::Call: push(CallBuiltIn(op.Call)); break;
+        case Program::Kind::Array: {
+            Variant value = Evaluate(op.Text);
+            OperandStack::SetVariant(stack.Push(), std::move(value));
+            break;
+        }
+        case Program::Kind::Call: {
+            Variant value = CallBuiltIn(op.Call);
+            OperandStack::SetVariant(stack.Push(), std::move(value));
+            break;
+        }
         case Program::Kind::BadNumber: StrToFloat(op.Text); throw EConvertError("'" + op.Text + "' is not a valid floating point value");
         case Program::Kind::Binary: {
-            if (count < 2) throw EReportError("Missing operand");
-            Variant& a = stack[count - 2];
-            const Variant& b = stack[count - 1];
-            switch (op.Code) {
-            case '+': a = frvar::Add(a, b); break;
-            case '-': a = frvar::Subtract(a, b); break;
-            case '*': a = frvar::Multiply(a, b); break;
-            case '/': a = frvar::Divide(a, b); break;
-            case frop::Mod: a = frvar::Mod(a, b); break;
-            case frop::And: a = frvar::And(a, b); break;
-            case frop::Or: a = frvar::Or(a, b); break;
-            case '<': a = Variant(a < b ? 1 : 0); break;
-            case '>': a = Variant(a > b ? 1 : 0); break;
-            case '=': a = Variant(a == b ? 1 : 0); break;
-            case frop::GreaterEqual: a = Variant(a >= b ? 1 : 0); break;
-            case frop::LessEqual: a = Variant(a <= b ? 1 : 0); break;
-            case frop::NotEqual: a = Variant(a == b ? 0 : 1); break;
-            default: break;
+            if (stack.Count() < 2) throw EReportError("Missing operand");
+            Cell& a = stack.Top(1);
+            const Cell& b = stack.Top(0);
+            if (a.T == OperandStack::Var || b.T == OperandStack::Var || !FastBinary(op.Code, a, b)) {
+                // Boxed operands are used where they lie (texts are not copied).
+                Variant boxedA, boxedB;
+                if (a.T != OperandStack::Var) boxedA = OperandStack::Get(a);
+                if (b.T != OperandStack::Var) boxedB = OperandStack::Get(b);
+                Variant result = GeneralBinary(op.Code, a.T == OperandStack::Var ? a.V() : boxedA,
+                                               b.T == OperandStack::Var ? b.V() : boxedB);
+                OperandStack::SetVariant(a, std::move(result));
             }
             stack.Pop();
             break;
         }
         case Program::Kind::Unary: {
-            if (count < 1) throw EReportError("Missing operand");
-            Variant& a = stack[count - 1];
-            switch (op.Code) {
-            case frop::Negate: a = frvar::Negate(a); break;
-            case frop::Not: a = Variant(a == Variant(0) ? 1 : 0); break;
-            case frop::Str: a = Variant(VarToStr(a)); break;
-            case frop::Int: a = Variant(frvar::IntPart(a.AsDouble())); break;
-            case frop::Frac: a = Variant(frvar::FracPart(a.AsDouble())); break;
-            case frop::Round: a = Variant(std::nearbyint(a.AsDouble())); break;
-            default: break;  // unary plus
+            if (stack.Count() < 1) throw EReportError("Missing operand");
+            Cell& a = stack.Top();
+            if (a.T == OperandStack::Var || !FastUnary(op.Code, a)) {
+                Variant boxed;
+                if (a.T != OperandStack::Var) boxed = OperandStack::Get(a);
+                Variant result = GeneralUnary(op.Code, a.T == OperandStack::Var ? a.V() : boxed);
+                OperandStack::SetVariant(a, std::move(result));
             }
             break;
         }
         }
     }
-    return count > 0 ? stack[0] : Variant(0);
+    return stack.Count() > 0 ? OperandStack::Get(stack[0]) : Variant(0);
 }
 
 Variant TfrParser::EvaluateArgument(const CallOp& call, int index) {
     std::shared_ptr<const Program>& program = call.Arguments[index];
     if (!program) {
         const String& text = index == 0 ? call.Args.P1 : index == 1 ? call.Args.P2 : call.Args.P3;
-        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(text)));
+        program = std::make_shared<const Program>(CompilePostfix(ToPostfix(text), bound_, bindingGeneration_));
     }
     const std::shared_ptr<const Program> held = program;
     return Run(*held);
@@ -648,27 +886,47 @@ Variant TfrParser::EvaluateArgument(const CallOp& call, int index) {
 
 Variant TfrParser::CallBuiltIn(const CallOp& call) {
     const TfrCallArguments& args = call.Args;
-    if (call.Name == "COPY") {
+    switch (call.Code) {
+    case BuiltIn::Copy: {
         const String text = VarToStr(EvaluateArgument(call, 0));
         const int index = StrToInt(VarToStr(EvaluateArgument(call, 1)));
         const int count = StrToInt(VarToStr(EvaluateArgument(call, 2)));
         return Variant(frvar::Copy(text, index, count));
     }
-    if (call.Name == "IF") {
+    case BuiltIn::If: {
+        // The condition counts by its text as a number, truncated; an Integer's text is itself.
         const Variant condition = EvaluateArgument(call, 0);
         bool chosen = false;
-        if (condition.Type() == varBoolean) chosen = condition.AsBoolean();
+        if (condition.Type() == varInteger) chosen = condition.AsInteger() != 0;
+        else if (condition.Type() == varBoolean) chosen = condition.AsBoolean();
         else if (!condition.IsNull()) chosen = std::trunc(StrToFloat(VarToStr(condition))) != 0;
         return EvaluateArgument(call, chosen ? 1 : 2);
     }
-    if (call.Name == "STRTODATE") return Variant(StrToDate(VarToStr(EvaluateArgument(call, 0))));
-    if (call.Name == "STRTOTIME") return Variant(StrToTime(VarToStr(EvaluateArgument(call, 0))));
+    case BuiltIn::StrToDate: return Variant(StrToDate(VarToStr(EvaluateArgument(call, 0))));
+    case BuiltIn::StrToTime: return Variant(StrToTime(VarToStr(EvaluateArgument(call, 0))));
+    case BuiltIn::None: break;
+    }
     Variant value = Null();
     if (OnCallFunction) OnCallFunction(call.Name, args.P1, args.P2, args.P3, value);
     return value;
 }
 
 // --- TfrVariables --------------------------------------------------------------------------------
+
+namespace {
+
+// SameText, inline for the short names of scripts.
+inline bool SameName(const String& a, const String& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]);
+        const unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z')) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int TfrVariables::Locate(const String& name, bool& found) const {
     if (sorted_) {
@@ -682,7 +940,7 @@ int TfrVariables::Locate(const String& name, bool& found) const {
         return lo;
     }
     for (int i = 0; i < Count(); ++i) {
-        if (SameText(items_[i].Name, name)) {
+        if (SameName(items_[i].Name, name)) {
             found = true;
             return i;
         }

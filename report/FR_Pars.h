@@ -48,6 +48,17 @@ public:
     TfrNameValueEvent OnNameValue;
     TfrCallFunctionEvent OnCallFunction;
 
+    // Variables the caller keeps at a stable address: a bound name (as OnNameValue would receive
+    // it, bare names upper-cased) is read from its address instead of through OnNameValue, and the
+    // interpreter assigns it there. The address must stay valid until the name is bound anew or
+    // unbound; nullptr unbinds. Programs compiled before a change of the bindings go back to
+    // OnNameValue for every name.
+    void BindName(const String& name, Variant* value);
+    void UnbindNames();
+    Variant* BoundName(const String& name) const;  // nullptr when not bound
+    // Changes whenever the bindings change.
+    unsigned BindingGeneration() const { return bindingGeneration_; }
+
     // A postfix text compiled once, for callers that run the same text many times.
     struct Program;
     std::shared_ptr<const Program> Prepare(const String& postfix);
@@ -59,6 +70,8 @@ private:
 
     std::unordered_map<String, std::shared_ptr<const Program>> postfixCache_;
     std::unordered_map<String, std::shared_ptr<const Program>> infixCache_;
+    std::unordered_map<String, Variant*> bound_;
+    unsigned bindingGeneration_ = 0;
     int depth_ = 0;
 };
 

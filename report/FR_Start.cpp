@@ -1,5 +1,6 @@
 #include "FR_Start.h"
 
+#include "Dialogs.h"
 #include "Encoding.h"
 #include "FR_DBSet.h"
 #include "FR_PrntrWin.h"
@@ -65,6 +66,9 @@ void ReportInitialization() {
     frMessageBoxFunction = [](const String& text, const String& caption, int flags) {
         return Application->MessageBox(text, caption, static_cast<UINT>(flags));
     };
+    frInputFunction = [](const String& caption, const String& prompt, const String& value) {
+        return InputBox(caption, prompt, value);
+    };
     frPrinterStartUp(frCreateSpoolerBackend);
     frStartUp([] { return std::make_unique<FormWindows>(); });
 }
@@ -73,5 +77,6 @@ void ReportFinalization() {
     frShutDown();
     frPrinterShutDown();
     frMessageBoxFunction = nullptr;
+    frInputFunction = nullptr;
     frLocale().Source = nullptr;
 }

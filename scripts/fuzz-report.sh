@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Builds the report fuzzers (clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer) and
 # runs each one: "short" for a few seconds' worth of inputs (the test run), "long" for at least ten
-# million inputs each (by hand), or a number of inputs. A failing input is written to
-# build/fuzz/report-MODE/artifacts/; copy it into tests/core/corpus/report-*/ so that the tests keep it.
+# million inputs each (by hand), or a number of inputs; a second argument names the one target to run
+# ("expression" or "script"), so that the two long runs can go side by side. A failing input is written to
+# build/fuzz/report-MODE/artifacts/ (VESTREL_FUZZ_TIMEOUT: seconds before an input counts as a hang,
+# default 60; raise it on a busy machine); copy it into tests/core/corpus/report-*/ so that the tests keep it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-short}
 case "$mode" in
   short) runs=20000 ;;
   long) runs=10000000 ;;
-  *[!0-9]*) echo "usage: fuzz-report.sh [short|long|RUNS]" >&2; exit 2 ;;
+  *[!0-9]*) echo "usage: fuzz-report.sh [short|long|RUNS] [expression|script]" >&2; exit 2 ;;
   *) runs=$mode ;;
+esac
+targets=(expression script)
+case "${2:-}" in
+  "") ;;
+  expression|script) targets=("$2") ;;
+  *) echo "usage: fuzz-report.sh [short|long|RUNS] [expression|script]" >&2; exit 2 ;;
 esac
 cxx=${CXX_FUZZ:-clang++}
 command -v "$cxx" >/dev/null || { echo "fuzz-report: $cxx is missing" >&2; exit 1; }
@@ -36,14 +44,14 @@ for src in "${sources[@]}"; do
 done
 
 status=0
-for target in expression script; do
+for target in "${targets[@]}"; do
   entry="$root/tests/core/Report${target^}Fuzz.cpp"
   binary="$out/report-$target-fuzz"
   "$cxx" "${flags[@]}" "$entry" "${objects[@]}" -o "$binary"
   work="$out/corpus-$target"
   mkdir -p "$work"
   echo "fuzz-report: $target, $runs inputs"
-  if ! "$binary" -runs="$runs" -max_len=4096 -timeout=60 -rss_limit_mb=2048 -print_final_stats=1 \
+  if ! "$binary" -runs="$runs" -max_len=4096 -timeout="${VESTREL_FUZZ_TIMEOUT:-60}" -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$out/artifacts/$target-" "$work" "$root/tests/core/corpus/report-$target" \
         2>"$out/$target.log"; then
     echo "fuzz-report: $target FAILED (see $out/$target.log and $out/artifacts/)" >&2

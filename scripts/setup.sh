@@ -10,6 +10,7 @@ packages=(
   fonts-wqy-zenhei fonts-wine locales
   sqlite3 googletest
   clang libclang-rt-14-dev
+  gnumeric
 )
 
 missing=()

@@ -11,9 +11,24 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
-# Creates the prefix once: Wine draws frames and captions itself (no window manager needed).
+# The prefix's settings version: a prefix made or updated by an older one gets the newer settings.
+VESTREL_PREFIX_VERSION=2
+
+# The UI's CJK font. The forms ask for 宋体 (SimSun), which Wine lacks; its own choice, WenQuanYi
+# Zen Hei, is drawn without grey at 9-16 px and loses thin horizontal strokes there (hyphens, the
+# 一 of 其). Its bitmap face WenQuanYi Zen Hei Sharp (same package) has hand-made glyphs for
+# 12-16 px, so the prefix replaces the Song faces by it.
+wine_set_fonts() {
+  local face key='HKCU\Software\Wine\Fonts\Replacements'
+  for face in 宋体 新宋体 SimSun NSimSun; do
+    "$WINELOADER" reg add "$key" /v "$face" /d 'WenQuanYi Zen Hei Sharp' /f >/dev/null 2>&1 || return 1
+  done
+}
+
+# Creates the prefix once: Wine draws frames and captions itself (no window manager needed); then
+# brings its settings to the current version.
 wine_ensure_prefix() {
-  [ -f "$WINEPREFIX/.vestrel-ready" ] && return 0
+  [ "$(cat "$WINEPREFIX/.vestrel-ready" 2>/dev/null)" = "$VESTREL_PREFIX_VERSION" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
@@ -26,6 +41,12 @@ wine_ensure_prefix() {
       /usr/lib/wine/wineserver -w
       [ -f "$WINEPREFIX/system.reg" ] || { echo "wine: prefix creation failed" >&2; exit 1; }
       touch "$WINEPREFIX/.vestrel-ready"
+    fi
+    if [ "$(cat "$WINEPREFIX/.vestrel-ready")" != "$VESTREL_PREFIX_VERSION" ]; then
+      echo "wine: bringing the prefix's settings to version $VESTREL_PREFIX_VERSION" >&2
+      wine_set_fonts || { echo "wine: the font settings failed" >&2; exit 1; }
+      /usr/lib/wine/wineserver -w
+      echo "$VESTREL_PREFIX_VERSION" >"$WINEPREFIX/.vestrel-ready"
     fi
   ) 9>"$VESTREL_ROOT/build/.wine-prefix.lock"
 }

@@ -4,6 +4,9 @@
 // MessageDlg: a message with an icon and a caption by type (in the user's language, as the system's
 // own dialogs) and a standard set of buttons; answers mrOk, mrYes, ...
 //
+// InputQuery, InputBox: a modal box asking for one line of text: the prompt, an edit holding the
+// value (selected), OK and Cancel (Enter and Esc) in the user's interface language.
+//
 // Not yet: dialogs with button sets the system box lacks (mbAll, mbYesToAll, ...), help contexts,
 // positioned dialogs, the common dialogs (the dialogs unit adds them).
 #pragma once
@@ -25,3 +28,11 @@ String MessageDlgCaption(TMsgDlgType type, LANGID language);
 // Raises EInvalidArgument for a set of buttons that no system message box has. The caption is the
 // type's in the user's interface language (Chinese or English; mtCustom: Application->Title).
 TModalResult MessageDlg(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0);
+
+// True with the edited text in `value` after OK; false with `value` unchanged after Cancel or
+// closing the box.
+bool InputQuery(const String& caption, const String& prompt, String& value);
+// The edited text after OK, else `defaultValue`.
+String InputBox(const String& caption, const String& prompt, const String& defaultValue);
+// The captions of the input box's two buttons in `language` (Chinese or English).
+String InputButtonCaption(TModalResult result, LANGID language);

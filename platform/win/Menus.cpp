@@ -430,8 +430,11 @@ void TMenuItem::DestroyHandle() {
 }
 
 bool TMenuItem::OwnerDrawn() const {
+    // A popup menu with images draws its items itself: the images, and the short-cuts in a
+    // right-aligned column of their own.
     const TMenu* menu = GetParentMenu();
-    return (menu && menu->OwnerDraw()) || OnDrawItem || OnMeasureItem;
+    const bool drawsImages = menu && menu->Images() && dynamic_cast<const TPopupMenu*>(menu);
+    return (menu && menu->OwnerDraw()) || drawsImages || OnDrawItem || OnMeasureItem;
 }
 
 void TMenuItem::MenuChanged() {

@@ -15,8 +15,9 @@
 // visible items get command numbers 1, 2, ... in tree order at each build. A popup menu's owner
 // window is a hidden window of its own, which receives the owner-draw and WM_INITMENUPOPUP
 // messages; the command chosen comes back from TrackPopupMenu (TPM_RETURNCMD) and clicks the item.
-// Owner drawing (OwnerDraw, or an item's OnDrawItem/OnMeasureItem): DrawItem and MeasureItem, which
-// by default draw the image, check mark, caption and short-cut text.
+// Owner drawing (OwnerDraw, a popup menu with Images, or an item's OnDrawItem/OnMeasureItem):
+// DrawItem and MeasureItem, which by default draw the image, check mark, caption and short-cut
+// text (right-aligned in a column of its own).
 //
 // Short-cut texts: ShortCutToText gives "Ctrl+A", "Shift+Ctrl+F5", "Del" (modifiers Shift, Ctrl,
 // Alt in that order; the key names of the menu key caps, other keys as the keyboard names them);
@@ -24,7 +25,7 @@
 //
 // Not yet: attaching a main menu to a form's window (its WM_COMMAND and owner-draw messages reach
 // the menu only when the host calls DispatchCommand / DispatchDrawItem / DispatchMeasureItem), menu
-// merging, bitmaps of items without owner drawing, AutoHotkeys and AutoLineReduction, right-to-left
+// merging, images of main menu items, AutoHotkeys and AutoLineReduction, right-to-left
 // menus, showing a control's popup menu on WM_CONTEXTMENU (the control's side).
 #pragma once
 

@@ -4,6 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -223,6 +231,134 @@ TEST_F(ReportExpressionTest, StackAndNestingLimitsRaiseInsteadOfOverflowing) {
     EXPECT_EQ(Eval("LONG + LONG"), "E:report");
     // The parser still works after every failure.
     EXPECT_EQ(Eval("1 + 1"), "D:2");
+}
+
+// Exact type and value of a result, or the class of the error it raised.
+String Exact(const std::function<Variant()>& compute) {
+    try {
+        const Variant v = compute();
+        char number[40];
+        switch (v.Type()) {
+        case varDouble:
+        case varDate:
+            std::snprintf(number, sizeof number, "%.17g", v.AsDouble());
+            return IntToStr(v.Type()) + ":" + number;
+        case varNull: return "N";
+        default: return IntToStr(v.Type()) + ":" + VarToStr(v);
+        }
+    } catch (const std::exception& e) {
+        return String("E:") + typeid(e).name();
+    }
+}
+
+// Integer and Double operands run unboxed; every operator must still give exactly what the
+// Variant operations give, for every mix of kinds and at the edges (overflow, NaN, -0, INT_MIN).
+TEST(ReportExpressionOperands, UnboxedNumbersMatchTheVariantOperations) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<Variant> values = {
+        Variant(0), Variant(1), Variant(-1), Variant(7), Variant(-7), Variant(INT_MAX), Variant(INT_MIN),
+        Variant(46341), Variant(0.0), Variant(-0.0), Variant(2.5), Variant(-2.5), Variant(3.0), Variant(0.9999999999999999),
+        Variant(nan), Variant(inf), Variant(-inf), Variant(1e300), Variant(2147483648.0), Null(), Unassigned(),
+        Variant("5"), Variant("x"), Variant(true), Variant(false), Variant(TDateTime(45000.5)),
+        Variant(static_cast<long long>(5)), Variant(static_cast<short>(3))};
+    const struct {
+        const char* Text;
+        std::function<Variant(const Variant&, const Variant&)> Reference;
+    } binaries[] = {
+        {"+", frvar::Add}, {"-", frvar::Subtract}, {"*", frvar::Multiply}, {"/", frvar::Divide},
+        {"MOD", frvar::Mod}, {"AND", frvar::And}, {"OR", frvar::Or},
+        {"<", [](const Variant& a, const Variant& b) { return Variant(a < b ? 1 : 0); }},
+        {">", [](const Variant& a, const Variant& b) { return Variant(a > b ? 1 : 0); }},
+        {"=", [](const Variant& a, const Variant& b) { return Variant(a == b ? 1 : 0); }},
+        {">=", [](const Variant& a, const Variant& b) { return Variant(a >= b ? 1 : 0); }},
+        {"<=", [](const Variant& a, const Variant& b) { return Variant(a <= b ? 1 : 0); }},
+        {"<>", [](const Variant& a, const Variant& b) { return Variant(a == b ? 0 : 1); }},
+    };
+    const struct {
+        const char* Text;
+        std::function<Variant(const Variant&)> Reference;
+    } unaries[] = {
+        {"-", frvar::Negate},
+        {"NOT ", [](const Variant& a) { return Variant(a == Variant(0) ? 1 : 0); }},
+        {"INT ", [](const Variant& a) { return Variant(frvar::IntPart(a.AsDouble())); }},
+        {"FRAC ", [](const Variant& a) { return Variant(frvar::FracPart(a.AsDouble())); }},
+        {"ROUND ", [](const Variant& a) { return Variant(std::nearbyint(a.AsDouble())); }},
+        {"STR ", [](const Variant& a) { return Variant(VarToStr(a)); }},
+        {"+", [](const Variant& a) { return a; }},
+    };
+
+    TfrParser parser;
+    Variant x, y;
+    parser.OnNameValue = [&](const String& name, Variant& value) { value = name == "X" ? x : y; };
+    for (const Variant& a : values) {
+        x = a;
+        for (const auto& unary : unaries)
+            EXPECT_EQ(Exact([&] { return parser.Evaluate(String(unary.Text) + "X"); }),
+                      Exact([&] { return unary.Reference(a); }))
+                << unary.Text << "X with X = " << Exact([&] { return a; });
+        for (const Variant& b : values) {
+            y = b;
+            for (const auto& binary : binaries)
+                EXPECT_EQ(Exact([&] { return parser.Evaluate(String("X ") + binary.Text + " Y"); }),
+                          Exact([&] { return binary.Reference(a, b); }))
+                    << "X " << binary.Text << " Y with X = " << Exact([&] { return a; })
+                    << ", Y = " << Exact([&] { return b; });
+        }
+        // The result of one operator feeds the next unboxed.
+        EXPECT_EQ(Exact([&] { return parser.Evaluate("(X + X) * 2 - X"); }),
+                  Exact([&] { return frvar::Subtract(frvar::Multiply(frvar::Add(a, a), Variant(2.0)), a); }));
+    }
+    // IF counts an Integer condition directly and a Double one by its text.
+    for (const auto& [condition, expected] :
+         std::vector<std::pair<Variant, const char*>>{{Variant(0), "b"}, {Variant(-3), "a"}, {Variant(0.5), "b"},
+                                                      {Variant(0.9999999999999999), "a"}, {Variant(-1.5), "a"}}) {
+        x = condition;
+        EXPECT_EQ(parser.Evaluate("IF(X, 'a', 'b')").AsString(), expected) << Exact([&] { return condition; });
+    }
+}
+
+TEST(ReportExpressionBindings, BoundNamesReadTheirVariableAndStaleProgramsAskByName) {
+    TfrParser parser;
+    std::vector<String> asked;
+    parser.OnNameValue = [&](const String& name, Variant& value) {
+        asked.push_back(name);
+        value = Variant(100);
+    };
+    Variant a(5), spaced("s");
+    parser.BindName("A", &a);
+    parser.BindName("My Var", &spaced);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 6);
+    EXPECT_EQ(parser.Evaluate("[My Var] + 't'").AsString(), "st");
+    EXPECT_EQ(parser.Evaluate("IF(A > 1, A * 2, 0)").AsDouble(), 10);
+    EXPECT_TRUE(asked.empty());
+    // The variable is read at each evaluation, whatever its kind.
+    a = Variant("x");
+    EXPECT_EQ(parser.Evaluate("a + 'y'").AsString(), "xy");
+    a = Variant(2.5);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 3.5);
+    EXPECT_EQ(parser.Evaluate("B + 1").AsDouble(), 101);
+    EXPECT_EQ(asked, std::vector<String>{"B"});
+
+    // Binding anew and unbinding reach programs compiled before.
+    Variant other(7);
+    parser.BindName("A", &other);
+    EXPECT_EQ(parser.BoundName("A"), &other);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 8);
+    parser.BindName("A", nullptr);
+    EXPECT_EQ(parser.BoundName("A"), nullptr);
+    EXPECT_EQ(parser.Evaluate("a + 1").AsDouble(), 101);
+
+    // A program kept across a change of the bindings never reads the variable it was made with.
+    auto gone = std::make_unique<Variant>(1);
+    parser.BindName("G", gone.get());
+    const auto program = parser.Prepare(parser.ToPostfix("G + 1"));
+    EXPECT_EQ(parser.Run(*program).AsDouble(), 2);
+    parser.UnbindNames();
+    gone.reset();
+    asked.clear();
+    EXPECT_EQ(parser.Run(*program).AsDouble(), 101);
+    EXPECT_EQ(asked, std::vector<String>{"G"});
 }
 
 TEST(ReportVariables, SetReplaceGetAndOrder) {

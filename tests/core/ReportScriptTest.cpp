@@ -183,4 +183,32 @@ TEST(ReportScript, TheBaseClassAnswersNullAndStoresNothing) {
     EXPECT_TRUE(base.Parser().Evaluate("A").IsNull());
 }
 
+TEST(ReportScript, BoundNamesAreReadAndAssignedAtTheirVariable) {
+    ListInterpreter interpreter;
+    Variant sum;
+    interpreter.Parser().BindName("S", &sum);
+    EXPECT_EQ(interpreter.Run({"BEGIN s := 0; I := 0; WHILE I < 4 DO BEGIN S := S + I; I := I + 1 END END"}), "");
+    EXPECT_EQ(Show(sum), "6");
+    EXPECT_EQ(interpreter.Vars.IndexOf("S"), -1);  // never reached AssignName
+    EXPECT_EQ(Show(interpreter.Vars.Variable("I")), "4");
+
+    // Bindings made while the script runs are used from then on; unbinding goes back to the names.
+    class BindingInterpreter : public ListInterpreter {
+    public:
+        void AssignName(const String& name, const Variant& value) override {
+            ListInterpreter::AssignName(name, value);
+            if (name != "N") return;
+            Parser().BindName("N", &N);
+            N = value;
+        }
+        Variant N;
+    } binding;
+    EXPECT_EQ(binding.Run({"BEGIN N := 0; FOR K := 1 TO 5 DO N := N + K END"}), "");
+    EXPECT_EQ(Show(binding.N), "15");
+    EXPECT_EQ(Show(binding.Vars.Variable("N")), "0");  // only the first assignment asked by name
+    binding.Parser().UnbindNames();
+    EXPECT_EQ(binding.Run({"N := N + 1"}), "");
+    EXPECT_EQ(Show(binding.Vars.Variable("N")), "1");
+}
+
 }  // namespace

@@ -51,7 +51,7 @@ e2e_log "category 03: $count persons"
 # The quick search by name (the column list starts on "个人名称").
 edit=$(e2e_wait_line window '^TEdit$' '') || { e2e_fail "no search field"; return 1; }
 e2e_click_line "$edit"
-e2e_type "晓"
+e2e_type_shown '^TEdit$' "晓" || { e2e_fail "the search field does not take 晓"; return 1; }
 e2e_key Return
 count=$(e2e_sql "$db" "select count(*) from custom where Company like '%晓%'")
 [ "$count" -ge 2 ] || { e2e_fail "the shipped data has fewer than two persons named 晓"; return 1; }

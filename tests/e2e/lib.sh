@@ -214,6 +214,20 @@ e2e_type() {
   sleep 0.2
 }
 
+# Types TEXT into the focused field, a window of class CLASS, and waits until it shows TEXT. For a
+# character that is not on the keyboard xdotool maps a spare key for a moment; on a busy machine the
+# program can read the key after the mapping is gone, so the field is cleared and typed again.
+e2e_type_shown() {
+  local class=$1 text=$2 try
+  for try in 1 2 3; do
+    e2e_type "$text"
+    e2e_wait_line -s 3 window "$class" "^$text\$" >/dev/null 2>&1 && return 0
+    e2e_key ctrl+a BackSpace
+  done
+  e2e_log "the $class field does not show $text"
+  return 1
+}
+
 # Chooses operator INDEX (0 = first) in the login dialog as a person does: opens the list with a
 # click and clicks the operator's line.
 e2e_choose_operator() {

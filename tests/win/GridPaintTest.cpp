@@ -141,6 +141,7 @@ TEST(GridDraw, CellTextIsPlacedByAlignmentAndClipped) {
         const char* name;
         TAlignment alignment;
     };
+    int leftInk = -1;  // where the left-justified text's ink starts: the glyphs' own left bearing
     for (const Row row : {Row{"left", taLeftJustify}, Row{"right", taRightJustify}, Row{"centre", taCenter}}) {
         SCOPED_TRACE(row.name);
         canvas->Brush()->SetColor(clWhite);
@@ -150,8 +151,13 @@ TEST(GridDraw, CellTextIsPlacedByAlignmentAndClipped) {
         ASSERT_GE(dark.first, 0);
         const int width = canvas->TextWidth("Hello");
         switch (row.alignment) {
-        case taLeftJustify: EXPECT_NEAR(dark.first, 12, 2); break;
-        case taRightJustify: EXPECT_NEAR(dark.second, 110 - 3, 3); break;
+        case taLeftJustify:
+            EXPECT_NEAR(dark.first, 12, 2);
+            leftInk = dark.first;
+            break;
+        case taRightJustify:  // the same ink, moved from x = 12 to 3 px before the right edge
+            EXPECT_EQ(dark.first - leftInk, (110 - 3 - width) - 12);
+            break;
         case taCenter: EXPECT_NEAR((dark.first + dark.second) / 2, 60, 3); break;
         }
         EXPECT_LE(dark.second - dark.first, width);

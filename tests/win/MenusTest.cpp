@@ -9,6 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <vector>
+
 namespace {
 
 String* gLog = nullptr;
@@ -326,6 +332,89 @@ TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirHandlers) {
     menu_->Popup(at.X, at.Y);
     DrainMessages();
     EXPECT_EQ(app_.Boxes.size(), 0u);
+}
+
+// A popup menu with images (a tool button's drop-down) draws its entries: the image, and the
+// short-cut right-aligned in a column of its own, apart from the caption.
+TEST_F(MenusTest, PopupMenuWithImagesDrawsImagesAndShortCutsInAColumn) {
+    std::unique_ptr<TImageList, TFree> images{New<TImageList>(nullptr)};
+    TBitmap glyph;
+    glyph.SetSize(16, 16);
+    glyph.Canvas()->Brush()->SetColor(clLime);
+    glyph.Canvas()->FillRect(Rect(0, 0, 16, 16));
+    images->AddMasked(&glyph, clFuchsia);
+    EXPECT_EQ(MenuInfo(menu_->Handle(), 0).fType & MFT_OWNERDRAW, 0u);  // without images: the system's
+    menu_->SetImages(images.get());
+    Item("N1")->SetImageIndex(0);
+    HMENU menu = menu_->Handle();
+
+    struct TEntry {
+        const char* name;
+        UINT position;
+        const char* text;
+        bool image;
+    } const entries[] = {
+        {"Ctrl+A with an image", 0, "新增&A\tCtrl+A", true},
+        {"F5 without one", 3, "刷新\tF5", false},
+    };
+    // The menu is as wide as its widest entry.
+    int width = 0;
+    for (UINT position : {0u, 1u, 3u, 4u}) {
+        MEASUREITEMSTRUCT measure{};
+        measure.CtlType = ODT_MENU;
+        measure.itemData = MenuInfo(menu, position).dwItemData;
+        ASSERT_TRUE(menu_->DispatchMeasureItem(measure));
+        width = std::max(width, static_cast<int>(measure.itemWidth));
+    }
+    int lastInk[2] = {};
+    for (std::size_t e = 0; e < std::size(entries); ++e) {
+        const TEntry& entry = entries[e];
+        SCOPED_TRACE(entry.name);
+        const MENUITEMINFOW info = MenuInfo(menu, entry.position);
+        EXPECT_NE(info.fType & MFT_OWNERDRAW, 0u);
+        EXPECT_EQ(MenuString(menu, entry.position), entry.text);  // the caption and short-cut, apart
+
+        TBitmap bitmap;
+        bitmap.SetSize(width, 24);
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_MENU;
+        draw.itemData = info.dwItemData;
+        draw.hDC = bitmap.Canvas()->Handle();
+        draw.rcItem = RECT{0, 0, width, 24};
+        ASSERT_TRUE(menu_->DispatchDrawItem(draw));
+        const TColor background = ColorToRGB(clMenu);
+        int lime = 0;
+        std::vector<bool> ink(static_cast<std::size_t>(width));
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < width; ++x) {
+                const TColor c = bitmap.Canvas()->Pixels[x][y];
+                lime += c == clLime;
+                if (x >= 24 && c != background && c != clLime)  // the text, right of the image column
+                    ink[static_cast<std::size_t>(x)] = true;
+            }
+        EXPECT_EQ(lime > 0, entry.image);
+        int first = -1;
+        int last = -1;
+        int widestGap = 0;
+        for (int x = 0, run = 0; x < width; ++x) {
+            if (!ink[static_cast<std::size_t>(x)]) {
+                ++run;
+                continue;
+            }
+            if (first >= 0)
+                widestGap = std::max(widestGap, run);
+            else
+                first = x;
+            last = x;
+            run = 0;
+        }
+        ASSERT_GE(first, 0);
+        EXPECT_GE(last, width - 14);   // the short-cut ends at the right edge
+        EXPECT_GE(widestGap, 12) << "caption and short-cut run together";
+        lastInk[e] = last;
+    }
+    EXPECT_LE(std::abs(lastInk[0] - lastInk[1]), 2);  // one right-aligned column
+    menu_->SetImages(nullptr);
 }
 
 }  // namespace

@@ -122,7 +122,28 @@ TEST_F(ReportWindowsTest, StartUpMakesTheGlobalsAndTheEndFreesThem) {
     frGlobals->Interpreter->RunScript(&compiled);
     EXPECT_EQ(progress->Label2->Caption(), "Page 3");
 
+    // A script's INPUT asks through the input box (without a caption) and answers what was typed,
+    // or its default when the box is cancelled.
+    TfrParser parser;
+    parser.OnCallFunction = [&parser](const String& name, const String& p1, const String& p2, const String& p3,
+                                      Variant& value) { frCallRegisteredFunction(parser, name, p1, p2, p3, value); };
+    for (const auto& [key, expected] : {std::pair<WORD, const char*>{VK_RETURN, "李四"}, {VK_ESCAPE, "张三"}}) {
+        String caption = "-", prompt;
+        TModalDriver driver("Value", [&, key = key](TCustomForm* form) {
+            caption = form->Caption();
+            prompt = dynamic_cast<TControl*>(form->FindComponent("Prompt"))->Caption();
+            HWND edit = dynamic_cast<TWinControl*>(form->FindComponent("Value"))->Handle();
+            PostChars(edit, "李四");
+            PostKeyDown(edit, key);
+        });
+        EXPECT_EQ(parser.Evaluate("INPUT('姓名', '张三')").AsString(), expected);
+        EXPECT_TRUE(driver.Ran());
+        EXPECT_EQ(caption, "");
+        EXPECT_EQ(prompt, "姓名");
+    }
+
     ReportFinalization();
+    EXPECT_FALSE(frInputFunction);
     EXPECT_EQ(frGlobals, nullptr);
     EXPECT_EQ(frPrinter, nullptr);
     EXPECT_EQ(frFunctionLibraryCount(), 0);

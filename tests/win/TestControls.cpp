@@ -1,5 +1,6 @@
 #include "TestControls.h"
 
+#include "Encoding.h"
 #include "TypeRegistry.h"
 
 // ---- TTestButton ------------------------------------------------------------------------------------
@@ -122,6 +123,68 @@ TScopedApplication::~TScopedApplication() {
     Application = previous_;
     SetMessageBoxFunction(std::move(previousBox_));
     DrainMessages();
+}
+
+namespace {
+TModalDriver* gModalDriver = nullptr;
+
+struct TModalSearch {
+    const String* marker;
+    TCustomForm* form;
+};
+
+BOOL CALLBACK FindMarkedForm(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TModalSearch*>(data);
+    auto* form = dynamic_cast<TCustomForm*>(FindControl(window));
+    if (!IsWindowVisible(window) || !form || !form->FindComponent(*search->marker))
+        return TRUE;
+    search->form = form;
+    return FALSE;
+}
+}  // namespace
+
+TModalDriver::TModalDriver(const String& marker, std::function<void(TCustomForm*)> action)
+    : marker_(marker), action_(std::move(action)) {
+    gModalDriver = this;
+    timer_ = SetTimer(nullptr, 0, 20, &TModalDriver::Tick);
+}
+
+TModalDriver::~TModalDriver() {
+    if (timer_)
+        KillTimer(nullptr, timer_);
+    gModalDriver = nullptr;
+}
+
+void CALLBACK TModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    TModalDriver* driver = gModalDriver;
+    if (!driver || driver->ran_)
+        return;
+    TModalSearch search{&driver->marker_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindMarkedForm, reinterpret_cast<LPARAM>(&search));
+    if (search.form) {
+        driver->ran_ = true;
+        KillTimer(nullptr, driver->timer_);
+        driver->timer_ = 0;
+        driver->action_(search.form);
+    } else if (++driver->ticks_ > 250 && Application) {
+        KillTimer(nullptr, driver->timer_);
+        driver->timer_ = 0;
+        Application->Terminate();
+    }
+}
+
+void PostKeyDown(HWND window, WORD key) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_SHIFT] = 0;
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+    PostMessageW(window, WM_KEYDOWN, key, 1);
+}
+
+void PostChars(HWND window, const String& text) {
+    for (wchar_t unit : Utf8ToUtf16(text))
+        PostMessageW(window, WM_CHAR, unit, 1);
 }
 
 void DrainMessages() {

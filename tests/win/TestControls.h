@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -113,6 +114,31 @@ private:
     TMessageBoxFunction previousBox_;
     int answer_;
 };
+
+// Drives a modal form from inside its message loop: a thread timer waits for a visible form of the
+// thread that holds a component named `marker` and calls `action` with it once. Should no such form
+// appear within about five seconds, the application is terminated so that the modal run ends.
+class TModalDriver {
+public:
+    TModalDriver(const String& marker, std::function<void(TCustomForm*)> action);
+    ~TModalDriver();
+    TModalDriver(const TModalDriver&) = delete;
+    TModalDriver& operator=(const TModalDriver&) = delete;
+    bool Ran() const { return ran_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    String marker_;
+    std::function<void(TCustomForm*)> action_;
+    UINT_PTR timer_ = 0;
+    int ticks_ = 0;
+    bool ran_ = false;
+};
+
+// Posts a key press (WM_KEYDOWN) to `window` with Shift and Ctrl up, and each UTF-16 unit of `text`
+// as WM_CHAR: typing as it arrives through the message loop.
+void PostKeyDown(HWND window, WORD key);
+void PostChars(HWND window, const String& text);
 
 // Runs every queued message (the thread's queue is empty afterwards).
 void DrainMessages();
