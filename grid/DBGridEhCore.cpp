@@ -397,8 +397,8 @@ void TDBGridEhCore::SetDataSource(TDataSource* value) {
     if (options_.Contains(dgMultiSelect) && optionsEh_.Contains(dghClearSelection)) selectedRows_->Clear();
     dataLink_->SetDataSource(value);
     if (value) value->FreeNotification(host_.GridComponent());
+    // Also hands the aggregates the data set, only while the link is active.
     LinkActiveChanged(dataLink_->Active());
-    sumList_->SetDataSet(value ? value->DataSet() : nullptr);
 }
 
 void TDBGridEhCore::SetOptions(TDBGridOptions value) {

@@ -4,6 +4,7 @@
 #include "FormatSettings.h"
 #include "LocaleText.h"
 #include "SysUtils.h"
+#include "TypeRegistry.h"
 
 #include <cstdlib>
 
@@ -214,7 +215,7 @@ void TDBSumListProducer::Loaded() {
 
 void TDBSumListProducer::HookDataSetEvents() {
     if (!dataSet_ || hooked_) return;
-    master_ = dataSet_->MasterDataSet();
+    master_ = FindMasterDataSet(dataSet_);
     using K = TDataSetEventKind;
     // Own work before the form's handler on the "after" events of a change; after it on the others.
     dataSet_->AddListener(K::AfterEdit, this, [this](TDataSet* ds) { AfterEditHandler(ds); }, true);
@@ -236,6 +237,22 @@ void TDBSumListProducer::UnhookDataSetEvents() {
     if (master_) master_->RemoveListeners(this);
     master_ = nullptr;
     hooked_ = false;
+}
+
+void TDBSumListProducer::DataSetFreed(const TComponent* dataSet) {
+    if (!dataSet) return;
+    if (dataSet == static_cast<const TComponent*>(master_)) {
+        master_ = nullptr;
+        return;
+    }
+    if (dataSet != static_cast<const TComponent*>(dataSet_)) return;
+    if (hooked_ && master_) master_->RemoveListeners(this);
+    master_ = nullptr;
+    hooked_ = false;
+    dataSet_ = nullptr;
+    recalculating_ = false;
+    deletePending_ = false;
+    ClearValues();
 }
 
 void TDBSumListProducer::ClearValues() {
@@ -459,4 +476,84 @@ bool TDBSumListProducer::FindAggregate(TGroupOperation operation, const String& 
     const TDBSum* s = sums_.FindSum(operation, fieldName);
     value = s ? s->SumValue() : 0;
     return s != nullptr;
+}
+
+// ---- Master data set -----------------------------------------------------------------------------------
+
+TDataSet* FindMasterDataSet(TDataSet* dataSet) {
+    if (!dataSet) return nullptr;
+    const TPropInfo* info = GetPropInfo(dataSet, "MasterSource");
+    if (!info || info->Kind != TPropKind::Component || !info->Get) return nullptr;
+    auto* source = dynamic_cast<TDataSource*>(GetObjectProp(dataSet, "MasterSource"));
+    return source ? source->DataSet() : nullptr;
+}
+
+// ---- TDBSumList ----------------------------------------------------------------------------------------
+
+TDBSumList::TDBSumList(TComponent* owner)
+    : TComponent(owner), engine_(std::make_unique<TDBSumListProducer>(this)) {}
+
+TDBSumList::~TDBSumList() {
+    Destroying();
+    if (TDataSet* ds = engine_->DataSet()) ds->RemoveFreeNotification(this);
+    if (watchedMaster_) watchedMaster_->RemoveFreeNotification(this);
+    engine_.reset();
+}
+
+void TDBSumList::SetDataSet(TDataSet* value) {
+    TDataSet* old = engine_->DataSet();
+    if (value == old) return;
+    if (old) old->RemoveFreeNotification(this);
+    if (watchedMaster_) {
+        watchedMaster_->RemoveFreeNotification(this);
+        watchedMaster_ = nullptr;
+    }
+    engine_->SetDataSet(value);
+    if (value) value->FreeNotification(this);
+    WatchMaster();
+}
+
+void TDBSumList::WatchMaster() {
+    TDataSet* master = engine_->MasterDataSet();
+    if (master == watchedMaster_) return;
+    if (watchedMaster_) watchedMaster_->RemoveFreeNotification(this);
+    watchedMaster_ = master;
+    if (master) master->FreeNotification(this);
+}
+
+void TDBSumList::Notification(TComponent* component, TOperation operation) {
+    inherited::Notification(component, operation);
+    if (operation != opRemove || !engine_ || !component) return;
+    if (component == static_cast<TComponent*>(watchedMaster_)) {
+        watchedMaster_ = nullptr;
+        engine_->DataSetFreed(component);
+    } else if (component == static_cast<TComponent*>(engine_->DataSet())) {
+        // The data set is past its own destructor here: forget it without calling into it.
+        if (watchedMaster_) {
+            watchedMaster_->RemoveFreeNotification(this);
+            watchedMaster_ = nullptr;
+        }
+        engine_->DataSetFreed(engine_->DataSet());
+    }
+}
+
+void TDBSumList::Loaded() {
+    inherited::Loaded();
+    engine_->Loaded();
+    WatchMaster();
+}
+
+void RegisterDBSumListClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterClasses<TDBSumList>();
+    RegisterProperties<TDBSumList>()
+        .Bool("Active", &TDBSumList::Active, &TDBSumList::SetActive)
+        .Component("DataSet", &TDBSumList::DataSet, &TDBSumList::SetDataSet)
+        .Bool("ExternalRecalc", &TDBSumList::ExternalRecalc, &TDBSumList::SetExternalRecalc)
+        .Bool("VirtualRecords", &TDBSumList::VirtualRecords, &TDBSumList::SetVirtualRecords)
+        .Event("SumListChanged", &TDBSumList::SumListChanged, &TDBSumList::SetSumListChanged)
+        .Event("OnAfterRecalcAll", &TDBSumList::OnAfterRecalcAll, &TDBSumList::SetOnAfterRecalcAll)
+        .Event("OnRecalcAll", &TDBSumList::OnRecalcAll, &TDBSumList::SetOnRecalcAll);
 }

@@ -10,6 +10,7 @@
 //   TDBSum              one aggregate (operation, field name, value)
 //   TDBSumCollection    the engine's aggregates
 //   TDBSumListProducer  the engine: hooks a data set and keeps the aggregates
+//   TDBSumList          a component that owns one engine (placed on forms)
 #pragma once
 
 #include "Component.h"
@@ -121,6 +122,10 @@ public:
     virtual void SetRecNo(int value);
     virtual int RecordCount() const;
 
+    // Forgets a data set that is being freed (or its master) without calling into it.
+    void DataSetFreed(const TComponent* dataSet);
+    TDataSet* MasterDataSet() const { return master_; }
+
     // The value of the aggregate of `operation` over `fieldName` (empty: a count of every record)
     // in currency units; false when there is none.
     bool FindAggregate(TGroupOperation operation, const String& fieldName, std::int64_t& value) const;
@@ -169,3 +174,48 @@ private:
 
 // The value of `field` in currency units; false for Null and for a value that is not a number.
 bool ReadSumAmount(TField* field, std::int64_t& raw);
+
+// The master of a detail data set: the data set of the data source in its published "MasterSource"
+// property, or nullptr.
+TDataSet* FindMasterDataSet(TDataSet* dataSet);
+
+class TDBSumList : public TComponent {
+    VESTREL_CLASS(TDBSumList, TComponent)
+public:
+    explicit TDBSumList(TComponent* owner);
+    ~TDBSumList() override;
+
+    bool Active() const { return engine_->Active(); }
+    void SetActive(bool value) { engine_->SetActive(value); }
+    TDataSet* DataSet() const { return engine_->DataSet(); }
+    void SetDataSet(TDataSet* value);
+    bool ExternalRecalc() const { return engine_->ExternalRecalc(); }
+    void SetExternalRecalc(bool value) { engine_->SetExternalRecalc(value); }
+    bool VirtualRecords() const { return engine_->VirtualRecords(); }
+    void SetVirtualRecords(bool value) { engine_->SetVirtualRecords(value); }
+    TDBSumCollection* SumCollection() const { return engine_->SumCollection(); }
+    TDBSumListProducer* Engine() const { return engine_.get(); }
+
+    virtual void ResetSums() { engine_->ResetSums(); }
+    virtual void RecomputeAll() { engine_->RecomputeAll(); }
+
+    // Events of the engine (sender the engine).
+    TNotifyEvent SumListChanged() const { return engine_->SumListChanged; }
+    void SetSumListChanged(TNotifyEvent value) { engine_->SumListChanged = value; }
+    TNotifyEvent OnRecalcAll() const { return engine_->OnRecalcAll; }
+    void SetOnRecalcAll(TNotifyEvent value) { engine_->OnRecalcAll = value; }
+    TNotifyEvent OnAfterRecalcAll() const { return engine_->OnAfterRecalcAll; }
+    void SetOnAfterRecalcAll(TNotifyEvent value) { engine_->OnAfterRecalcAll = value; }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    void Loaded() override;
+
+private:
+    void WatchMaster();
+    std::unique_ptr<TDBSumListProducer> engine_;
+    TDataSet* watchedMaster_ = nullptr;
+};
+
+// Registers TDBSumList and its properties for form loading (once).
+void RegisterDBSumListClasses();

@@ -3,6 +3,7 @@
 #include "DBSumList.h"
 #include "DbTestSupport.h"
 #include "GridTestSupport.h"
+#include "TypeRegistry.h"
 
 using namespace dbtest;
 
@@ -271,6 +272,145 @@ TEST(GridFooterSums, FootersOwnTheirItemsAndShowLiveSums) {
     // Columns that go take their items with them.
     columns->Clear();
     EXPECT_EQ(sums->Count(), 0);
+}
+
+
+// The grid hands its engine the data set only while its link is active, so the engine never keeps a
+// closed or freed data set.
+TEST(GridFooterSums, TheEngineHoldsTheDataSetOnlyWhileTheLinkIsActive) {
+    gridtest::GridDb db;
+    TDBGridEhCore* core = db.grid->Core();
+    TDBGridEhSumList* engine = core->SumList();
+    engine->SetActive(true);
+    EXPECT_EQ(engine->DataSet(), db.query);
+    EXPECT_TRUE(engine->Hooked());
+
+    // A grid attached to a source whose data set is closed.
+    core->SetDataSource(nullptr);
+    db.query->Close();
+    core->SetDataSource(db.source);
+    EXPECT_EQ(engine->DataSet(), nullptr);
+    EXPECT_FALSE(engine->Hooked());
+    db.query->Open();
+    EXPECT_EQ(engine->DataSet(), db.query);
+    db.query->Close();
+    EXPECT_EQ(engine->DataSet(), nullptr);
+
+    // The data set freed while open, the grid still alive (ASan sees a use after the free).
+    db.query->Open();
+    ASSERT_EQ(engine->DataSet(), db.query);
+    db.session->query->Free();
+    db.session->query = New<TADOQuery>(nullptr);
+    EXPECT_EQ(engine->DataSet(), nullptr);
+    engine->SetActive(false);
+    engine->SetActive(true);
+    EXPECT_EQ(engine->DataSet(), nullptr);
+}
+
+// ---- The stand-alone component ---------------------------------------------------------------------
+
+// A detail data set that names its master through a published MasterSource.
+class TMasterSourceQuery : public TADOQuery {
+    VESTREL_CLASS(TMasterSourceQuery, TADOQuery)
+public:
+    using TADOQuery::TADOQuery;
+    TDataSource* MasterSource() const { return masterSource_; }
+    void SetMasterSource(TDataSource* value) { masterSource_ = value; }
+
+private:
+    TDataSource* masterSource_ = nullptr;
+};
+
+void RegisterMasterSourceQuery() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterProperties<TMasterSourceQuery>().Component("MasterSource", &TMasterSourceQuery::MasterSource,
+                                                       &TMasterSourceQuery::SetMasterSource);
+}
+
+class SumListComponentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterDBSumListClasses();
+        RegisterMasterSourceQuery();
+        path_ = folder_.File("sales.mdb");
+        BuildDatabase(path_, {{"sales.sql", kSumScript}});
+        session_ = std::make_unique<Session>(path_);
+    }
+    TempFolder folder_;
+    String path_;
+    std::unique_ptr<Session> session_;
+};
+
+TEST_F(SumListComponentTest, PublishesTheEngineAndForgetsAFreedDataSet) {
+    TADOQuery* q = session_->NewQuery();
+    OpenQuery(q, "select * from sales order by id");
+    TDBSumList* list = New<TDBSumList>(nullptr);
+    EXPECT_TRUE(GetOrdProp(list, "Active"));
+    TDBSum* sum = list->SumCollection()->Add();
+    sum->SetFieldName("amount");
+    SetObjectProp(list, "DataSet", q);
+    EXPECT_EQ(list->DataSet(), q);
+    EXPECT_EQ(sum->SumValue(), 37500);
+    list->SetActive(false);
+    EXPECT_EQ(sum->SumValue(), 0);
+    list->SetActive(true);
+    EXPECT_EQ(sum->SumValue(), 37500);
+
+    // Freed while hooked: the list lets go without calling into it (ASan would see it).
+    session_->extra.clear();
+    q->Free();
+    EXPECT_EQ(list->DataSet(), nullptr);
+    EXPECT_EQ(sum->SumValue(), 0);
+    list->RecomputeAll();
+    list->Free();
+}
+
+TEST_F(SumListComponentTest, TheMasterIsFoundThroughMasterSourceAndItsScrollsRecalculate) {
+    TADOQuery* master = session_->NewQuery();
+    OpenQuery(master, "select id from sales order by id");
+    TDataSource* masterSource = New<TDataSource>(nullptr);
+    masterSource->SetDataSet(master);
+
+    auto* detail = New<TMasterSourceQuery>(nullptr);
+    detail->SetConnection(session_->connection);
+    detail->SetMasterSource(masterSource);
+    OpenQuery(detail, "select * from sales order by id");
+
+    int recalcs = 0;
+    struct Recalcs {
+        int* n;
+        void Count(TObject*) { ++*n; }
+    } counter{&recalcs};
+    TDBSumList* list = New<TDBSumList>(nullptr);
+    list->SetOnRecalcAll(Event<&Recalcs::Count>(&counter));
+    list->SumCollection()->Add()->SetFieldName("amount");
+    list->SetDataSet(detail);
+    EXPECT_EQ(list->Engine()->MasterDataSet(), master);
+    const int after = recalcs;
+    master->Next();
+    EXPECT_EQ(recalcs, after + 1);
+
+    // A query's DataSource is not a master source.
+    TADOQuery* plain = session_->NewQuery();
+    plain->SetDataSource(masterSource);
+    OpenQuery(plain, "select * from sales order by id");
+    list->SetDataSet(plain);
+    EXPECT_EQ(list->Engine()->MasterDataSet(), nullptr);
+
+    // The master freed first: the detail's list lets go of it.
+    list->SetDataSet(detail);
+    ASSERT_EQ(list->Engine()->MasterDataSet(), master);
+    plain->SetDataSource(nullptr);
+    detail->SetMasterSource(nullptr);
+    masterSource->Free();
+    std::erase(session_->extra, master);
+    master->Free();
+    EXPECT_EQ(list->Engine()->MasterDataSet(), nullptr);
+    list->SetActive(false);
+    list->Free();
+    detail->Free();
 }
 
 }  // namespace
