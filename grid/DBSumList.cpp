@@ -282,7 +282,7 @@ void TDBSumListProducer::RecomputeAll() {
         TDBSumListProducer* self;
         TDataSet* ds;
         ~Finish() {
-            self->lastFiltered_ = ds->Filtered;
+            self->lastFiltered_ = ds->Filtered();
             self->lastFilter_ = ds->Filter;
             self->lastOrder_ = ds->OrderGeneration();
             self->recalculating_ = false;
@@ -438,7 +438,7 @@ void TDBSumListProducer::AfterDeleteHandler(TDataSet*) {
 
 void TDBSumListProducer::AfterScrollHandler(TDataSet* ds) {
     if (!active_ || recalculating_) return;
-    if (ds->Filtered != lastFiltered_ || (ds->Filtered && ds->Filter != lastFilter_) ||
+    if (ds->Filtered() != lastFiltered_ || (ds->Filtered() && ds->Filter != lastFilter_) ||
         ds->OrderGeneration() != lastOrder_)
         RecomputeAll();
 }

@@ -2,6 +2,7 @@
 // own its items.
 #include "DBSumList.h"
 #include "DbTestSupport.h"
+#include "DbUtilsEh.h"
 #include "GridTestSupport.h"
 #include "TypeRegistry.h"
 
@@ -164,7 +165,7 @@ TEST_F(SumListTest, SortAndFilterChangesWalkAgain) {
     EXPECT_EQ(counter_.recalcs, recalcs) << "a plain scroll does not walk";
 
     q->Filter = "amount > 1";
-    q->Filtered = true;
+    q->SetFiltered(true);
     q->Next();
     EXPECT_EQ(counter_.recalcs, recalcs + 1);
     q->Filter = "amount > 2";
@@ -173,6 +174,19 @@ TEST_F(SumListTest, SortAndFilterChangesWalkAgain) {
     q->Filter = "amount > 2";  // unchanged while filtered
     q->Prior();
     EXPECT_EQ(counter_.recalcs, recalcs + 2);
+    ExpectFigures({37500, 18750, 20000, 30000, 1000000, 2});
+}
+
+TEST_F(SumListTest, ARecordFilterLeavesOnlyTheKeptRowsInTheFigures) {
+    TColumnFilterConditionEh condition;
+    condition.FieldName = "amount";
+    condition.Expression.ExpressionType = botNumber;
+    ParseFilterText("> 2", condition.Expression);
+    q->SetRecordFilter(TColumnFiltersEh::Make(*q, {condition}));
+    q->SetFiltered(true);  // scrolls to the first kept record, and the list walks again
+    EXPECT_EQ(Now().sum, 22500);
+    EXPECT_EQ(Now().countAll, 10000);
+    q->SetFiltered(false);
     ExpectFigures({37500, 18750, 20000, 30000, 1000000, 2});
 }
 
