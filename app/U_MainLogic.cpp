@@ -2,6 +2,7 @@
 
 #include "ADODB.h"
 #include "ADOSqlite.h"
+#include "Encoding.h"
 #include "Log.h"
 #include "Streams.h"
 #include "U_DataLogic.h"

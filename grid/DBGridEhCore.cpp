@@ -381,10 +381,10 @@ void TDBGridEhCore::InitGridCore() {
 void TDBGridEhCore::SumListChangedHandler(TObject*) { host_.SumListValuesChanged(); }
 
 void TDBGridEhCore::DoneGridCore() {
+    selection_.reset();
     columns_.reset();
     if (sortMarkedColumns_) sortMarkedColumns_->Clear();
     if (dataLink_) dataLink_->SetDataSource(nullptr);
-    selection_.reset();
     selectedRows_.reset();
     dataLink_.reset();
     sumList_.reset();
@@ -633,7 +633,10 @@ void TDBGridEhCore::LinkActiveChanged(bool active) {
     // Fields of a closed data set may be freed: columns look them up again when needed.
     if (columns_)
         for (int i = 0; i < columns_->Count(); ++i) columns_->ColumnAt(i)->field_ = nullptr;
-    selection_->DataLinkActiveChanged(active);
+    if (selection_)
+        selection_->DataLinkActiveChanged(active);
+    else
+        selectedRows_->LinkStateChanged(active);
     if (sumList_) sumList_->SetDataSet(active ? DataSet() : nullptr);
     RelayoutColumns();
     host_.LinkActiveChanged(active);
@@ -769,6 +772,10 @@ void TDBGridEhCore::EnsureFooterSums(TColumnEh* column) {
     EnsureOneFooterSum(sums, column, column->Footer());
     TColumnFootersEh* footers = column->Footers();
     for (int i = 0; footers && i < footers->Count(); ++i) EnsureOneFooterSum(sums, column, footers->Items(i));
+}
+
+void TDBGridEhCore::ColumnDestroying(TColumnEh* column) {
+    if (selection_) selection_->Columns()->Forget(column);
 }
 
 void TDBGridEhCore::ReleaseFooterSum(TColumnFooterEh* footer) {

@@ -325,6 +325,8 @@ public:
     // Gives each footer of `column` that shows a sum, an average or a count its aggregate item in
     // SumList (and frees the items of the others).
     void EnsureFooterSums(TColumnEh* column);
+    // A column is going: the selection lets go of it.
+    void ColumnDestroying(TColumnEh* column);
     // Frees the aggregate item of a footer that is going.
     void ReleaseFooterSum(TColumnFooterEh* footer);
     // The text of footer row `footerIndex` (0 first) of `column`, by its footer's value type.

@@ -147,6 +147,14 @@ void TDBGridEhSelectionCols::ExtendToColumn(TColumnEh* column) {
     selection_->SetSelectionType(Count() > 0 ? gstColumns : gstNon);
 }
 
+void TDBGridEhSelectionCols::Forget(TColumnEh* column) {
+    const bool listed = Remove(column) >= 0;
+    shiftList_.Remove(column);
+    if (anchor_ == column) anchor_ = nullptr;
+    if (shiftCol_ == column) shiftCol_ = nullptr;
+    if (listed && selection_->SelectionType() == gstColumns && Count() == 0) selection_->SetSelectionType(gstNon);
+}
+
 void TDBGridEhSelectionCols::DropRemovedColumns() {
     TDBGridColumnsEh* columns = grid_->Columns();
     for (int i = Count() - 1; i >= 0; --i) {

@@ -34,6 +34,9 @@ public:
     void ExtendToColumn(TColumnEh* column);
     // Drops listed columns that left the grid, then orders the list by Index.
     void DropRemovedColumns();
+    // A column that is being freed leaves the list (and the anchor) without a repaint; the
+    // selection becomes none when no column is left.
+    void Forget(TColumnEh* column);
 
     TColumnEh* AnchorColumn() const { return anchor_; }
     TColumnEh* ShiftColumn() const { return shiftCol_; }
