@@ -225,7 +225,7 @@ void TFrm_Main::DelCustExecute(TObject*) {
         ShowMessageBox(Handle(), MainTexts::NotYourPerson, MainTexts::Warning, MB_ICONINFORMATION);
         return;
     }
-    if (!HasCurrentRow(persons))
+    if (!persons->Active() || persons->IsEmpty())
         return;
     if (ShowMessageBox(Handle(), MainTexts::DeletePersonQuestion, MainTexts::Warning, MB_ICONINFORMATION | MB_YESNO) !=
         IDYES)
