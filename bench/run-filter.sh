@@ -33,7 +33,7 @@ for n in $sizes; do
     "$bench" generate "$file.tmp" "$n"
     mv "$file.tmp" "$file"
   fi
-  ours=$("$bench" filter "$file" CustCode "> $((n / 2))" MainContact "张*")
-  peer=$(best_ms sqlite3 "$file" "select * from custom where CustCode > $((n / 2)) and MainContact like '张%'")
+  ours=$("$bench" filter "$file" CustCode "> $((n / 2))" Company "张*")
+  peer=$(best_ms sqlite3 "$file" "select * from custom where CustCode > $((n / 2)) and Company like '张%'")
   awk -v n="filter-$n" -v a="$ours" -v b="$peer" 'BEGIN { printf "%s: ratio %.2f (vestrel %s ms, peer %s ms)\n", n, a / b, a, b }'
 done
