@@ -17,6 +17,7 @@
 #include "U_Custom.h"
 #include "U_Data.h"
 #include "U_Field.h"
+#include "U_email.h"
 #include "U_Main.h"
 #include "U_login.h"
 #include "U_splash.h"
@@ -53,6 +54,7 @@ constexpr TUnit kUnits[] = {
     {"U_login", RegisterLoginClasses, nullptr},
     {"U_tree", RegisterTreeClasses, nullptr},
     {"U_Field", RegisterFieldClasses, nullptr},
+    {"U_email", RegisterEmailClasses, nullptr},
     {"U_Custom", RegisterCustomClasses, nullptr},
     {"U_AddCust", RegisterAddCustClasses, nullptr},
 };

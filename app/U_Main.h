@@ -15,6 +15,7 @@
 #include "AppSkinData.h"
 #include "AppLogic.h"
 #include "ComCtrls.h"
+#include "DBGridEh.h"
 #include "ExcelAutomation.h"
 #include "ExtCtrls.h"
 #include "FileDialogs.h"
@@ -126,6 +127,9 @@ public:
     void ShowField_CustExecute(TObject* Sender);
     void ExportEmailExecute(TObject* Sender);
     void ExportCustCSVExecute(TObject* Sender);
+    // Saves `grid`'s rows as a workbook named in SaveDialog1 and offers to open it. A closed or
+    // empty `query` is refused with a message and a silent abort.
+    void ExportGridToExcel(TDataSet* query, TDBGridEh* grid);
     void Cust_CustContactExecute(TObject* Sender);
     void HelpExecute(TObject* Sender);
     void DelContactExecute(TObject* Sender);

@@ -3,6 +3,7 @@
 #include "ADODB.h"
 #include "ADOSqlite.h"
 #include "Log.h"
+#include "Encoding.h"
 #include "Streams.h"
 #include "U_DataLogic.h"
 
@@ -159,4 +160,9 @@ void DeleteBillWithLines(TADOConnection* connection, TADOQuery* bills, TADOQuery
         bills->Delete();
         ExecQuery(del, "delete from T_BillDetail where BillCode=" + QuotedSql(code));
     });
+}
+
+String ExcelExportFileName(const String& chosen) {
+    const String name = Trim(chosen);
+    return name.find(".xls") == String::npos ? name + ".xls" : name;
 }

@@ -56,3 +56,9 @@ String ContactListSql(bool allContacts, const String& operatorName);
 void DeleteGoodsWithLines(TADOConnection* connection, TADOQuery* goods, TADOQuery* temp);
 // The same for the current bill of `bills` and the lines of its BillCode (through `del`).
 void DeleteBillWithLines(TADOConnection* connection, TADOQuery* bills, TADOQuery* del);
+
+// ---- Workbook export ----------------------------------------------------------------------------
+
+// The workbook's file name from the save dialog's: trimmed, with ".xls" added unless the name
+// holds ".xls" anywhere (exact case: "a.XLS" becomes "a.XLS.xls").
+String ExcelExportFileName(const String& chosen);

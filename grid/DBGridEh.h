@@ -24,6 +24,7 @@
 
 #include "Controls.h"
 #include "DBGridEhCore.h"
+#include "DBGridEhImpExp.h"
 #include "DBGridEhLayoutCore.h"
 #include "Grids.h"
 #include "ImgList.h"
@@ -376,6 +377,8 @@ public:
 
     // ---- Selection ----
     TDBGridEhSelectionType SelectionType() const override;
+    // What an export walks besides the core: this grid's cell and footer handlers.
+    TDBGridEhExportHooks ExportHooks();
     // Clears the selected rows (with dgMultiSelect and dghClearSelection) and the rest of the
     // selection (with dghClearSelection).
     void ClearGridSelection();

@@ -232,6 +232,19 @@ TDBGridEhSelectionType TCustomDBGridEh::SelectionType() const {
     return gstNon;
 }
 
+TDBGridEhExportHooks TCustomDBGridEh::ExportHooks() {
+    TDBGridEhExportHooks hooks;
+    hooks.GetCellParams = [this](TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state) {
+        if (OnGetCellParams) OnGetCellParams(this, column, font, background, state);
+    };
+    hooks.GetFooterParams = [this](int dataCol, int row, TColumnEh* column, TCustomFont* font, TColor& background,
+                                   TAlignment& alignment, TGridDrawState state, String& text) {
+        if (OnGetFooterParams)
+            OnGetFooterParams(this, dataCol, row, column, dynamic_cast<TFont*>(font), background, alignment, state, text);
+    };
+    return hooks;
+}
+
 void TCustomDBGridEh::ClearGridSelection() {
     if (Options().Contains(dgMultiSelect) && OptionsEh().Contains(dghClearSelection)) SelectedRowBookmarks()->Clear();
     extending_ = false;
