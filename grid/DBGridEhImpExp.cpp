@@ -535,6 +535,199 @@ void TDBGridEhExportAsXLS::EmitFooterCell(int colPos, int footerRow, const Strin
     WriteLabel(text);
 }
 
+// ---- RTF ----------------------------------------------------------------------------------------------------
+
+namespace {
+
+// The code points of UTF-8 text (ill-formed bytes as U+FFFD).
+std::vector<char32_t> CodePoints(const String& text) {
+    std::vector<char32_t> out;
+    const WideString wide = Utf8ToUtf16(text);
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = wide[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+            ++i;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+String Utf8Of(char32_t c) { return Utf16ToUtf8(c < 0x10000 ? WideString(1, static_cast<char16_t>(c))
+                                                            : WideString{static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
+                                                                         static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))}); }
+
+}  // namespace
+
+std::string TDBGridEhExportAsRTF::EscapeText(const String& text) {
+    std::string out;
+    const std::vector<char32_t> chars = CodePoints(text);
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        const char32_t c = chars[i];
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\r') {
+            if (i + 1 < chars.size() && chars[i + 1] == '\n') ++i;
+            out += "\\line ";
+        } else if (c == '\n') {
+            out += "\\line ";
+        } else if (c == '\t') {
+            out += "\\tab ";
+        } else if (c == 0) {
+            out += '?';
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            const AnsiString fallback = ExportTextBytes(Utf8Of(c));
+            out += "\\uc" + std::to_string(fallback.size());
+            auto unit = [&](char32_t u) { out += "\\u" + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(u))); };
+            if (c < 0x10000) {
+                unit(c);
+            } else {
+                unit(0xD800 + ((c - 0x10000) >> 10));
+                unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+            }
+            for (unsigned char b : fallback) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\'%02x", b);
+                out += hex;
+            }
+        }
+    }
+    return out;
+}
+
+void TDBGridEhExportAsRTF::Out(const std::string& text) { WriteBytes(text.data(), text.size()); }
+
+int TDBGridEhExportAsRTF::ColorIndex(TColor color) {
+    const auto rgb = static_cast<std::uint32_t>(ColorToRGB(color)) & 0xFFFFFF;
+    for (std::size_t i = 0; i < colors_.size(); ++i)
+        if (colors_[i] == rgb) return static_cast<int>(i);
+    colors_.push_back(rgb);
+    return static_cast<int>(colors_.size() - 1);
+}
+
+int TDBGridEhExportAsRTF::FontIndex(const String& name) {
+    for (std::size_t i = 0; i < fonts_.size(); ++i)
+        if (fonts_[i] == name) return static_cast<int>(i);
+    fonts_.push_back(name);
+    return static_cast<int>(fonts_.size() - 1);
+}
+
+int TDBGridEhExportAsRTF::Spacing() const { return DBGridEh->Flat() ? 12 : 24; }
+
+void TDBGridEhExportAsRTF::RowStart(TColumnsEhList* columns, const std::vector<TColor>& shading) {
+    Out("\\trowd\\trgaph40\r\n");
+    const int dpi = Hooks.PixelsPerInch > 0 ? Hooks.PixelsPerInch : 96;
+    long long right = 0;
+    for (int i = 0; i < columns->Count(); ++i) {
+        right += static_cast<long long>(columns->ColumnAt(i)->Width()) * 1440 / dpi;
+        for (const char* side : {"l", "t", "b", "r"}) Out(std::string("\\clbrdr") + side + "\\brdrs\\brdrcf0\r\n");
+        Out("\\clshdng10000\\clcfpat" + std::to_string(ColorIndex(shading[i])) + "\\cellx" + std::to_string(right) +
+            "\r\n");
+    }
+    Out("{\\trrh0\r\n");
+}
+
+void TDBGridEhExportAsRTF::Cell(TAlignment alignment, TCustomFont* font, TColor background, const String& text) {
+    const char* align = alignment == taRightJustify ? "\\qr" : alignment == taCenter ? "\\qc" : "\\ql";
+    const String spacing = std::to_string(Spacing());
+    std::string out = std::string("\\pard\\intbl{") + align + "\\sb" + spacing + "\\sa" + spacing;
+    out += "\\fs" + std::to_string(font->Size() * 2);
+    const TFontStyles style = font->Style();
+    if (style.Contains(fsBold)) out += "\\b";
+    if (style.Contains(fsItalic)) out += "\\i";
+    if (style.Contains(fsStrikeOut)) out += "\\strike";
+    if (style.Contains(fsUnderline)) out += "\\ul";
+    out += "\\f" + std::to_string(FontIndex(font->Name()));
+    out += "\\cf" + std::to_string(ColorIndex(font->Color()));
+    out += "\\cb" + std::to_string(ColorIndex(background));
+    out += " " + EscapeText(text) + "\\cell}\r\n";
+    Out(out);
+}
+
+void TDBGridEhExportAsRTF::ExportStream(TStream* stream, bool all) {
+    colors_.clear();
+    fonts_.clear();
+    ColorIndex(clBlack);
+    ColorIndex(clWhite);
+    ColorIndex(clBtnFace);
+    TMemoryStream body;
+    TDBGridEhExport::ExportStream(&body, all);
+    if (body.Size() == 0) return;  // nothing selected: nothing written
+    std::string head = "{\\rtf0\\ansi\\ansicpg936\r\n{\\colortbl";
+    for (std::uint32_t rgb : colors_)
+        head += "\\red" + std::to_string(rgb & 0xFF) + "\\green" + std::to_string((rgb >> 8) & 0xFF) + "\\blue" +
+                std::to_string((rgb >> 16) & 0xFF) + ";";
+    head += "}\r\n{\\fonttbl";
+    for (std::size_t i = 0; i < fonts_.size(); ++i)
+        head += "\\f" + std::to_string(i) + "\\fnil\\fcharset134 " + EscapeText(fonts_[i]) + ";";
+    head += "}\r\n";
+    stream->WriteBuffer(head.data(), static_cast<std::int64_t>(head.size()));
+    stream->WriteBuffer(body.Memory(), body.Size());
+}
+
+void TDBGridEhExportAsRTF::EmitSuffix() { Out("}"); }
+
+void TDBGridEhExportAsRTF::EmitTitle(TColumnsEhList* columns) {
+    std::vector<TColor> shading;
+    for (int i = 0; i < columns->Count(); ++i) shading.push_back(columns->ColumnAt(i)->Title()->Color());
+    RowStart(columns, shading);
+    for (int i = 0; i < columns->Count(); ++i) {
+        TColumnTitleEh* title = columns->ColumnAt(i)->Title();
+        Cell(title->Alignment(), title->Font(), title->Color(), title->Caption());
+    }
+    Out("\\pard\\intbl\\row}\r\n");
+}
+
+void TDBGridEhExportAsRTF::EmitRecord(TColumnsEhList* columns) {
+    std::vector<TColor> shading;
+    for (int i = 0; i < columns->Count(); ++i) {
+        TColumnEh* column = columns->ColumnAt(i);
+        TColor color = column->Color();
+        if (Hooks.GetCellParams) {
+            std::unique_ptr<TCustomFont> font = NewFont();
+            font->Assign(column->Font());
+            Hooks.GetCellParams(column, font.get(), color, TGridDrawState());
+        }
+        shading.push_back(color);
+    }
+    RowStart(columns, shading);
+    TDBGridEhExport::EmitRecord(columns);
+    Out("\\pard\\intbl\\row}\r\n");
+}
+
+void TDBGridEhExportAsRTF::EmitDataCell(TColumnEh*, TColCellParamsEh* params) {
+    Cell(params->Alignment, params->Font(), params->Background, params->Text);
+}
+
+void TDBGridEhExportAsRTF::EmitFooter(TColumnsEhList* columns, int footerRow) {
+    std::vector<TColor> shading;
+    for (int i = 0; i < columns->Count(); ++i) {
+        TColumnEh* column = columns->ColumnAt(i);
+        TColumnFooterEh* footer = column->FooterForRow(footerRow);
+        TColor color = footer ? footer->Color() : DBGridEh->FooterColor();
+        if (Hooks.GetFooterParams) {
+            std::unique_ptr<TCustomFont> font = NewFont();
+            font->Assign(footer ? footer->Font() : DBGridEh->FooterFont());
+            TAlignment alignment = footer ? footer->Alignment() : taLeftJustify;
+            String text;
+            Hooks.GetFooterParams(column->Index(), footerRow, column, font.get(), color, alignment, TGridDrawState(), text);
+        }
+        shading.push_back(color);
+    }
+    RowStart(columns, shading);
+    TDBGridEhExport::EmitFooter(columns, footerRow);
+    Out("\\pard\\intbl\\row}\r\n");
+}
+
+void TDBGridEhExportAsRTF::EmitFooterCell(int, int, const String& text, TAlignment alignment, TColor background,
+                                          TCustomFont* font, TColumnEh*) {
+    Cell(alignment, font, background, text);
+}
+
 // ---- Routines ----------------------------------------------------------------------------------------------
 
 void SaveGridToExportStream(TDBGridEhExportClass exportClass, TDBGridEhCore* grid, TStream* stream, bool all,

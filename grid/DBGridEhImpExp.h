@@ -9,6 +9,7 @@
 //   TDBGridEhExportAsText      tab-separated text
 //   TDBGridEhExportAsCSV       CSV, every cell quoted, separator CsvSeparator
 //   TDBGridEhExportAsXLS       an Excel worksheet stream (BIFF records)
+//   TDBGridEhExportAsRTF       a Rich Text Format document with one table
 //
 // Routines: SaveGridToExportStream, SaveGridToExportFile.
 //
@@ -44,6 +45,8 @@ struct TDBGridEhExportHooks {
     std::function<void(int dataCol, int row, TColumnEh* column, TCustomFont* font, TColor& background,
                        TAlignment& alignment, TGridDrawState state, String& text)>
         GetFooterParams;
+    // The horizontal resolution of the grid's canvas (the RTF table's widths).
+    int PixelsPerInch = 96;
 };
 
 // The separator of CSV exports (initially ';').
@@ -164,6 +167,36 @@ private:
 
     int col_ = 0;
     int row_ = 0;
+};
+
+// Not yet: the multi-line titles of the grid's title tree (a single title row is written).
+class TDBGridEhExportAsRTF : public TDBGridEhExport {
+    VESTREL_CLASS(TDBGridEhExportAsRTF, TDBGridEhExport)
+public:
+    void ExportStream(TStream* stream, bool all) override;
+    // Cell text as RTF: '\\', '{' and '}' escaped, line breaks as \line, tabs as \tab, other
+    // characters as \uN with their GBK bytes as the fallback for readers without Unicode.
+    static std::string EscapeText(const String& text);
+
+protected:
+    void EmitSuffix() override;
+    void EmitTitle(TColumnsEhList* columns) override;
+    void EmitRecord(TColumnsEhList* columns) override;
+    void EmitDataCell(TColumnEh* column, TColCellParamsEh* params) override;
+    void EmitFooter(TColumnsEhList* columns, int footerRow) override;
+    void EmitFooterCell(int colPos, int footerRow, const String& text, TAlignment alignment, TColor background,
+                        TCustomFont* font, TColumnEh* column) override;
+
+private:
+    int ColorIndex(TColor color);
+    int FontIndex(const String& name);
+    void Out(const std::string& text);
+    void RowStart(TColumnsEhList* columns, const std::vector<TColor>& shading);
+    void Cell(TAlignment alignment, TCustomFont* font, TColor background, const String& text);
+    int Spacing() const;
+
+    std::vector<std::uint32_t> colors_;
+    std::vector<String> fonts_;
 };
 
 using TDBGridEhExportClass = std::unique_ptr<TDBGridEhExport> (*)();

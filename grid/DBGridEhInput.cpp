@@ -234,6 +234,10 @@ TDBGridEhSelectionType TCustomDBGridEh::SelectionType() const {
 
 TDBGridEhExportHooks TCustomDBGridEh::ExportHooks() {
     TDBGridEhExportHooks hooks;
+    if (HDC dc = GetDC(HandleAllocated() ? Handle() : nullptr)) {
+        hooks.PixelsPerInch = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(HandleAllocated() ? Handle() : nullptr, dc);
+    }
     hooks.GetCellParams = [this](TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state) {
         if (OnGetCellParams) OnGetCellParams(this, column, font, background, state);
     };

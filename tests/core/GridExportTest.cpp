@@ -438,4 +438,80 @@ TEST(GridExportFile, AFolderThatCannotBeWrittenGivesAClearErrorAndNoFile) {
     EXPECT_FALSE(FileExists(file));
 }
 
+// ---- RTF ----
+
+TEST(GridExportRtf, OneColumnOneRowDocumentWithBordersShadingFontsAndWidths) {
+    PeopleDb db("CREATE TABLE people (id INTEGER PRIMARY KEY, name TEXT(20)); INSERT INTO people VALUES (1, 'a{b}\\c');",
+                "select name from people");
+    db.Core()->SetFlat(true);
+    TColumnEh* column = db.Column(0);
+    column->SetWidth(96);
+    column->Title()->SetCaption("Name");
+    column->Title()->SetColor(clBtnFace);
+    column->Title()->Font()->SetName("Arial");
+    column->Title()->Font()->SetSize(10);
+    column->Title()->Font()->SetStyle(TFontStyles{fsBold});
+    column->Title()->Font()->SetColor(clBlack);
+    column->Font()->SetName("Arial");
+    column->Font()->SetSize(9);
+    column->Font()->SetColor(clBlack);
+    column->SetColor(clWhite);
+    const TColor face = ColorToRGB(clBtnFace);
+    const String faceRgb = "\\red" + std::to_string(face & 0xFF) + "\\green" + std::to_string((face >> 8) & 0xFF) +
+                           "\\blue" + std::to_string((face >> 16) & 0xFF) + ";";
+    const String borders = "\\clbrdrl\\brdrs\\brdrcf0\r\n\\clbrdrt\\brdrs\\brdrcf0\r\n"
+                           "\\clbrdrb\\brdrs\\brdrcf0\r\n\\clbrdrr\\brdrs\\brdrcf0\r\n";
+    const String expected = "{\\rtf0\\ansi\\ansicpg936\r\n"
+                            "{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;" + faceRgb + "}\r\n"
+                            "{\\fonttbl\\f0\\fnil\\fcharset134 Arial;}\r\n"
+                            "\\trowd\\trgaph40\r\n" + borders + "\\clshdng10000\\clcfpat2\\cellx1440\r\n{\\trrh0\r\n"
+                            "\\pard\\intbl{\\ql\\sb12\\sa12\\fs20\\b\\f0\\cf0\\cb2 Name\\cell}\r\n"
+                            "\\pard\\intbl\\row}\r\n"
+                            "\\trowd\\trgaph40\r\n" + borders + "\\clshdng10000\\clcfpat1\\cellx1440\r\n{\\trrh0\r\n"
+                            "\\pard\\intbl{\\ql\\sb12\\sa12\\fs18\\f0\\cf0\\cb1 a\\{b\\}\\\\c\\cell}\r\n"
+                            "\\pard\\intbl\\row}\r\n}";
+    EXPECT_EQ(db.Export<TDBGridEhExportAsRTF>(true), expected);
+}
+
+TEST(GridExportRtf, RightEdgesAddEachColumnsTruncatedTwips) {
+    PeopleDb db;
+    for (int i = 2; i < 5; ++i) db.Column(i)->SetVisible(false);
+    db.Column(0)->SetWidth(96);
+    db.Column(1)->SetWidth(97);
+    TDBGridEhExportHooks hooks;
+    hooks.PixelsPerInch = 96;
+    AnsiString rtf = db.Export<TDBGridEhExportAsRTF>(true, hooks);
+    EXPECT_NE(rtf.find("\\cellx1440\r\n"), AnsiString::npos);
+    EXPECT_NE(rtf.find("\\cellx2895\r\n"), AnsiString::npos);  // 1440 + trunc(97 * 15)
+    hooks.PixelsPerInch = 120;
+    rtf = db.Export<TDBGridEhExportAsRTF>(true, hooks);
+    EXPECT_NE(rtf.find("\\cellx1152\r\n\\clbrdrl"), AnsiString::npos);  // 96 * 1440 / 120
+    EXPECT_NE(rtf.find("\\cellx2315\r\n{"), AnsiString::npos);          // + trunc(97 * 12)
+}
+
+TEST(GridExportRtf, EscapesWhatWouldBreakTheDocumentAndCarriesChineseForEveryReader) {
+    const struct {
+        const char* text;
+        const char* rtf;
+    } cases[] = {
+        {"plain", "plain"},
+        {"a\\b{c}", "a\\\\b\\{c\\}"},
+        {"l1\r\nl2\nl3", "l1\\line l2\\line l3"},
+        {"t\tx", "t\\tab x"},
+        {"中", "\\uc2\\u20013\\'d6\\'d0"},
+        {"\xF0\x9F\x98\x80", "\\uc1\\u-10179\\u-8704\\'3f"},  // outside GBK: Unicode, '?' as the fallback
+    };
+    for (const auto& c : cases) EXPECT_EQ(TDBGridEhExportAsRTF::EscapeText(c.text), c.rtf) << c.text;
+}
+
+TEST(GridExportRtf, UnrtfReadsEveryValueChineseIncluded) {
+    PeopleDb db;
+    const String file = db.folder.File("people.rtf");
+    WriteFile(file, db.Export<TDBGridEhExportAsRTF>(true));
+    SKIP_WITHOUT_READERS();
+    ExpectedRows rows = PeopleRows(false);
+    rows[2][4] = "line1";  // a line break inside a cell becomes a line of the text
+    EXPECT_EQ(ReadBack("rtf", file, rows), "");
+}
+
 }  // namespace
