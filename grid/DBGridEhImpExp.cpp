@@ -728,6 +728,60 @@ void TDBGridEhExportAsRTF::EmitFooterCell(int, int, const String& text, TAlignme
     Cell(alignment, font, background, text);
 }
 
+// ---- Interchange stream ------------------------------------------------------------------------------------
+
+void TDBGridEhExportAsVCLDBIF::EmitPrefix() {
+    std::vector<bool> visible;
+    for (int i = 0; i < ExportedColumns()->Count(); ++i) visible.push_back(ExportedColumns()->ColumnAt(i)->Visible());
+    WriteVCLDBIFHeader(Stream(), visible);
+}
+
+void TDBGridEhExportAsVCLDBIF::EmitSuffix() { WriteVCLDBIFEmpty(Stream(), vtEnd); }
+
+void TDBGridEhExportAsVCLDBIF::EmitDataCell(TColumnEh* column, TColCellParamsEh*) {
+    TField* field = column->Field();
+    if (field && field->Lookup()) field = field->DataSet() ? field->DataSet()->FindField(field->KeyFields) : nullptr;
+    if (!field) return WriteVCLDBIFEmpty(Stream(), vtUnassigned);
+    if (field->IsNull()) return WriteVCLDBIFEmpty(Stream(), vtNull);
+    switch (field->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return WriteVCLDBIFInteger(Stream(), field->AsInteger());
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftFMTBcd:
+        return WriteVCLDBIFFloat(Stream(), field->AsFloat());
+    case ftString:
+    case ftBoolean:
+    case ftMemo:
+    case ftFixedChar:
+    case ftLargeint:
+    case ftOraClob:
+    case ftGuid:
+        return WriteVCLDBIFBytes(Stream(), vtString, Utf8ToGbk(field->AsString()));
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftWideString:
+    case ftOraBlob:
+        return WriteVCLDBIFBytes(Stream(), vtBinary, Utf8ToGbk(field->AsString()));
+    default:
+        return WriteVCLDBIFEmpty(Stream(), vtUnassigned);
+    }
+}
+
 // ---- Routines ----------------------------------------------------------------------------------------------
 
 void SaveGridToExportStream(TDBGridEhExportClass exportClass, TDBGridEhCore* grid, TStream* stream, bool all,

@@ -10,6 +10,7 @@
 //   TDBGridEhExportAsCSV       CSV, every cell quoted, separator CsvSeparator
 //   TDBGridEhExportAsXLS       an Excel worksheet stream (BIFF records)
 //   TDBGridEhExportAsRTF       a Rich Text Format document with one table
+//   TDBGridEhExportAsVCLDBIF   the interchange stream (VCLDBIFStream.h), values with their types
 //
 // Routines: SaveGridToExportStream, SaveGridToExportFile.
 //
@@ -20,6 +21,7 @@
 #include "DBGridEhCore.h"
 #include "Encoding.h"
 #include "Streams.h"
+#include "VCLDBIFStream.h"
 
 #include <cstdint>
 #include <functional>
@@ -197,6 +199,14 @@ private:
 
     std::vector<std::uint32_t> colors_;
     std::vector<String> fonts_;
+};
+
+class TDBGridEhExportAsVCLDBIF : public TDBGridEhExport {
+    VESTREL_CLASS(TDBGridEhExportAsVCLDBIF, TDBGridEhExport)
+protected:
+    void EmitPrefix() override;
+    void EmitSuffix() override;
+    void EmitDataCell(TColumnEh* column, TColCellParamsEh* params) override;
 };
 
 using TDBGridEhExportClass = std::unique_ptr<TDBGridEhExport> (*)();
