@@ -5,6 +5,7 @@
 // Not yet (slots only): incremental search, the find dialog, the clipboard commands, rectangle and
 // column selection, record dragging, tool tips, the filter row's editor.
 #include "DBGridEh.h"
+#include "DBGridEhClipboard.h"
 
 #include "Dialogs.h"
 
@@ -395,6 +396,10 @@ void TCustomDBGridEh::CtrlKeyDown(WORD key, bool extend) {
             SelectAllRows();
         break;
     case VK_DELETE: DeleteRecordsByKey(); break;
+    case 'C':
+    case VK_INSERT:
+        if (SelectionType() != gstNon && editActions_.Contains(geaCopyEh)) DBGridEh_DoCopyAction(this, false);
+        break;
     default: break;
     }
 }
