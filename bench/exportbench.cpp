@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
     auto* grid = New<TBenchGrid>(nullptr);
     grid->Core()->SetDrawMemoText(true);
     grid->Core()->SetDataSource(source);
+    grid->Core()->RebuildColumns();
     TDBGridEhExportClass kind = format == "xls"    ? &NewGridExport<TDBGridEhExportAsXLS>
                                 : format == "csv" ? &NewGridExport<TDBGridEhExportAsCSV>
                                                   : &NewGridExport<TDBGridEhExportAsText>;

@@ -154,11 +154,33 @@ String TDBGridEhExport::ExportFooterText(TColumnFooterEh* footer, TColumnEh* col
     return String();
 }
 
+// The column's cell parameters; a value the field cannot show (text in a number field) goes as the
+// text the data set holds, so that one such value does not stop the export.
+static void FillCellParams(TColumnEh* column, TColCellParamsEh* params) {
+    try {
+        column->FillColCellParams(params);
+    } catch (const Exception&) {
+        params->Row = -1;
+        params->Col = -1;
+        params->State = TGridDrawState();
+        params->Font()->Assign(column->Font());
+        params->Background = column->Color();
+        params->Alignment = column->Alignment();
+        params->ImageIndex = -1;
+        params->CheckboxState = cbUnchecked;
+        params->Text.clear();
+        try {
+            if (TField* field = column->Field()) params->Text = VarToStr(field->Value());
+        } catch (const Exception&) {
+        }
+    }
+}
+
 void TDBGridEhExport::EmitRecord(TColumnsEhList* columns) {
     for (int i = 0; i < columns->Count(); ++i) {
         TColumnEh* column = columns->ColumnAt(i);
         TColCellParamsEh* params = cellParams_.get();
-        column->FillColCellParams(params);
+        FillCellParams(column, params);
         TColor background = column->Color();
         if (Hooks.GetCellParams) Hooks.GetCellParams(column, params->Font(), background, TGridDrawState());
         column->GetCellParams(false, params);

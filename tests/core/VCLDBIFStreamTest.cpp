@@ -34,6 +34,7 @@ TEST(VCLDBIFExport, OneRecordWithAnIntegerAndANullGivesTheDocumentedBytes) {
     source->SetDataSet(session.query);
     TTestGridEh* grid = New<TTestGridEh>(nullptr);
     grid->Core()->SetDataSource(source);
+    grid->Core()->RebuildColumns();
     TMemoryStream stream;
     SaveGridToExportStream(&NewGridExport<TDBGridEhExportAsVCLDBIF>, grid->Core(), &stream, true);
     const std::string bytes(static_cast<const char*>(stream.Memory()), static_cast<std::size_t>(stream.Size()));
