@@ -42,7 +42,7 @@ e2e_wait_gone -s 10 window '' '已建立，是否打开文件？$' || { e2e_fail
 
 names="$E2E_WORK/export-workbook-names.txt"
 e2e_sql "$db" "select Company from custom where Company is not null and Company <> ''" >"$names"
-report=$(python3 - "$file" "$names" "$all" <<'PY'
+report=$("$(command -v /usr/bin/python3 || command -v python3)" - "$file" "$names" "$all" <<'PY'
 import sys
 import xlrd
 book = xlrd.open_workbook(sys.argv[1], logfile=open('/dev/null', 'w'))
