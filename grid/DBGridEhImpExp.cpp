@@ -1,6 +1,7 @@
 #include "DBGridEhImpExp.h"
 
 #include "Currency.h"
+#include "DBGridEhSelection.h"
 #include "FormatSettings.h"
 
 #include <cmath>
@@ -72,13 +73,29 @@ void TDBGridEhExport::WriteBytes(const void* data, std::size_t count) {
 
 TDBGridEhWalkSelection TDBGridEhExport::CurrentSelection() const {
     if (Hooks.Selection) return Hooks.Selection();
-    TDBGridEhWalkSelection selection;
-    selection.Type = DBGridEh->Host().SelectionType();
-    if (selection.Type == gstRecordBookmarks) {
-        TBookmarkListEh* rows = DBGridEh->SelectedRowBookmarks();
-        for (int i = 0; i < rows->Count(); ++i) selection.Rows.push_back(rows->Items(i));
+    TDBGridEhWalkSelection walk;
+    TDBGridEhSelection* selection = DBGridEh->Selection();
+    if (!selection) return walk;
+    walk.Type = selection->SelectionType();
+    switch (walk.Type) {
+    case gstRecordBookmarks: {
+        TBookmarkListEh* rows = selection->Rows();
+        for (int i = 0; i < rows->Count(); ++i) walk.Rows.push_back(rows->Items(i));
+        break;
     }
-    return selection;
+    case gstRectangle:
+        walk.LeftCol = selection->Rect()->LeftCol();
+        walk.RightCol = selection->Rect()->RightCol();
+        walk.TopRow = selection->Rect()->TopRow();
+        walk.BottomRow = selection->Rect()->BottomRow();
+        break;
+    case gstColumns:
+        for (int i = 0; i < selection->Columns()->Count(); ++i) walk.Columns.push_back(selection->Columns()->ColumnAt(i));
+        break;
+    default:
+        break;
+    }
+    return walk;
 }
 
 void TDBGridEhExport::ChooseVisibleColumns() {

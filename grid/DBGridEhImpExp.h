@@ -41,7 +41,7 @@ struct TDBGridEhWalkSelection {
 };
 
 struct TDBGridEhExportHooks {
-    // Unset: the host's selection kind, with the core's selected-row list for rows.
+    // Unset: the grid's selection.
     std::function<TDBGridEhWalkSelection()> Selection;
     std::function<void(TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state)> GetCellParams;
     std::function<void(int dataCol, int row, TColumnEh* column, TCustomFont* font, TColor& background,

@@ -6,6 +6,7 @@
 // column selection, record dragging, tool tips, the filter row's editor.
 #include "DBGridEh.h"
 #include "DBGridEhClipboard.h"
+#include "DBGridEhSelection.h"
 
 #include "Dialogs.h"
 
@@ -228,9 +229,7 @@ void TCustomDBGridEh::DoExit() {
 // ---- Selection -------------------------------------------------------------------------------------------------------
 
 TDBGridEhSelectionType TCustomDBGridEh::SelectionType() const {
-    if (allSelected_) return gstAll;
-    if (SelectedRowBookmarks() && SelectedRowBookmarks()->Count() > 0) return gstRecordBookmarks;
-    return gstNon;
+    return Selection() ? Selection()->SelectionType() : gstNon;
 }
 
 TDBGridEhExportHooks TCustomDBGridEh::ExportHooks() {
@@ -254,23 +253,19 @@ void TCustomDBGridEh::ClearGridSelection() {
     if (Options().Contains(dgMultiSelect) && OptionsEh().Contains(dghClearSelection)) SelectedRowBookmarks()->Clear();
     extending_ = false;
     if (SelectionType() != gstNon && OptionsEh().Contains(dghClearSelection)) {
-        const bool wasAll = allSelected_;
-        allSelected_ = false;
-        SelectedRowBookmarks()->Clear();
+        Selection()->ClearSelection();
         InvalidateGrid();
         InvalidateEditor();
-        if (wasAll) SelectionChanged();
     }
 }
 
-void TCustomDBGridEh::SelectAllRows() {
-    if (allSelected_) return;
-    allSelected_ = true;
-    InvalidateGrid();
-    SelectionChanged();
-}
+void TCustomDBGridEh::SelectAllRows() { Selection()->SelectAllCells(); }
 
-void TCustomDBGridEh::SelectionBecomeRows() { allSelected_ = false; }
+void TCustomDBGridEh::RefreshEditor() { InvalidateEditor(); }
+
+void TCustomDBGridEh::ShowEditorIfAlwaysShown() {
+    if (HandleAllocated() && IsAlwaysShowEditor()) ShowEditor();
+}
 
 void TCustomDBGridEh::SelectionChanged() {
     if (OnSelectionChanged) OnSelectionChanged(this);
@@ -592,10 +587,8 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
         options.Contains(dgColumnResize) && options.Contains(dgMultiSelect) && DataLink()->Active() &&
         allowedSelections_.Contains(gstAll)) {
         if (SelectionType() != gstNon) {
-            allSelected_ = false;
-            SelectedRowBookmarks()->Clear();
+            Selection()->ClearSelection();
             InvalidateGrid();
-            SelectionChanged();
         } else {
             SelectAllRows();
         }
