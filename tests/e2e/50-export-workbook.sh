@@ -1,13 +1,15 @@
 # The person list saved as a workbook as a person does it: a right click on the person grid, the
 # menu "导出数据" > "导出个人为Excel文件", a name typed into the save dialog, Cancel on the question
-# whether to open it. The file is read with xlrd: one row per listed person under the titles, every
-# person's name in it as the database holds it.
+# whether to open it. The file is read with xlrd: one row per listed person under the titles, then
+# the footer row; every person's name in it as the database holds it.
 dir=$(e2e_fresh_copy export-workbook)
 db="$dir/DataBase/Custom.mdb"
 caption=$(e2e_sql "$db" "select SoftName || Version from T_SoftInfo order by ID limit 1")
 all=$(e2e_sql "$db" "select count(*) from custom")
 [ -n "$all" ] || { e2e_fail "cannot count the persons"; return 1; }
 [ "$all" -le 100 ] || all=100
+# The person grid has one footer row (its sums), written after the persons.
+footers=1
 
 e2e_start "$dir"
 e2e_wait_window '^登录$' >/dev/null || { e2e_fail "no login dialog"; return 1; }
@@ -42,13 +44,13 @@ e2e_wait_gone -s 10 window '' '已建立，是否打开文件？$' || { e2e_fail
 
 names="$E2E_WORK/export-workbook-names.txt"
 e2e_sql "$db" "select Company from custom where Company is not null and Company <> ''" >"$names"
-report=$("$(command -v /usr/bin/python3 || command -v python3)" - "$file" "$names" "$all" <<'PY'
+report=$("$(command -v /usr/bin/python3 || command -v python3)" - "$file" "$names" "$all" "$footers" <<'PY'
 import sys
 import xlrd
 book = xlrd.open_workbook(sys.argv[1], logfile=open('/dev/null', 'w'))
 sheet = book.sheet_by_index(0)
-rows = sheet.nrows - 1
-texts = {str(sheet.cell_value(r, c)) for r in range(1, sheet.nrows) for c in range(sheet.ncols)}
+rows = sheet.nrows - 1 - int(sys.argv[4])
+texts = {str(sheet.cell_value(r, c)) for r in range(1, rows + 1) for c in range(sheet.ncols)}
 names = [line.rstrip('\n') for line in open(sys.argv[2], encoding='utf-8') if line.strip()]
 expected = int(sys.argv[3])
 problems = []
