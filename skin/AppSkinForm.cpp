@@ -128,6 +128,7 @@ void TAppSkinForm::Start() {
         if (Kind == wkMDIChild) {
             if (placement_ == 1) {
                 if (manager_->MDIClient) PostMessageW(manager_->MDIClient, SM_REDRAWCLIENT, 0, 0);
+                if (manager_->MainWindow) PostMessageW(manager_->MainWindow, SM_PAINTFRAME, 0, 0);
             } else if (placement_ == 0) {
                 State = fsResizing;
                 ResizeForSkin(false);
@@ -496,6 +497,8 @@ LRESULT TAppSkinForm::WithoutCaptionStyle(UINT message, WPARAM wParam, LPARAM lP
 }
 
 LRESULT TAppSkinForm::ClientMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message >= WM_MDICREATE && message <= WM_MDIREFRESHMENU) || message == WM_PARENTNOTIFY)
+        PostMessageW(Window(), SM_PAINTFRAME, 0, 0);
     switch (message) {
     case WM_NCCALCSIZE:
         if (ncSkinned_ && (data_->Options & SkinBit(xoMDIScrollbar)) == 0) {
@@ -526,6 +529,12 @@ LRESULT TAppSkinForm::ClientMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = Window();
+    // The MDI machinery retitles the frame through the system's own procedure, which paints the
+    // system caption; the frame paints its skin again afterwards.
+    if (Kind == wkMDIChild && manager_->MainWindow &&
+        (message == WM_SIZE || message == WM_SETTEXT || message == WM_MDIACTIVATE || message == WM_CHILDACTIVATE ||
+         message == WM_WINDOWPOSCHANGED || message == WM_NCDESTROY))
+        PostMessageW(manager_->MainWindow, SM_PAINTFRAME, 0, 0);
     // First stage: every window.
     switch (message) {
     case WM_NCPAINT:

@@ -260,6 +260,36 @@ TEST_F(SkinFormTest, CloseButtonClickedClosesTheWindow) {
     EXPECT_TRUE(PumpUntil([&] { return SkinManager()->FormCount() == 0; }));
 }
 
+// Switching the skin off and on goes through the manager's single pending action: a second request
+// before the timer replaces the first; a window activated while skinning is off stays unskinned
+// until it is activated again with skinning on.
+TEST_F(SkinFormTest, SwitchingTheSkinOffAndOn) {
+    HWND window = ShowSkinned();
+    TSkinManage* m = SkinManager();
+    m->RequestingData = skin_;
+    m->PostAction(TSkinManage::saUnskin, 30);
+    m->PostAction(TSkinManage::saSkin, 30);
+    EXPECT_TRUE(PumpUntil([&] { return m->RequestingData == nullptr; }));
+    EXPECT_EQ(SendMessageW(window, SM_ISSKINNED, 0, 0), 1);
+
+    skin_->SetActive(false);
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageW(window, SM_ISSKINNED, 0, 0) != 1; }));
+    EXPECT_FALSE(m->Active);
+    HWND other = CreateWindowExW(0, L"VestrelSkinProbeWindow", L"other", WS_OVERLAPPEDWINDOW, 80, 80, 200, 120,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(other, SW_SHOWNORMAL);
+    SetForegroundWindow(other);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_NE(SendMessageW(other, SM_ISSKINNED, 0, 0), 1);
+
+    skin_->SetActive(true);
+    EXPECT_TRUE(PumpUntil([&] { return m->Active && m->RequestingData == nullptr; }));
+    SetForegroundWindow(window);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageW(other, SM_ISSKINNED, 0, 0) == 1; }));
+    DestroyWindow(other);
+}
+
 TEST_F(SkinFormTest, MessageBoxOfTheSystemIsSkinned) {
     static bool skinned = false;
     static int ticks = 0;

@@ -201,8 +201,3 @@ void DrainMessages() {
     }
 }
 
-String WindowClassName(HWND window) {
-    wchar_t name[128] = {};
-    GetClassNameW(window, name, 128);
-    return FromWide(name);
-}
