@@ -290,24 +290,28 @@ TEST_F(SkinFormTest, SwitchingTheSkinOffAndOn) {
     DestroyWindow(other);
 }
 
+bool boxSkinned = false;
+int boxTicks = 0;
+
+// Watches for the message box, notes whether it is skinned, and closes it (after 5 s at the latest).
+void CALLBACK WatchMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowW(L"#32770", L"skin probe");
+    if (!box) return;
+    TAppSkinForm* f = SkinManager()->FindForm(box);
+    boxSkinned = SendMessageW(box, SM_ISSKINNED, 0, 0) == 1 && f && f->State == TAppSkinForm::fsSkinned &&
+                 f->Frame().Caption == 26;
+    if (!boxSkinned && ++boxTicks < 100) return;
+    KillTimer(nullptr, id);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
 TEST_F(SkinFormTest, MessageBoxOfTheSystemIsSkinned) {
-    static bool skinned = false;
-    static int ticks = 0;
-    skinned = false;
-    ticks = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-        HWND box = FindWindowW(L"#32770", L"skin probe");
-        if (!box) return;
-        TAppSkinForm* f = SkinManager()->FindForm(box);
-        skinned = SendMessageW(box, SM_ISSKINNED, 0, 0) == 1 && f && f->State == TAppSkinForm::fsSkinned &&
-                  f->Frame().Caption == 26;
-        if (!skinned && ++ticks < 100) return;  // gives up after 5 s
-        KillTimer(nullptr, id);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    });
+    boxSkinned = false;
+    boxTicks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, WatchMessageBox);
     MessageBoxW(nullptr, L"text", L"skin probe", MB_OK);
     KillTimer(nullptr, timer);
-    EXPECT_TRUE(skinned);
+    EXPECT_TRUE(boxSkinned);
 }
 
 }  // namespace
