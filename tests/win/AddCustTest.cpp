@@ -20,39 +20,6 @@
 
 namespace {
 
-// Runs `act` on the first modal form of class T once the modal loop idles (then closes it, also
-// when `act` raises).
-template <class T>
-class TModalAnswer {
-public:
-    explicit TModalAnswer(std::function<void(T*)> act) : act_(std::move(act)) {
-        Application->OnIdle = Event<&TModalAnswer::Idle>(this);
-    }
-    ~TModalAnswer() { Application->OnIdle = nullptr; }
-    bool Seen() const { return seen_; }
-
-private:
-    void Idle(TObject*, bool&) {
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            auto* form = dynamic_cast<T*>(Screen->Forms(i));
-            if (!form || !form->FormState().Contains(fsModal) || seen_)
-                continue;
-            seen_ = true;
-            // A failure inside must not leave the modal loop running.
-            try {
-                act_(form);
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "raised: " << e.what();
-            }
-            if (form->ModalResult() == mrNone && form->Visible())
-                form->Close();
-            return;
-        }
-    }
-    std::function<void(T*)> act_;
-    bool seen_ = false;
-};
-
 class AddCustTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {

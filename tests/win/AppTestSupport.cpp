@@ -8,6 +8,8 @@
 #include "U_login.h"
 #include "WinApi.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <stdexcept>
 
@@ -75,4 +77,32 @@ void LogInAndShowMain(int index, const char* password) {
         throw std::runtime_error("the login failed");
     Frm_Main->Show();
     DrainMessages();
+}
+
+TModalFormAnswer::TModalFormAnswer(std::function<bool(TCustomForm*)> match, std::function<void(TCustomForm*)> act)
+    : match_(std::move(match)), act_(std::move(act)) {
+    Application->OnIdle = Event<&TModalFormAnswer::Idle>(this);
+}
+
+TModalFormAnswer::~TModalFormAnswer() {
+    Application->OnIdle = nullptr;
+}
+
+void TModalFormAnswer::Idle(TObject*, bool&) {
+    if (seen_)
+        return;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (!form->FormState().Contains(fsModal) || !match_(form))
+            continue;
+        seen_ = true;
+        try {
+            act_(form);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "raised: " << e.what();
+        }
+        if (form->ModalResult() == mrNone && form->Visible())
+            form->Close();
+        return;
+    }
 }
