@@ -43,15 +43,8 @@ protected:
             throw std::runtime_error("the main window shows no person window");
     }
 
-    static String One(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const String value = query->IsEmpty() ? String("<none>") : query->Fields()->Fields(0)->AsString();
-        query->Free();
-        return value;
-    }
-    static int Count(const String& sql) { return std::stoi(One(sql)); }
+    static String One(const String& sql) { return ProgramValue(sql); }
+    static int Count(const String& sql) { return ProgramCount(sql); }
     static int Persons() { return Count("select count(*) from Custom"); }
     static int MaxCode() { return Count("select max(CustCode) from Custom"); }
 
@@ -65,12 +58,7 @@ protected:
         EXPECT_TRUE(answer.Seen());
     }
 
-    std::vector<String> Messages() {
-        std::vector<String> texts;
-        for (const auto& box : app_.Boxes) texts.push_back(box.Text);
-        app_.Boxes.clear();
-        return texts;
-    }
+    std::vector<String> Messages() { return app_.TakeTexts(); }
 
     TScopedApplication app_;
     TScratchProgramFolder folder_{"addcust"};

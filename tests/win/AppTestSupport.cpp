@@ -4,6 +4,7 @@
 #include "Streams.h"
 #include "TestControls.h"
 #include "U_Data.h"
+#include "U_DataLogic.h"
 #include "U_Main.h"
 #include "U_login.h"
 #include "WinApi.h"
@@ -77,6 +78,24 @@ void LogInAndShowMain(int index, const char* password) {
         throw std::runtime_error("the login failed");
     Frm_Main->Show();
     DrainMessages();
+}
+
+String ProgramValue(const String& sql) {
+    TADOQuery* query = New<TADOQuery>(nullptr);
+    try {
+        query->SetConnection(Frm_Data->ADOConnection1);
+        OpenQuery(query, sql);
+    } catch (...) {
+        query->Free();
+        throw;
+    }
+    const String value = query->IsEmpty() ? String("<none>") : query->Fields()->Fields(0)->AsString();
+    query->Free();
+    return value;
+}
+
+int ProgramCount(const String& sql) {
+    return std::stoi(ProgramValue(sql));
 }
 
 TModalFormAnswer::TModalFormAnswer(std::function<bool(TCustomForm*)> match, std::function<void(TCustomForm*)> act)

@@ -33,6 +33,11 @@ private:
     std::filesystem::path path_;
 };
 
+// The first column of the first row that `sql` answers on the data module's connection, through
+// a query of the caller's own ("<none>" when there is no row); ProgramCount reads it as a number.
+String ProgramValue(const String& sql);
+int ProgramCount(const String& sql);
+
 // The start-up's forms in its order: the main window, the data module, the login dialog.
 void CreateProgramForms();
 // Frees the forms CreateProgramForms made (those still there), the last first.

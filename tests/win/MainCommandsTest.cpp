@@ -75,14 +75,7 @@ protected:
         app_.Boxes.clear();
     }
 
-    static int Count(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const int n = query->Fields()->Fields(0)->AsInteger();
-        query->Free();
-        return n;
-    }
+    static int Count(const String& sql) { return ProgramCount(sql); }
 
     String LastBox() const { return app_.Boxes.empty() ? String() : app_.Boxes.back().Text; }
     fs::path Database() const { return folder_.Path() / "DataBase" / "Custom.mdb"; }

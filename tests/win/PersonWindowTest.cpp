@@ -64,14 +64,7 @@ protected:
     }
 
     // The one number `sql` answers (through a query of the test's own).
-    static int Count(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const int n = query->FieldByName("n")->AsInteger();
-        query->Free();
-        return n;
-    }
+    static int Count(const String& sql) { return ProgramCount(sql); }
 
     static String Status() { return Frm_Main->StatusBar1->Panels()->Items(1)->Text(); }
     static TADOQuery* Persons() { return Frm_Data->Qry_Cust; }
