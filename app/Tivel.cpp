@@ -18,6 +18,7 @@
 #include "U_Data.h"
 #include "U_Field.h"
 #include "U_Main.h"
+#include "U_S_Cust.h"
 #include "U_login.h"
 #include "U_splash.h"
 #include "U_tree.h"
@@ -55,6 +56,7 @@ constexpr TUnit kUnits[] = {
     {"U_Field", RegisterFieldClasses, nullptr},
     {"U_Custom", RegisterCustomClasses, nullptr},
     {"U_AddCust", RegisterAddCustClasses, nullptr},
+    {"U_S_Cust", RegisterSearchCustClasses, nullptr},
 };
 
 void RunProgram() {
