@@ -61,6 +61,7 @@ void TFrm_Main::Loaded() {
     BindComponent(this, SaveDialog1, "SaveDialog1");
     BindComponent(this, Timer1, "Timer1");
     BindComponent(this, Timer2, "Timer2");
+    BindComponent(this, DBSumList1, "DBSumList1");
     BindComponent(this, Image_Tool, "Image_Tool");
     BindComponent(this, ImageList1, "ImageList1");
 }

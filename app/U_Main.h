@@ -9,13 +9,14 @@
 // The person window is shown once its class is registered. The commands no control reaches work
 // all the same: compaction, another database, the shell's documents and programs, the deletes of
 // contacts, activities, goods and bills, and the list views.
-// Not yet: the sum list.
+// The sum list DBSumList1 sits idle (no data set).
 #pragma once
 
 #include "ActnList.h"
 #include "AppSkinData.h"
 #include "AppLogic.h"
 #include "ComCtrls.h"
+#include "DBSumList.h"
 #include "ExcelAutomation.h"
 #include "ExtCtrls.h"
 #include "FileDialogs.h"
@@ -70,6 +71,7 @@ public:
     TSaveDialog* SaveDialog1 = nullptr;
     TTimer* Timer1 = nullptr;
     TTimer* Timer2 = nullptr;
+    TDBSumList* DBSumList1 = nullptr;
     TImageList* Image_Tool = nullptr;
     TImageList* ImageList1 = nullptr;
 

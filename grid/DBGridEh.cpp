@@ -1298,6 +1298,7 @@ void RegisterDBGridEhClasses() {
     if (done) return;
     done = true;
     RegisterControlsClasses();
+    RegisterDBSumListClasses();
     RegisterGridColumnClasses();
     RegisterComponentClass<TDBGridEh>();
     // Colours are written as the class layer's colour names.

@@ -164,6 +164,21 @@ TEST_F(PersonWindowTest, ShowsTheStartListWithTheColumnsAndCaptionsOfTFieldShow)
     EXPECT_EQ(nodes->Item(1)->ImageIndex(), 0);
 }
 
+TEST_F(PersonWindowTest, TheIncomeFooterShowsTheSumOfTheListedPersons) {
+    LogIn(0, "");
+    ASSERT_LE(Count("select count(*) as n from custom"), 100) << "every person is listed";
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    TColumnEh* income = nullptr;
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+        if (SameText(grid->Columns()->ColumnAt(i)->FieldName(), "income")) income = grid->Columns()->ColumnAt(i);
+    ASSERT_NE(income, nullptr);
+    ASSERT_EQ(income->Footer()->ValueType(), fvtSum);
+    // The text column holds whole numbers and blanks; the blanks count as nothing.
+    const int sum = Count("select sum(income) as n from custom");
+    EXPECT_GT(sum, 0);
+    EXPECT_EQ(grid->GetFooterValueText(0, income), std::to_string(sum));
+}
+
 TEST_F(PersonWindowTest, ACategoryListsItsPersonsAndTheStatusCountsThem) {
     LogIn(0, "");
     ClickNode(NodeWithText(Frm_Custom->TreeView1, "0102-同学"));
