@@ -171,6 +171,10 @@ std::optional<String> FindFormResource(const String& className) {
     return FindRcData(className);
 }
 
+std::optional<String> FindExecutableFormResource(const String& className) {
+    return FindRcData(className);
+}
+
 void InitInheritedComponent(TComponent* root, TClass stopClass) {
     for (TClass c = root->ClassType(); c && c != stopClass; c = c->parent) {
         if (std::optional<String> text = FindFormResource(c->name)) {
