@@ -600,6 +600,7 @@ TColumnEh::TColumnEh(TCollection* collection) : TCollectionItem(collection) {
 TColumnEh::~TColumnEh() {
     TDBGridEhCore* grid = Grid();
     if (!constructed_ && grid) grid->EndLayout();  // construction failed half way
+    if (grid) grid->ColumnDestroying(this);
     if (grid && title_) {
         // Leaves the sort order without a gap: the columns after it move up.
         TColumnsEhList* list = grid->SortMarkedColumnList();

@@ -2,6 +2,8 @@
 // bookmark list, the data service and the style's colour rules.
 #include "DBGridEhCore.h"
 
+#include "DBGridEhSelection.h"
+
 #include "Currency.h"
 #include "DateTime.h"
 #include "Encoding.h"
@@ -208,7 +210,14 @@ void TBookmarkListEh::SetSelectedCurrentRow(bool value) {
     else
         list_->Delete(index);
     grid_->Host().InvalidateGridRow(grid_->DataLink()->ActiveRecord() + grid_->Host().TitleOffset());
-    if (grid_->Host().SelectionType() != gstRecordBookmarks && list_->Count() > 0) grid_->Host().SelectionBecomeRows();
+    if (TDBGridEhSelection* selection = grid_->Selection()) {
+        if (selection->SelectionType() != gstRecordBookmarks && list_->Count() > 0) {
+            // Another kind of selection gives way to the rows (its clearing leaves the rows).
+            if (selection->SelectionType() != gstNon) selection->ClearSelection();
+            selection->SetSelectionType(gstRecordBookmarks);
+        }
+        selection->CheckEmpty();
+    }
     grid_->Host().SelectionChanged();
 }
 
@@ -220,6 +229,7 @@ void TBookmarkListEh::InsertBookmark(const TBookmark& bookmark) {
 void TBookmarkListEh::Clear() {
     if (list_->Count() == 0) return;
     list_->Clear();
+    if (grid_->Selection()) grid_->Selection()->CheckEmpty();
     grid_->Host().InvalidateGrid();
     grid_->Host().SelectionChanged();
 }
@@ -240,9 +250,11 @@ void TBookmarkListEh::Delete() {
         }
     } catch (...) {
         ds->EnableControls();
+        if (grid_->Selection()) grid_->Selection()->CheckEmpty();
         throw;
     }
     ds->EnableControls();
+    if (grid_->Selection()) grid_->Selection()->CheckEmpty();
 }
 
 void TBookmarkListEh::LinkStateChanged(bool active) {
@@ -360,6 +372,7 @@ void TDBGridEhCore::InitGridCore() {
     columnDefValues_.reset(New<TDBGridEhColumnDefValuesEh>(this));
     dataLink_ = std::make_unique<TGridDataLinkEh>(this);
     selectedRows_ = std::make_unique<TBookmarkListEh>(this);
+    selection_ = std::make_unique<TDBGridEhSelection>(this);
     sumList_ = std::make_unique<TDBGridEhSumList>(this);
     sumList_->SumListChanged = Event<&TDBGridEhCore::SumListChangedHandler>(this);
     columns_.reset(New<TDBGridColumnsEh>(this, TCollectionItemClass::Of<TDBGridColumnEh>()));
@@ -368,6 +381,7 @@ void TDBGridEhCore::InitGridCore() {
 void TDBGridEhCore::SumListChangedHandler(TObject*) { host_.SumListValuesChanged(); }
 
 void TDBGridEhCore::DoneGridCore() {
+    selection_.reset();
     columns_.reset();
     if (sortMarkedColumns_) sortMarkedColumns_->Clear();
     if (dataLink_) dataLink_->SetDataSource(nullptr);
@@ -619,7 +633,10 @@ void TDBGridEhCore::LinkActiveChanged(bool active) {
     // Fields of a closed data set may be freed: columns look them up again when needed.
     if (columns_)
         for (int i = 0; i < columns_->Count(); ++i) columns_->ColumnAt(i)->field_ = nullptr;
-    selectedRows_->LinkStateChanged(active);
+    if (selection_)
+        selection_->DataLinkActiveChanged(active);
+    else
+        selectedRows_->LinkStateChanged(active);
     if (sumList_) sumList_->SetDataSet(active ? DataSet() : nullptr);
     RelayoutColumns();
     host_.LinkActiveChanged(active);
@@ -755,6 +772,10 @@ void TDBGridEhCore::EnsureFooterSums(TColumnEh* column) {
     EnsureOneFooterSum(sums, column, column->Footer());
     TColumnFootersEh* footers = column->Footers();
     for (int i = 0; footers && i < footers->Count(); ++i) EnsureOneFooterSum(sums, column, footers->Items(i));
+}
+
+void TDBGridEhCore::ColumnDestroying(TColumnEh* column) {
+    if (selection_) selection_->Columns()->Forget(column);
 }
 
 void TDBGridEhCore::ReleaseFooterSum(TColumnFooterEh* footer) {

@@ -106,6 +106,8 @@ private:
 
 // ---- Selected rows --------------------------------------------------------------------------------
 
+class TDBGridEhSelection;
+
 class TBookmarkListEh : public TObject {
     VESTREL_CLASS(TBookmarkListEh, TObject)
 public:
@@ -218,6 +220,9 @@ public:
     virtual void InvalidateGrid() {}
     virtual void InvalidateGridColumn(int gridCol) {}
     virtual void InvalidateGridRow(int gridRow) {}
+    // The cells from (Left, Top) to (Right, Bottom), inclusive.
+    virtual void InvalidateGridRect(const TRect& cells) { InvalidateGrid(); }
+    virtual int GridRowCount() const { return 0; }
     // Lays the grid out; the core holds its locks meanwhile.
     virtual void InternalLayout() {}
 
@@ -247,10 +252,11 @@ public:
     virtual void FooterDestroying(TColumnFooterEh* footer) {}
     virtual void OptimizeColumnWidth(TColumnEh* column) {}
 
-    // The selection object.
-    virtual TDBGridEhSelectionType SelectionType() const { return gstNon; }
-    virtual void SelectionBecomeRows() {}
+    // The selection object: its changes, its kind changed (the editor follows), and a cleared
+    // selection (the editor comes back when always shown).
     virtual void SelectionChanged() {}
+    virtual void RefreshEditor() {}
+    virtual void ShowEditorIfAlwaysShown() {}
 
     // State changes the grid reacts to.
     virtual void OptionsChanged(TDBGridOptions oldValue) {}
@@ -286,6 +292,9 @@ public:
     TColumnsEhList* SortMarkedColumnList() const { return sortMarkedColumns_.get(); }
     TGridDataLinkEh* DataLink() const { return dataLink_.get(); }
     TBookmarkListEh* SelectedRowBookmarks() const { return selectedRows_.get(); }
+    TBookmarkListEh* SelectedRows() const { return selectedRows_.get(); }
+    // What the user selected: rows, a rectangle, columns or all.
+    TDBGridEhSelection* Selection() const { return selection_.get(); }
 
     TDataSource* DataSource() const { return dataLink_->DataSource(); }
     void SetDataSource(TDataSource* value);
@@ -316,6 +325,8 @@ public:
     // Gives each footer of `column` that shows a sum, an average or a count its aggregate item in
     // SumList (and frees the items of the others).
     void EnsureFooterSums(TColumnEh* column);
+    // A column is going: the selection lets go of it.
+    void ColumnDestroying(TColumnEh* column);
     // Frees the aggregate item of a footer that is going.
     void ReleaseFooterSum(TColumnFooterEh* footer);
     // The text of footer row `footerIndex` (0 first) of `column`, by its footer's value type.
@@ -386,6 +397,7 @@ private:
     std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
     std::unique_ptr<TGridDataLinkEh> dataLink_;
     std::unique_ptr<TBookmarkListEh> selectedRows_;
+    std::unique_ptr<TDBGridEhSelection> selection_;
     std::unique_ptr<TDBGridEhSumList> sumList_;
     TDBGridOptions options_ = kDefaultDBGridOptions;
     TDBGridEhOptions optionsEh_ = kDefaultDBGridEhOptions;

@@ -233,6 +233,89 @@ TEST_F(MainCommandsTest, GoodsAndBillsGoWithTheirLinesOrNotAtAll) {
     EXPECT_FALSE(data->ADOConnection1->InTransaction());
 }
 
+namespace {
+
+TColumnEh* ColumnOf(TDBGridEh* grid, const char* field) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+        if (SameText(grid->Columns()->ColumnAt(i)->FieldName(), field)) return grid->Columns()->ColumnAt(i);
+    return nullptr;
+}
+
+// Selects the persons on rows `rows` (1 first) as Ctrl+clicks do; their codes.
+std::vector<String> SelectPersonRows(TDBGridEh* grid, TADOQuery* persons, std::initializer_list<int> rows) {
+    std::vector<String> codes;
+    for (int row : rows) {
+        persons->SetRecNo(row);
+        grid->SelectedRowBookmarks()->SetSelectedCurrentRow(true);
+        codes.push_back(persons->FieldByName("CustCode")->AsString());
+    }
+    return codes;
+}
+
+}  // namespace
+
+TEST_F(MainCommandsTest, SelectedPersonsGoWithTheirLinkedRowsAndTheFooterFollows) {
+    LogIn(0, "");
+    TFrm_Data* data = Frm_Data;
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    TADOQuery* persons = data->Qry_Cust;
+    TColumnEh* income = ColumnOf(grid, "income");
+    ASSERT_NE(income, nullptr);
+    const int all = Count("select count(*) from custom");
+    const String footerBefore = grid->GetFooterValueText(0, income);
+    const std::vector<String> codes = SelectPersonRows(grid, persons, {1, 3, 4});
+    ASSERT_EQ(grid->SelectedRowBookmarks()->Count(), 3);
+
+    // No: nothing goes.
+    app_.SetAnswer(IDNO);
+    Frm_Main->DelCust->Execute();
+    EXPECT_EQ(LastBox(), "确定要删除个人记录吗！");
+    EXPECT_EQ(app_.Boxes.back().Caption, "警告");
+    EXPECT_EQ(Count("select count(*) from custom"), all);
+
+    app_.SetAnswer(IDYES);
+    Frm_Main->DelCust->Execute();
+    EXPECT_EQ(Count("select count(*) from custom"), all - 3);
+    for (const String& code : codes) {
+        SCOPED_TRACE(code.c_str());
+        EXPECT_EQ(Count("select count(*) from contact where CustCode=" + code), 0);
+        EXPECT_EQ(Count("select count(*) from T_Schedule where CustCode='" + code + "'"), 0);
+        EXPECT_EQ(Count("select count(*) from T_Bill where CustCode=" + code), 0);
+    }
+    EXPECT_EQ(grid->SelectedRowBookmarks()->Count(), 0);
+    EXPECT_EQ(grid->SelectionType(), gstNon);
+    EXPECT_EQ(persons->RecordCount(), all - 3);
+    // The footer follows: the sum of those left.
+    EXPECT_EQ(grid->GetFooterValueText(0, income), std::to_string(Count("select sum(income) from custom")));
+    EXPECT_NE(grid->GetFooterValueText(0, income), footerBefore);
+}
+
+TEST_F(MainCommandsTest, ARestrictedOperatorDeletesNoneWhenOneSelectedPersonIsAnothers) {
+    LogIn(1, "1234");
+    const String restricted = OperatorSession().OperatorName;
+    ASSERT_FALSE(restricted.empty());
+    // Two persons of the operator's, the rest another's; the list shows all of them.
+    Frm_Data->ADOConnection1->Execute("update custom set F_User='Admin'");
+    Frm_Data->ADOConnection1->Execute("update custom set F_User=" + QuotedSql(restricted) +
+                                      " where CustID in (select CustID from custom order by CustID limit 2)");
+    TADOQuery* persons = Frm_Data->Qry_Cust;
+    OpenQuery(persons, "select * from custom order by CustID");
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    const int all = Count("select count(*) from custom");
+    SelectPersonRows(grid, persons, {1, 2, 3});  // the third is Admin's
+    persons->SetRecNo(1);                         // the current row is the operator's own
+    app_.SetAnswer(IDYES);
+    Frm_Main->DelCustExecute(nullptr);
+    EXPECT_EQ(LastBox(), "不是你的客户，你没有权限删除！");
+    EXPECT_EQ(Count("select count(*) from custom"), all);
+    // Only their own: deleted.
+    grid->SelectedRowBookmarks()->Clear();
+    SelectPersonRows(grid, persons, {1, 2});
+    Frm_Main->DelCustExecute(nullptr);
+    EXPECT_EQ(LastBox(), "确定要删除个人记录吗！");
+    EXPECT_EQ(Count("select count(*) from custom"), all - 2);
+}
+
 // ---- List views and the shell -----------------------------------------------------------------------
 
 TEST_F(MainCommandsTest, ContactViewListsTheOperatorsContactsAndThePersonViewComesBack) {
