@@ -12,6 +12,7 @@
 #include "Forms.h"
 #include "ImgList.h"
 #include "Menus.h"
+#include "SkinManage.h"
 #include "StdCtrls.h"
 #include "U_AddCust.h"
 #include "U_Custom.h"
@@ -77,6 +78,8 @@ void RunProgram() {
     } else {
         Application->Terminate();
     }
+    // The skin gives the windows back before the forms go.
+    FreeSkinManager();
 }
 
 void ReportStartFailure(const std::exception& e) {
