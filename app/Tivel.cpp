@@ -20,6 +20,7 @@
 #include "U_Field.h"
 #include "U_email.h"
 #include "U_Main.h"
+#include "U_S_Cust.h"
 #include "U_login.h"
 #include "U_splash.h"
 #include "U_tree.h"
@@ -58,6 +59,7 @@ constexpr TUnit kUnits[] = {
     {"U_email", RegisterEmailClasses, nullptr},
     {"U_Custom", RegisterCustomClasses, nullptr},
     {"U_AddCust", RegisterAddCustClasses, nullptr},
+    {"U_S_Cust", RegisterSearchCustClasses, nullptr},
 };
 
 void RunProgram() {

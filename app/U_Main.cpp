@@ -17,6 +17,7 @@
 #include "U_ImportTexts.h"
 #include "U_MainLogic.h"
 #include "U_MainTexts.h"
+#include "U_S_Cust.h"
 #include "U_login.h"
 #include "U_tree.h"
 #include "U_treeTexts.h"
@@ -249,8 +250,18 @@ void TFrm_Main::DelCustExecute(TObject*) {
     if (grid && !marks.empty()) grid->SelectedRowBookmarks()->Clear();
 }
 
+// The combined search fills the person window's list: the window is opened first.
 void TFrm_Main::SearchCustExecute(TObject*) {
     VLOG_TRACE(LogMain, "SearchCustExecute");
+    ShowPersonWindow();
+    auto* dialog = New<TFrm_S_Cust>(this);
+    try {
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
 }
 
 namespace {
@@ -657,6 +668,7 @@ void RegisterMainClasses() {
     RegisterEmailClasses();
     RegisterImportClasses();
     RegisterAddCustClasses();
+    RegisterSearchCustClasses();
     RegisterComponentClass<TFrm_Main>();
     RegisterProperties<TFrm_Main>()
         .Handler<&TFrm_Main::FormShow>("FormShow")
