@@ -1,6 +1,7 @@
 #include "U_Main.h"
 
 #include "U_DataLogic.h"
+#include "DBGridEhImpExp.h"
 #include "Dialogs.h"
 #include "FormFields.h"
 #include "ShellSeam.h"
@@ -10,11 +11,13 @@
 #include "U_Custom.h"
 #include "U_Data.h"
 #include "U_Field.h"
+#include "U_email.h"
 #include "U_Import.h"
 #include "U_ImportLogic.h"
 #include "U_ImportTexts.h"
 #include "U_MainLogic.h"
 #include "U_MainTexts.h"
+#include "U_S_Cust.h"
 #include "U_login.h"
 #include "U_tree.h"
 #include "U_treeTexts.h"
@@ -247,8 +250,18 @@ void TFrm_Main::DelCustExecute(TObject*) {
     if (grid && !marks.empty()) grid->SelectedRowBookmarks()->Clear();
 }
 
+// The combined search fills the person window's list: the window is opened first.
 void TFrm_Main::SearchCustExecute(TObject*) {
     VLOG_TRACE(LogMain, "SearchCustExecute");
+    ShowPersonWindow();
+    auto* dialog = New<TFrm_S_Cust>(this);
+    try {
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
 }
 
 namespace {
@@ -292,10 +305,42 @@ void TFrm_Main::ShowField_CustExecute(TObject*) {
 
 void TFrm_Main::ExportEmailExecute(TObject*) {
     VLOG_TRACE(LogMain, "ExportEmailExecute");
+    auto* dialog = New<TFrm_Email>(Application);
+    try {
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
 }
 
 void TFrm_Main::ExportCustCSVExecute(TObject*) {
     VLOG_TRACE(LogMain, "ExportCustCSVExecute");
+    auto* persons = dynamic_cast<TFrm_Custom*>(ShowPersonWindow());
+    if (persons)
+        ExportGridToExcel(Frm_Data->Qry_Cust, persons->Grid_Cust);
+}
+
+void TFrm_Main::ExportGridToExcel(TDataSet* query, TDBGridEh* grid) {
+    if (!query->Active()) {
+        ShowMessage(MainTexts::ExportNotShown);
+        throw EAbort("");
+    }
+    if (query->IsEmpty()) {
+        ShowMessage(MainTexts::ExportNoRows);
+        throw EAbort("");
+    }
+    SaveDialog1->SetFileName(String());
+    SaveDialog1->SetFilter(MainTexts::ExcelFilter);
+    SaveDialog1->Execute();
+    if (SaveDialog1->FileName().empty())
+        return;
+    const String name = ExcelExportFileName(SaveDialog1->FileName());
+    SaveGridToExportFile(&NewGridExport<TDBGridEhExportAsXLS>, grid->Core(), name, true, grid->ExportHooks());
+    const String question = MainTexts::ExportDoneOpen + name + MainTexts::ExportDoneOpenEnd;
+    if (Application->MessageBox(question, Application->Title(), MB_ICONINFORMATION | MB_OKCANCEL) == IDOK)
+        ShellExecuteFile(Handle(), "open", name, String(), String(), SW_SHOWNORMAL);
 }
 
 void TFrm_Main::Cust_CustContactExecute(TObject*) {
@@ -620,8 +665,10 @@ void RegisterMainClasses() {
     RegisterFileDialogsClasses();
     RegisterTreeClasses();
     RegisterFieldClasses();
+    RegisterEmailClasses();
     RegisterImportClasses();
     RegisterAddCustClasses();
+    RegisterSearchCustClasses();
     RegisterComponentClass<TFrm_Main>();
     RegisterProperties<TFrm_Main>()
         .Handler<&TFrm_Main::FormShow>("FormShow")

@@ -3,8 +3,9 @@
 // the timers; the logged-in operator.
 //
 // Every command logs its name (channel "main", trace). Those whose dialogs or windows come with
-// later units do nothing more yet: the delete (DelCust), the combined search and the exports. The
-// person dialog (AddCust, EditCust), the category dialog and the column chooser are shown modally.
+// later units do nothing more yet: the delete (DelCust) and the exports. The person dialog
+// (AddCust, EditCust), the combined search, the category dialog and the column chooser are shown
+// modally.
 // The person window is shown once its class is registered. The commands no control reaches work
 // all the same: compaction, another database, the shell's documents and programs, the deletes of
 // contacts, activities, goods and bills, and the list views.
@@ -15,6 +16,7 @@
 #include "AppSkinData.h"
 #include "AppLogic.h"
 #include "ComCtrls.h"
+#include "DBGridEh.h"
 #include "DBSumList.h"
 #include "ExcelAutomation.h"
 #include "ExtCtrls.h"
@@ -128,6 +130,9 @@ public:
     void ShowField_CustExecute(TObject* Sender);
     void ExportEmailExecute(TObject* Sender);
     void ExportCustCSVExecute(TObject* Sender);
+    // Saves `grid`'s rows as a workbook named in SaveDialog1 and offers to open it. A closed or
+    // empty `query` is refused with a message and a silent abort.
+    void ExportGridToExcel(TDataSet* query, TDBGridEh* grid);
     void Cust_CustContactExecute(TObject* Sender);
     void HelpExecute(TObject* Sender);
     void DelContactExecute(TObject* Sender);

@@ -4,6 +4,7 @@
 #include "ADOSqlite.h"
 #include "Encoding.h"
 #include "Log.h"
+#include "Encoding.h"
 #include "Streams.h"
 #include "U_DataLogic.h"
 
@@ -160,6 +161,11 @@ void DeleteBillWithLines(TADOConnection* connection, TADOQuery* bills, TADOQuery
         bills->Delete();
         ExecQuery(del, "delete from T_BillDetail where BillCode=" + QuotedSql(code));
     });
+}
+
+String ExcelExportFileName(const String& chosen) {
+    const String name = Trim(chosen);
+    return name.find(".xls") == String::npos ? name + ".xls" : name;
 }
 
 // ---- Person delete --------------------------------------------------------------------------------

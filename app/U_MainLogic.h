@@ -59,6 +59,12 @@ void DeleteGoodsWithLines(TADOConnection* connection, TADOQuery* goods, TADOQuer
 // The same for the current bill of `bills` and the lines of its BillCode (through `del`).
 void DeleteBillWithLines(TADOConnection* connection, TADOQuery* bills, TADOQuery* del);
 
+// ---- Workbook export ----------------------------------------------------------------------------
+
+// The workbook's file name from the save dialog's: trimmed, with ".xls" added unless the name
+// holds ".xls" anywhere (exact case: "a.XLS" becomes "a.XLS.xls").
+String ExcelExportFileName(const String& chosen);
+
 // ---- Person delete --------------------------------------------------------------------------------
 
 // Whether the person at each of `bookmarks` (the current one when none) has F_User equal to

@@ -47,3 +47,15 @@ inline constexpr const char* Warning = "警告";
 inline constexpr const char* WarningWithBlank = "警告 ";
 
 }  // namespace MainTexts
+
+namespace MainTexts {
+
+// The workbook export.
+inline constexpr const char* ExportNotShown = "数据没有显示不能导出成Excel文件!";
+inline constexpr const char* ExportNoRows = "没有数据,不能导出成Excel文件!";
+inline constexpr const char* ExcelFilter = "EXCEL文件(*.xls)|*.xls";
+// The question after the export: ExportDoneOpen + the file name + ExportDoneOpenEnd.
+inline constexpr const char* ExportDoneOpen = "文件";
+inline constexpr const char* ExportDoneOpenEnd = "已建立，是否打开文件？";
+
+}  // namespace MainTexts

@@ -24,6 +24,7 @@
 
 #include "Controls.h"
 #include "DBGridEhCore.h"
+#include "DBGridEhImpExp.h"
 #include "DBGridEhLayoutCore.h"
 #include "Grids.h"
 #include "ImgList.h"
@@ -381,6 +382,8 @@ public:
     // What the user selected (rows, rectangle, columns, all): the interface of copy and export code.
     TDBGridEhSelection* Selection() const { return core_->Selection(); }
     TDBGridEhSelectionType SelectionType() const;
+    // What an export walks besides the core: this grid's cell and footer handlers.
+    TDBGridEhExportHooks ExportHooks();
     // Clears the selected rows (with dgMultiSelect and dghClearSelection) and the rest of the
     // selection (with dghClearSelection).
     void ClearGridSelection();

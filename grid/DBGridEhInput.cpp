@@ -5,6 +5,7 @@
 // Not yet (slots only): incremental search, the find dialog, the clipboard commands, rectangle and
 // column selection, record dragging, tool tips, the filter row's editor.
 #include "DBGridEh.h"
+#include "DBGridEhClipboard.h"
 #include "DBGridEhSelection.h"
 
 #include "Dialogs.h"
@@ -231,6 +232,23 @@ TDBGridEhSelectionType TCustomDBGridEh::SelectionType() const {
     return Selection() ? Selection()->SelectionType() : gstNon;
 }
 
+TDBGridEhExportHooks TCustomDBGridEh::ExportHooks() {
+    TDBGridEhExportHooks hooks;
+    if (HDC dc = GetDC(HandleAllocated() ? Handle() : nullptr)) {
+        hooks.PixelsPerInch = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(HandleAllocated() ? Handle() : nullptr, dc);
+    }
+    hooks.GetCellParams = [this](TColumnEh* column, TCustomFont* font, TColor& background, TGridDrawState state) {
+        if (OnGetCellParams) OnGetCellParams(this, column, font, background, state);
+    };
+    hooks.GetFooterParams = [this](int dataCol, int row, TColumnEh* column, TCustomFont* font, TColor& background,
+                                   TAlignment& alignment, TGridDrawState state, String& text) {
+        if (OnGetFooterParams)
+            OnGetFooterParams(this, dataCol, row, column, dynamic_cast<TFont*>(font), background, alignment, state, text);
+    };
+    return hooks;
+}
+
 void TCustomDBGridEh::ClearGridSelection() {
     if (Options().Contains(dgMultiSelect) && OptionsEh().Contains(dghClearSelection)) SelectedRowBookmarks()->Clear();
     extending_ = false;
@@ -373,6 +391,10 @@ void TCustomDBGridEh::CtrlKeyDown(WORD key, bool extend) {
             SelectAllRows();
         break;
     case VK_DELETE: DeleteRecordsByKey(); break;
+    case 'C':
+    case VK_INSERT:
+        if (SelectionType() != gstNon && editActions_.Contains(geaCopyEh)) DBGridEh_DoCopyAction(this, false);
+        break;
     default: break;
     }
 }

@@ -10,7 +10,7 @@ packages=(
   fonts-wqy-zenhei fonts-wine locales
   sqlite3 googletest
   clang libclang-rt-14-dev
-  gnumeric
+  gnumeric python3-xlrd unrtf
 )
 
 missing=()

@@ -28,33 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs `act` on the first modal form of class T once the modal loop idles.
-template <class T>
-class TModalAnswer {
-public:
-    explicit TModalAnswer(std::function<void(T*)> act) : act_(std::move(act)) {
-        Application->OnIdle = Event<&TModalAnswer::Idle>(this);
-    }
-    ~TModalAnswer() { Application->OnIdle = nullptr; }
-    bool Seen() const { return seen_; }
-
-private:
-    void Idle(TObject*, bool&) {
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            auto* form = dynamic_cast<T*>(Screen->Forms(i));
-            if (!form || !form->FormState().Contains(fsModal) || seen_)
-                continue;
-            seen_ = true;
-            act_(form);
-            if (form->ModalResult() == mrNone && form->Visible())
-                form->Close();
-            return;
-        }
-    }
-    std::function<void(T*)> act_;
-    bool seen_ = false;
-};
-
 // The file dialogs answer `path` (or are cancelled when it is empty) while it lives.
 class TChosenFile {
 public:
@@ -102,14 +75,7 @@ protected:
         app_.Boxes.clear();
     }
 
-    static int Count(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const int n = query->Fields()->Fields(0)->AsInteger();
-        query->Free();
-        return n;
-    }
+    static int Count(const String& sql) { return ProgramCount(sql); }
 
     String LastBox() const { return app_.Boxes.empty() ? String() : app_.Boxes.back().Text; }
     fs::path Database() const { return folder_.Path() / "DataBase" / "Custom.mdb"; }

@@ -33,33 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs `act` on the first modal form of class T once the modal loop idles (then forgets it).
-template <class T>
-class TModalAnswer {
-public:
-    explicit TModalAnswer(std::function<void(T*)> act) : act_(std::move(act)) {
-        Application->OnIdle = Event<&TModalAnswer::Idle>(this);
-    }
-    ~TModalAnswer() { Application->OnIdle = nullptr; }
-    bool Seen() const { return seen_; }
-
-private:
-    void Idle(TObject*, bool&) {
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            auto* form = dynamic_cast<T*>(Screen->Forms(i));
-            if (!form || !form->FormState().Contains(fsModal) || seen_)
-                continue;
-            seen_ = true;
-            act_(form);
-            if (form->ModalResult() == mrNone && form->Visible())
-                form->Close();
-            return;
-        }
-    }
-    std::function<void(T*)> act_;
-    bool seen_ = false;
-};
-
 class PersonWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -91,14 +64,7 @@ protected:
     }
 
     // The one number `sql` answers (through a query of the test's own).
-    static int Count(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const int n = query->FieldByName("n")->AsInteger();
-        query->Free();
-        return n;
-    }
+    static int Count(const String& sql) { return ProgramCount(sql); }
 
     static String Status() { return Frm_Main->StatusBar1->Panels()->Items(1)->Text(); }
     static TADOQuery* Persons() { return Frm_Data->Qry_Cust; }
