@@ -12,12 +12,14 @@
 #include "Forms.h"
 #include "ImgList.h"
 #include "Menus.h"
+#include "SkinManage.h"
 #include "StdCtrls.h"
 #include "U_AddCust.h"
 #include "U_Custom.h"
 #include "U_Data.h"
 #include "U_Field.h"
 #include "U_Main.h"
+#include "U_S_Cust.h"
 #include "U_login.h"
 #include "U_splash.h"
 #include "U_tree.h"
@@ -55,6 +57,7 @@ constexpr TUnit kUnits[] = {
     {"U_Field", RegisterFieldClasses, nullptr},
     {"U_Custom", RegisterCustomClasses, nullptr},
     {"U_AddCust", RegisterAddCustClasses, nullptr},
+    {"U_S_Cust", RegisterSearchCustClasses, nullptr},
 };
 
 void RunProgram() {
@@ -75,6 +78,8 @@ void RunProgram() {
     } else {
         Application->Terminate();
     }
+    // The skin gives the windows back before the forms go.
+    FreeSkinManager();
 }
 
 void ReportStartFailure(const std::exception& e) {

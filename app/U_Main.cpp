@@ -15,6 +15,7 @@
 #include "U_ImportTexts.h"
 #include "U_MainLogic.h"
 #include "U_MainTexts.h"
+#include "U_S_Cust.h"
 #include "U_login.h"
 #include "U_tree.h"
 #include "U_treeTexts.h"
@@ -60,6 +61,7 @@ void TFrm_Main::Loaded() {
     BindComponent(this, SaveDialog1, "SaveDialog1");
     BindComponent(this, Timer1, "Timer1");
     BindComponent(this, Timer2, "Timer2");
+    BindComponent(this, DBSumList1, "DBSumList1");
     BindComponent(this, Image_Tool, "Image_Tool");
     BindComponent(this, ImageList1, "ImageList1");
 }
@@ -207,12 +209,57 @@ void TFrm_Main::EditCustExecute(TObject*) {
         ShowPersonDialog(this, 0);
 }
 
+// Every selected person (the current one without a selection) is checked before any is deleted;
+// each goes with its linked rows in a transaction of its own. A failed person is named to the
+// operator and the others go on; afterwards the list is read again and the selection cleared.
 void TFrm_Main::DelCustExecute(TObject*) {
     VLOG_TRACE(LogMain, "DelCustExecute");
+    auto* window = dynamic_cast<TFrm_Custom*>(ShowPersonWindow());
+    TFrm_Data* data = Frm_Data;
+    TADOQuery* persons = data->Qry_Cust;
+    TDBGridEh* grid = window ? window->Grid_Cust : nullptr;
+    std::vector<TBookmark> marks;
+    if (grid && persons->Active())
+        for (int i = 0; i < grid->SelectedRowBookmarks()->Count(); ++i)
+            marks.push_back(grid->SelectedRowBookmarks()->Items(i));
+    if (Permit == 1 && !PersonsOwnedBy(persons, marks, OperatorName)) {
+        ShowMessageBox(Handle(), MainTexts::NotYourPerson, MainTexts::Warning, MB_ICONINFORMATION);
+        return;
+    }
+    if (!persons->Active() || persons->IsEmpty())
+        return;
+    if (ShowMessageBox(Handle(), MainTexts::DeletePersonQuestion, MainTexts::Warning, MB_ICONINFORMATION | MB_YESNO) !=
+        IDYES)
+        return;
+    const std::vector<TFailedPersonDelete> failed =
+        DeletePersons(data->ADOConnection1, persons, data->Qry_Temp, marks);
+    for (const TFailedPersonDelete& f : failed) {
+        VLOG_WARN(LogMain, "deleting person %s: %s", f.Person.c_str(), f.Reason.c_str());
+        MessageDlg(String(MainTexts::DeletePersonFailed) + "\n" + f.Person, mtConfirmation, TMsgDlgButtons{mbOK});
+    }
+    if (!failed.empty()) {
+        try {
+            persons->Close();
+            persons->Open();
+        } catch (const std::exception& e) {
+            VLOG_WARN(LogMain, "reading the persons again: %s", e.what());
+        }
+    }
+    if (grid && !marks.empty()) grid->SelectedRowBookmarks()->Clear();
 }
 
+// The combined search fills the person window's list: the window is opened first.
 void TFrm_Main::SearchCustExecute(TObject*) {
     VLOG_TRACE(LogMain, "SearchCustExecute");
+    ShowPersonWindow();
+    auto* dialog = New<TFrm_S_Cust>(this);
+    try {
+        dialog->ShowModal();
+    } catch (...) {
+        dialog->Free();
+        throw;
+    }
+    dialog->Free();
 }
 
 namespace {
@@ -586,6 +633,7 @@ void RegisterMainClasses() {
     RegisterFieldClasses();
     RegisterImportClasses();
     RegisterAddCustClasses();
+    RegisterSearchCustClasses();
     RegisterComponentClass<TFrm_Main>();
     RegisterProperties<TFrm_Main>()
         .Handler<&TFrm_Main::FormShow>("FormShow")

@@ -3,18 +3,20 @@
 // the timers; the logged-in operator.
 //
 // Every command logs its name (channel "main", trace). Those whose dialogs or windows come with
-// later units do nothing more yet: the delete (DelCust), the combined search and the exports. The
-// person dialog (AddCust, EditCust), the category dialog and the column chooser are shown modally.
+// later units do nothing more yet: the delete (DelCust) and the exports. The person dialog
+// (AddCust, EditCust), the combined search, the category dialog and the column chooser are shown
+// modally.
 // The person window is shown once its class is registered. The commands no control reaches work
 // all the same: compaction, another database, the shell's documents and programs, the deletes of
 // contacts, activities, goods and bills, and the list views.
-// Not yet: the sum list.
+// The sum list DBSumList1 sits idle (no data set).
 #pragma once
 
 #include "ActnList.h"
 #include "AppSkinData.h"
 #include "AppLogic.h"
 #include "ComCtrls.h"
+#include "DBSumList.h"
 #include "ExcelAutomation.h"
 #include "ExtCtrls.h"
 #include "FileDialogs.h"
@@ -69,6 +71,7 @@ public:
     TSaveDialog* SaveDialog1 = nullptr;
     TTimer* Timer1 = nullptr;
     TTimer* Timer2 = nullptr;
+    TDBSumList* DBSumList1 = nullptr;
     TImageList* Image_Tool = nullptr;
     TImageList* ImageList1 = nullptr;
 

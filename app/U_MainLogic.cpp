@@ -2,6 +2,7 @@
 
 #include "ADODB.h"
 #include "ADOSqlite.h"
+#include "Encoding.h"
 #include "Log.h"
 #include "Streams.h"
 #include "U_DataLogic.h"
@@ -159,4 +160,104 @@ void DeleteBillWithLines(TADOConnection* connection, TADOQuery* bills, TADOQuery
         bills->Delete();
         ExecQuery(del, "delete from T_BillDetail where BillCode=" + QuotedSql(code));
     });
+}
+
+// ---- Person delete --------------------------------------------------------------------------------
+
+namespace {
+
+// A person's code in a statement: as it stands when it is a plain number, else quoted.
+String CodeInSql(const String& code) {
+    bool number = !code.empty();
+    for (std::size_t i = 0; i < code.size(); ++i)
+        if (!(code[i] >= '0' && code[i] <= '9') && !(i == 0 && code[i] == '-' && code.size() > 1)) number = false;
+    return number ? code : QuotedSql(code);
+}
+
+String PersonLabel(TADOQuery* persons) {
+    const String code = persons->FieldByName("CustCode")->AsString();
+    TField* company = persons->FindField("Company");
+    const String name = company ? Trim(company->AsString()) : String();
+    if (name.empty()) return code;
+    return name + " (" + code + ")";
+}
+
+}  // namespace
+
+bool PersonsOwnedBy(TADOQuery* persons, const std::vector<TBookmark>& bookmarks, const String& operatorName) {
+    if (!persons->Active() || persons->IsEmpty()) return false;
+    if (bookmarks.empty()) return persons->FieldByName("F_User")->AsString() == operatorName;
+    const TBookmark saved = persons->Bookmark();
+    bool owned = true;
+    persons->DisableControls();
+    try {
+        for (const TBookmark& mark : bookmarks) {
+            if (!persons->BookmarkValid(mark)) continue;
+            persons->GotoBookmark(mark);
+            if (persons->FieldByName("F_User")->AsString() != operatorName) {
+                owned = false;
+                break;
+            }
+        }
+        persons->GotoBookmark(saved);
+    } catch (...) {
+        persons->EnableControls();
+        throw;
+    }
+    persons->EnableControls();
+    return owned;
+}
+
+void DeletePersonWithLinkedRows(TADOConnection* connection, TADOQuery* persons, TADOQuery* temp) {
+    const String code = persons->FieldByName("CustCode")->AsString();
+    // Without a code no row can refer to the person: only the person goes.
+    std::vector<String> bills;
+    if (!code.empty()) {
+        OpenQuery(temp, "select * from T_Bill where CustCode=" + CodeInSql(code));
+        for (temp->First(); !temp->Eof(); temp->Next()) bills.push_back(temp->FieldByName("BillCode")->AsString());
+        temp->Close();
+    }
+    connection->BeginTrans();
+    try {
+        if (!code.empty()) {
+            ExecQuery(temp, "delete from Contact where CustCode=" + CodeInSql(code));
+            ExecQuery(temp, "delete from T_Schedule where CustCode=" + QuotedSql(code));
+            ExecQuery(temp, "delete from T_Bill where CustCode=" + CodeInSql(code));
+            for (const String& bill : bills) ExecQuery(temp, "delete from T_BillDetail where BillCode=" + QuotedSql(bill));
+        }
+        persons->Delete();
+        connection->CommitTrans();
+    } catch (...) {
+        try {
+            if (persons->State() != dsBrowse && persons->Active()) persons->Cancel();
+            if (connection->InTransaction()) connection->RollbackTrans();
+        } catch (const std::exception& e) {
+            VLOG_WARN(LogCompact, "rolling back a person delete: %s", e.what());
+        }
+        throw;
+    }
+}
+
+std::vector<TFailedPersonDelete> DeletePersons(TADOConnection* connection, TADOQuery* persons, TADOQuery* temp,
+                                               const std::vector<TBookmark>& bookmarks) {
+    std::vector<TFailedPersonDelete> failed;
+    auto deleteCurrent = [&] {
+        const String label = PersonLabel(persons);
+        try {
+            DeletePersonWithLinkedRows(connection, persons, temp);
+        } catch (const std::exception& e) {
+            failed.push_back(TFailedPersonDelete{label, e.what()});
+        }
+    };
+    if (bookmarks.empty()) {
+        if (persons->Active() && !persons->IsEmpty()) deleteCurrent();
+        return failed;
+    }
+    for (const TBookmark& mark : bookmarks) {
+        // A row gone meanwhile (another delete, a re-read) is skipped.
+        if (!persons->BookmarkValid(mark)) continue;
+        persons->GotoBookmark(mark);
+        deleteCurrent();
+    }
+    return failed;
 }

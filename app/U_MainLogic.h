@@ -1,11 +1,13 @@
 // The main window's remaining commands, free of Windows so that the native tests reach them: the
 // compaction of a database file, the connection text of another database, the list views'
-// statements and the deletes of bills and goods with their lines.
+// statements, the deletes of bills and goods with their lines, and the person delete.
 #pragma once
 
+#include "DB.h"
 #include "SysUtils.h"
 
 #include <functional>
+#include <vector>
 
 class TADOConnection;
 class TADOQuery;
@@ -56,3 +58,27 @@ String ContactListSql(bool allContacts, const String& operatorName);
 void DeleteGoodsWithLines(TADOConnection* connection, TADOQuery* goods, TADOQuery* temp);
 // The same for the current bill of `bills` and the lines of its BillCode (through `del`).
 void DeleteBillWithLines(TADOConnection* connection, TADOQuery* bills, TADOQuery* del);
+
+// ---- Person delete --------------------------------------------------------------------------------
+
+// Whether the person at each of `bookmarks` (the current one when none) has F_User equal to
+// `operatorName` (exactly; an empty owner differs from any name). An empty list owns nothing.
+// `persons` ends on the row it stood on.
+bool PersonsOwnedBy(TADOQuery* persons, const std::vector<TBookmark>& bookmarks, const String& operatorName);
+
+// Deletes the current person of `persons` with its contacts, activities, bills and bill lines (read
+// and deleted through `temp`) in one transaction of `connection`. On failure the transaction is rolled
+// back and the failure raised.
+void DeletePersonWithLinkedRows(TADOConnection* connection, TADOQuery* persons, TADOQuery* temp);
+
+// A person whose delete failed: how the operator knows it, and why.
+struct TFailedPersonDelete {
+    String Person;  // "Company (CustCode)", or the code alone
+    String Reason;
+};
+
+// Deletes the persons at `bookmarks` in order (the current person when none), each in a transaction
+// of its own; a failing person is rolled back and the others go on. Bookmarks of rows that are gone
+// meanwhile are skipped. Returns the failures in order.
+std::vector<TFailedPersonDelete> DeletePersons(TADOConnection* connection, TADOQuery* persons, TADOQuery* temp,
+                                               const std::vector<TBookmark>& bookmarks);

@@ -32,6 +32,9 @@ inline constexpr const char* Calculator = "CALC.EXE";
 inline constexpr const char* Notepad = "Notepad.exe";
 
 // Deletes.
+inline constexpr const char* NotYourPerson = "不是你的客户，你没有权限删除！";
+inline constexpr const char* DeletePersonQuestion = "确定要删除个人记录吗！";
+inline constexpr const char* DeletePersonFailed = "删除记录失败!";
 inline constexpr const char* NotYourContact = "不是你的联系人，你没有权限删除！";
 inline constexpr const char* DeleteContactQuestion = "你确定要删除该联系人吗！";
 inline constexpr const char* NotYourSchedule = "不是你的联系活动，你没有权限删除！";

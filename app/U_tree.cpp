@@ -8,6 +8,7 @@
 #include "TypeRegistry.h"
 #include "U_CustomLogic.h"
 #include "U_Data.h"
+#include "U_S_Cust.h"
 #include "U_treeTexts.h"
 
 namespace {
@@ -341,7 +342,9 @@ void TFrm_Tree::PickCategory() {
         Frm_Data->IniFile->WriteString(TreeTexts::IniSection, TreeTexts::IniCategoryKey, pick.Name);
         Frm_Data->IniFile->WriteString(TreeTexts::IniSection, TreeTexts::IniCodeKey, pick.IniCode);
     }
-    // Mode 2 hands the code to the combined search, which comes with its own unit.
+    // The combined search takes the code as the field shows it.
+    if (PickMode == 2 && Frm_S_Cust)
+        Frm_S_Cust->Edit_cate->SetText(Edit_Code->Text());
     Close();
 }
 

@@ -4,7 +4,11 @@
 //   dbbench open FILE             ms to open "select * from custom" (best of 3)
 //   dbbench sort FILE FIELDS      ms of Sort := FIELDS on the open data set (best of 3)
 //   dbbench memory FILE           peak bytes the open data set adds to the process
+//   dbbench sums FILE             "<recalc ms> <edit ms>": the footer sum of income over the open
+//                                 data set walked in full (best of 3), and the aggregate's update
+//                                 when one row's income is edited and posted (best of 5)
 #include "ADODB.h"
+#include "DBSumList.h"
 #include "ADODialect.h"
 #include "U_DataLogic.h"
 #include "Lists.h"
@@ -164,6 +168,36 @@ int main(int argc, char** argv) {
                 best = std::min(best, NowMs() - start);
             }
             std::printf("%.1f\n", best);
+            return 0;
+        }
+        if (mode == "sums") {
+            Opened opened(file);
+            opened.query->Open();
+            TDBSumListProducer engine(nullptr);
+            engine.SumCollection()->Add()->SetFieldName("income");
+            engine.SetDataSet(opened.query);
+            double recalc = 1e300;
+            for (int run = 0; run < 3; ++run) {
+                const double start = NowMs();
+                engine.RecomputeAll();
+                recalc = std::min(recalc, NowMs() - start);
+            }
+            // One row edited and posted, with the engine on and off: the difference is its update.
+            auto editOnce = [&](int value) {
+                const double start = NowMs();
+                opened.query->Edit();
+                opened.query->FieldByName("income")->SetAsString(std::to_string(value));
+                opened.query->Post();
+                return NowMs() - start;
+            };
+            double with = 1e300, without = 1e300;
+            for (int run = 0; run < 5; ++run) with = std::min(with, editOnce(1000 + run));
+            const std::int64_t kept = engine.SumCollection()->Items(0)->SumValue();
+            engine.SetActive(false);
+            for (int run = 0; run < 5; ++run) without = std::min(without, editOnce(2000 + run));
+            if (kept == 0) return 1;
+            const double edit = std::max(0.0, with - without);
+            std::printf("%.1f %.3f\n", recalc, edit);
             return 0;
         }
         if (mode == "memory") {

@@ -2,7 +2,7 @@
 # Data-layer benchmark against the sqlite3 shell. Prints one line per result:
 #   name: ratio R (vestrel A ms, peer B ms)
 # (the memory line compares megabytes: the open data set's peak against the file's size).
-# Targets: open <= 1.3, sort <= 0.5, memory <= 1.5.
+# Targets: open <= 1.3, sort <= 0.5, memory <= 1.5, footer-sum-recalc <= 1.5, footer-sum-edit under 1 ms.
 # Environment: VESTREL_BENCH_BUILD (build folder), VESTREL_BENCH_SIZES (default "100000 1000000").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,6 +46,12 @@ for n in $sizes; do
   ours=$("$bench" sort "$file" "Category, Company")
   peer=$(best_ms sqlite3 "$file" "select * from custom order by Category collate nocase, Company collate nocase")
   report "sort-$n" "$ours" "$peer" ms
+
+  read -r recalc edit <<<"$("$bench" sums "$file")"
+  peer=$(best_ms sqlite3 "$file" "select sum(income) from custom")
+  report "footer-sum-recalc-$n" "$recalc" "$peer" ms
+  peer=$(best_ms sqlite3 "$file" "update custom set income = income where CustID = 1")
+  report "footer-sum-edit-$n" "$edit" "$peer" ms
 
   if [ "$n" = "1000000" ]; then
     bytes=$("$bench" memory "$file")

@@ -495,33 +495,15 @@ void RegisterRzCommonClasses() {
     RegisterComponentClass<TRzFrameController>();
     RegisterComponentClass<TRzRegIniFile>();
     using C = TRzFrameController;
-    RegisterProperties<C>()
-        .Int("Color", &C::Color, &C::SetColor)
+    auto controller = RegisterProperties<C>();
+    controller.Int("Color", &C::Color, &C::SetColor)
         .Idents(ColorIdents())
         .Bool("ParentColor", &C::ParentColor, &C::SetParentColor)
         .Int("FlatButtonColor", &C::FlatButtonColor, &C::ChangeFlatButtonColor)
         .Idents(ColorIdents())
         .Bool("FlatButtons", &C::FlatButtons, &C::ChangeFlatButtons)
-        .Int("DisabledColor", &C::DisabledColor, &C::ChangeDisabledColor)
-        .Idents(ColorIdents())
-        .Int("FocusColor", &C::FocusColor, &C::ChangeFocusColor)
-        .Idents(ColorIdents())
-        .Int("FrameColor", &C::FrameColor, &C::ChangeFrameColor)
-        .Idents(ColorIdents())
-        .Int("FrameHotColor", &C::FrameHotColor, &C::ChangeFrameHotColor)
-        .Idents(ColorIdents())
-        .Bool("FrameHotTrack", &C::FrameHotTrack, &C::ChangeFrameHotTrack)
-        .Enum("FrameHotStyle", &C::FrameHotStyle, &C::ChangeFrameHotStyle, kFrameStyleNames)
-        .Set("FrameSides", [](C& c) { return c.FrameSides().Bits(); },
-             [](C& c, std::uint32_t bits) { c.ChangeFrameSides(TSides::FromBits(bits)); }, kSideNames)
-        .Enum("FrameStyle", &C::FrameStyle, &C::ChangeFrameStyle, kFrameStyleNames)
-        .Bool("FrameVisible", &C::FrameVisible, &C::ChangeFrameVisible)
-        .Enum("FramingPreference", &C::FramingPreference, &C::ChangeFramingPreference, kFramingPreferenceNames)
-        .Component("RegIniFile", &C::RegIniFile, &C::ChangeRegIniFile)
-        .Bool("FrameFlat", [](C&) { return false; }, &C::ReadFrameFlat)
-        .Str("FrameFocusStyle", [](C&) { return String(); },
-             [](C& c, const String& name) { c.ReadFrameFocusStyle(FrameStyleFromName(name)); })
-        .Str("FrameFlatStyle", [](C&) { return String(); }, [](C&, const String&) {});
+        .Component("RegIniFile", &C::RegIniFile, &C::ChangeRegIniFile);
+    RegisterFrameProperties(controller);
     using R = TRzRegIniFile;
     RegisterProperties<R>()
         .Str("Path", &R::Path, &R::SetPath)

@@ -18,6 +18,7 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "RzCommonLogic.h"
+#include "TypeRegistry.h"
 
 #include <vector>
 
@@ -209,3 +210,29 @@ private:
 
 // Registers the classes and published properties of this file (idempotent).
 void RegisterRzCommonClasses();
+
+// The published frame and colour properties that a frame controller and the controls it drives
+// share (by name): DisabledColor, FocusColor, the Frame* settings, FramingPreference, and the
+// older FrameFlat, FrameFocusStyle and FrameFlatStyle that descriptions may still carry.
+template <class C>
+TPropertyBuilder<C>& RegisterFrameProperties(TPropertyBuilder<C>& properties) {
+    return properties.Int("DisabledColor", &C::DisabledColor, &C::ChangeDisabledColor)
+        .Idents(ColorIdents())
+        .Int("FocusColor", &C::FocusColor, &C::ChangeFocusColor)
+        .Idents(ColorIdents())
+        .Int("FrameColor", &C::FrameColor, &C::ChangeFrameColor)
+        .Idents(ColorIdents())
+        .Int("FrameHotColor", &C::FrameHotColor, &C::ChangeFrameHotColor)
+        .Idents(ColorIdents())
+        .Bool("FrameHotTrack", &C::FrameHotTrack, &C::ChangeFrameHotTrack)
+        .Enum("FrameHotStyle", &C::FrameHotStyle, &C::ChangeFrameHotStyle, kFrameStyleNames)
+        .Set("FrameSides", [](C& c) { return c.FrameSides().Bits(); },
+             [](C& c, std::uint32_t bits) { c.ChangeFrameSides(TSides::FromBits(bits)); }, kSideNames)
+        .Enum("FrameStyle", &C::FrameStyle, &C::ChangeFrameStyle, kFrameStyleNames)
+        .Bool("FrameVisible", &C::FrameVisible, &C::ChangeFrameVisible)
+        .Enum("FramingPreference", &C::FramingPreference, &C::ChangeFramingPreference, kFramingPreferenceNames)
+        .Bool("FrameFlat", [](C&) { return false; }, &C::ReadFrameFlat)
+        .Str("FrameFocusStyle", [](C&) { return String(); },
+             [](C& c, const String& name) { c.ReadFrameFocusStyle(FrameStyleFromName(name)); })
+        .Str("FrameFlatStyle", [](C&) { return String(); }, [](C&, const String&) {});
+}

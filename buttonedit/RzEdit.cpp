@@ -538,32 +538,14 @@ void RegisterRzEditClasses() {
     RegisterRzCommonClasses();
     RegisterComponentClass<TRzEdit>();
     using C = TRzCustomEdit;
-    RegisterProperties<C>()
-        .Enum("Alignment", &C::Alignment, &C::SetAlignment, {"taLeftJustify", "taRightJustify"})
+    auto edit = RegisterProperties<C>();
+    edit.Enum("Alignment", &C::Alignment, &C::SetAlignment, {"taLeftJustify", "taRightJustify"})
         .Int("Color", &C::GetColor, &C::SetColor)
         .Idents(ColorIdents())
-        .Int("DisabledColor", &C::DisabledColor, &C::ChangeDisabledColor)
-        .Idents(ColorIdents())
-        .Int("FocusColor", &C::FocusColor, &C::ChangeFocusColor)
-        .Idents(ColorIdents())
-        .Int("FrameColor", &C::FrameColor, &C::ChangeFrameColor)
-        .Idents(ColorIdents())
         .Component("FrameController", &C::FrameController, &C::ChangeFrameController)
-        .Int("FrameHotColor", &C::FrameHotColor, &C::ChangeFrameHotColor)
-        .Idents(ColorIdents())
-        .Bool("FrameHotTrack", &C::FrameHotTrack, &C::ChangeFrameHotTrack)
-        .Enum("FrameHotStyle", &C::FrameHotStyle, &C::ChangeFrameHotStyle, kFrameStyleNames)
-        .Set("FrameSides", [](C& c) { return c.FrameSides().Bits(); },
-             [](C& c, std::uint32_t bits) { c.ChangeFrameSides(TSides::FromBits(bits)); }, kSideNames)
-        .Enum("FrameStyle", &C::FrameStyle, &C::ChangeFrameStyle, kFrameStyleNames)
-        .Bool("FrameVisible", &C::FrameVisible, &C::ChangeFrameVisible)
-        .Enum("FramingPreference", &C::FramingPreference, &C::ChangeFramingPreference, kFramingPreferenceNames)
         .Bool("TabOnEnter", &C::TabOnEnter, &C::SetTabOnEnter)
         .Event("OnMouseEnter", &C::OnMouseEnter)
-        .Event("OnMouseLeave", &C::OnMouseLeave)
-        .Bool("FrameFlat", [](C&) { return false; }, &C::ReadFrameFlat)
-        .Str("FrameFocusStyle", [](C&) { return String(); },
-             [](C& c, const String& name) { c.ReadFrameFocusStyle(FrameStyleFromName(name)); })
-        .Str("FrameFlatStyle", [](C&) { return String(); }, [](C&, const String&) {});
+        .Event("OnMouseLeave", &C::OnMouseLeave);
+    RegisterFrameProperties(edit);
     RegisterProperties<TRzEdit>().Str("Text", [](TRzEdit& e) { return e.GetText(); }, &TRzEdit::SetText);
 }

@@ -1,6 +1,7 @@
 // The data grid unit: image list, cell drawing routines, style, scroll-bar settings, the grid's first
 // members and the grid library's start-up.
 #include "DBGridEh.h"
+#include "DBGridEhSelection.h"
 
 #include "Encoding.h"
 #include "Forms.h"
@@ -649,8 +650,7 @@ void TCustomDBGridEh::SetAllowedSelections(TDBGridEhAllowedSelections value) {
     allowedSelections_ = value;
     const TDBGridEhSelectionType type = SelectionType();
     if (type != gstNon && !value.Contains(type)) {
-        SelectedRowBookmarks()->Clear();
-        allSelected_ = false;
+        Selection()->ClearSelection();
         InvalidateGrid();
     }
 }
@@ -695,7 +695,8 @@ void TCustomDBGridEh::SetMinAutoFitWidth(int value) {
 
 void TCustomDBGridEh::OptionsChanged(TDBGridOptions oldValue) {
     const TDBGridOptions value = Options();
-    if (oldValue.Contains(dgMultiSelect) && !value.Contains(dgMultiSelect)) allSelected_ = false;
+    if (oldValue.Contains(dgMultiSelect) && !value.Contains(dgMultiSelect) && SelectionType() == gstAll)
+        Selection()->ClearSelection();
     ApplyPlatformOptions();
     const TDBGridOptions layoutOptions{dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColLines,
                                        dgRowLines, dgRowSelect, dgAlwaysShowSelection};
@@ -843,6 +844,12 @@ void TCustomDBGridEh::InvalidateGridRow(int gridRow) {
     if (gridRow >= 0 && gridRow < RowCount()) InvalidateRow(gridRow);
 }
 
+void TCustomDBGridEh::InvalidateGridRect(const TRect& cells) {
+    if (cells.Left < 0 || cells.Top < 0) return;
+    InvalidateCells(TGridRect{cells.Left, cells.Top, std::min(cells.Right, ColCount() - 1),
+                              std::min(cells.Bottom, RowCount() - 1)});
+}
+
 TGridFontMetricsEh TCustomDBGridEh::FontMetrics(const TCustomFont* font) const {
     const TTextMeasure measure(&PlatformFont(*font));
     const TEXTMETRICW tm = measure.Metrics();
@@ -925,7 +932,6 @@ void TCustomDBGridEh::FocusField(TField*& field) {
 
 void TCustomDBGridEh::LinkActiveChanging(bool active) {
     if (!active) HideEditor();
-    allSelected_ = false;
 }
 
 void TCustomDBGridEh::LinkActiveChanged(bool active) {
@@ -1298,6 +1304,7 @@ void RegisterDBGridEhClasses() {
     if (done) return;
     done = true;
     RegisterControlsClasses();
+    RegisterDBSumListClasses();
     RegisterGridColumnClasses();
     RegisterComponentClass<TDBGridEh>();
     // Colours are written as the class layer's colour names.

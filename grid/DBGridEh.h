@@ -375,13 +375,16 @@ public:
     bool LayoutInProgress() const { return layoutInProgress_; }
 
     // ---- Selection ----
-    TDBGridEhSelectionType SelectionType() const override;
+    // What the user selected (rows, rectangle, columns, all): the interface of copy and export code.
+    TDBGridEhSelection* Selection() const { return core_->Selection(); }
+    TDBGridEhSelectionType SelectionType() const;
     // Clears the selected rows (with dgMultiSelect and dghClearSelection) and the rest of the
     // selection (with dghClearSelection).
     void ClearGridSelection();
     void SelectAllRows();
-    void SelectionBecomeRows() override;
     void SelectionChanged() override;
+    void RefreshEditor() override;
+    void ShowEditorIfAlwaysShown() override;
 
     // ---- Moving ----
     // Makes grid column `gridCol` current (Direction: +1/-1 skips columns without width that way).
@@ -538,6 +541,8 @@ private:
     void InvalidateGrid() override;
     void InvalidateGridColumn(int gridCol) override;
     void InvalidateGridRow(int gridRow) override;
+    void InvalidateGridRect(const TRect& cells) override;
+    int GridRowCount() const override { return RowCount(); }
     bool CanEditNow() const override;
     String EditorText() const override;
     void UpdateDataFromEditor() override;
@@ -648,7 +653,6 @@ private:
     bool layoutInProgress_ = false;
     bool multiLineFits_ = false;
     bool sharedBitmapHeld_ = false;
-    bool allSelected_ = false;
     bool mayAcquireFocus_ = true;
     bool titleShownDown_ = false;
     bool titlePressPending_ = false;

@@ -448,7 +448,10 @@ void TColumnFooterEh::Init() {
 TColumnFooterEh::~TColumnFooterEh() {
     // The aggregate item goes with its footer.
     if (column_)
-        if (TDBGridEhCore* grid = column_->Grid()) grid->Host().FooterDestroying(this);
+        if (TDBGridEhCore* grid = column_->Grid()) {
+            grid->ReleaseFooterSum(this);
+            grid->Host().FooterDestroying(this);
+        }
 }
 
 void TColumnFooterEh::Assign(TPersistent* source) {
@@ -597,6 +600,7 @@ TColumnEh::TColumnEh(TCollection* collection) : TCollectionItem(collection) {
 TColumnEh::~TColumnEh() {
     TDBGridEhCore* grid = Grid();
     if (!constructed_ && grid) grid->EndLayout();  // construction failed half way
+    if (grid) grid->ColumnDestroying(this);
     if (grid && title_) {
         // Leaves the sort order without a gap: the columns after it move up.
         TColumnsEhList* list = grid->SortMarkedColumnList();
@@ -1408,7 +1412,10 @@ void TColumnEh::OptimizeWidth() {
 }
 
 void TColumnEh::EnsureFooterSum() {
-    if (TDBGridEhCore* grid = Grid()) grid->Host().EnsureFooterSum(this);
+    if (TDBGridEhCore* grid = Grid()) {
+        grid->EnsureFooterSums(this);
+        grid->Host().EnsureFooterSum(this);
+    }
 }
 
 void TColumnEh::ResetToDefaults() {

@@ -2,6 +2,8 @@
 // bookmark list, the data service and the style's colour rules.
 #include "DBGridEhCore.h"
 
+#include "DBGridEhSelection.h"
+
 #include "Currency.h"
 #include "DateTime.h"
 #include "Encoding.h"
@@ -208,7 +210,14 @@ void TBookmarkListEh::SetSelectedCurrentRow(bool value) {
     else
         list_->Delete(index);
     grid_->Host().InvalidateGridRow(grid_->DataLink()->ActiveRecord() + grid_->Host().TitleOffset());
-    if (grid_->Host().SelectionType() != gstRecordBookmarks && list_->Count() > 0) grid_->Host().SelectionBecomeRows();
+    if (TDBGridEhSelection* selection = grid_->Selection()) {
+        if (selection->SelectionType() != gstRecordBookmarks && list_->Count() > 0) {
+            // Another kind of selection gives way to the rows (its clearing leaves the rows).
+            if (selection->SelectionType() != gstNon) selection->ClearSelection();
+            selection->SetSelectionType(gstRecordBookmarks);
+        }
+        selection->CheckEmpty();
+    }
     grid_->Host().SelectionChanged();
 }
 
@@ -220,6 +229,7 @@ void TBookmarkListEh::InsertBookmark(const TBookmark& bookmark) {
 void TBookmarkListEh::Clear() {
     if (list_->Count() == 0) return;
     list_->Clear();
+    if (grid_->Selection()) grid_->Selection()->CheckEmpty();
     grid_->Host().InvalidateGrid();
     grid_->Host().SelectionChanged();
 }
@@ -240,9 +250,11 @@ void TBookmarkListEh::Delete() {
         }
     } catch (...) {
         ds->EnableControls();
+        if (grid_->Selection()) grid_->Selection()->CheckEmpty();
         throw;
     }
     ds->EnableControls();
+    if (grid_->Selection()) grid_->Selection()->CheckEmpty();
 }
 
 void TBookmarkListEh::LinkStateChanged(bool active) {
@@ -298,76 +310,51 @@ void TDBGridEhDataService::ApplySorting(TDBGridEhCore* grid) {
 
 // ---- TDBGridEhSumList -----------------------------------------------------------------------------
 
-void TDBGridEhSumList::Assign(TPersistent* source) {
-    auto* other = dynamic_cast<TDBGridEhSumList*>(source);
-    if (!other) return inherited::Assign(source);
-    externalRecalc_ = other->externalRecalc_;
-    virtualRecords_ = other->virtualRecords_;
-    SumListChanged = other->SumListChanged;
-    OnRecalcAll = other->OnRecalcAll;
-    OnAfterRecalcAll = other->OnAfterRecalcAll;
-    SetActive(other->active_);
+TDBGridEhSumList::TDBGridEhSumList(TDBGridEhCore* grid)
+    : TDBSumListProducer(grid ? grid->Host().GridComponent() : nullptr), grid_(grid) {
+    designTimeWork_ = true;
+    SetActiveField(false);
 }
 
 TPersistent* TDBGridEhSumList::GetOwner() const {
     return grid_ ? grid_->Host().GridComponent() : nullptr;
 }
 
-void TDBGridEhSumList::SetActive(bool value) {
-    if (value == active_) return;
-    active_ = value;
-    RecomputeAll();
+bool TDBGridEhSumList::GridDesigning() const { return grid_ && grid_->IsGridDesigning(); }
+
+void TDBGridEhSumList::HookDataSetEvents() {
+    if (GridDesigning()) {
+        if (DataSet()) SetHookedFlag(true);
+        return;
+    }
+    TDBSumListProducer::HookDataSetEvents();
 }
 
-void TDBGridEhSumList::SetDataSet(TDataSet* value) {
-    if (value == dataSet_) return;
-    dataSet_ = value;
-    if (active_) RecomputeAll();
-}
-
-bool TDBGridEhSumList::IsSequenced() const { return dataSet_ && dataSet_->Active() && dataSet_->IsSequenced(); }
-
-int TDBGridEhSumList::RecNo() const { return dataSet_ && dataSet_->Active() ? dataSet_->RecNo() : 0; }
-
-int TDBGridEhSumList::RecordCount() const { return dataSet_ && dataSet_->Active() ? dataSet_->RecordCount() : 0; }
-
-void TDBGridEhSumList::RecomputeAll() {
-    if (!active_) return;
-    if (OnRecalcAll) OnRecalcAll(this);
-    if (OnAfterRecalcAll) OnAfterRecalcAll(this);
-    Changed();
-}
-
-bool TDBGridEhSumList::FindAggregate(TGroupOperation operation, const String& fieldName, std::int64_t& value) const {
-    for (const TValue& v : values_)
-        if (v.Operation == operation && SameText(v.FieldName, fieldName)) {
-            value = v.Value;
-            return true;
-        }
-    return false;
+void TDBGridEhSumList::UnhookDataSetEvents() {
+    if (GridDesigning()) {
+        SetHookedFlag(false);
+        return;
+    }
+    TDBSumListProducer::UnhookDataSetEvents();
 }
 
 void TDBGridEhSumList::SetAggregate(TGroupOperation operation, const String& fieldName, std::int64_t value) {
-    for (TValue& v : values_)
-        if (v.Operation == operation && SameText(v.FieldName, fieldName)) {
-            if (v.Value == value) return;
-            v.Value = value;
-            Changed();
-            return;
-        }
-    values_.push_back(TValue{operation, fieldName, value});
-    Changed();
+    TDBSumCollection* sums = SumCollection();
+    TDBSum* item = sums->FindSum(operation, fieldName);
+    if (!item) {
+        sums->BeginUpdate();
+        item = sums->Add();
+        item->SetGroupOperation(operation);
+        item->SetFieldName(fieldName);
+        sums->EndUpdate();
+    } else if (item->SumValue() == value) {
+        return;
+    }
+    item->SetSumValue(value);
+    DoSumListChanged();
 }
 
-void TDBGridEhSumList::ClearAggregates() {
-    if (values_.empty()) return;
-    values_.clear();
-    Changed();
-}
-
-void TDBGridEhSumList::Changed() {
-    if (SumListChanged) SumListChanged(this);
-}
+void TDBGridEhSumList::ClearAggregates() { ResetSums(); }
 
 // ---- TDBGridEhCore --------------------------------------------------------------------------------
 
@@ -385,6 +372,7 @@ void TDBGridEhCore::InitGridCore() {
     columnDefValues_.reset(New<TDBGridEhColumnDefValuesEh>(this));
     dataLink_ = std::make_unique<TGridDataLinkEh>(this);
     selectedRows_ = std::make_unique<TBookmarkListEh>(this);
+    selection_ = std::make_unique<TDBGridEhSelection>(this);
     sumList_ = std::make_unique<TDBGridEhSumList>(this);
     sumList_->SumListChanged = Event<&TDBGridEhCore::SumListChangedHandler>(this);
     columns_.reset(New<TDBGridColumnsEh>(this, TCollectionItemClass::Of<TDBGridColumnEh>()));
@@ -393,6 +381,7 @@ void TDBGridEhCore::InitGridCore() {
 void TDBGridEhCore::SumListChangedHandler(TObject*) { host_.SumListValuesChanged(); }
 
 void TDBGridEhCore::DoneGridCore() {
+    selection_.reset();
     columns_.reset();
     if (sortMarkedColumns_) sortMarkedColumns_->Clear();
     if (dataLink_) dataLink_->SetDataSource(nullptr);
@@ -422,8 +411,8 @@ void TDBGridEhCore::SetDataSource(TDataSource* value) {
     if (options_.Contains(dgMultiSelect) && optionsEh_.Contains(dghClearSelection)) selectedRows_->Clear();
     dataLink_->SetDataSource(value);
     if (value) value->FreeNotification(host_.GridComponent());
+    // Also hands the aggregates the data set, only while the link is active.
     LinkActiveChanged(dataLink_->Active());
-    sumList_->SetDataSet(value ? value->DataSet() : nullptr);
 }
 
 void TDBGridEhCore::SetOptions(TDBGridOptions value) {
@@ -644,7 +633,10 @@ void TDBGridEhCore::LinkActiveChanged(bool active) {
     // Fields of a closed data set may be freed: columns look them up again when needed.
     if (columns_)
         for (int i = 0; i < columns_->Count(); ++i) columns_->ColumnAt(i)->field_ = nullptr;
-    selectedRows_->LinkStateChanged(active);
+    if (selection_)
+        selection_->DataLinkActiveChanged(active);
+    else
+        selectedRows_->LinkStateChanged(active);
     if (sumList_) sumList_->SetDataSet(active ? DataSet() : nullptr);
     RelayoutColumns();
     host_.LinkActiveChanged(active);
@@ -707,11 +699,17 @@ void TDBGridEhCore::SortMarkingChanged() {
 
 void TDBGridEhCore::DefaultApplySorting() {
     if (TDBGridEhDataService* service = DBGridEhDataService()) service->ApplySorting(this);
+    // A new order (or a re-read) walks the aggregates again.
+    if (sumList_ && sumList_->Active()) sumList_->RecomputeAll();
 }
 
 // Footers.
 
 namespace {
+
+bool IsTextFieldType(TFieldType type) {
+    return type == ftString || type == ftWideString || type == ftFixedChar || type == ftMemo || type == ftFmtMemo;
+}
 
 bool IsIntegerFieldType(TFieldType type) {
     return type == ftSmallint || type == ftInteger || type == ftWord || type == ftAutoInc || type == ftLargeint;
@@ -737,6 +735,55 @@ String FormattedFieldText(TField* field, const String& format) {
 }
 
 }  // namespace
+
+namespace {
+
+void EnsureOneFooterSum(TDBSumCollection* sums, TColumnEh* column, TColumnFooterEh* footer) {
+    auto* item = static_cast<TDBSum*>(footer->SumItem());
+    const TFooterValueType type = footer->ValueType();
+    const bool aggregate = type == fvtSum || type == fvtAvg || type == fvtCount;
+    if (!aggregate) {
+        if (item) {
+            footer->SetSumItem(nullptr);
+            sums->Delete(item);
+        }
+        return;
+    }
+    const String fieldName = type == fvtCount ? String()
+                             : footer->FieldName().empty() ? column->FieldName()
+                                                           : footer->FieldName();
+    const TGroupOperation operation = type == fvtSum ? goSum : type == fvtAvg ? goAvg : goCount;
+    if (item && item->GroupOperation() == operation && item->FieldName() == fieldName) return;
+    sums->BeginUpdate();
+    if (!item) {
+        item = sums->Add();
+        footer->SetSumItem(item);
+    }
+    item->SetGroupOperation(operation);
+    item->SetFieldName(fieldName);
+    sums->EndUpdate();
+}
+
+}  // namespace
+
+void TDBGridEhCore::EnsureFooterSums(TColumnEh* column) {
+    if (!sumList_ || !column) return;
+    TDBSumCollection* sums = sumList_->SumCollection();
+    EnsureOneFooterSum(sums, column, column->Footer());
+    TColumnFootersEh* footers = column->Footers();
+    for (int i = 0; footers && i < footers->Count(); ++i) EnsureOneFooterSum(sums, column, footers->Items(i));
+}
+
+void TDBGridEhCore::ColumnDestroying(TColumnEh* column) {
+    if (selection_) selection_->Columns()->Forget(column);
+}
+
+void TDBGridEhCore::ReleaseFooterSum(TColumnFooterEh* footer) {
+    auto* item = static_cast<TDBSum*>(footer->SumItem());
+    if (!item) return;
+    footer->SetSumItem(nullptr);
+    if (sumList_) sumList_->SumCollection()->Delete(item);
+}
 
 String TDBGridEhCore::GetFooterValueText(int footerIndex, TColumnEh* column) {
     if (!column) return String();
@@ -773,6 +820,11 @@ String TDBGridEhCore::GetFooterValueText(int footerIndex, TColumnEh* column) {
             auto* f = dynamic_cast<TBCDField*>(field);
             const bool money = f && f->Currency();
             return CurrToStrF(value, money ? ffCurrency : ffGeneral, money ? FormatSettings.CurrencyDecimals : 0);
+        }
+        if (IsTextFieldType(type)) {
+            // Numbers kept as text (values that are not numbers count as Null).
+            if (!own.empty()) return FormatFloat(own, value.ToDouble());
+            return FloatToStrF(value.ToDouble(), ffGeneral, 15, 0);
         }
         return String();  // no sum of a field of another type
     }

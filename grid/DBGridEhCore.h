@@ -10,7 +10,7 @@
 //   TGridDataLinkEh        the grid's data link: field map, event forwarding, modified flag
 //   TBookmarkListEh        the sorted bookmarks of the selected rows (SelectedRowBookmarks)
 //   TDBGridEhDataService   the program-wide service that applies sorting
-//   TDBGridEhSumList       the grid's aggregates (a stand-in until the aggregate engine exists)
+//   TDBGridEhSumList       the grid's aggregate engine (DBSumList.h)
 //
 // Free functions: the style's colour rules (BlendTowards, the highlight decisions),
 // ShortenTextToWidth over any measure, RaiseGridOperationError.
@@ -19,6 +19,7 @@
 #pragma once
 
 #include "DBGridEhColumns.h"
+#include "DBSumList.h"
 
 #include <cstdint>
 #include <functional>
@@ -105,6 +106,8 @@ private:
 
 // ---- Selected rows --------------------------------------------------------------------------------
 
+class TDBGridEhSelection;
+
 class TBookmarkListEh : public TObject {
     VESTREL_CLASS(TBookmarkListEh, TObject)
 public:
@@ -170,60 +173,24 @@ void SetDBGridEhDataService(TDBGridEhDataService* service);
 
 // ---- Aggregates --------------------------------------------------------------------------------------
 
-enum TGroupOperation { goSum, goAvg, goCount };
-
-// The grid's aggregate engine (its SumList), as the grid and its footers use it. Until the engine of
-// the aggregates is built this is a stand-in: it keeps no aggregates of its own but answers the
-// values set on it with SetAggregate (so footers show them), takes record numbers from the data set,
-// and tells the grid of changes through SumListChanged. Inactive at creation.
-class TDBGridEhSumList : public TPersistent {
-    VESTREL_CLASS(TDBGridEhSumList, TPersistent)
+// The grid's aggregate engine (its SumList): created for the grid, inactive; while the grid is being
+// designed it marks itself hooked without touching the data set.
+class TDBGridEhSumList : public TDBSumListProducer {
+    VESTREL_CLASS(TDBGridEhSumList, TDBSumListProducer)
 public:
-    explicit TDBGridEhSumList(TDBGridEhCore* grid) : grid_(grid) {}
-    void Assign(TPersistent* source) override;
+    explicit TDBGridEhSumList(TDBGridEhCore* grid);
     TPersistent* GetOwner() const;
-
-    bool Active() const { return active_; }
-    virtual void SetActive(bool value);
-    TDataSet* DataSet() const { return dataSet_; }
-    virtual void SetDataSet(TDataSet* value);
-    bool ExternalRecalc() const { return externalRecalc_; }
-    void SetExternalRecalc(bool value) { externalRecalc_ = value; }
-    bool VirtualRecords() const { return virtualRecords_; }
-    void SetVirtualRecords(bool value) { virtualRecords_ = value; }
-
-    // Record numbers (the data set's; 0 and not sequenced without one).
-    virtual bool IsSequenced() const;
-    virtual int RecNo() const;
-    virtual int RecordCount() const;
-    virtual void Loaded() {}
-    virtual void RecomputeAll();
-    // The value of the aggregate of `operation` over `fieldName` (empty for a count of every
-    // record) in currency units (the value times 10000); false when there is none.
-    virtual bool FindAggregate(TGroupOperation operation, const String& fieldName, std::int64_t& value) const;
-    // The stand-in's values (a later engine computes them).
+    void HookDataSetEvents() override;
+    void UnhookDataSetEvents() override;
+    // Sets the value of the aggregate of `operation` over `fieldName`, adding the item when missing
+    // (for grids whose values come from outside, ExternalRecalc); reports a change of value.
     void SetAggregate(TGroupOperation operation, const String& fieldName, std::int64_t value);
+    // Every value to 0 (the items stay: footers own them).
     void ClearAggregates();
 
-    TNotifyEvent SumListChanged;
-    TNotifyEvent OnRecalcAll;
-    TNotifyEvent OnAfterRecalcAll;
-
-protected:
-    void Changed();
-
 private:
-    struct TValue {
-        TGroupOperation Operation;
-        String FieldName;
-        std::int64_t Value;
-    };
+    bool GridDesigning() const;
     TDBGridEhCore* grid_;
-    TDataSet* dataSet_ = nullptr;
-    std::vector<TValue> values_;
-    bool active_ = false;
-    bool externalRecalc_ = false;
-    bool virtualRecords_ = false;
 };
 
 // ---- What the grid core asks of the grid that shows it ---------------------------------------------
@@ -253,6 +220,9 @@ public:
     virtual void InvalidateGrid() {}
     virtual void InvalidateGridColumn(int gridCol) {}
     virtual void InvalidateGridRow(int gridRow) {}
+    // The cells from (Left, Top) to (Right, Bottom), inclusive.
+    virtual void InvalidateGridRect(const TRect& cells) { InvalidateGrid(); }
+    virtual int GridRowCount() const { return 0; }
     // Lays the grid out; the core holds its locks meanwhile.
     virtual void InternalLayout() {}
 
@@ -282,10 +252,11 @@ public:
     virtual void FooterDestroying(TColumnFooterEh* footer) {}
     virtual void OptimizeColumnWidth(TColumnEh* column) {}
 
-    // The selection object.
-    virtual TDBGridEhSelectionType SelectionType() const { return gstNon; }
-    virtual void SelectionBecomeRows() {}
+    // The selection object: its changes, its kind changed (the editor follows), and a cleared
+    // selection (the editor comes back when always shown).
     virtual void SelectionChanged() {}
+    virtual void RefreshEditor() {}
+    virtual void ShowEditorIfAlwaysShown() {}
 
     // State changes the grid reacts to.
     virtual void OptionsChanged(TDBGridOptions oldValue) {}
@@ -321,6 +292,9 @@ public:
     TColumnsEhList* SortMarkedColumnList() const { return sortMarkedColumns_.get(); }
     TGridDataLinkEh* DataLink() const { return dataLink_.get(); }
     TBookmarkListEh* SelectedRowBookmarks() const { return selectedRows_.get(); }
+    TBookmarkListEh* SelectedRows() const { return selectedRows_.get(); }
+    // What the user selected: rows, a rectangle, columns or all.
+    TDBGridEhSelection* Selection() const { return selection_.get(); }
 
     TDataSource* DataSource() const { return dataLink_->DataSource(); }
     void SetDataSource(TDataSource* value);
@@ -348,6 +322,13 @@ public:
     TCustomFont* FooterFont() const { return footerFont_.get(); }
 
     TDBGridEhSumList* SumList() const { return sumList_.get(); }
+    // Gives each footer of `column` that shows a sum, an average or a count its aggregate item in
+    // SumList (and frees the items of the others).
+    void EnsureFooterSums(TColumnEh* column);
+    // A column is going: the selection lets go of it.
+    void ColumnDestroying(TColumnEh* column);
+    // Frees the aggregate item of a footer that is going.
+    void ReleaseFooterSum(TColumnFooterEh* footer);
     // The text of footer row `footerIndex` (0 first) of `column`, by its footer's value type.
     String GetFooterValueText(int footerIndex, TColumnEh* column);
 
@@ -416,6 +397,7 @@ private:
     std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
     std::unique_ptr<TGridDataLinkEh> dataLink_;
     std::unique_ptr<TBookmarkListEh> selectedRows_;
+    std::unique_ptr<TDBGridEhSelection> selection_;
     std::unique_ptr<TDBGridEhSumList> sumList_;
     TDBGridOptions options_ = kDefaultDBGridOptions;
     TDBGridEhOptions optionsEh_ = kDefaultDBGridEhOptions;

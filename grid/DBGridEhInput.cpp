@@ -5,6 +5,7 @@
 // Not yet (slots only): incremental search, the find dialog, the clipboard commands, rectangle and
 // column selection, record dragging, tool tips, the filter row's editor.
 #include "DBGridEh.h"
+#include "DBGridEhSelection.h"
 
 #include "Dialogs.h"
 
@@ -227,32 +228,26 @@ void TCustomDBGridEh::DoExit() {
 // ---- Selection -------------------------------------------------------------------------------------------------------
 
 TDBGridEhSelectionType TCustomDBGridEh::SelectionType() const {
-    if (allSelected_) return gstAll;
-    if (SelectedRowBookmarks() && SelectedRowBookmarks()->Count() > 0) return gstRecordBookmarks;
-    return gstNon;
+    return Selection() ? Selection()->SelectionType() : gstNon;
 }
 
 void TCustomDBGridEh::ClearGridSelection() {
     if (Options().Contains(dgMultiSelect) && OptionsEh().Contains(dghClearSelection)) SelectedRowBookmarks()->Clear();
     extending_ = false;
     if (SelectionType() != gstNon && OptionsEh().Contains(dghClearSelection)) {
-        const bool wasAll = allSelected_;
-        allSelected_ = false;
-        SelectedRowBookmarks()->Clear();
+        Selection()->ClearSelection();
         InvalidateGrid();
         InvalidateEditor();
-        if (wasAll) SelectionChanged();
     }
 }
 
-void TCustomDBGridEh::SelectAllRows() {
-    if (allSelected_) return;
-    allSelected_ = true;
-    InvalidateGrid();
-    SelectionChanged();
-}
+void TCustomDBGridEh::SelectAllRows() { Selection()->SelectAllCells(); }
 
-void TCustomDBGridEh::SelectionBecomeRows() { allSelected_ = false; }
+void TCustomDBGridEh::RefreshEditor() { InvalidateEditor(); }
+
+void TCustomDBGridEh::ShowEditorIfAlwaysShown() {
+    if (HandleAllocated() && IsAlwaysShowEditor()) ShowEditor();
+}
 
 void TCustomDBGridEh::SelectionChanged() {
     if (OnSelectionChanged) OnSelectionChanged(this);
@@ -570,10 +565,8 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
         options.Contains(dgColumnResize) && options.Contains(dgMultiSelect) && DataLink()->Active() &&
         allowedSelections_.Contains(gstAll)) {
         if (SelectionType() != gstNon) {
-            allSelected_ = false;
-            SelectedRowBookmarks()->Clear();
+            Selection()->ClearSelection();
             InvalidateGrid();
-            SelectionChanged();
         } else {
             SelectAllRows();
         }

@@ -4,6 +4,7 @@
 // colours, images, check boxes, edit buttons, duplicate hiding and the required-field mark.
 // Everything is drawn through the grid's canvas.
 #include "DBGridEh.h"
+#include "DBGridEhSelection.h"
 
 #include <algorithm>
 
@@ -21,6 +22,7 @@ struct TCustomDBGridEh::TPaintPass {
     TRect Region;                  // the region being painted (groups stay inside it)
     int CheckedRow = -1;           // the buffer row whose selection was looked up last
     bool CheckedRowSelected = false;
+    TBookmark CheckedBookmark;
 };
 
 namespace {
@@ -202,22 +204,30 @@ bool TCustomDBGridEh::IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState stat
 }
 
 bool TCustomDBGridEh::IsCellSelected(int aCol, int dataRow) {
-    if (allSelected_) return true;
-    if (SelectedRowBookmarks()->Count() == 0 || !DataLink()->Active()) return false;
+    const TDBGridEhSelectionType type = SelectionType();
+    if (type == gstAll) return true;
+    if (type == gstNon || !DataLink()->Active()) return false;
     if (dataRow < 0 || dataRow >= DataLink()->RecordCount()) return false;
-    // A row's cells are painted one after the other: one look-up per row.
-    if (pass_ && pass_->CheckedRow == dataRow) return pass_->CheckedRowSelected;
+    const int dataCol = aCol - IndicatorOffset();
+    if (type == gstColumns) return Selection()->CellIsSelected(dataCol, TBookmark());
+    // A row's cells are painted one after the other: one bookmark (and row look-up) per row.
+    if (pass_ && pass_->CheckedRow == dataRow) {
+        if (type == gstRecordBookmarks) return pass_->CheckedRowSelected;
+        return Selection()->CellIsSelected(dataCol, pass_->CheckedBookmark);
+    }
     TGridDataLinkEh* link = DataLink();
     const int saved = link->ActiveRecord();
     link->SetActiveRecord(dataRow);
-    int index;
-    const bool found = SelectedRowBookmarks()->Find(DataSet()->Bookmark(), index);
+    const TBookmark mark = DataSet()->Bookmark();
     link->SetActiveRecord(saved);
+    int index;
+    const bool rowFound = type == gstRecordBookmarks && SelectedRowBookmarks()->Find(mark, index);
     if (pass_) {
         pass_->CheckedRow = dataRow;
-        pass_->CheckedRowSelected = found;
+        pass_->CheckedRowSelected = rowFound;
+        pass_->CheckedBookmark = mark;
     }
-    return found;
+    return type == gstRecordBookmarks ? rowFound : Selection()->CellIsSelected(dataCol, mark);
 }
 
 void TCustomDBGridEh::GetFixedCellColors(const TCellTypeEh& type, TColor& background, TColor& fontColor) {
@@ -329,7 +339,8 @@ void TCustomDBGridEh::DrawIndicatorCell(TPaintPass& pass, int aRow, TRect rect, 
     bool selected = false;
     const bool dataRow = type.RowKind == rkDataEh && pass.LinkActive && type.DataRow < pass.RecordsInBuffer;
     if (dataRow) {
-        selected = allSelected_ || (pass.RowsSelected && IsCellSelected(0, type.DataRow));
+        selected = SelectionType() == gstAll ||
+                   (pass.RowsSelected && SelectionType() == gstRecordBookmarks && IsCellSelected(0, type.DataRow));
         if (selected) GetFixedCellColors(type, background, fontColor);
     }
     canvas->Brush()->SetColor(background);
@@ -425,7 +436,7 @@ void TCustomDBGridEh::DrawTitleCell(TPaintPass& pass, int aCol, int aRow, TRect 
     if (OnGetBtnParams) OnGetBtnParams(this, column, canvas->Font(), background, marker, isDown);
     TColor fontColor = canvas->Font()->Color();
     bool selectedLook = false;
-    if (allSelected_) {
+    if (SelectionType() == gstAll) {
         GetFixedCellColors(type, background, fontColor);
         selectedLook = true;
     }
@@ -511,7 +522,7 @@ void TCustomDBGridEh::DrawFooterCell(TPaintPass& pass, int aCol, int aRow, TRect
     }
     GetFooterParams(type.DataCol, footerIndex, column, canvas->Font(), background, alignment, state, text);
     TColor fontColor = canvas->Font()->Color();
-    if (allSelected_) GetFixedCellColors(type, background, fontColor);
+    if (SelectionType() == gstAll) GetFixedCellColors(type, background, fontColor);
     canvas->Font()->SetColor(fontColor);
     canvas->Brush()->SetColor(background);
     canvas->FillRect(rect);

@@ -12,7 +12,7 @@ export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
 # The prefix's settings version: a prefix made or updated by an older one gets the newer settings.
-VESTREL_PREFIX_VERSION=2
+VESTREL_PREFIX_VERSION=3
 
 # The UI's CJK font. The forms ask for 宋体 (SimSun), which Wine lacks; its own choice, WenQuanYi
 # Zen Hei, is drawn without grey at 9-16 px and loses thin horizontal strokes there (hyphens, the
@@ -23,6 +23,22 @@ wine_set_fonts() {
   for face in 宋体 新宋体 SimSun NSimSun; do
     "$WINELOADER" reg add "$key" /v "$face" /d 'WenQuanYi Zen Hei Sharp' /f >/dev/null 2>&1 || return 1
   done
+}
+
+# The symbol font of Wine's own drawing. Wine draws the caption buttons, menu check marks and arrows
+# and the scroll-bar arrows of windows it paints itself as glyphs of Marlett ("0" minimise, "1"
+# maximise, "r" close). This Wine (8.0, Debian) finds fonts in C:\windows\Fonts and through
+# fontconfig only: it never opens its data directory's fonts folder, where fonts-wine installs
+# marlett.ttf (strace shows no access to it). Without the face, a Marlett request falls to the CJK UI
+# face and the buttons show the plain letters. The prefix gets its own copy.
+wine_install_fonts() {
+  local dir src=
+  for dir in "$(dirname "$WINELOADER")/../../share/wine/fonts" /usr/share/wine/fonts; do
+    [ -f "$dir/marlett.ttf" ] && { src="$dir/marlett.ttf"; break; }
+  done
+  [ -n "$src" ] || { echo "wine: marlett.ttf not found (package fonts-wine)" >&2; return 1; }
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts" &&
+    cp -f "$src" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
 }
 
 # Creates the prefix once: Wine draws frames and captions itself (no window manager needed); then
@@ -45,6 +61,7 @@ wine_ensure_prefix() {
     if [ "$(cat "$WINEPREFIX/.vestrel-ready")" != "$VESTREL_PREFIX_VERSION" ]; then
       echo "wine: bringing the prefix's settings to version $VESTREL_PREFIX_VERSION" >&2
       wine_set_fonts || { echo "wine: the font settings failed" >&2; exit 1; }
+      wine_install_fonts || exit 1
       /usr/lib/wine/wineserver -w
       echo "$VESTREL_PREFIX_VERSION" >"$WINEPREFIX/.vestrel-ready"
     fi

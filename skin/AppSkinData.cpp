@@ -3,6 +3,7 @@
 #include "SkinArchive.h"
 #include "SkinBitmapUtils.h"
 #include "SkinIni.h"
+#include "SkinManage.h"
 #include "SkinStore.h"
 
 #include "Dialogs.h"
@@ -122,6 +123,11 @@ TSkinData::TSkinData(TComponent* owner)
 }
 
 TSkinData::~TSkinData() {
+    // The skinners of this skin give their windows back; the last component ends the manager.
+    if (TSkinManage* manager = SkinManager()) {
+        manager->UnregisterSkinData(this);
+        if (manager->SkinDataCount() == 0) FreeSkinManager();
+    }
     MenuGlyphs->Free();
     delete skin3rd_;
     delete skinData_;
@@ -193,6 +199,12 @@ void TSkinData::SetActive(bool value) {
     if (value == active_) return;
     active_ = value;
     // While the form is read, at design time, and until the skin manager exists, the flag is all.
+    if ((ComponentState() & (csLoading | csReading | csDesigning)) != 0) return;
+    TSkinManage* manager = SkinManager();
+    if (!manager || (value && skinEmpty_)) return;
+    manager->RequestingData = this;
+    if (manager->State == TSkinManage::msNotActivated) manager->State = TSkinManage::msRunning;
+    manager->PostAction(value ? TSkinManage::saSkin : TSkinManage::saUnskin, 250);
 }
 
 void TSkinData::Loaded() {
@@ -214,6 +226,18 @@ void TSkinData::Loaded() {
     if ((SkinControls & SkinBit(xcMainMenu)) != 0) SkinControls &= ~SkinBit(xcMenuItem);
     else SkinControls &= ~SkinBit(xcSystemMenu);
     BuildAppIcon();
+    StartSkinManager();
+}
+
+void TSkinData::StartSkinManager() {
+    if (!SkinEngineEnabled()) return;
+    TSkinManage* manager = EnsureSkinManager();
+    manager->RegisterSkinData(this);
+    if (SkinFormtype != sfMainform) return;
+    manager->InstallHook();
+    if (!active_) return;
+    manager->RequestingData = this;
+    manager->PostAction(TSkinManage::saSkin, 250);
 }
 
 void TSkinData::FormSkinQuery(HWND window, const String& className, bool& doSkin) {

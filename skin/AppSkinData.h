@@ -11,8 +11,10 @@
 //   TDataSkinBoxLabel   the group box
 //   TSkinData           the component
 //
-// Not yet: the skin manager (Loaded and SetActive queue nothing until it exists), the window-property
-// lookup of ControlOfWindow, the "LUMORAMENU", "TRACK" and "TRACKVERT" bitmap resources (the
+// Loaded of a component of type sfMainform starts the skin manager (SkinManage.h) and asks it to
+// skin every window; SetActive at run time asks it to skin or unskin them.
+//
+// Not yet: the window-property lookup of ControlOfWindow, the "LUMORAMENU", "TRACK" and "TRACKVERT" bitmap resources (the
 // menu glyph list stays empty; a skin without Track sections has no track elements).
 #pragma once
 
@@ -211,6 +213,7 @@ public:
         TrackThumbVert, Track, TrackVert, TrackThumbLeft, TrackThumbRight, TrackThumbUp, TrackThumbDown;
 
 private:
+    void StartSkinManager();
     void ReadSkinIni();
     void ReadColours();
     void ReadSysButtons();

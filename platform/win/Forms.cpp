@@ -35,15 +35,64 @@ void ReportException(TObject* sender) {
         throw;
 }
 
+// The RCDATA resource `name` (upper case) of `module`, found by walking its resource directory
+// from end to end. The system looks names up by a binary search, but the linker may order names
+// that hold "_" otherwise (TFRM_S_CUST before TFRM_SPLASH), so that search can miss one.
+const char* WalkRcData(HMODULE module, const std::wstring& name, DWORD& size) {
+    const auto* base = reinterpret_cast<const BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE];
+    if (directory.VirtualAddress == 0)
+        return nullptr;
+    const BYTE* root = base + directory.VirtualAddress;
+    // Each entry is two DWORDs: the name (high bit: an offset to a counted UTF-16 string, else an
+    // ID) and the target (high bit: an offset to a subdirectory, else to a data entry).
+    struct TEntry {
+        DWORD Name;
+        DWORD Target;
+    };
+    const auto entriesOf = [root](DWORD offset) {
+        const auto* header = reinterpret_cast<const IMAGE_RESOURCE_DIRECTORY*>(root + offset);
+        const auto* first = reinterpret_cast<const TEntry*>(header + 1);
+        return std::pair(first, first + header->NumberOfNamedEntries + header->NumberOfIdEntries);
+    };
+    constexpr DWORD kHighBit = 0x80000000u;
+    const auto [types, typesEnd] = entriesOf(0);
+    for (const TEntry* type = types; type != typesEnd; ++type) {
+        if (type->Name != 10 || !(type->Target & kHighBit))  // RT_RCDATA
+            continue;
+        const auto [names, namesEnd] = entriesOf(type->Target & ~kHighBit);
+        for (const TEntry* entry = names; entry != namesEnd; ++entry) {
+            if (!(entry->Name & kHighBit) || !(entry->Target & kHighBit))
+                continue;
+            const auto* text = reinterpret_cast<const WORD*>(root + (entry->Name & ~kHighBit));
+            const std::wstring entryName(reinterpret_cast<const wchar_t*>(text + 1), text[0]);
+            if (CompareStringOrdinal(entryName.c_str(), -1, name.c_str(), -1, TRUE) != CSTR_EQUAL)
+                continue;
+            const auto [languages, languagesEnd] = entriesOf(entry->Target & ~kHighBit);
+            if (languages == languagesEnd || (languages->Target & kHighBit))
+                return nullptr;
+            const auto* data = reinterpret_cast<const IMAGE_RESOURCE_DATA_ENTRY*>(root + languages->Target);
+            size = data->Size;
+            return reinterpret_cast<const char*>(base + data->OffsetToData);
+        }
+    }
+    return nullptr;
+}
+
 std::optional<String> FindRcData(const String& className) {
     HMODULE module = GetModuleHandleW(nullptr);
     const std::wstring name = ToWide(UpperCase(className));
-    HRSRC resource = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    if (!resource)
-        return std::nullopt;
-    HGLOBAL loaded = LoadResource(module, resource);
-    const DWORD size = SizeofResource(module, resource);
-    const auto* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    DWORD size = 0;
+    const char* data = nullptr;
+    if (HRSRC resource = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10))) {  // RT_RCDATA
+        HGLOBAL loaded = LoadResource(module, resource);
+        size = SizeofResource(module, resource);
+        data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    } else {
+        data = WalkRcData(module, name, size);
+    }
     if (!data)
         return std::nullopt;
     String text(data, size);
@@ -119,6 +168,10 @@ TFormResourceFinder SetFormResourceFinder(TFormResourceFinder finder) {
 std::optional<String> FindFormResource(const String& className) {
     if (const TFormResourceFinder& finder = ResourceSeam())
         return finder(className);
+    return FindRcData(className);
+}
+
+std::optional<String> FindExecutableFormResource(const String& className) {
     return FindRcData(className);
 }
 

@@ -82,6 +82,8 @@ int ShowMessageBox(HWND owner, const String& text, const String& caption, UINT f
 using TFormResourceFinder = std::function<std::optional<String>(const String& className)>;
 TFormResourceFinder SetFormResourceFinder(TFormResourceFinder finder);
 std::optional<String> FindFormResource(const String& className);
+// The default finder's answer, whatever finder is set.
+std::optional<String> FindExecutableFormResource(const String& className);
 
 // Reads the description of `root`'s class (or of the nearest ancestor below `stopClass` that has
 // one) into `root`; raises EResNotFound "Resource <class> not found" when there is none.

@@ -389,7 +389,7 @@ TEST(GridFooters, FooterTextFromTheAggregatesByFieldType) {
         {"a sum without an aggregate yet", 1, fvtAvg, "", "", "0"},
         {"the footer's own field", 2, fvtSum, "code", "", "45"},
         {"no such field", 2, fvtSum, "nosuch", "", "0"},
-        {"a text field has no sum", 2, fvtSum, "", "", ""},
+        {"a text field sums the numbers among its texts (none)", 2, fvtSum, "", "", "0"},
         {"count of every record", 3, fvtCount, "", "", "9"},
         {"count formatted", 3, fvtCount, "", "0.0", "9.0"},
         {"static text", 3, fvtStaticText, "", "", "Total"},

@@ -36,6 +36,9 @@ public:
     void InvalidateGrid() override { ++invalidations; }
     void InvalidateGridColumn(int gridCol) override { invalidatedColumns.push_back(gridCol); }
     void InvalidateGridRow(int gridRow) override { invalidatedRows.push_back(gridRow); }
+    void InvalidateGridRect(const TRect& cells) override { invalidatedRects.push_back(cells); }
+    int GridRowCount() const override { return gridRowCount; }
+    void RefreshEditor() override { ++editorRefreshes; }
     void InternalLayout() override {
         ++layouts;
         if (onLayout) onLayout();
@@ -94,6 +97,9 @@ public:
     String trace;  // the data source and link hooks in order
     std::vector<int> invalidatedColumns;
     std::vector<int> invalidatedRows;
+    std::vector<TRect> invalidatedRects;
+    int gridRowCount = 0;
+    int editorRefreshes = 0;
     std::vector<TColumnFooterEh*> destroyedFooters;
     std::map<int, int> colWidths;
 

@@ -75,6 +75,18 @@ e2e_wait_window() {
   return 1
 }
 
+# Starts the program in DIR, logs the first operator (Admin, no password) in and waits for the main
+# window, whose title is read from the database in DIR.
+e2e_start_as_admin() {
+  local dir=$1 caption
+  caption=$(e2e_sql "$dir/DataBase/Custom.mdb" "select SoftName || Version from T_SoftInfo order by ID limit 1")
+  e2e_start "$dir"
+  e2e_wait_window '^登录$' >/dev/null || { e2e_log "no login dialog"; return 1; }
+  e2e_choose_operator 0 || { e2e_log "cannot choose the operator"; return 1; }
+  e2e_key Return
+  e2e_wait_window "^${caption}( - \[个人信息\])?\$" >/dev/null || { e2e_log "no main window"; return 1; }
+}
+
 # Waits up to SECONDS (10) until no visible window's title matches REGEX.
 e2e_wait_no_window() {
   local regex=$1 deadline=$((SECONDS + ${2:-10}))

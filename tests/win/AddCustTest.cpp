@@ -20,39 +20,6 @@
 
 namespace {
 
-// Runs `act` on the first modal form of class T once the modal loop idles (then closes it, also
-// when `act` raises).
-template <class T>
-class TModalAnswer {
-public:
-    explicit TModalAnswer(std::function<void(T*)> act) : act_(std::move(act)) {
-        Application->OnIdle = Event<&TModalAnswer::Idle>(this);
-    }
-    ~TModalAnswer() { Application->OnIdle = nullptr; }
-    bool Seen() const { return seen_; }
-
-private:
-    void Idle(TObject*, bool&) {
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            auto* form = dynamic_cast<T*>(Screen->Forms(i));
-            if (!form || !form->FormState().Contains(fsModal) || seen_)
-                continue;
-            seen_ = true;
-            // A failure inside must not leave the modal loop running.
-            try {
-                act_(form);
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "raised: " << e.what();
-            }
-            if (form->ModalResult() == mrNone && form->Visible())
-                form->Close();
-            return;
-        }
-    }
-    std::function<void(T*)> act_;
-    bool seen_ = false;
-};
-
 class AddCustTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -76,15 +43,8 @@ protected:
             throw std::runtime_error("the main window shows no person window");
     }
 
-    static String One(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const String value = query->IsEmpty() ? String("<none>") : query->Fields()->Fields(0)->AsString();
-        query->Free();
-        return value;
-    }
-    static int Count(const String& sql) { return std::stoi(One(sql)); }
+    static String One(const String& sql) { return ProgramValue(sql); }
+    static int Count(const String& sql) { return ProgramCount(sql); }
     static int Persons() { return Count("select count(*) from Custom"); }
     static int MaxCode() { return Count("select max(CustCode) from Custom"); }
 
@@ -98,12 +58,7 @@ protected:
         EXPECT_TRUE(answer.Seen());
     }
 
-    std::vector<String> Messages() {
-        std::vector<String> texts;
-        for (const auto& box : app_.Boxes) texts.push_back(box.Text);
-        app_.Boxes.clear();
-        return texts;
-    }
+    std::vector<String> Messages() { return app_.TakeTexts(); }
 
     TScopedApplication app_;
     TScratchProgramFolder folder_{"addcust"};

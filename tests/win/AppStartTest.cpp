@@ -321,6 +321,10 @@ TEST_F(AppStartTest, MainWindowShowMakesExportSetsTheCaptionAndThePath) {
     EXPECT_EQ(Frm_Main->FormStyle(), fsMDIForm);
     EXPECT_EQ(Frm_Main->WindowState(), wsMaximized);
     EXPECT_FALSE(Frm_Main->Timer1->Enabled());
+    // The idle sum list: active, no data set.
+    ASSERT_NE(Frm_Main->DBSumList1, nullptr);
+    EXPECT_TRUE(Frm_Main->DBSumList1->Active());
+    EXPECT_EQ(Frm_Main->DBSumList1->DataSet(), nullptr);
     Frm_Main->Show();
     DrainMessages();
     EXPECT_TRUE(DirectoryExists(Folder() + "Export"));

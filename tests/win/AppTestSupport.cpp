@@ -4,9 +4,12 @@
 #include "Streams.h"
 #include "TestControls.h"
 #include "U_Data.h"
+#include "U_DataLogic.h"
 #include "U_Main.h"
 #include "U_login.h"
 #include "WinApi.h"
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -17,15 +20,7 @@ std::filesystem::path HostPath(const char* path) {
 }
 
 std::optional<String> ProgramResource(const String& className) {
-    const std::wstring name = ToWide(UpperCase(className));
-    HRSRC info = FindResourceW(nullptr, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL data = info ? LoadResource(nullptr, info) : nullptr;
-    if (!data)
-        return std::nullopt;
-    String text(static_cast<const char*>(LockResource(data)), SizeofResource(nullptr, info));
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    return text;
+    return FindExecutableFormResource(className);
 }
 
 TScratchProgramFolder::TScratchProgramFolder(const char* tag) {
@@ -75,4 +70,50 @@ void LogInAndShowMain(int index, const char* password) {
         throw std::runtime_error("the login failed");
     Frm_Main->Show();
     DrainMessages();
+}
+
+String ProgramValue(const String& sql) {
+    TADOQuery* query = New<TADOQuery>(nullptr);
+    try {
+        query->SetConnection(Frm_Data->ADOConnection1);
+        OpenQuery(query, sql);
+    } catch (...) {
+        query->Free();
+        throw;
+    }
+    const String value = query->IsEmpty() ? String("<none>") : query->Fields()->Fields(0)->AsString();
+    query->Free();
+    return value;
+}
+
+int ProgramCount(const String& sql) {
+    return std::stoi(ProgramValue(sql));
+}
+
+TModalFormAnswer::TModalFormAnswer(std::function<bool(TCustomForm*)> match, std::function<void(TCustomForm*)> act)
+    : match_(std::move(match)), act_(std::move(act)) {
+    Application->OnIdle = Event<&TModalFormAnswer::Idle>(this);
+}
+
+TModalFormAnswer::~TModalFormAnswer() {
+    Application->OnIdle = nullptr;
+}
+
+void TModalFormAnswer::Idle(TObject*, bool&) {
+    if (seen_)
+        return;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (!form->FormState().Contains(fsModal) || !match_(form))
+            continue;
+        seen_ = true;
+        try {
+            act_(form);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "raised: " << e.what();
+        }
+        if (form->ModalResult() == mrNone && form->Visible())
+            form->Close();
+        return;
+    }
 }

@@ -1,9 +1,11 @@
 // Helpers of the tests that run the program's own forms.
 #pragma once
 
+#include "Forms.h"
 #include "SysUtils.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 // A path the build wrote as a host path ("/work/..."), as this Windows program reaches it ("Z:/...").
@@ -31,6 +33,11 @@ private:
     std::filesystem::path path_;
 };
 
+// The first column of the first row that `sql` answers on the data module's connection, through
+// a query of the caller's own ("<none>" when there is no row); ProgramCount reads it as a number.
+String ProgramValue(const String& sql);
+int ProgramCount(const String& sql);
+
 // The start-up's forms in its order: the main window, the data module, the login dialog.
 void CreateProgramForms();
 // Frees the forms CreateProgramForms made (those still there), the last first.
@@ -38,3 +45,30 @@ void FreeProgramForms();
 // Logs operator `index` (0 Admin, 1 李明) in through the login dialog, then shows the main window
 // (which shows the person window). Raises std::runtime_error when the login fails.
 void LogInAndShowMain(int index, const char* password);
+
+// While it lives, runs an action on the first modal form that `match` accepts once the modal loop
+// idles, then closes that form unless the action ended its modal run. An action that raises is
+// reported as a test failure and the form is still closed, so the modal loop never hangs.
+class TModalFormAnswer {
+public:
+    TModalFormAnswer(std::function<bool(TCustomForm*)> match, std::function<void(TCustomForm*)> act);
+    ~TModalFormAnswer();
+    TModalFormAnswer(const TModalFormAnswer&) = delete;
+    TModalFormAnswer& operator=(const TModalFormAnswer&) = delete;
+    bool Seen() const { return seen_; }
+
+private:
+    void Idle(TObject* Sender, bool& Done);
+    std::function<bool(TCustomForm*)> match_;
+    std::function<void(TCustomForm*)> act_;
+    bool seen_ = false;
+};
+
+// TModalFormAnswer for the first modal form of class T.
+template <class T>
+class TModalAnswer : public TModalFormAnswer {
+public:
+    explicit TModalAnswer(std::function<void(T*)> act)
+        : TModalFormAnswer([](TCustomForm* form) { return dynamic_cast<T*>(form) != nullptr; },
+                           [act = std::move(act)](TCustomForm* form) { act(static_cast<T*>(form)); }) {}
+};

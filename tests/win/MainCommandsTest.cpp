@@ -28,33 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs `act` on the first modal form of class T once the modal loop idles.
-template <class T>
-class TModalAnswer {
-public:
-    explicit TModalAnswer(std::function<void(T*)> act) : act_(std::move(act)) {
-        Application->OnIdle = Event<&TModalAnswer::Idle>(this);
-    }
-    ~TModalAnswer() { Application->OnIdle = nullptr; }
-    bool Seen() const { return seen_; }
-
-private:
-    void Idle(TObject*, bool&) {
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            auto* form = dynamic_cast<T*>(Screen->Forms(i));
-            if (!form || !form->FormState().Contains(fsModal) || seen_)
-                continue;
-            seen_ = true;
-            act_(form);
-            if (form->ModalResult() == mrNone && form->Visible())
-                form->Close();
-            return;
-        }
-    }
-    std::function<void(T*)> act_;
-    bool seen_ = false;
-};
-
 // The file dialogs answer `path` (or are cancelled when it is empty) while it lives.
 class TChosenFile {
 public:
@@ -102,14 +75,7 @@ protected:
         app_.Boxes.clear();
     }
 
-    static int Count(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const int n = query->Fields()->Fields(0)->AsInteger();
-        query->Free();
-        return n;
-    }
+    static int Count(const String& sql) { return ProgramCount(sql); }
 
     String LastBox() const { return app_.Boxes.empty() ? String() : app_.Boxes.back().Text; }
     fs::path Database() const { return folder_.Path() / "DataBase" / "Custom.mdb"; }
@@ -265,6 +231,89 @@ TEST_F(MainCommandsTest, GoodsAndBillsGoWithTheirLinesOrNotAtAll) {
     EXPECT_EQ(Count("select count(*) from T_Bill"), 2);
     EXPECT_EQ(data->Qry_Bill->RecordCount(), 2);
     EXPECT_FALSE(data->ADOConnection1->InTransaction());
+}
+
+namespace {
+
+TColumnEh* ColumnOf(TDBGridEh* grid, const char* field) {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+        if (SameText(grid->Columns()->ColumnAt(i)->FieldName(), field)) return grid->Columns()->ColumnAt(i);
+    return nullptr;
+}
+
+// Selects the persons on rows `rows` (1 first) as Ctrl+clicks do; their codes.
+std::vector<String> SelectPersonRows(TDBGridEh* grid, TADOQuery* persons, std::initializer_list<int> rows) {
+    std::vector<String> codes;
+    for (int row : rows) {
+        persons->SetRecNo(row);
+        grid->SelectedRowBookmarks()->SetSelectedCurrentRow(true);
+        codes.push_back(persons->FieldByName("CustCode")->AsString());
+    }
+    return codes;
+}
+
+}  // namespace
+
+TEST_F(MainCommandsTest, SelectedPersonsGoWithTheirLinkedRowsAndTheFooterFollows) {
+    LogIn(0, "");
+    TFrm_Data* data = Frm_Data;
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    TADOQuery* persons = data->Qry_Cust;
+    TColumnEh* income = ColumnOf(grid, "income");
+    ASSERT_NE(income, nullptr);
+    const int all = Count("select count(*) from custom");
+    const String footerBefore = grid->GetFooterValueText(0, income);
+    const std::vector<String> codes = SelectPersonRows(grid, persons, {1, 3, 4});
+    ASSERT_EQ(grid->SelectedRowBookmarks()->Count(), 3);
+
+    // No: nothing goes.
+    app_.SetAnswer(IDNO);
+    Frm_Main->DelCust->Execute();
+    EXPECT_EQ(LastBox(), "确定要删除个人记录吗！");
+    EXPECT_EQ(app_.Boxes.back().Caption, "警告");
+    EXPECT_EQ(Count("select count(*) from custom"), all);
+
+    app_.SetAnswer(IDYES);
+    Frm_Main->DelCust->Execute();
+    EXPECT_EQ(Count("select count(*) from custom"), all - 3);
+    for (const String& code : codes) {
+        SCOPED_TRACE(code.c_str());
+        EXPECT_EQ(Count("select count(*) from contact where CustCode=" + code), 0);
+        EXPECT_EQ(Count("select count(*) from T_Schedule where CustCode='" + code + "'"), 0);
+        EXPECT_EQ(Count("select count(*) from T_Bill where CustCode=" + code), 0);
+    }
+    EXPECT_EQ(grid->SelectedRowBookmarks()->Count(), 0);
+    EXPECT_EQ(grid->SelectionType(), gstNon);
+    EXPECT_EQ(persons->RecordCount(), all - 3);
+    // The footer follows: the sum of those left.
+    EXPECT_EQ(grid->GetFooterValueText(0, income), std::to_string(Count("select sum(income) from custom")));
+    EXPECT_NE(grid->GetFooterValueText(0, income), footerBefore);
+}
+
+TEST_F(MainCommandsTest, ARestrictedOperatorDeletesNoneWhenOneSelectedPersonIsAnothers) {
+    LogIn(1, "1234");
+    const String restricted = OperatorSession().OperatorName;
+    ASSERT_FALSE(restricted.empty());
+    // Two persons of the operator's, the rest another's; the list shows all of them.
+    Frm_Data->ADOConnection1->Execute("update custom set F_User='Admin'");
+    Frm_Data->ADOConnection1->Execute("update custom set F_User=" + QuotedSql(restricted) +
+                                      " where CustID in (select CustID from custom order by CustID limit 2)");
+    TADOQuery* persons = Frm_Data->Qry_Cust;
+    OpenQuery(persons, "select * from custom order by CustID");
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    const int all = Count("select count(*) from custom");
+    SelectPersonRows(grid, persons, {1, 2, 3});  // the third is Admin's
+    persons->SetRecNo(1);                         // the current row is the operator's own
+    app_.SetAnswer(IDYES);
+    Frm_Main->DelCustExecute(nullptr);
+    EXPECT_EQ(LastBox(), "不是你的客户，你没有权限删除！");
+    EXPECT_EQ(Count("select count(*) from custom"), all);
+    // Only their own: deleted.
+    grid->SelectedRowBookmarks()->Clear();
+    SelectPersonRows(grid, persons, {1, 2});
+    Frm_Main->DelCustExecute(nullptr);
+    EXPECT_EQ(LastBox(), "确定要删除个人记录吗！");
+    EXPECT_EQ(Count("select count(*) from custom"), all - 2);
 }
 
 // ---- List views and the shell -----------------------------------------------------------------------

@@ -275,6 +275,10 @@ TEST_F(MainWindowTest, ShortCutsToolBarAndMenuReachTheirHandlers) {
     auto* child = Frm_Main->ShowChildForm<TFrmChildProbe>();
     auto* edit = dynamic_cast<TWinControl*>(child->FindComponent("Edit1"));
     EXPECT_EQ(PressCtrl(edit->Handle(), 'D'), "DelCustExecute;");
+    // Each delete asked first (and was not confirmed).
+    ASSERT_EQ(app_.Boxes.size(), 2u);
+    for (const auto& box : app_.Boxes) EXPECT_EQ(box.Text, "确定要删除个人记录吗！");
+    app_.Boxes.clear();
     // A disabled action lets the key go on.
     Frm_Main->DelCust->SetEnabled(false);
     EXPECT_EQ(PressCtrl(edit->Handle(), 'D'), "");

@@ -33,33 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs `act` on the first modal form of class T once the modal loop idles (then forgets it).
-template <class T>
-class TModalAnswer {
-public:
-    explicit TModalAnswer(std::function<void(T*)> act) : act_(std::move(act)) {
-        Application->OnIdle = Event<&TModalAnswer::Idle>(this);
-    }
-    ~TModalAnswer() { Application->OnIdle = nullptr; }
-    bool Seen() const { return seen_; }
-
-private:
-    void Idle(TObject*, bool&) {
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            auto* form = dynamic_cast<T*>(Screen->Forms(i));
-            if (!form || !form->FormState().Contains(fsModal) || seen_)
-                continue;
-            seen_ = true;
-            act_(form);
-            if (form->ModalResult() == mrNone && form->Visible())
-                form->Close();
-            return;
-        }
-    }
-    std::function<void(T*)> act_;
-    bool seen_ = false;
-};
-
 class PersonWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -91,14 +64,7 @@ protected:
     }
 
     // The one number `sql` answers (through a query of the test's own).
-    static int Count(const String& sql) {
-        TADOQuery* query = New<TADOQuery>(nullptr);
-        query->SetConnection(Frm_Data->ADOConnection1);
-        OpenQuery(query, sql);
-        const int n = query->FieldByName("n")->AsInteger();
-        query->Free();
-        return n;
-    }
+    static int Count(const String& sql) { return ProgramCount(sql); }
 
     static String Status() { return Frm_Main->StatusBar1->Panels()->Items(1)->Text(); }
     static TADOQuery* Persons() { return Frm_Data->Qry_Cust; }
@@ -196,6 +162,21 @@ TEST_F(PersonWindowTest, ShowsTheStartListWithTheColumnsAndCaptionsOfTFieldShow)
     ASSERT_NE(Frm_Custom->TreeView1->Images(), nullptr);
     EXPECT_EQ(Frm_Custom->TreeView1->Images()->Count(), 1);
     EXPECT_EQ(nodes->Item(1)->ImageIndex(), 0);
+}
+
+TEST_F(PersonWindowTest, TheIncomeFooterShowsTheSumOfTheListedPersons) {
+    LogIn(0, "");
+    ASSERT_LE(Count("select count(*) as n from custom"), 100) << "every person is listed";
+    TDBGridEh* grid = Frm_Custom->Grid_Cust;
+    TColumnEh* income = nullptr;
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+        if (SameText(grid->Columns()->ColumnAt(i)->FieldName(), "income")) income = grid->Columns()->ColumnAt(i);
+    ASSERT_NE(income, nullptr);
+    ASSERT_EQ(income->Footer()->ValueType(), fvtSum);
+    // The text column holds whole numbers and blanks; the blanks count as nothing.
+    const int sum = Count("select sum(income) as n from custom");
+    EXPECT_GT(sum, 0);
+    EXPECT_EQ(grid->GetFooterValueText(0, income), std::to_string(sum));
 }
 
 TEST_F(PersonWindowTest, ACategoryListsItsPersonsAndTheStatusCountsThem) {

@@ -1,6 +1,7 @@
 #include "TestControls.h"
 
 #include "Encoding.h"
+#include "SkinManage.h"
 #include "TypeRegistry.h"
 
 // ---- TTestButton ------------------------------------------------------------------------------------
@@ -99,6 +100,8 @@ void StartWindowTests() {
     if (started)
         return;
     started = true;
+    // Windows of these tests stay unskinned; tests of the skin switch it on.
+    SetSkinEngineEnabled(false);
     FormsInitialization();
     RegisterClasses<TTestButton, TTestEdit, TTestPanel, TTestShape>();
     RegisterProperties<TTestButton>()
@@ -198,8 +201,3 @@ void DrainMessages() {
     }
 }
 
-String WindowClassName(HWND window) {
-    wchar_t name[128] = {};
-    GetClassNameW(window, name, 128);
-    return FromWide(name);
-}

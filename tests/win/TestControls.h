@@ -108,6 +108,13 @@ public:
 
     void SetAnswer(int answer) { answer_ = answer; }
     std::vector<TBox> Boxes;
+    // The texts of the boxes shown so far, which are then forgotten.
+    std::vector<String> TakeTexts() {
+        std::vector<String> texts;
+        for (const TBox& box : Boxes) texts.push_back(box.Text);
+        Boxes.clear();
+        return texts;
+    }
 
 private:
     TApplication* previous_;

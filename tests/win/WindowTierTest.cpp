@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 constexpr UINT kEchoMessage = WM_APP + 7;
@@ -53,6 +55,56 @@ TEST(WindowTier, GbkConversionMatchesTheSystemCodePage) {
         EXPECT_EQ(GbkToUtf8(system), text);
     }
     EXPECT_EQ(Utf8ToGbk("提示"), "\xcc\xe1\xca\xbe");
+}
+
+// The system draws the caption buttons of windows it frames itself as symbol glyphs. Without the
+// symbol font the glyph codes come out as the letters "r" and "0": an "r" leans left, a "0" spans
+// many rows, where the cross is balanced and the minimise mark is one short bar.
+TEST(WindowTier, CaptionButtonGlyphsAreSymbolsNotLetters) {
+    constexpr int kWidth = 18, kHeight = 16;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+
+    struct Ink { int left = 0, right = 0, rows = 0; };
+    auto draw = [&](UINT kind) {
+        RECT box{0, 0, kWidth, kHeight};
+        DrawFrameControl(dc, &box, DFC_CAPTION, kind);
+        GdiFlush();
+        const auto* pixels = static_cast<const std::uint32_t*>(bits);
+        Ink ink;
+        // Inside the button's edges: black pixels are the glyph.
+        for (int y = 2; y < kHeight - 2; ++y) {
+            bool row = false;
+            for (int x = 2; x < kWidth - 2; ++x) {
+                if ((pixels[y * kWidth + x] & 0xFFFFFF) != 0) continue;
+                row = true;
+                (x < kWidth / 2 ? ink.left : ink.right) += 1;
+            }
+            ink.rows += row ? 1 : 0;
+        }
+        return ink;
+    };
+    const Ink close = draw(DFCS_CAPTIONCLOSE);
+    EXPECT_GT(close.left, 0);
+    EXPECT_EQ(close.left, close.right) << "the close cross is drawn as a letter";
+    const Ink minimise = draw(DFCS_CAPTIONMIN);
+    EXPECT_GT(minimise.left + minimise.right, 0);
+    EXPECT_LE(minimise.rows, 2) << "the minimise bar is drawn as a letter";
+
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+// TAppSkinForm: the skin of one top-level or MDI window. It hooks the window's procedure, draws the
+// non-client area (frame sides, caption with its title and caption buttons) from the skin's frame
+// and button pictures, answers WM_NCCALCSIZE so that the client area keeps its size under the
+// skinned frame, gives the window a region cut out of the frames' magenta pixels, and runs the
+// caption buttons (hot, pressed, inactive; close, maximise, minimise, restore, the system menu).
+// Unskin gives the window back as it was: procedure, size of its client area, region.
+//
+// The window's hook is a TWindowSubclass on the window itself, for forms of this program and
+// foreign windows ("#32770" dialogs) alike; an MDI frame hooks its MDI client too.
+//
+// The title: the window text in the skin's caption font, from x = the title element's TextShift
+// to the window width less its TextRightClip, centred vertically (moved by TextShiftVert);
+// TextAlignment 0 left, 1 centred, 2 right. Those bounds are TitleLeft and TitleRight.
+//
+// Wine: DefWindowProc paints the system caption straight onto the window on WM_SETTEXT and
+// WM_SETICON and on WM_NCACTIVATE (without WM_NCPAINT); the hook hides WS_CAPTION around the first
+// two and answers WM_NCACTIVATE itself. The system's hit test answers HTCLOSE, HTMAXBUTTON, ...
+// at its own button places, under the skinned caption; those become HTCAPTION.
+//
+// Not yet: the skinned copy of the system menu (the system's menu is shown), the menu bar, the
+// skinners of child controls, foreign windows' background fill.
+#pragma once
+
+#include "SkinFrameRules.h"
+#include "WindowSubclass.h"
+
+#include <memory>
+#include <vector>
+
+class TSkinData;
+class TSkinManage;
+class TCustomForm;
+class TDataSkinSysButton;
+
+class TAppSkinForm : public TWindowSubclass {
+public:
+    enum TFormState { fsAttached = 0, fsSkinned = 1, fsRefreshing = 3, fsDestroying = 4, fsResizing = 5, fsDead = 6 };
+    enum TKind { wkPlain = 0, wkMDIFrame = 1, wkMDIChild = 2 };
+
+    TAppSkinForm(TSkinManage* manager, TSkinData* data, TCustomForm* form);
+    ~TAppSkinForm() override;
+
+    // Hooks the window and computes the frame; the start message (SM_START) does the rest.
+    bool AttachWindow(HWND window);
+    // Gives the window back: procedure, client size (unless it is being destroyed), region.
+    void Unskin();
+    // After a new skin: the frame again, the size and the redraw.
+    void Refresh();
+    // The non-client area painted into `dc` (window coordinates).
+    void PaintFrame(HDC dc);
+    void SetMaximizedChildMode(bool on);
+
+    int State = fsAttached;
+    int Kind = wkPlain;
+    TSkinData* SkinData() const { return data_; }
+    TCustomForm* Form() const { return form_; }
+    const skinrules::TFrameSizes& Frame() const { return frame_; }
+    bool Active() const { return active_; }
+    int Placement() const { return placement_; }
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct TCaptionButton {
+        TDataSkinSysButton* Data = nullptr;
+        RECT Rect{};
+        bool Visible = false;
+        int State = 1;  // 1 normal, 2 pressed, 3 hot
+    };
+    class TClientHook;
+
+    void ComputeFrame();
+    void Start();
+    void ResizeForSkin(bool refresh);
+    void BuildRegion();
+    void RemoveRegion();
+    void PaintNow();
+    void LayoutButtons(int width);
+    int ButtonAt(POINT windowPoint) const;
+    void SetButtonState(int index, int state);
+    void Leave();
+    void RunButton(int index, POINT screenPoint);
+    void ShowSystemMenu(POINT screenPoint);
+    void ReadPlacement();
+    bool MaximizedChild() const { return Kind == wkMDIChild && (placement_ == 1 || childMaxMode_); }
+    LRESULT WithoutCaptionStyle(UINT message, WPARAM wParam, LPARAM lParam);
+    POINT ToWindow(POINT screenPoint) const;
+    void DrawTitle(HDC dc, int width);
+    LRESULT ClientMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    TSkinManage* manager_;
+    TSkinData* data_;
+    TCustomForm* form_;
+    std::unique_ptr<TClientHook> client_;
+    skinrules::TFrameSizes frame_;
+    skinrules::TBorderKind borderKind_ = skinrules::bkSizeable;
+    int boxes_ = 0;
+    int placement_ = 0;
+    bool active_ = true;
+    bool ncSkinned_ = false;
+    bool isChild_ = false;
+    bool rightToLeft_ = false;
+    bool widenForCaption_ = false;
+    bool childMaxMode_ = false;
+    bool started_ = false;
+    String className_;
+    int platformWidth_ = 0;   // the system's non-client width and height, measured at the start
+    int platformHeight_ = 0;
+    int titleLeft_ = 0;
+    int titleRight_ = 0;
+    std::vector<TCaptionButton> buttons_;
+    int current_ = -1;  // the button under the mouse or pressed
+    int pressed_ = -1;
+    bool hoverTimer_ = false;
+    HRGN region_ = nullptr;  // a region the system did not take
+    DWORD lastMenuTime_ = 0;
+};

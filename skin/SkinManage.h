@@ -1,0 +1,102 @@
+// TSkinManage: the one coordinator of window skinning in the process. A thread hook on the GUI
+// thread watches windows being created, activated and destroyed; the manager decides which of them
+// get a form skinner (TAppSkinForm) and runs the skin-wide actions (skin all, unskin all, refresh)
+// from a timer, outside the message that asked for them.
+//
+// The first skin component of type sfMainform that finishes loading makes the manager
+// (EnsureSkinManager) and installs the hook; FreeSkinManager ends it before the forms go.
+//
+// Not yet: skinning of popup-menu windows (class "#32768") and the menu bar's message-filter hooks.
+#pragma once
+
+#include "WinApi.h"
+
+#include "SysUtils.h"
+
+#include <memory>
+#include <vector>
+
+class TSkinData;
+class TAppSkinForm;
+class TControl;
+class TCustomForm;
+
+// The engine's own window messages.
+constexpr UINT SM_REFRESHFORM = 0x3401;     // to a skinned form: refresh its skin
+constexpr UINT SM_PAINTFRAME = 0x3502;      // repaint the non-client area now
+constexpr UINT SM_START = 0x3503;           // posted after attaching: start skinning
+constexpr UINT SM_CUSTOMACTION = 0x3514;    // wParam: a caption button's unknown action
+constexpr UINT SM_ASKVISIBLE = 0x3515;      // wParam: visibility code, lParam: action; > 0 visible
+constexpr UINT SM_REDRAWCLIENT = 0x3516;    // to an MDI client: redraw it and its children
+constexpr UINT SM_ISSKINNED = 0x3523;       // answered 1 by a skinned window
+constexpr UINT SM_PAINTFRAMETO = 0xBC4B;    // wParam: DC; lParam SM_MAGIC: paint the frame into it
+constexpr LPARAM SM_MAGIC = 16802;
+
+class TSkinManage {
+public:
+    TSkinManage();
+    ~TSkinManage();
+
+    enum TState { msNotActivated = 0, msRunning = 1, msShuttingDown = 4 };
+    enum TAction { saSkin = 1, saUnskin = 2, saRefresh = 3, saPurge = 6, saReskin = 7 };
+
+    void InstallHook();
+    void RegisterSkinData(TSkinData* data);
+    void UnregisterSkinData(TSkinData* data);
+
+    bool SkinWindow(HWND window);
+    bool SkinForm(TCustomForm* form);
+    TAppSkinForm* FindForm(HWND window) const;
+    // Finds the platform form of the window, else the control that owns it, else nullptr.
+    TControl* FindControl(HWND window) const;
+    TSkinData* ChooseSkinData(HWND window) const;
+    bool AskFormSkin(HWND window, const String& className) const;
+
+    void SetMDIMaximized(bool flag);
+    // The pending action replaces any earlier one; before the first activation codes 1 and 2 only
+    // switch skinning on or off.
+    void PostAction(int code, int intervalMs);
+    void UnskinAll();
+    void PurgeForms();
+    void FreeDeadForms();
+    // A form skinner whose window is gone asks to be freed soon (outside its window's messages).
+    void FormDied();
+    int FormCount() const { return static_cast<int>(forms_.size()); }
+    int SkinDataCount() const { return static_cast<int>(datas_.size()); }
+
+    bool Active = false;
+    bool SkinningAll = false;
+    int State = msNotActivated;
+    bool MDIMaximized = false;
+    int Action = 0;
+    TSkinData* RequestingData = nullptr;
+    TSkinData* MainData = nullptr;
+    HWND ReskinWindow = nullptr;
+    HWND MDIClient = nullptr;   // the MDI client of the main form, once a frame is skinned
+    HWND MainWindow = nullptr;  // the MDI frame
+
+private:
+    static LRESULT CALLBACK CbtProcedure(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK TimerProcedure(HWND, UINT, UINT_PTR id, DWORD);
+    void RunAction();
+    void SkinPendingChildren();
+    std::unique_ptr<TAppSkinForm> Take(TAppSkinForm* form);
+
+    HHOOK hook_ = nullptr;
+    UINT_PTR timer_ = 0;
+    UINT_PTR childTimer_ = 0;
+    UINT_PTR deadTimer_ = 0;
+    std::vector<HWND> pendingChildren_;
+    std::vector<std::unique_ptr<TAppSkinForm>> forms_;
+    std::vector<TSkinData*> datas_;
+};
+
+// The manager, or nullptr before the first skin component made it.
+TSkinManage* SkinManager();
+TSkinManage* EnsureSkinManager();
+void FreeSkinManager();
+
+// Whether skin components may start the engine (on by default; test programs of other parts turn
+// it off so that their windows stay unskinned).
+bool SkinEngineEnabled();
+void SetSkinEngineEnabled(bool enabled);
