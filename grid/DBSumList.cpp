@@ -70,6 +70,16 @@ void TDBSum::Changed() {
     if (collection_) collection_->Update();
 }
 
+bool TDBSum::ReadRow(TDataSet* ds, std::int64_t& raw) const {
+    TField* field = fieldName_.empty() ? nullptr : ds->FieldByName(fieldName_);
+    return field ? ReadSumAmount(field, raw) : true;
+}
+
+void TDBSum::RememberRow(bool present, std::int64_t raw) {
+    oldValue_ = operation_ == goCount ? (present ? kOne : 0) : raw;
+    oldWasNull_ = !present;
+}
+
 // ---- TDBSumCollection ------------------------------------------------------------------------------
 
 TDBSum* TDBSumCollection::Add() {
@@ -348,15 +358,9 @@ void TDBSumListProducer::AfterEditHandler(TDataSet* ds) {
     for (int i = 0; i < sums_.Count(); ++i) {
         TDBSum* s = sums_.Items(i);
         if (!s->TakesPart()) continue;
-        TField* field = s->FieldName().empty() ? nullptr : ds->FieldByName(s->FieldName());
         std::int64_t raw = 0;
-        const bool present = field ? ReadSumAmount(field, raw) : true;
-        if (s->operation_ == goCount) {
-            s->oldValue_ = present ? kOne : 0;
-        } else {
-            s->oldValue_ = raw;
-            s->oldWasNull_ = !present;
-        }
+        const bool present = s->ReadRow(ds, raw);
+        s->RememberRow(present, raw);
     }
 }
 
@@ -380,9 +384,8 @@ void TDBSumListProducer::AfterPostHandler(TDataSet* ds) {
     for (int i = 0; i < sums_.Count(); ++i) {
         TDBSum* s = sums_.Items(i);
         if (!s->TakesPart()) continue;
-        TField* field = s->FieldName().empty() ? nullptr : ds->FieldByName(s->FieldName());
         std::int64_t raw = 0;
-        const bool present = field ? ReadSumAmount(field, raw) : true;
+        const bool present = s->ReadRow(ds, raw);
         switch (s->operation_) {
         case goSum: s->value_ = s->value_ - s->oldValue_ + raw; break;
         case goAvg:
@@ -394,8 +397,7 @@ void TDBSumListProducer::AfterPostHandler(TDataSet* ds) {
         case goCount: s->value_ = s->value_ - s->oldValue_ + (present ? kOne : 0); break;
         }
         // A second post without a new edit changes nothing.
-        s->oldValue_ = s->operation_ == goCount ? (present ? kOne : 0) : raw;
-        s->oldWasNull_ = !present;
+        s->RememberRow(present, raw);
     }
     DoSumListChanged();
 }
@@ -406,11 +408,9 @@ void TDBSumListProducer::BeforeDeleteHandler(TDataSet* ds) {
     for (int i = 0; i < sums_.Count(); ++i) {
         TDBSum* s = sums_.Items(i);
         if (!s->TakesPart()) continue;
-        TField* field = s->FieldName().empty() ? nullptr : ds->FieldByName(s->FieldName());
         std::int64_t raw = 0;
-        const bool present = field ? ReadSumAmount(field, raw) : true;
-        s->oldValue_ = s->operation_ == goCount ? (present ? kOne : 0) : raw;
-        s->oldWasNull_ = !present;
+        const bool present = s->ReadRow(ds, raw);
+        s->RememberRow(present, raw);
     }
     deletePending_ = true;
 }

@@ -48,6 +48,10 @@ public:
 private:
     friend class TDBSumListProducer;
     void Changed();
+    // The current row's amount into `raw`; false when the row holds no number for this item.
+    bool ReadRow(TDataSet* ds, std::int64_t& raw) const;
+    // Keeps what the row adds, so that a later post or delete can take it off again.
+    void RememberRow(bool present, std::int64_t raw);
     TDBSumCollection* collection_;
     String fieldName_;
     TGroupOperation operation_ = goSum;

@@ -29,23 +29,6 @@ void AddAndDeletePersons(const String& path, int rows) {
     s.connection->CommitTrans();
 }
 
-// The first value `sql` answers on the file, read by SQLite itself.
-String Scalar(const String& path, const String& sql) {
-    sqlite3* db = nullptr;
-    String value = "(cannot open)";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        value = "(error)";
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(stmt, 0);
-            value = text ? reinterpret_cast<const char*>(text) : "(null)";
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return value;
-}
-
 std::vector<String> CopiesIn(const fs::path& folder) {
     std::vector<String> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -61,8 +44,8 @@ TEST(Compaction, KeepsEveryRowAndThePasswordAndShrinksTheFile) {
     const String file = folder.File("Custom.mdb");
     BuildShippedDatabase(file);
     AddAndDeletePersons(file, 400);
-    const String persons = Scalar(file, "select count(*) from custom");
-    const String names = Scalar(file, "select group_concat(Company, '|') from custom");
+    const String persons = SqliteScalar(file, "select count(*) from custom");
+    const String names = SqliteScalar(file, "select group_concat(Company, '|') from custom");
     const auto before = fs::file_size(file);
     // A copy an earlier failed run left behind is not in the way, and stays untouched.
     const String leftover = folder.File("~CP00000000.tmp");
@@ -72,9 +55,9 @@ TEST(Compaction, KeepsEveryRowAndThePasswordAndShrinksTheFile) {
     ASSERT_TRUE(CompactDatabaseFile(file, kDatabasePassword, RenameOverFile, &error)) << error;
 
     EXPECT_LT(fs::file_size(file), before);
-    EXPECT_EQ(Scalar(file, "select count(*) from custom"), persons);
-    EXPECT_EQ(Scalar(file, "select group_concat(Company, '|') from custom"), names);
-    EXPECT_EQ(Scalar(file, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(SqliteScalar(file, "select count(*) from custom"), persons);
+    EXPECT_EQ(SqliteScalar(file, "select group_concat(Company, '|') from custom"), names);
+    EXPECT_EQ(SqliteScalar(file, "PRAGMA integrity_check"), "ok");
     // The recorded password came along: another password is still refused.
     TADOConnection* other = New<TADOConnection>(nullptr);
     other->SetConnectionString(ConnectionStringFor(file, "wrong"));
@@ -88,7 +71,7 @@ TEST(Compaction, AutoNumbersContinueAfterTheCompactedRows) {
     const String file = folder.File("Custom.mdb");
     BuildShippedDatabase(file);
     AddAndDeletePersons(file, 10);
-    const String highest = Scalar(file, "select max(CustID) from custom");
+    const String highest = SqliteScalar(file, "select max(CustID) from custom");
     {
         // The newest person goes: its number is never given again, compacted or not.
         Session s(file);
@@ -97,7 +80,7 @@ TEST(Compaction, AutoNumbersContinueAfterTheCompactedRows) {
     ASSERT_TRUE(CompactDatabaseFile(file, kDatabasePassword, RenameOverFile));
     Session s(file);
     s.connection->Execute("insert into custom (CustCode, Company) values (9999, '新人')");
-    EXPECT_GT(std::stoll(Scalar(file, "select max(CustID) from custom")), std::stoll(highest));
+    EXPECT_GT(std::stoll(SqliteScalar(file, "select max(CustID) from custom")), std::stoll(highest));
 }
 
 #if !defined(_WIN32)
@@ -277,8 +260,8 @@ TEST(Compaction, EveryFailureLeavesTheFileAsItWasAndNoCopy) {
         EXPECT_EQ(ReadTextFile(file), bytesBefore);
         if (row.setup == Setup::NotADatabase)
             continue;
-        EXPECT_EQ(Scalar(file, "PRAGMA integrity_check"), "ok");
-        EXPECT_EQ(Scalar(file, "select count(*) from custom where CustCode >= 1000"), "100");
+        EXPECT_EQ(SqliteScalar(file, "PRAGMA integrity_check"), "ok");
+        EXPECT_EQ(SqliteScalar(file, "select count(*) from custom where CustCode >= 1000"), "100");
     }
 }
 

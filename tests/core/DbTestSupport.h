@@ -7,6 +7,7 @@
 #include "U_DataLogic.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <chrono>
@@ -100,6 +101,23 @@ inline std::vector<String> ColumnTexts(TDataSet* ds, const String& field) {
         ds->Next();
     }
     return values;
+}
+
+// The first value `sql` answers on the file, read by SQLite itself past the data layer.
+inline String SqliteScalar(const String& path, const String& sql, int openFlags = SQLITE_OPEN_READONLY) {
+    sqlite3* db = nullptr;
+    String value = "(cannot open)";
+    if (sqlite3_open_v2(path.c_str(), &db, openFlags, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        value = "(error)";
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(stmt, 0);
+            value = text ? reinterpret_cast<const char*>(text) : "(null)";
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return value;
 }
 
 }  // namespace dbtest

@@ -33,21 +33,8 @@ INSERT INTO T_BillDetail (BillCode, GoodsCode) VALUES ('P102-1', 'G1'), ('P102-1
     ('P103-2', 'G2'), ('P104-1', 'G1');
 )";
 
-String Scalar(const String& path, const String& sql) {
-    sqlite3* db = nullptr;
-    String value = "(cannot open)";
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        value = "(error)";
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(stmt, 0);
-            value = text ? reinterpret_cast<const char*>(text) : "(null)";
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return value;
-}
+// Read-write, so that SQLite rolls back the journal a killed writer left.
+String Scalar(const String& path, const String& sql) { return dbtest::SqliteScalar(path, sql, SQLITE_OPEN_READWRITE); }
 
 // The rows of person `code`: "person contacts activities bills lines" (its bills are named P<code>-n).
 String Linked(const String& path, int code) {

@@ -12,7 +12,29 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
+
+String FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return String((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TChosenFile::TChosenFile(String path) {
+    previous_ = SetFileDialogFunction([this, path](TFileDialogRequest& request) {
+        requests.push_back(request);
+        if (path.empty())
+            return false;
+        request.FileName = path;
+        request.Files = {path};
+        return true;
+    });
+}
+
+TChosenFile::~TChosenFile() {
+    SetFileDialogFunction(std::move(previous_));
+}
 
 std::filesystem::path HostPath(const char* path) {
     const String text = path;

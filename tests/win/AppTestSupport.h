@@ -1,12 +1,14 @@
 // Helpers of the tests that run the program's own forms.
 #pragma once
 
+#include "FileDialogs.h"
 #include "Forms.h"
 #include "SysUtils.h"
 
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // A path the build wrote as a host path ("/work/..."), as this Windows program reaches it ("Z:/...").
 std::filesystem::path HostPath(const char* path);
@@ -14,6 +16,23 @@ std::filesystem::path HostPath(const char* path);
 // The program's own description of `className` (an RCDATA resource named in upper case), without a
 // byte-order mark; nothing when the program has none.
 std::optional<String> ProgramResource(const String& className);
+
+// The whole contents of a file, as bytes.
+String FileBytes(const std::filesystem::path& path);
+
+// The file dialogs answer `path` (or are cancelled when it is empty) while it lives; the requests
+// are kept.
+class TChosenFile {
+public:
+    explicit TChosenFile(String path);
+    ~TChosenFile();
+    TChosenFile(const TChosenFile&) = delete;
+    TChosenFile& operator=(const TChosenFile&) = delete;
+    std::vector<TFileDialogRequest> requests;
+
+private:
+    TFileDialogFunction previous_;
+};
 
 // A scratch program folder for one test: a copy of the shipped database in DataBase/, the
 // program's folder while it lives; removed (and the executable's folder restored) afterwards.

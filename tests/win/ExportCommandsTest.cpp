@@ -54,26 +54,6 @@ private:
     bool seen_ = false;
 };
 
-// The save dialog answers `path` (or is cancelled when it is empty) while it lives; the requests
-// are kept.
-class TChosenFile {
-public:
-    explicit TChosenFile(String path) {
-        previous_ = SetFileDialogFunction([this, path](TFileDialogRequest& request) {
-            requests.push_back(request);
-            if (path.empty())
-                return false;
-            request.FileName = path;
-            return true;
-        });
-    }
-    ~TChosenFile() { SetFileDialogFunction(std::move(previous_)); }
-    std::vector<TFileDialogRequest> requests;
-
-private:
-    TFileDialogFunction previous_;
-};
-
 // The shell's requests while it lives, answered as a success.
 class TShellRecorder {
 public:
@@ -89,11 +69,6 @@ public:
 private:
     TShellExecuteFunction previous_;
 };
-
-String FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return String((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 class ExportCommandsTest : public ::testing::Test {
 protected:

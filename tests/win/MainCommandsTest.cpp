@@ -28,29 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file dialogs answer `path` (or are cancelled when it is empty) while it lives.
-class TChosenFile {
-public:
-    explicit TChosenFile(String path) {
-        previous_ = SetFileDialogFunction([path](TFileDialogRequest& request) {
-            if (path.empty())
-                return false;
-            request.FileName = path;
-            request.Files = {path};
-            return true;
-        });
-    }
-    ~TChosenFile() { SetFileDialogFunction(std::move(previous_)); }
-
-private:
-    TFileDialogFunction previous_;
-};
-
-String FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return String((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class MainCommandsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
