@@ -792,3 +792,49 @@ void RegisterSkinClasses() {
         .Event("OnSkinChanged", &TSkinData::OnSkinChanged)
         .Event("OnSkinControl", &TSkinData::OnSkinControl);
 }
+
+// ---- Text and window helpers of the skinners ----
+
+std::wstring AnsiToWide(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+int DrawTextWide(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
+    return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+}
+
+void CopyBitmap(TBitmap* source, TBitmap* dest) {
+    if (!source || !dest) return;
+    dest->SetPixelFormat(source->PixelFormat());
+    dest->SetSize(source->Width(), source->Height());
+    if (source->Empty()) return;
+    BitBlt(dest->Canvas()->Handle(), 0, 0, source->Width(), source->Height(), source->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+    GdiFlush();
+}
+
+TControl* ControlOfWindow(HWND window) { return window ? FindControl(window) : nullptr; }
+
+void TrackMouseLeave(HWND window) {
+    if (!window) return;
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    track.dwHoverTime = 0;
+    TrackMouseEvent(&track);
+}
+
+bool HasScrollBarInfo(HWND window, LONG object, SCROLLBARINFO& info) {
+    info.cbSize = sizeof info;
+    return GetScrollBarInfo(window, object, &info) != FALSE;
+}
+
+bool ComboBoxInfoOf(HWND window, COMBOBOXINFO& info) {
+    info.cbSize = sizeof info;
+    return GetComboBoxInfo(window, &info) != FALSE;
+}

@@ -20,6 +20,7 @@
 
 #include "Graphics.h"
 #include "ImgList.h"
+#include "SkinControlRules.h"
 #include "SkinImageDraw.h"
 
 #include "Component.h"
@@ -34,12 +35,6 @@ class TSkinReader;
 class TQuickIni;
 class TControl;
 
-enum TSkinControlType {
-    xcMainMenu, xcPopupMenu, xcMenuItem, xcToolbar, xcControlbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress,
-    xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab,
-    xcTrackBar, xcSystemMenu, xcReportForms
-};
-using TSkinControlTypes = std::uint32_t;  // bit i: member i
 
 enum TSkinOption {
     xoMDIScrollbar, xoMenuMerge, xoTransparent, xoPreview, xoParentBackGround, xoNoFocusRect, xoToolbarBK,
@@ -49,7 +44,6 @@ using TSkinOptions = std::uint32_t;
 
 enum TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
 
-constexpr std::uint32_t SkinBit(int member) { return std::uint32_t{1} << member; }
 
 class TSkinData;
 using TOnFormSkin = TEvent<void(TObject* sender, const String& aName, bool& doSkin)>;
@@ -252,3 +246,20 @@ extern const char* const SkinDamagedMessage;
 
 // Registers TSkinData and TSkinStore with the form reader (idempotent).
 void RegisterSkinClasses();
+
+// ---- Text and window helpers of the skinners ----
+
+// ANSI text (the system code page) as wide text.
+std::wstring AnsiToWide(const std::string& text);
+// DrawTextW of the whole text.
+int DrawTextWide(HDC dc, const std::wstring& text, RECT& rect, UINT format);
+// `dest` takes the size and pixel format of `source` and a copy of its picture.
+void CopyBitmap(TBitmap* source, TBitmap* dest);
+// The control of this program behind a window, or nullptr.
+TControl* ControlOfWindow(HWND window);
+// Asks for one WM_MOUSELEAVE when the mouse leaves the window.
+void TrackMouseLeave(HWND window);
+// The system's scroll-bar facts of a window's bar (OBJID_HSCROLL, OBJID_VSCROLL or OBJID_CLIENT).
+bool HasScrollBarInfo(HWND window, LONG object, SCROLLBARINFO& info);
+// The parts of a combo box (sizes, button state, edit and list windows).
+bool ComboBoxInfoOf(HWND window, COMBOBOXINFO& info);

@@ -1,6 +1,8 @@
 #include "AppSkinForm.h"
 
 #include "AppSkinData.h"
+#include "SkinControl.h"
+#include "SkinControlMatch.h"
 #include "SkinImageDraw.h"
 #include "SkinManage.h"
 
@@ -43,9 +45,10 @@ private:
 };
 
 TAppSkinForm::TAppSkinForm(TSkinManage* manager, TSkinData* data, TCustomForm* form)
-    : manager_(manager), data_(data), form_(form) {}
+    : manager_(manager), data_(data), form_(form), skinners_(std::make_unique<TSkinnerList>()) {}
 
 TAppSkinForm::~TAppSkinForm() {
+    skinners_->Clear();
     if (Attached() && State != fsDead) Unskin();
     client_.reset();
     RemoveRegion();
@@ -123,6 +126,7 @@ void TAppSkinForm::Start() {
     GetClientRect(window, &c);
     platformWidth_ = (w.right - w.left) - (c.right - c.left);
     platformHeight_ = (w.bottom - w.top) - (c.bottom - c.top);
+    SkinChildControls(*this);
     if (State == fsAttached && ncSkinned_) {
         ReadPlacement();
         if (Kind == wkMDIChild) {
@@ -252,6 +256,7 @@ void TAppSkinForm::Refresh() {
         ResizeForSkin(true);
         BuildRegion();
     }
+    skinners_->RefreshAll();
     State = fsSkinned;
     RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
@@ -264,6 +269,7 @@ void TAppSkinForm::Unskin() {
     hoverTimer_ = false;
     if (pressed_ >= 0 && GetCapture() == window) ReleaseCapture();
     pressed_ = current_ = -1;
+    skinners_->Clear();
     if (client_) client_->Detach();
     Detach();
     if (!ncSkinned_ || destroying) return;

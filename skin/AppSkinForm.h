@@ -17,8 +17,11 @@
 // two and answers WM_NCACTIVATE itself. The system's hit test answers HTCLOSE, HTMAXBUTTON, ...
 // at its own button places, under the skinned caption; those become HTCAPTION.
 //
-// Not yet: the skinned copy of the system menu (the system's menu is shown), the menu bar, the
-// skinners of child controls, foreign windows' background fill.
+// The child controls get their skinners at the start (SkinControlMatch.h); the form skinner keeps
+// them in its list and frees them when it unskins.
+//
+// Not yet: the skinned copy of the system menu (the system's menu is shown), the menu bar,
+// foreign windows' background fill.
 #pragma once
 
 #include "SkinFrameRules.h"
@@ -31,6 +34,7 @@ class TSkinData;
 class TSkinManage;
 class TCustomForm;
 class TDataSkinSysButton;
+class TSkinnerList;
 
 class TAppSkinForm : public TWindowSubclass {
 public:
@@ -57,6 +61,9 @@ public:
     const skinrules::TFrameSizes& Frame() const { return frame_; }
     bool Active() const { return active_; }
     int Placement() const { return placement_; }
+    bool NCSkinned() const { return ncSkinned_; }
+    // The skinners of the window's child controls.
+    TSkinnerList& Skinners() { return *skinners_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -93,6 +100,7 @@ private:
     TSkinData* data_;
     TCustomForm* form_;
     std::unique_ptr<TClientHook> client_;
+    std::unique_ptr<TSkinnerList> skinners_;
     skinrules::TFrameSizes frame_;
     skinrules::TBorderKind borderKind_ = skinrules::bkSizeable;
     int boxes_ = 0;

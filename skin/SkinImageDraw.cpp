@@ -1,5 +1,7 @@
 #include "SkinImageDraw.h"
 
+#include "Controls.h"
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -197,4 +199,22 @@ HRGN RegionFromImage(TBitmap* bitmap, int x, int y, int toleranceB, int toleranc
     }
     flush();
     return result;
+}
+
+void PaintParentBackground(TControl* control, HDC dc) {
+    if (!control || !dc) return;
+    TWinControl* parent = control->Parent();
+    if (!parent) return;
+    const int saved = SaveDC(dc);
+    POINT origin{};
+    OffsetViewportOrgEx(dc, -control->Left(), -control->Top(), &origin);
+    IntersectClipRect(dc, control->Left(), control->Top(), control->Left() + control->Width(),
+                      control->Top() + control->Height());
+    try {
+        parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc));
+        parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc));
+    } catch (...) {
+        // The parent's own fault leaves the background as far as it got.
+    }
+    RestoreDC(dc, saved);
 }

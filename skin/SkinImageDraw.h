@@ -5,6 +5,8 @@
 
 #include "Graphics.h"
 
+class TControl;
+
 struct TSkinMargins {
     int Left = 0;
     int Top = 0;
@@ -39,3 +41,6 @@ void TransparentDraw(HDC dc, const TRect& rect, TBitmap* bitmap, TColor keyColou
 // The region of the pixels outside keyColour .. keyColour + tolerance (per channel, capped at 255),
 // offset by (x, y). An image entirely of the key colour gives an empty region.
 HRGN RegionFromImage(TBitmap* bitmap, int x, int y, int toleranceB, int toleranceG, int toleranceR, TColor keyColour);
+// The control's parent painted into `dc` behind the control (the DC's origin at the control's top
+// left): its background erase and its paint, clipped to the control.
+void PaintParentBackground(TControl* control, HDC dc);

@@ -254,8 +254,10 @@ void DrawCalm(const TElement& e, TImage& im) {
         } else if (file == "combobutton.bmp") {
             DrawButtonCell(im, x0, w, h, f == 4 ? 4 : f, false);
         } else if (file == "sunkedge.bmp") {
-            im.Fill(x0, 0, x0 + w, h, f == 3 ? 0xF4F5F7 : White);
+            // Only the edge: the middle (magenta) leaves the field's own text and colour.
+            im.Fill(x0, 0, x0 + w, h, Magenta);
             im.Frame(x0, 0, x0 + w, h, f == 3 ? Disabled : (f == 2 || f == 4) ? Accent : Line);
+            im.Frame(x0 + 1, 1, x0 + w - 1, h - 1, f == 3 ? 0xF4F5F7 : White);
         } else if (file == "progress.bmp") {
             if (f == 1) {
                 im.Fill(x0, 0, x0 + w, h, White);
