@@ -7,7 +7,10 @@
 #include "SkinEditCombo.h"
 #include "SkinPanels.h"
 #include "SkinManage.h"
+#include "SkinMediaPlayer.h"
 #include "SkinRangeControls.h"
+#include "SkinSmallControls.h"
+#include "SkinTabs.h"
 #include "SkinToolBar.h"
 
 #include "ComCtrls.h"
@@ -73,7 +76,8 @@ void RegisterSkinnerClasses() {
     done = true;
     RegisterClasses<TSkinButton, TSkinBitButton, TSkinSpeedButton, TSkinMenuButton, TSkinCheckBox, TSkinRadioButton,
                     TSkinEdit, TSkinComBox, TSkinStatusBar, TSkinGroupBox, TSkinBox, TSkinToolBar, TSkinTrackBar,
-                    TSkinUpDown, TSkinProgress>();
+                    TSkinUpDown, TSkinProgress, TSkinTab, TSkinTabSheet, TSkinSizer, TSkinBoxH, TSkinHeader,
+                    TSkinTabBtn, TSkinAdvPage, TSkinObjImage, TSkinMP>();
 }
 
 const char* SkinnerClassName(TSkinnerKind kind) {

@@ -182,7 +182,9 @@ void TSkinUpDown::AfterMessage(TMessage& m) {
 void TSkinUpDown::PaintHalf(HDC dc, const TRect& r, int arrow, int state) {
     TDataSkinObject* e = arrow <= 1 ? SkinData->UpDownVert.get() : SkinData->UpDownHorz.get();
     if (e && !e->Image->Empty()) {
-        DrawFitted(dc, r, e->Image, false, e->Tile == 1, e->Trans == 1, e->FrameCount, state, e->Margins());
+        // Frames 1-4: the up (left) arrow's states; 5-8: the down (right) arrow's.
+        const int frame = state + (arrow % 2 == 1 ? 4 : 0);
+        DrawFitted(dc, r, e->Image, false, e->Tile == 1, e->Trans == 1, e->FrameCount, frame, e->Margins());
         auto* border = dynamic_cast<TDataSkinBorder*>(e);
         TBitmap* glyphs = border ? border->Image2 : nullptr;
         if (glyphs && !glyphs->Empty()) DrawCentred(dc, r, glyphs, true, 4, arrow + 1);

@@ -11,7 +11,8 @@
 // A skin without a channel picture leaves the channel to the control. The track bar is repainted
 // for a new skin by invalidating it; its focus is not moved. The horizontal channel is centred
 // in the channel rectangle (kept inside the client area). The up-down control's hot half follows
-// the mouse.
+// the mouse. The up-down element's eight frames are the first arrow's four states (normal,
+// pressed, disabled, hot), then the second arrow's.
 #pragma once
 
 #include "SkinControl.h"

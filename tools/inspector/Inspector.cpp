@@ -10,7 +10,8 @@
 //   item    HWND  KIND   X  Y  W  H  FLAGS  INDEX   ROOT  TEXT
 // HWND is the window (for an item, the control that holds it), hexadecimal. X Y W H is the screen
 // rectangle (0 0 0 0 for an item that is not shown). FLAGS is a comma list: visible or hidden,
-// disabled, focused, active, capture (the window has the mouse), and for items selected, expanded, checked, pressed, dropdown. PARENT is the
+// disabled, focused, active, capture (the window has the mouse), skinned (the program's skin draws
+// it), and for items selected, expanded, checked, pressed, dropdown. PARENT is the
 // parent window (0 for a top-level one), ROOT the top-level window the line belongs to. KIND is listbox, combo, tree, list, status or toolbar;
 // INDEX is the item's position, for a tree item its depth and position ("2.5" = level 2, the fifth
 // item in display order).
@@ -379,6 +380,9 @@ void EmitWindow(HWND window, HWND parent) {
         AddFlag(flags, gui.hwndActive == window, "active");
         AddFlag(flags, gui.hwndCapture == window, "capture");
     }
+    // A window the program's skin draws answers its private query 0x3523 with 1.
+    DWORD_PTR skinned = 0;
+    if (SendMessageTimeoutW(window, 0x3523, 0, 0, SMTO_ABORTIFHUNG, 500, &skinned)) AddFlag(flags, skinned == 1, "skinned");
     Emit("window\t" + Hex(window) + "\t" + Utf8(className) + "\t" +
          Fields(Box{r.left, r.top, r.right - r.left, r.bottom - r.top}) + "\t" + flags + "\t" + Hex(parent) + "\t" +
          Hex(GetAncestor(window, GA_ROOT)) + "\t" + Utf8(TextOf(window)));

@@ -1,0 +1,639 @@
+// The control skinners on real controls of a skinned form, against the probe skin (one flat colour
+// per element and frame): the frame each state shows, state changes by mouse and keyboard
+// messages, the click of a skinned button, a control freed under its skinner, and the skinners of
+// check boxes, radio buttons, group boxes, edits, combo boxes, status bars and progress bars.
+#include "AppSkinData.h"
+#include "AppSkinForm.h"
+#include "SkinArt.h"
+#include "SkinControl.h"
+#include "SkinControlMatch.h"
+#include "SkinManage.h"
+#include "SkinMediaPlayer.h"
+#include "SkinRangeControls.h"
+#include "SkinSmallControls.h"
+#include "SkinTabs.h"
+#include "SkinToolBar.h"
+
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "FormReader.h"
+#include "StdCtrls.h"
+#include "TestControls.h"
+#include "TypeRegistry.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+int ElementIndex(const char* file) {
+    const auto& elements = skinart::Elements();
+    for (std::size_t i = 0; i < elements.size(); ++i)
+        if (String(elements[i].File) == file) return static_cast<int>(i);
+    return -1;
+}
+
+std::uint32_t Probe(const char* file, int frame) { return skinart::ProbeColour(ElementIndex(file), frame); }
+
+String HexOfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<std::uint8_t> archive((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    static const char digits[] = "0123456789ABCDEF";
+    std::vector<std::uint8_t> value(4);
+    const auto n = static_cast<std::uint32_t>(archive.size());
+    for (int i = 0; i < 4; ++i) value[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n >> (8 * i));
+    value.insert(value.end(), archive.begin(), archive.end());
+    String text;
+    for (std::uint8_t b : value) {
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+template <typename Done>
+bool PumpUntil(Done done, int timeoutMs = 3000) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+// A window painted into a 32-bit bitmap of its size by a message carrying the DC; pixels as 0xRRGGBB.
+struct TShot {
+    std::vector<std::uint32_t> Pixels;
+    int Width = 0;
+    int Height = 0;
+    std::uint32_t At(int x, int y) const { return Pixels[static_cast<std::size_t>(y * Width + x)] & 0xFFFFFF; }
+};
+
+TShot Paint(HWND window, UINT message = WM_PAINT) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    TShot shot;
+    shot.Width = r.right - r.left;
+    shot.Height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = shot.Width;
+    info.bmiHeader.biHeight = -shot.Height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), message == WM_PRINT ? PRF_CLIENT | PRF_NONCLIENT : 0);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    shot.Pixels.assign(p, p + shot.Width * shot.Height);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return shot;
+}
+
+std::uint32_t Rgb(TColor colour) {
+    const auto c = static_cast<std::uint32_t>(ColorToRGB(colour));
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+// A form with controls, skinned with the probe skin by the skin manager.
+class SkinControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartWindowTests();
+        SetSkinEngineEnabled(true);
+        RegisterSkinClasses();
+        holder_.reset(New<TComponent>(nullptr));
+        ReadForm(holder_.get(),
+                 "object Holder: TComponent\n  object SkinData1: TSkinData\n    Active = True\n"
+                 "    SkinControls = [xcMainMenu, xcToolbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress, "
+                 "xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab, "
+                 "xcSystemMenu]\n    SkinStream = {" +
+                     HexOfFile(std::string(VESTREL_SKIN_DIR) + "/probe.skn") + "}\n  end\nend\n",
+                 "holder.txt");
+        skin_ = static_cast<TSkinData*>(holder_->FindComponent("SkinData1"));
+        ASSERT_NE(SkinManager(), nullptr);
+        form_.reset(New<TForm>(nullptr, CreateNew));
+        form_->SetBounds(40, 40, 420, 320);
+        form_->SetCaption("controls");
+    }
+    void TearDown() override {
+        form_.reset();
+        holder_.reset();
+        SetSkinEngineEnabled(false);
+        DrainMessages();
+    }
+
+    template <class T>
+    T* Add(int left, int top, int width, int height, const String& caption = String()) {
+        auto* c = New<T>(form_.get());
+        c->SetParent(form_.get());
+        c->SetBounds(left, top, width, height);
+        if (!caption.empty()) c->SetCaption(caption);
+        return c;
+    }
+
+    // Shows the form and waits until its skinner has started (the child skinners exist then).
+    TAppSkinForm* ShowSkinned() {
+        form_->Show();
+        SetForegroundWindow(form_->Handle());
+        TAppSkinForm* f = nullptr;
+        const bool started = PumpUntil([&] {
+            f = SkinManager()->FindForm(form_->Handle());
+            if (!f) SkinManager()->SkinForm(form_.get());
+            return f && f->State == TAppSkinForm::fsSkinned;
+        });
+        EXPECT_TRUE(started);
+        DrainMessages();
+        return f;
+    }
+
+    static bool Skinned(HWND window) { return SendMessageW(window, SM_ISSKINNED, 0, 0) == 1; }
+
+    Owned<TComponent> holder_;
+    TSkinData* skin_ = nullptr;
+    Owned<TForm> form_;
+};
+
+TEST_F(SkinControlsTest, ButtonShowsTheFrameOfEachState) {
+    auto* button = Add<TButton>(10, 10, 90, 28, "OK");
+    struct TClicks {
+        int count = 0;
+        void Click(TObject*) { ++count; }
+    } clicks;
+    button->OnClick = Event<&TClicks::Click>(&clicks);
+    auto* other = Add<TButton>(110, 10, 90, 28, "Other");
+    ShowSkinned();
+    HWND h = button->Handle();
+    ASSERT_TRUE(Skinned(h));
+    auto frameShown = [&] { return Paint(h).At(1, 1); };
+    other->SetFocus();
+    DrainMessages();
+    EXPECT_EQ(frameShown(), Probe("buttons.bmp", 1)) << "normal";
+
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ(frameShown(), Probe("buttons.bmp", 4)) << "hot";
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    EXPECT_EQ(frameShown(), Probe("buttons.bmp", 2)) << "pressed";
+    EXPECT_EQ(GetFocus(), h);
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ(clicks.count, 0);  // the click is posted ...
+    DrainMessages();
+    EXPECT_EQ(clicks.count, 1);  // ... and runs once
+    SendMessageW(h, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(frameShown(), Probe("buttons.bmp", 5)) << "focused";
+
+    SendMessageW(h, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(frameShown(), Probe("buttons.bmp", 2)) << "pressed by the space bar";
+    SendMessageW(h, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(frameShown(), Probe("buttons.bmp", 5));
+    DrainMessages();
+
+    button->SetEnabled(false);
+    EXPECT_EQ(frameShown(), Probe("buttons.bmp", 3)) << "disabled";
+}
+
+TEST_F(SkinControlsTest, SkinDrawingSwitchesOffAndOn) {
+    auto* button = Add<TButton>(10, 10, 90, 28, "OK");
+    ShowSkinned();
+    HWND h = button->Handle();
+    EXPECT_EQ(Paint(h).At(1, 1), Probe("buttons.bmp", 1));
+    SendMessageW(h, SM_SKINDRAWING, 0, 0);
+    EXPECT_NE(Paint(h).At(1, 1), Probe("buttons.bmp", 1));  // the button draws itself
+    SendMessageW(h, SM_SKINDRAWING, 1, 0);
+    EXPECT_EQ(Paint(h).At(1, 1), Probe("buttons.bmp", 1));
+}
+
+TEST_F(SkinControlsTest, ControlFreedUnderItsSkinnerLeavesTheListCleanly) {
+    auto* button = Add<TButton>(10, 10, 90, 28, "Gone");
+    auto* edit = Add<TEdit>(10, 50, 120, 22);
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    const int before = f->Skinners().Count();
+    ASSERT_NE(f->Skinners().ForControl(button), nullptr);
+    button->Free();
+    EXPECT_EQ(f->Skinners().Count(), before - 1);
+    EXPECT_EQ(f->Skinners().ForControl(button), nullptr);
+    // The window's own destruction (the control stays) leaves a dead skinner that answers nothing.
+    HWND editWindow = edit->Handle();
+    TSkinControl* s = f->Skinners().ForControl(edit);
+    ASSERT_NE(s, nullptr);
+    edit->Perform(WM_NCDESTROY, 0, 0);
+    EXPECT_EQ(s->SkinState, TSkinControl::ssDead);
+    EXPECT_NE(SendMessageW(editWindow, SM_ISSKINNED, 0, 0), 1);
+    // Unskinning gives every remaining control its own procedure back.
+    SkinManager()->UnskinAll();
+    EXPECT_EQ(f->Skinners().Count(), 0);
+}
+
+TEST_F(SkinControlsTest, BitButtonGlyphAndTag5555ShowsTheParentBehind) {
+    auto* bit = Add<TBitBtn>(10, 10, 100, 30, "Save");
+    auto* glyph = new TBitmap;
+    glyph->SetPixelFormat(pf24bit);
+    glyph->SetSize(32, 16);  // two pictures: red, then blue; bottom-left pixel magenta-free
+    TCanvas* c = glyph->Canvas();
+    RECT left{0, 0, 16, 16}, right{16, 0, 32, 16};
+    HBRUSH red = CreateSolidBrush(RGB(200, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 200));
+    FillRect(c->Handle(), &left, red);
+    FillRect(c->Handle(), &right, blue);
+    SetPixel(c->Handle(), 0, 15, RGB(1, 2, 3));
+    DeleteObject(red);
+    DeleteObject(blue);
+    bit->SetGlyph(glyph);
+    bit->SetNumGlyphs(2);
+    delete glyph;
+    auto* plain = Add<TButton>(120, 10, 90, 30, "Plain");
+    plain->SetTag(5555);
+    form_->SetColor(static_cast<TColor>(0x123456));
+    ShowSkinned();
+    // The glyph sits left of the caption, centred across the button (margin -1, spacing 4).
+    const TShot shot = Paint(bit->Handle());
+    bool red0 = false;
+    for (int x = 0; x < shot.Width; ++x) red0 = red0 || shot.At(x, 15) == 0xC80000;
+    EXPECT_TRUE(red0) << "the first picture of the strip";
+    bit->SetEnabled(false);
+    const TShot grey = Paint(bit->Handle());
+    bool anyBlue = false, anyRed = false;
+    for (int x = 0; x < grey.Width; ++x) {
+        anyBlue = anyBlue || grey.At(x, 15) == 0x0000C8;
+        anyRed = anyRed || grey.At(x, 15) == 0xC80000;
+    }
+    EXPECT_FALSE(anyRed);
+    EXPECT_FALSE(anyBlue) << "the disabled picture is turned grey";
+    // A button tagged 5555 is drawn over its parent's background: where the face is magenta the
+    // form's colour shows, where an untagged button shows the skin's face colour.
+    bit->SetEnabled(true);
+    SetPixel(skin_->Buttons->Image->Canvas()->Handle(), 0, 0, RGB(255, 0, 255));
+    GdiFlush();
+    EXPECT_EQ(Paint(plain->Handle()).At(0, 0), Rgb(form_->Color()));
+    EXPECT_EQ(Paint(bit->Handle()).At(0, 0), Rgb(skin_->ButtonFace));
+    EXPECT_EQ(Paint(plain->Handle()).At(1, 1), Probe("buttons.bmp", 1));
+}
+
+TEST_F(SkinControlsTest, CheckBoxAndRadioButtonMarks) {
+    auto* check = Add<TCheckBox>(10, 10, 150, 21, "Check");
+    auto* radio = Add<TRadioButton>(10, 40, 150, 21, "Radio");
+    ShowSkinned();
+    ASSERT_TRUE(Skinned(check->Handle()));
+    ASSERT_TRUE(Skinned(radio->Handle()));
+    auto mark = [](HWND h) {
+        const TShot s = Paint(h);
+        return s.At(3, s.Height / 2);
+    };
+    EXPECT_EQ(mark(check->Handle()), Probe("checkbox.bmp", 1));
+    check->SetChecked(true);
+    EXPECT_EQ(mark(check->Handle()), Probe("checkbox.bmp", 2));
+    check->SetEnabled(false);
+    EXPECT_EQ(mark(check->Handle()), Probe("checkbox.bmp", 4));
+    check->SetChecked(false);
+    EXPECT_EQ(mark(check->Handle()), Probe("checkbox.bmp", 3));
+    check->SetEnabled(true);
+    check->SetState(cbGrayed);
+    EXPECT_EQ(mark(check->Handle()), Probe("checkbox.bmp", 4));
+    // A click by the mouse checks it.
+    check->SetState(cbUnchecked);
+    SendMessageW(check->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 10));
+    SendMessageW(check->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 10));
+    DrainMessages();
+    EXPECT_TRUE(check->Checked());
+    EXPECT_EQ(mark(check->Handle()), Probe("checkbox.bmp", 2));
+
+    EXPECT_EQ(mark(radio->Handle()), Probe("radiobutton.bmp", 1));
+    radio->SetChecked(true);
+    EXPECT_EQ(mark(radio->Handle()), Probe("radiobutton.bmp", 2));
+    radio->SetEnabled(false);
+    EXPECT_EQ(mark(radio->Handle()), Probe("radiobutton.bmp", 4));
+}
+
+TEST_F(SkinControlsTest, GroupBoxPanelAndStatusBar) {
+    auto* group = Add<TGroupBox>(10, 10, 180, 100, "Group");
+    auto* inner = New<TButton>(form_.get());
+    inner->SetParent(group);
+    inner->SetBounds(10, 30, 80, 24);
+    auto* bar = New<TStatusBar>(form_.get());
+    bar->SetParent(form_.get());
+    for (TStatusPanelBevel bevel : {pbLowered, pbRaised, pbNone}) {
+        TStatusPanel* p = bar->Panels()->Add();
+        p->SetWidth(80);
+        p->SetBevel(bevel);
+    }
+    ShowSkinned();
+    ASSERT_TRUE(Skinned(group->Handle()));
+    EXPECT_TRUE(Skinned(inner->Handle())) << "the group's children are matched first";
+    const TShot g = Paint(group->Handle());
+    EXPECT_EQ(g.At(1, g.Height / 2), Rgb(skin_->ButtonShadow)) << "the rounded frame";
+    EXPECT_EQ(g.At(5, g.Height - 10), Rgb(skin_->ButtonFace)) << "the face inside";
+
+    ASSERT_TRUE(Skinned(bar->Handle()));
+    const TShot s = Paint(bar->Handle());
+    EXPECT_EQ(s.At(3, 1), Probe("statusbar.bmp", 1)) << "lowered";
+    EXPECT_EQ(s.At(80 + 3, 1), Probe("statusbar.bmp", 2)) << "raised";
+    EXPECT_EQ(s.At(160 + 3, 1), Probe("statusbar.bmp", 3)) << "none";
+    EXPECT_EQ(s.At(s.Width - 40, 1), Probe("statusbar.bmp", 3)) << "the last panel reaches the edge";
+}
+
+TEST_F(SkinControlsTest, EditBorderAndComboButton) {
+    auto* edit = Add<TEdit>(10, 10, 120, 22);
+    auto* combo = Add<TComboBox>(10, 50, 140, 22);
+    combo->SetStyle(csDropDownList);
+    combo->Items()->Add("one");
+    combo->Items()->Add("two");
+    ShowSkinned();
+    ASSERT_TRUE(Skinned(edit->Handle()));
+    const TShot e = Paint(edit->Handle());
+    EXPECT_EQ(e.At(0, 0), Rgb(skin_->ButtonShadow));
+    EXPECT_EQ(e.At(1, 5), 0xFFFFFFu);
+
+    HWND h = combo->Handle();
+    ASSERT_TRUE(Skinned(h));
+    auto buttonCorner = [&] {
+        const TShot s = Paint(h);
+        return s.At(s.Width - 2, 1);
+    };
+    const std::uint32_t normal = buttonCorner();
+    EXPECT_TRUE(normal == Probe("combobutton.bmp", 1) || normal == Probe("combobutton.bmp", 4)) << std::hex << normal;
+    EXPECT_EQ(Paint(h).At(0, 10), Probe("sunkedge.bmp", normal == Probe("combobutton.bmp", 1) ? 1 : 4));
+    // Open from the keyboard: the button shows pressed while the list is open.
+    SendMessageW(h, CB_SHOWDROPDOWN, TRUE, 0);
+    EXPECT_EQ(buttonCorner(), Probe("combobutton.bmp", 2));
+    SendMessageW(h, CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_NE(buttonCorner(), Probe("combobutton.bmp", 2));
+}
+
+TEST_F(SkinControlsTest, ProgressBarFillsItsShare) {
+    auto* progress = Add<TProgressBar>(10, 10, 200, 18);
+    ShowSkinned();
+    HWND h = progress->Handle();
+    ASSERT_TRUE(Skinned(h));
+    SendMessageW(h, PBM_SETRANGE32, 0, 100);
+    SendMessageW(h, PBM_SETPOS, 0, 0);
+    EXPECT_EQ(Paint(h).At(50, 9), Probe("progress.bmp", 1)) << "only the trough at 0";
+    SendMessageW(h, PBM_SETPOS, 50, 0);
+    const TShot half = Paint(h);
+    EXPECT_EQ(half.At(50, 9), Probe("progress.bmp", 2));
+    EXPECT_EQ(half.At(150, 9), Probe("progress.bmp", 1));
+}
+
+// Controls the program does not use, on a test form: an up-down control and a track bar of the
+// common controls, skinned as windows.
+TEST_F(SkinControlsTest, UpDownHalvesFollowTheMouse) {
+    ShowSkinned();
+    HWND spin = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 200, 10, 20, 40, form_->Handle(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(spin, nullptr);
+    TSkinControl* s = AttachUpDown(spin, skin_, nullptr, false, false);
+    EXPECT_EQ(Paint(spin).At(2, 2), Probe("updownvert.bmp", 1));
+    EXPECT_EQ(Paint(spin).At(2, 38), Probe("updownvert.bmp", 5));
+    RECT r{};
+    GetWindowRect(spin, &r);
+    SetCursorPos(r.left + 10, r.bottom - 5);  // over the lower half
+    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 35));
+    const TShot held = Paint(spin);
+    SendMessageW(spin, WM_LBUTTONUP, 0, MAKELPARAM(10, 35));
+    POINT p{};
+    GetCursorPos(&p);
+    if (p.y == r.bottom - 5) {  // the cursor could be placed on this display
+        EXPECT_EQ(held.At(2, 38), Probe("updownvert.bmp", 6)) << "the lower half pressed";
+        EXPECT_EQ(held.At(2, 2), Probe("updownvert.bmp", 1)) << "the upper half stays";
+    }
+    s->Free();
+    DestroyWindow(spin);
+}
+
+TEST_F(SkinControlsTest, PageControlShowsTheFocusedTabOnFrameTwo) {
+    auto* pages = Add<TPageControl>(10, 10, 300, 200);
+    auto* first = New<TTabSheet>(form_.get());
+    first->SetPageControl(pages);
+    first->SetCaption("First");
+    auto* second = New<TTabSheet>(form_.get());
+    second->SetPageControl(pages);
+    second->SetCaption("Second");
+    pages->SetActivePage(first);
+    ShowSkinned();
+    HWND h = pages->Handle();
+    ASSERT_TRUE(Skinned(h));
+    ASSERT_TRUE(Skinned(first->Handle()));
+    auto tabPixel = [&](int index) {
+        RECT r{};
+        SendMessageW(h, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        return Paint(h).At(r.left + 1, r.top + 2);
+    };
+    const int focused = static_cast<int>(SendMessageW(h, TCM_GETCURFOCUS, 0, 0));
+    ASSERT_GE(focused, 0);
+    EXPECT_EQ(tabPixel(focused), Probe("tabs.bmp", 2));
+    EXPECT_EQ(tabPixel(1 - focused), Probe("tabs.bmp", 1));
+    const TShot sheet = Paint(first->Handle());
+    EXPECT_EQ(sheet.At(sheet.Width / 2, sheet.Height / 2), Rgb(skin_->ButtonFace));
+}
+
+TEST_F(SkinControlsTest, TrackBarThumbAndChannelByCustomDraw) {
+    ShowSkinned();
+    HWND track = CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | TBS_NOTICKS, 10, 200, 160, 30,
+                                 form_->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(track, nullptr);
+    Owned<TSkinTrackBar> skinner(New<TSkinTrackBar>(nullptr));
+    skinner->AttachWindow(track, skin_, nullptr, nullptr);
+    const TShot blank = Paint(track);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(GetDC(nullptr), blank.Width, blank.Height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    NMCUSTOMDRAW draw{};
+    draw.hdr.hwndFrom = track;
+    draw.hdr.code = static_cast<UINT>(NM_CUSTOMDRAW);
+    draw.hdc = dc;
+    struct Stage {
+        DWORD stage;
+        DWORD_PTR item;
+        LRESULT answer;
+    } stages[] = {
+        {CDDS_PREPAINT, 0, CDRF_NOTIFYITEMDRAW},     {CDDS_ITEMPREPAINT, TBCD_TICS, CDRF_DODEFAULT},
+        {CDDS_ITEMPREPAINT, TBCD_CHANNEL, CDRF_SKIPDEFAULT}, {CDDS_ITEMPREPAINT, TBCD_THUMB, CDRF_SKIPDEFAULT},
+        {CDDS_POSTPAINT, 0, CDRF_DODEFAULT},
+    };
+    for (const Stage& st : stages) {
+        draw.dwDrawStage = st.stage;
+        draw.dwItemSpec = st.item;
+        EXPECT_EQ(SendMessageW(track, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)), st.answer) << st.stage;
+    }
+    RECT thumb{}, channel{};
+    SendMessageW(track, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    SendMessageW(track, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    const COLORREF t = GetPixel(dc, (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+    EXPECT_EQ(Rgb(static_cast<TColor>(t)), Probe("trackthumbhorz.bmp", 2)) << "cell 2 of the thumb strip";
+    const int cx = thumb.right + 10, cy = (channel.top + channel.bottom) / 2;
+    EXPECT_EQ(Rgb(static_cast<TColor>(GetPixel(dc, cx, cy))), Probe("track.bmp", 1)) << "the channel";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    skinner.reset();
+    DestroyWindow(track);
+}
+
+TEST_F(SkinControlsTest, HeaderHotItemFollowsTheMouse) {
+    ShowSkinned();
+    HWND header = CreateWindowExW(0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE, 10, 240, 200, 22, form_->Handle(),
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (int i = 0; i < 2; ++i) {
+        wchar_t text[] = L"Col";
+        HDITEMW item{};
+        item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+        item.cxy = 80;
+        item.pszText = text;
+        item.fmt = HDF_LEFT | HDF_STRING;
+        SendMessageW(header, HDM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
+    Owned<TSkinHeader> skinner(New<TSkinHeader>(nullptr));
+    skinner->AttachWindow(header, skin_, nullptr, nullptr);
+    EXPECT_EQ(Paint(header).At(1, 1), Probe("headerbar.bmp", 1));
+    EXPECT_EQ(Paint(header).At(81, 1), Probe("headerbar.bmp", 1));
+    SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM(120, 10));
+    EXPECT_EQ(skinner->HotItem, 1);
+    EXPECT_EQ(Paint(header).At(81, 1), Probe("headerbar.bmp", 2));
+    EXPECT_EQ(Paint(header).At(190, 1), Probe("headerbar.bmp", 1)) << "the space right of the items";
+    SendMessageW(header, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(Paint(header).At(81, 1), Probe("headerbar.bmp", 1));
+    skinner.reset();
+    DestroyWindow(header);
+}
+
+TEST(SkinToolBarPainter, FrameByCustomDrawState) {
+    struct Case {
+        UINT state;
+        int frame;
+    } cases[] = {
+        {CDIS_SELECTED | CDIS_HOT, 2}, {CDIS_HOT, 4}, {CDIS_FOCUS, 4}, {CDIS_DEFAULT, 1},
+        {CDIS_DEFAULT | CDIS_DISABLED, 0}, {CDIS_DEFAULT | CDIS_GRAYED, 0}, {0, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ToolBarButtonFrame(c.state), c.frame) << c.state;
+}
+
+// A media player of the platform's kind, for the overlay: its buttons as sets by name.
+class TTestMediaPlayer : public TCustomControl {
+    VESTREL_CLASS(TTestMediaPlayer, TCustomControl)
+public:
+    explicit TTestMediaPlayer(TComponent* owner) : TCustomControl(owner) {}
+    int VisibleButtons = 0;
+    int EnabledButtons = 0;
+    int ColoredButtons = 0;
+    int Downs = 0;
+    int Ups = 0;
+
+protected:
+    void Dispatch(TMessage& m) override {
+        if (m.Msg == WM_LBUTTONDOWN) ++Downs;
+        if (m.Msg == WM_LBUTTONUP) ++Ups;
+        TCustomControl::Dispatch(m);
+    }
+};
+
+void RegisterTestMediaPlayer() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    const std::initializer_list<const char*> names = {"btPlay", "btPause", "btStop", "btNext", "btPrev",
+                                                       "btStep", "btBack", "btRecord", "btEject"};
+    RegisterProperties<TTestMediaPlayer>()
+        .Set("VisibleButtons", &TTestMediaPlayer::VisibleButtons, nullptr, names)
+        .Set("EnabledButtons", &TTestMediaPlayer::EnabledButtons, nullptr, names)
+        .Set("ColoredButtons", &TTestMediaPlayer::ColoredButtons, nullptr, names);
+}
+
+TEST_F(SkinControlsTest, MediaPlayerOverlayDrawsAndForwardsPresses) {
+    RegisterTestMediaPlayer();
+    auto* player = Add<TTestMediaPlayer>(10, 150, 180, 30);
+    player->VisibleButtons = 0x7;  // play, pause, stop
+    player->EnabledButtons = 0x5;  // play, stop
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    TSkinControl* s = AttachSkinner(*f, skinrules::TSkinnerKind::MediaPlayer, player, false);
+    ASSERT_NE(s, nullptr);
+    TWMediaPlayer* overlay = static_cast<TSkinMP*>(s)->Overlay;
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(overlay->BoundsRect(), player->BoundsRect());
+    HWND h = overlay->Handle();
+    const TShot shot = Paint(h);
+    EXPECT_EQ(overlay->ButtonWidth, 60);
+    EXPECT_EQ(shot.At(1, 1), Probe("buttons.bmp", 1)) << "play";
+    EXPECT_EQ(shot.At(61, 1), Probe("buttons.bmp", 3)) << "pause, disabled";
+    EXPECT_EQ(shot.At(121, 1), Probe("buttons.bmp", 1)) << "stop";
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(130, 10));
+    EXPECT_EQ(player->Downs, 1);
+    EXPECT_EQ(overlay->PressedButton, 2);
+    EXPECT_EQ(Paint(h).At(121, 1), Probe("buttons.bmp", 2)) << "stop, pressed";
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(130, 10));
+    EXPECT_EQ(player->Ups, 1);
+    // Released over another button: the player does not see the release.
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(130, 10));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(player->Ups, 1);
+    // The player moved: the overlay follows.
+    player->SetBounds(20, 160, 180, 30);
+    EXPECT_EQ(overlay->BoundsRect(), player->BoundsRect());
+}
+
+// A check control of another library that takes a glyph strip through its properties.
+class TTestGlyphCheck : public TCustomControl {
+    VESTREL_CLASS(TTestGlyphCheck, TCustomControl)
+public:
+    explicit TTestGlyphCheck(TComponent* owner) : TCustomControl(owner), Glyphs(std::make_unique<TBitmap>()) {}
+    TBitmap* CustomGlyphs() const { return Glyphs.get(); }
+    std::unique_ptr<TBitmap> Glyphs;
+    int transparentcolor = 0;
+    bool UseCustomGlyphs = false;
+    int Switches = 0;
+    void SetUse(bool value) {
+        UseCustomGlyphs = value;
+        ++Switches;
+    }
+};
+
+TEST_F(SkinControlsTest, GlyphStripPushedIntoAnotherLibrarysCheckBox) {
+    static bool registered = false;
+    if (!registered) {
+        registered = true;
+        RegisterProperties<TTestGlyphCheck>()
+            .Object("CustomGlyphs", &TTestGlyphCheck::CustomGlyphs)
+            .Int("transparentcolor", &TTestGlyphCheck::transparentcolor)
+            .Bool("UseCustomGlyphs", &TTestGlyphCheck::UseCustomGlyphs,
+                  [](TTestGlyphCheck& c, bool v) { c.SetUse(v); });
+    }
+    auto* check = Add<TTestGlyphCheck>(10, 10, 100, 20);
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    TSkinControl* s = AttachSkinner(*f, skinrules::TSkinnerKind::ObjImageCheck, check, false);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Mode, 1);
+    TBitmap* strip = check->Glyphs.get();
+    ASSERT_EQ(strip->Width(), 13 * 9);  // nine cells of the 13-pixel check strip
+    auto cell = [&](int i) {
+        return Rgb(static_cast<TColor>(GetPixel(strip->Canvas()->Handle(), 13 * i + 6, 6)));
+    };
+    EXPECT_EQ(cell(0), Probe("checkbox.bmp", 1));
+    EXPECT_EQ(cell(4), Probe("checkbox.bmp", 2));
+    EXPECT_EQ(cell(6), Probe("checkbox.bmp", 3));
+    EXPECT_EQ(cell(7), Probe("checkbox.bmp", 4));
+    EXPECT_EQ(cell(2), 0xFF00FFu) << "no fifth source cell: left transparent";
+    EXPECT_EQ(check->transparentcolor, 0xFF00FF);
+    EXPECT_TRUE(check->UseCustomGlyphs);
+    EXPECT_EQ(check->Switches, 2);  // off, then on
+    s->Unskin();
+    EXPECT_FALSE(check->UseCustomGlyphs);
+}
+
+}  // namespace
