@@ -83,11 +83,15 @@ void TSkinEdit::PaintSkin(HDC dc, const TRect& rect) {
     GetClientRect(Handle, &c);
     if (c.right >= rect.Width() || c.bottom >= rect.Height()) return;  // no border: the system's look
     RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    // The edit may have clipped a DC it was given to its client area.
+    const int saved = SaveDC(dc);
+    SelectClipRgn(dc, nullptr);
     FrameWith(dc, r, static_cast<COLORREF>(ColorToRGB(SkinData->ButtonShadow)));
     for (int i = 0; i < 2; ++i) {
         InflateRect(&r, -1, -1);
         FrameWith(dc, r, RGB(255, 255, 255));
     }
+    RestoreDC(dc, saved);
 }
 
 // ---- Combo box ----

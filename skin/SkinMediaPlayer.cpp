@@ -161,6 +161,11 @@ void TWMediaPlayer::WndProc(TMessage& m) {
 
 TSkinMP::~TSkinMP() { FreeOverlay(); }
 
+void TSkinMP::Notification(TComponent* component, TOperation operation) {
+    TSkinControl::Notification(component, operation);
+    if (operation == opRemove && component == Overlay) Overlay = nullptr;
+}
+
 void TSkinMP::FreeOverlay() {
     if (!Overlay) return;
     TWMediaPlayer* o = Overlay;
@@ -172,7 +177,8 @@ void TSkinMP::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool change
     if (Attached) return;
     TSkinControl::AttachControl(form, skinData, changeColor, canvas);
     if (!Control || !Control->Parent()) return;
-    Overlay = New<TWMediaPlayer>(nullptr);
+    Overlay = New<TWMediaPlayer>(Control->Owner());
+    Overlay->FreeNotification(this);
     Overlay->Bind(this, Control);
     Overlay->SetVisible(Control->Visible());
     Overlay->BringToFront();

@@ -62,8 +62,10 @@ public:
     void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
     void AfterMessage(TMessage& m) override;
     void Unskin() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
-    TWMediaPlayer* Overlay = nullptr;  // freed here
+    // Owned by the player's owner, like the player; freed here when the player goes alone.
+    TWMediaPlayer* Overlay = nullptr;
 
 private:
     void FreeOverlay();
