@@ -469,7 +469,9 @@ void TSkinControl::DrawButtonText(HDC dc, const TRect& rect, UINT align, const S
     }
     box.bottom = box.top + h;
     SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, text.c_str(), -1, &box, align | DT_EXPANDTABS | DT_WORDBREAK);
+    // Drawn across the whole width: a box of exactly the measured width may wrap its last letter.
+    RECT draw{inner.left, box.top, inner.right, box.bottom};
+    DrawTextW(dc, text.c_str(), -1, &draw, align | DT_EXPANDTABS | DT_WORDBREAK);
     if (Focused && !text.empty() && SkinData && (SkinData->Options & SkinBit(xoNoFocusRect)) == 0) {
         InflateRect(&box, 2, 2);
         DrawFocusRect(dc, &box);
@@ -713,7 +715,11 @@ void TSkinBitButton::PaintBitFace(HDC bdc, const TRect& all, int state, bool ena
         UINT flags = DT_WORDBREAK;
         if (layout == 1) flags |= DT_RIGHT;
         else if (layout >= 2) flags |= DT_CENTER;
-        DrawTextW(bdc, text.c_str(), -1, &r, flags);
+        RECT draw = r;
+        InflateRect(&draw, 2, 0);  // room against wrapping the last letter
+        if (layout == 0) OffsetRect(&draw, 2, 0);
+        if (layout == 1) OffsetRect(&draw, -2, 0);
+        DrawTextW(bdc, text.c_str(), -1, &draw, flags);
         if (focused && SkinData && (SkinData->Options & SkinBit(xoNoFocusRect)) == 0) {
             InflateRect(&r, 2, 2);
             DrawFocusRect(bdc, &r);

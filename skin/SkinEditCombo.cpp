@@ -185,6 +185,10 @@ void TSkinComBox::AfterMessage(TMessage& m) {
     switch (m.Msg) {
     case WM_DRAWITEM:
     case WM_NCPAINT: Redraw(); break;
+    case WM_ERASEBKGND:
+        // Wine erases a combo box with an edit after its paint: the skin goes on again.
+        PaintWindow(reinterpret_cast<HDC>(m.WParam));
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         ButtonState |= bsPressed;

@@ -10,6 +10,9 @@
 //
 // The edit child of a combo is hooked through the system's subclass chain whatever its character
 // set; a combo without an edit child (a drop-down list) has none to hook.
+//
+// Wine: a combo box with an edit child gets a background erase after its paint (which fills it
+// with the field colour); the skinner paints its frame again after every erase.
 #pragma once
 
 #include "SkinControl.h"
