@@ -90,6 +90,7 @@ bool TAppSkinForm::AttachWindow(HWND window) {
 
 void TAppSkinForm::ComputeFrame() {
     frame_ = {};
+    cache_ = TFrameCache();
     buttons_.clear();
     current_ = pressed_ = -1;
     if (data_->SkinEmpty() || borderKind_ == bkNoCaption) return;
@@ -375,26 +376,30 @@ void TAppSkinForm::PaintFrame(HDC dc) {
         RECT all{0, 0, width, height};
         FillRect(dc, &all, data_->FaceBrush);
     } else {
+        FillFrameCache(width, height);
         const TRect sides[3] = {TRect(0, 0, frame_.Left, height), TRect(width - frame_.Right, 0, width, height),
                                 TRect(frame_.Left, height - frame_.Bottom, width - frame_.Right, height)};
-        const int element[3] = {0, 1, 3};
-        for (int i = 0; i < 3; ++i) {
-            const TDataSkinBorder& f = *data_->Frames[element[i]];
-            if (f.Image->Empty()) continue;
-            DrawFitted(dc, sides[i], f.Image, element[i] == 3, f.Tile != 1, false, f.FrameCount,
-                       FrameFor(active_, f.FrameCount), f.Margins());
-        }
+        for (int i = 0; i < 3; ++i)
+            if (TBitmap* b = cache_.Sides[i].get(); b && !b->Empty())
+                BitBlt(dc, sides[i].Left, sides[i].Top, b->Width(), b->Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
     if (frame_.Caption > 0) {
         TBitmap caption;
         caption.SetPixelFormat(pf24bit);
         caption.SetSize(width, frame_.Caption);
         HDC cdc = caption.Canvas()->Handle();
-        BitBlt(cdc, 0, 0, width, frame_.Caption, dc, 0, 0, SRCCOPY);
-        const TDataSkinBorder& top = *data_->Frames[2];
-        if (!top.Image->Empty())
-            DrawFitted(cdc, TRect(frame_.Left, 0, width - frame_.Right, frame_.Caption), top.Image, true, top.Tile != 1,
-                       false, top.FrameCount, FrameFor(active_, top.FrameCount), top.Margins());
+        if (placement_ == 2) {
+            RECT all{0, 0, width, frame_.Caption};
+            FillRect(cdc, &all, data_->FaceBrush);
+        } else {
+            // The caption's ends are the tops of the sides; its middle the fitted top frame.
+            if (TBitmap* l = cache_.Sides[0].get(); l && !l->Empty())
+                BitBlt(cdc, 0, 0, l->Width(), frame_.Caption, l->Canvas()->Handle(), 0, 0, SRCCOPY);
+            if (TBitmap* r = cache_.Sides[1].get(); r && !r->Empty())
+                BitBlt(cdc, width - frame_.Right, 0, r->Width(), frame_.Caption, r->Canvas()->Handle(), 0, 0, SRCCOPY);
+        }
+        if (TBitmap* t = cache_.Caption.get(); t && !t->Empty() && placement_ != 2)
+            BitBlt(cdc, frame_.Left, 0, t->Width(), t->Height(), t->Canvas()->Handle(), 0, 0, SRCCOPY);
         DrawTitle(cdc, width);
         LayoutButtons(width);
         for (const TCaptionButton& b : buttons_) {
@@ -424,6 +429,29 @@ void TAppSkinForm::PaintFrame(HDC dc) {
         if (menuBar_ && started_) menuBar_->Paint(dc, strip, active_);
         else FillRect(dc, &strip, data_->FaceBrush);
     }
+}
+
+void TAppSkinForm::FillFrameCache(int width, int height) {
+    if (cache_.Width == width && cache_.Height == height && cache_.Active == active_ && cache_.Caption) return;
+    cache_.Width = width;
+    cache_.Height = height;
+    cache_.Active = active_;
+    const TRect sides[3] = {TRect(0, 0, frame_.Left, height), TRect(width - frame_.Right, 0, width, height),
+                            TRect(frame_.Left, height - frame_.Bottom, width - frame_.Right, height)};
+    const int element[3] = {0, 1, 3};
+    for (int i = 0; i < 3; ++i) {
+        const TDataSkinBorder& f = *data_->Frames[element[i]];
+        cache_.Sides[i].reset(f.Image->Empty() ? nullptr
+                                               : FitFrame(TRect(0, 0, sides[i].Width(), sides[i].Height()), f.Image,
+                                                          f.Margins(), element[i] == 3, f.Tile != 1, f.FrameCount,
+                                                          FrameFor(active_, f.FrameCount)));
+    }
+    const TDataSkinBorder& top = *data_->Frames[2];
+    cache_.Caption.reset(top.Image->Empty() || frame_.Caption <= 0
+                             ? new TBitmap
+                             : FitFrame(TRect(0, 0, width - frame_.Left - frame_.Right, frame_.Caption), top.Image,
+                                        top.Margins(), true, top.Tile != 1, top.FrameCount,
+                                        FrameFor(active_, top.FrameCount)));
 }
 
 void TAppSkinForm::PaintNow() {

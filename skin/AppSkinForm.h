@@ -41,6 +41,7 @@ class TSkinMenuPainter;
 class TAppSkinMenu;
 class TPopupMenu;
 class TObject;
+class TBitmap;
 
 class TAppSkinForm : public TWindowSubclass {
 public:
@@ -131,6 +132,16 @@ private:
     int pressed_ = -1;
     bool hoverTimer_ = false;
     HRGN region_ = nullptr;  // a region the system did not take
+    // The frame's fitted pictures, kept while the window's size and activation stay: the left and
+    // right sides, the bottom strip and the caption's background.
+    struct TFrameCache {
+        int Width = 0, Height = 0;
+        bool Active = false;
+        std::unique_ptr<TBitmap> Sides[3];
+        std::unique_ptr<TBitmap> Caption;
+    };
+    TFrameCache cache_;
+    void FillFrameCache(int width, int height);
     std::unique_ptr<TSkinMenuPainter> painter_;
     TPopupMenu* sysMenuPopup_ = nullptr;  // owned
     std::unique_ptr<TAppSkinMenu> menuBar_;
