@@ -184,46 +184,46 @@ void TFieldDataLinkEh::DisabledStateChanged(bool enabled) {
 // ---- Check box values -------------------------------------------------------------------------------
 
 TCheckBoxState CheckBoxStateOfValue(const Variant& value) {
-    if (VarIsNull(value) || VarIsEmpty(value) || value.IsArray()) return cbGrayedEh;
+    if (VarIsNull(value) || VarIsEmpty(value) || value.IsArray()) return cbGrayed;
     try {
-        if (VarType(value) == varBoolean) return value.AsBoolean() ? cbCheckedEh : cbUncheckedEh;
+        if (VarType(value) == varBoolean) return value.AsBoolean() ? cbChecked : cbUnchecked;
     } catch (const Exception&) {
     }
-    return cbGrayedEh;
+    return cbGrayed;
 }
 
 TCheckBoxState CheckBoxStateOfField(const TField* field, const String& valueChecked, const String& valueUnchecked) {
-    if (!field || field->IsNull()) return cbGrayedEh;
-    if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbCheckedEh : cbUncheckedEh;
+    if (!field || field->IsNull()) return cbGrayed;
+    if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbChecked : cbUnchecked;
     const String text = field->Text();
-    if (InList(text, valueChecked)) return cbCheckedEh;
-    if (InList(text, valueUnchecked)) return cbUncheckedEh;
-    return cbGrayedEh;
+    if (InList(text, valueChecked)) return cbChecked;
+    if (InList(text, valueUnchecked)) return cbUnchecked;
+    return cbGrayed;
 }
 
 void PostCheckBoxState(TField* field, TCheckBoxState state, const String& valueChecked, const String& valueUnchecked) {
     if (!field) return;
-    if (state == cbGrayedEh) {
+    if (state == cbGrayed) {
         field->Clear();
     } else if (field->DataType() == ftBoolean) {
-        field->SetAsBoolean(state == cbCheckedEh);
+        field->SetAsBoolean(state == cbChecked);
     } else {
-        field->SetText(SplitValues(state == cbCheckedEh ? valueChecked : valueUnchecked).front());
+        field->SetText(SplitValues(state == cbChecked ? valueChecked : valueUnchecked).front());
     }
 }
 
 Variant CheckBoxStateValue(TCheckBoxState state) {
-    if (state == cbGrayedEh) return Variant();
-    return Variant(state == cbCheckedEh);
+    if (state == cbGrayed) return Variant();
+    return Variant(state == cbChecked);
 }
 
 TCheckBoxState NextCheckBoxState(TCheckBoxState state, bool allowGrayed) {
     switch (state) {
-    case cbUncheckedEh: return allowGrayed ? cbGrayedEh : cbCheckedEh;
-    case cbCheckedEh: return cbUncheckedEh;
-    case cbGrayedEh: return cbCheckedEh;
+    case cbUnchecked: return allowGrayed ? cbGrayed : cbChecked;
+    case cbChecked: return cbUnchecked;
+    case cbGrayed: return cbChecked;
     }
-    return cbCheckedEh;
+    return cbChecked;
 }
 
 // ---- Combo box values -------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // the keyed combo box (usable items, item index from a value, completion, stepping).
 #pragma once
 
+#include "ControlTypes.h"
 #include "DB.h"
 #include "Events.h"
 
@@ -82,8 +83,6 @@ private:
 };
 
 // ---- Check box values -------------------------------------------------------------------------------
-
-enum TCheckBoxState { cbUncheckedEh, cbCheckedEh, cbGrayedEh };
 
 // The state the data gives: a data-independent value (True, False, anything else grayed) or a field
 // (Null grayed; Boolean by value; other fields by their edit text among `valueChecked` and then

@@ -398,7 +398,7 @@ void TDBGridInplaceEdit::EditButtonPressed(TShiftState shift) {
     if (editStyle_ == esUpDownEh) {
         if (Text() != grid->GetEditText(grid->Col(), grid->Row())) {
             grid->SetEditText(grid->Col(), grid->Row(), Text());
-            grid->DataLink()->UpdateData();
+            grid->DataLink()->UpdateRecord();
         }
         double step = column->Increment();
         if (shift.Contains(ssShift)) step = -step;
@@ -601,9 +601,9 @@ void TDBGridInplaceEdit::Dispatch(TMessage& m) {
         if (buttonWidth_ > 0 && LOWORD(m.LParam) == HTCLIENT) {
             POINT p;
             GetCursorPos(&p);
-            ScreenToClient(Handle(), &p);
+            ::ScreenToClient(Handle(), &p);
             if (p.x >= ClientWidth() - buttonWidth_) {
-                SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+                ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
                 m.Result = TRUE;
                 return;
             }

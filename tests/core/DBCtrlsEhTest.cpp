@@ -146,10 +146,10 @@ TEST_F(DBCtrlsData, CheckBoxStateFromTheDataAndWhatItPosts) {
         const char* unchecked;
         TCheckBoxState state;
     } cases[] = {
-        {1, "active", "True", "False", cbCheckedEh},  {2, "active", "True", "False", cbUncheckedEh},
-        {3, "active", "True", "False", cbGrayedEh},   {1, "answer", "Yes;Y", "No;N", cbCheckedEh},
-        {2, "answer", "Yes;Y", "No;N", cbUncheckedEh}, {4, "answer", "Yes;Y", "No;N", cbGrayedEh},
-        {1, "answer", "y", "n", cbCheckedEh},         {3, "answer", "Yes;Y", "No;N", cbGrayedEh},
+        {1, "active", "True", "False", cbChecked},  {2, "active", "True", "False", cbUnchecked},
+        {3, "active", "True", "False", cbGrayed},   {1, "answer", "Yes;Y", "No;N", cbChecked},
+        {2, "answer", "Yes;Y", "No;N", cbUnchecked}, {4, "answer", "Yes;Y", "No;N", cbGrayed},
+        {1, "answer", "y", "n", cbChecked},         {3, "answer", "Yes;Y", "No;N", cbGrayed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.id) + c.field);
@@ -159,27 +159,27 @@ TEST_F(DBCtrlsData, CheckBoxStateFromTheDataAndWhatItPosts) {
     // Posting: the first entry of the list; grayed clears; a Boolean takes the flag.
     q->Locate("id", Variant(4), 0);
     q->Edit();
-    PostCheckBoxState(q->FieldByName("answer"), cbCheckedEh, "Yes;Y", "No;N");
-    PostCheckBoxState(q->FieldByName("active"), cbUncheckedEh, "True", "False");
+    PostCheckBoxState(q->FieldByName("answer"), cbChecked, "Yes;Y", "No;N");
+    PostCheckBoxState(q->FieldByName("active"), cbUnchecked, "True", "False");
     q->Post();
     EXPECT_EQ(Count("id = 4 and answer = 'Yes' and active = 0"), 1);
     q->Edit();
-    PostCheckBoxState(q->FieldByName("answer"), cbGrayedEh, "Yes;Y", "No;N");
+    PostCheckBoxState(q->FieldByName("answer"), cbGrayed, "Yes;Y", "No;N");
     q->Post();
     EXPECT_EQ(Count("id = 4 and answer is null"), 1);
 
-    EXPECT_EQ(CheckBoxStateOfValue(Variant(true)), cbCheckedEh);
-    EXPECT_EQ(CheckBoxStateOfValue(Variant(false)), cbUncheckedEh);
-    EXPECT_EQ(CheckBoxStateOfValue(Variant()), cbGrayedEh);
-    EXPECT_EQ(CheckBoxStateOfValue(Variant("True")), cbGrayedEh);
-    EXPECT_TRUE(VarIsNull(CheckBoxStateValue(cbGrayedEh)));
-    EXPECT_TRUE(CheckBoxStateValue(cbCheckedEh).AsBoolean());
+    EXPECT_EQ(CheckBoxStateOfValue(Variant(true)), cbChecked);
+    EXPECT_EQ(CheckBoxStateOfValue(Variant(false)), cbUnchecked);
+    EXPECT_EQ(CheckBoxStateOfValue(Variant()), cbGrayed);
+    EXPECT_EQ(CheckBoxStateOfValue(Variant("True")), cbGrayed);
+    EXPECT_TRUE(VarIsNull(CheckBoxStateValue(cbGrayed)));
+    EXPECT_TRUE(CheckBoxStateValue(cbChecked).AsBoolean());
 
     // The click cycle with and without the grayed state.
-    EXPECT_EQ(NextCheckBoxState(cbUncheckedEh, false), cbCheckedEh);
-    EXPECT_EQ(NextCheckBoxState(cbUncheckedEh, true), cbGrayedEh);
-    EXPECT_EQ(NextCheckBoxState(cbGrayedEh, true), cbCheckedEh);
-    EXPECT_EQ(NextCheckBoxState(cbCheckedEh, true), cbUncheckedEh);
+    EXPECT_EQ(NextCheckBoxState(cbUnchecked, false), cbChecked);
+    EXPECT_EQ(NextCheckBoxState(cbUnchecked, true), cbGrayed);
+    EXPECT_EQ(NextCheckBoxState(cbGrayed, true), cbChecked);
+    EXPECT_EQ(NextCheckBoxState(cbChecked, true), cbUnchecked);
 }
 
 TEST(DBComboValues, KeyedItemsMapValuesToTextsAndStepAndComplete) {

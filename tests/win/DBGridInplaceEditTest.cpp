@@ -242,8 +242,9 @@ TEST_F(GridInplaceEdit, TextTheFieldRefusesIsReportedAndKeptWithNothingPosted) {
         EXPECT_EQ(Editor()->Text(), c.text);
         EXPECT_EQ(StoredText(1, c.column), before);
         EXPECT_EQ(StoredText(1, "name"), "one");  // nothing of the row was posted
-        Press(VK_ESCAPE);
+        Press(VK_ESCAPE);  // the editor's text goes; a second Esc (to the grid) cancels the row
         if (grid->EditorShown()) Press(VK_ESCAPE);
+        if (items_->State() != dsBrowse) SendMessageW(grid->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
         EXPECT_EQ(items_->State(), dsBrowse);
         EXPECT_EQ(items_->FieldByName("name")->AsString(), "one");
     }
@@ -395,7 +396,7 @@ TEST_F(GridInplaceEdit, CalendarOpensOnTheCellDateAndWritesTheChosenDate) {
     TPopupMonthCalendarEh* calendar = editor->Calendar();
     ASSERT_NE(calendar, nullptr);
     EXPECT_TRUE(IsWindowVisible(calendar->Handle()));
-    EXPECT_EQ(calendar->Date(), EncodeDate(2020, 1, 15));
+    EXPECT_EQ(double(calendar->Date()), double(EncodeDate(2020, 1, 15)));
     KeepPicture(calendar, "grid-calendar");
     calendar->SetDate(EncodeDate(2020, 2, 3));
     Press(VK_RETURN);
@@ -404,13 +405,13 @@ TEST_F(GridInplaceEdit, CalendarOpensOnTheCellDateAndWritesTheChosenDate) {
     Press(VK_DOWN);
     EXPECT_EQ(items_->FieldByName("id")->AsInteger(), 2);
     items_->First();
-    EXPECT_EQ(items_->FieldByName("born")->AsDateTime(), EncodeDate(2020, 2, 3));
+    EXPECT_EQ(double(items_->FieldByName("born")->AsDateTime()), double(EncodeDate(2020, 2, 3)));
 
     // An empty cell opens on today; Esc leaves the cell as it was.
     items_->Last();
     EditCell(kBorn);
     Press(VK_DOWN, true);
-    EXPECT_EQ(Editor()->Calendar()->Date(), Date());
+    EXPECT_EQ(double(Editor()->Calendar()->Date()), double(Date()));
     Press(VK_ESCAPE);
     EXPECT_FALSE(Editor()->ListVisible());
     EXPECT_EQ(Editor()->Text(), "");
