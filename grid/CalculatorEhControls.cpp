@@ -194,7 +194,7 @@ void TPopupCalculatorEh::CreateParams(TCreateParams& params) {
 }
 
 Variant TPopupCalculatorEh::GetValue() const {
-    if (Engine().Status() == TCalculatorEngineEh::csError) return Variant();
+    if (Engine().Status() == TCalculatorEngineEh::csError) return Null();
     return Variant(DisplayValue());
 }
 

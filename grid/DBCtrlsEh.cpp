@@ -35,7 +35,7 @@ void TFieldDataLinkEh::UpdateDataIndependent() {
     const bool independent = !DataSource() && fieldName_.empty();
     if (independent == dataIndependent_) return;
     dataIndependent_ = independent;
-    value_ = Variant();
+    value_ = Null();
     if (independent) DataChanged();
 }
 
@@ -213,7 +213,7 @@ void PostCheckBoxState(TField* field, TCheckBoxState state, const String& valueC
 }
 
 Variant CheckBoxStateValue(TCheckBoxState state) {
-    if (state == cbGrayed) return Variant();
+    if (state == cbGrayed) return Null();
     return Variant(state == cbChecked);
 }
 

@@ -75,7 +75,7 @@ private:
     TComponent* control_ = nullptr;
     String fieldName_;
     std::vector<TField*> fields_;
-    Variant value_;
+    Variant value_ = Null();
     bool multiFields_ = false;
     bool dataIndependent_ = true;
     bool editing_ = false;

@@ -223,7 +223,7 @@ Variant TCustomDBComboBoxEh::Value() const { return Keyed() ? value_ : TCustomDB
 void TCustomDBComboBoxEh::InternalSetItemIndex(int value) {
     if (value < 0 || value >= UsableCount()) value = -1;
     itemIndex_ = value;
-    value_ = value >= 0 && Keyed() ? Variant(keyItems_->Get(value)) : Variant();
+    value_ = value >= 0 && Keyed() ? Variant(keyItems_->Get(value)) : Null();
     if (listVisible_ && list_) list_->SetItemIndex(value);
     settingIndex_ = true;
     try {
@@ -257,7 +257,7 @@ void TCustomDBComboBoxEh::InternalSetValue(const Variant& value) {
 void TCustomDBComboBoxEh::DataChanged() {
     TField* field = DataLink()->Field();
     if (Keyed() && field) {
-        InternalSetValue(field->IsNull() ? Variant() : Variant(field->Text()));
+        InternalSetValue(field->IsNull() ? Null() : Variant(field->Text()));
         UpdateReadOnlyState();
         return;
     }
@@ -331,7 +331,7 @@ void TCustomDBComboBoxEh::KeyDown(WORD& key, TShiftState shift) {
     if (key == VK_DELETE && Keyed() && !ReadOnly() && DataLink()->CanModify() &&
         (DataLink()->DataIndependent() || !(DataLink()->Field() && DataLink()->Field()->Required()))) {
         if (DataLink()->Edit()) {
-            InternalSetValue(Variant());
+            InternalSetValue(Null());
             DataLink()->SetModified();
         }
         key = 0;

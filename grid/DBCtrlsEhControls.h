@@ -114,7 +114,7 @@ private:
     std::unique_ptr<TStringList> items_;
     std::unique_ptr<TStringList> keyItems_;
     TPopupListboxEh* list_ = nullptr;
-    Variant value_;
+    Variant value_ = Null();
     int itemIndex_ = -1;
     int dropDownRows_ = 7;
     int dropDownWidth_ = 0;

@@ -1079,7 +1079,7 @@ void TCustomDBGridEh::SetEditText(int aCol, int aRow, const String& value) {
     const int dataCol = GridColToDataCol(aCol);
     TField* field = dataCol >= 0 && dataCol < Columns()->Count() ? Columns()->ColumnAt(dataCol)->Field() : nullptr;
     if (field && field->Lookup()) {
-        editValue_ = Variant();
+        editValue_ = Null();
         TDataSet* list = field->LookupDataSet;
         if (list && list->Active() && !value.empty()) {
             try {

@@ -714,7 +714,7 @@ private:
     TPoint mouseDownPoint_;
     TBookmark selectionAnchor_;
     String editText_;
-    Variant editValue_;  // a lookup column's key for the editor's text
+    Variant editValue_ = Null();  // a lookup column's key for the editor's text
     bool defaultDrawing_ = true;
     bool evenRowColorSet_ = false;
     bool oddRowColorSet_ = false;

@@ -133,7 +133,7 @@ void TDBGridInplaceEdit::UpdateContents() {
     if (column) SetReadOnly(column->ReadOnly());
     TInplaceEdit::UpdateContents();
     if (TCustomDBGridEh* grid = DBGrid()) {
-        grid->editValue_ = Variant();
+        grid->editValue_ = Null();
         TField* field = column ? column->Field() : nullptr;
         if (field && field->Lookup() && field->DataSet() && !field->KeyFields.empty()) {
             try {
@@ -300,14 +300,14 @@ void TDBGridInplaceEdit::CloseUp(bool accept) {
     const HWND capture = GetCapture();
     if (capture && (capture == activeList_->Handle() || IsChild(activeList_->Handle(), capture)))
         SendMessageW(capture, WM_CANCELMODE, 0, 0);
-    Variant chosen;
+    Variant chosen = Null();
     int index = -1;
     TColumnEh* column = CurrentColumn();
     if (TPopupListboxEh* list = dynamic_cast<TPopupListboxEh*>(activeList_)) {
         index = list->ItemIndex();
         if (index >= 0 && index < list->Count()) {
             if (list == lookupList_)
-                chosen = index < int(lookupKeys_.size()) ? lookupKeys_[std::size_t(index)] : Variant();
+                chosen = index < int(lookupKeys_.size()) ? lookupKeys_[std::size_t(index)] : Null();
             else if (column && column->HasKeyList())
                 chosen = Variant(column->KeyList()->Get(index));
             else
@@ -483,7 +483,7 @@ void TDBGridInplaceEdit::KeyDown(WORD& key, TShiftState shift) {
         const int length = UnitLength(Text());
         if (SelStart() == 0 && SelLength() == length && GridAllowsEditing()) {
             grid->DataLink()->SetModified();
-            grid->editValue_ = Variant();
+            grid->editValue_ = Null();
             grid->editText_.clear();
             SetText(String());
             if (listVisible_) TextFollowsList();

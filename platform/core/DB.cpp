@@ -304,7 +304,7 @@ void TDataSet::CalculateFields(RowId row) const {
 }
 
 std::vector<Variant> TDataSet::LookupValues(const std::vector<TField*>& fields) const {
-    std::vector<Variant> values(fields.size());
+    std::vector<Variant> values(fields.size(), Null());
     for (std::size_t i = 0; i < fields.size(); ++i) {
         TField* field = fields[i];
         TDataSet* list = field->LookupDataSet;
@@ -322,17 +322,17 @@ std::vector<Variant> TDataSet::LookupValues(const std::vector<TField*>& fields) 
 }
 
 Variant TDataSet::Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields) {
-    if (!Active()) return Variant();
+    if (!Active()) return Null();
     std::vector<TField*> keys;
     GetFieldList(keys, keyFields);
     const std::vector<Variant> values = keyValues.IsArray() ? keyValues.AsArray() : std::vector<Variant>{keyValues};
     if (keys.empty() || keys.size() != values.size()) DatabaseError("Lookup needs one value per key field", this);
     for (const Variant& v : values)
-        if (VarIsNull(v) || VarIsEmpty(v)) return Variant();
+        if (VarIsNull(v) || VarIsEmpty(v)) return Null();
     std::vector<TField*> results;
     GetFieldList(results, resultFields);
     int position = -1;
-    if (results.empty() || !LocateRow(keys, values, 0, position)) return Variant();
+    if (results.empty() || !LocateRow(keys, values, 0, position)) return Null();
     const int saved = activePos_;
     activePos_ = position;
     std::vector<Variant> found;

@@ -69,10 +69,11 @@ TEST_F(DBCtrlsData, ALinkWithoutSourceAndFieldKeepsItsOwnValue) {
     EXPECT_EQ(trace, "editing ");
     link.UpdateDataNow();
     EXPECT_EQ(trace, "editing ");
+    EXPECT_FALSE(link.Editing());  // an update ends the edit
     link.Edit();
     link.SetModified();
     link.UpdateDataNow();
-    EXPECT_EQ(trace, "editing update ");
+    EXPECT_EQ(trace, "editing editing update ");
     EXPECT_FALSE(link.Editing());
     EXPECT_FALSE(link.Modified());
     // A read-only link does not start editing.
