@@ -896,10 +896,16 @@ void TCustomDBGridEh::UpdateDataFromEditor() {
     TColumnEh* column = Columns()->ColumnAt(dataCol);
     TField* field = column->Field();
     if (!field) return;
-    if (field->Lookup())
+    if (field->Lookup()) {
         column->WriteValue(editText_, editValue_, false);
-    else
+    } else if (column->HasKeyList()) {
+        // The field holds the key of the shown entry; a text no entry has clears it.
+        const int i = column->PickList()->IndexOf(editText_);
+        const Variant key = i >= 0 && i < column->KeyList()->Count() ? Variant(column->KeyList()->Get(i)) : Null();
+        column->WriteValue(editText_, key, false);
+    } else {
         column->WriteValue(editText_, Variant(editText_), true);
+    }
 }
 
 void TCustomDBGridEh::DataLinkRecordChanged(TField* field) {

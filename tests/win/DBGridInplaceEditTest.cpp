@@ -195,6 +195,7 @@ TEST_F(GridInplaceEdit, TypedTextIsPostedWhenTheRowIsLeftAndEscCancelsIt) {
     Press(VK_ESCAPE);  // the typed text goes
     EXPECT_FALSE(grid->EditorShown());
     EXPECT_EQ(items_->FieldByName("name")->AsString(), "one");
+    EXPECT_FALSE(grid->DataLink()->Modified());
     SendMessageW(grid->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);  // and the edit of the row
     EXPECT_EQ(items_->State(), dsBrowse);
     EXPECT_EQ(StoredText(1, "name"), "one");
@@ -335,6 +336,40 @@ TEST_F(GridInplaceEdit, TypingCompletesFromThePickList) {
     EXPECT_EQ(Editor()->Text(), "mz");
     Press(VK_DOWN);
     EXPECT_EQ(StoredText(1, "size"), "mz");
+}
+
+// A column with a key list shows the pick-list text of the stored key and stores the key.
+TEST_F(GridInplaceEdit, AKeyListColumnShowsTextsAndStoresKeys) {
+    TColumnEh* column = Column(kSize);
+    column->PickList()->Clear();
+    for (const char* s : {"Small one", "Big one"}) column->PickList()->Add(s);
+    for (const char* s : {"small", "big"}) column->KeyList()->Add(s);
+    EditCell(kSize);
+    EXPECT_EQ(Editor()->Text(), "Small one");
+    Press(VK_DOWN, true);
+    Press(VK_DOWN);
+    Press(VK_RETURN);
+    EXPECT_EQ(Editor()->Text(), "Big one");
+    Press(VK_DOWN);
+    EXPECT_EQ(StoredText(1, "size"), "big");
+    // Typing completes among the texts and never leaves a text no entry has.
+    EditCell(kSize);
+    SendMessageW(EditorWindow(), EM_SETSEL, 0, -1);
+    Type("s");
+    EXPECT_EQ(Editor()->Text(), "Small one");
+    Type("q");
+    EXPECT_EQ(Editor()->Text(), "Small one");
+    // Delete with the whole text selected clears the value; a partial selection deletes nothing.
+    SendMessageW(EditorWindow(), EM_SETSEL, 2, 4);
+    SendMessageW(EditorWindow(), WM_KEYDOWN, VK_DELETE, 1);
+    EXPECT_EQ(Editor()->Text(), "Small one");
+    SendMessageW(EditorWindow(), EM_SETSEL, 0, -1);
+    SendMessageW(EditorWindow(), WM_KEYDOWN, VK_DELETE, 1);
+    EXPECT_EQ(Editor()->Text(), "");
+    Press(VK_UP);
+    EXPECT_EQ(StoredText(2, "size"), "");
+    items_->Locate("id", Variant(2), 0);
+    EXPECT_TRUE(items_->FieldByName("size")->IsNull());
 }
 
 TEST_F(GridInplaceEdit, LookupCellsShowTheirListValueAndAMissingKeyShowsEmpty) {
