@@ -4,7 +4,7 @@
 
 namespace {
 
-struct TButtonSpec {
+struct TButtonFace {
     const char* caption;
     char32_t key;
     int left, top, width, height;
@@ -12,7 +12,7 @@ struct TButtonSpec {
 };
 
 // Tags 1..23 in order.
-constexpr TButtonSpec kButtons[] = {
+constexpr TButtonFace kButtons[] = {
     {"7", U'7', 6, 29, 27, 22, false},    {"8", U'8', 35, 29, 27, 22, false},   {"9", U'9', 64, 29, 27, 22, false},
     {"/", U'/', 93, 29, 27, 22, true},    {"sqrt", U'S', 122, 29, 27, 22, false}, {"C", U'C', 151, 29, 27, 46, true},
     {"4", U'4', 6, 53, 27, 22, false},    {"5", U'5', 35, 53, 27, 22, false},   {"6", U'6', 64, 53, 27, 22, false},
@@ -40,16 +40,16 @@ void TCalculatorEh::AfterConstruction() {
     Font()->SetName("MS Sans Serif");
     Font()->SetHeight(-11);
     for (int tag = 1; tag <= 23; ++tag) {
-        const TButtonSpec& spec = kButtons[tag - 1];
+        const TButtonFace& face = kButtons[tag - 1];
         TSpeedButton* button = New<TSpeedButton>(this);
         button->SetParent(this);
-        button->SetBounds(spec.left, spec.top, spec.width, spec.height);
-        button->SetText(spec.caption);
+        button->SetBounds(face.left, face.top, face.width, face.height);
+        button->SetText(face.caption);
         button->SetTag(tag);
         button->SetFlat(true);
         button->SetParentFont(false);
         button->Font()->Assign(Font());
-        button->Font()->SetColor(spec.red ? clRed : clBlue);
+        button->Font()->SetColor(face.red ? clRed : clBlue);
         button->OnClick = Event<&TCalculatorEh::SpeedButtonClick>(this);
         buttons_.push_back(button);
     }
