@@ -100,7 +100,7 @@ TEST_F(DataAwareControls, TheEditFollowsTheRowAndWritesTypedTextBack) {
     EXPECT_EQ(edit->Text(), "Cy");
     q->Cancel();
 
-    // Leaving the control writes into the record; a text the field refuses keeps the focus.
+    // Leaving the control writes into the record.
     q->First();
     edit->SetFocus();
     DrainMessages();
