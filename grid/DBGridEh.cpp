@@ -935,6 +935,7 @@ void TCustomDBGridEh::LinkActiveChanging(bool active) {
 }
 
 void TCustomDBGridEh::LinkActiveChanged(bool active) {
+    if (!active) StopIncSearch();
     if (active && IsAlwaysShowEditor()) ShowEditor();
     UpdateVertScrollBar();
 }

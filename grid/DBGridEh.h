@@ -393,10 +393,32 @@ public:
     void ShowEditorIfAlwaysShown() override;
 
     // ---- Moving ----
+    // Fits the widths of `column` (and of the other selected columns when the selection is columns
+    // or all) to their titles, cells and footers.
+    void OptimizeColWidth(TColumnEh* column);
+    void OptimizeColWidths(const std::vector<TColumnEh*>& columns);
+
     // Makes grid column `gridCol` current (Direction: +1/-1 skips columns without width that way).
     void SelectDataColumn(int gridCol, int direction, bool extendRect = false);
     // Moves `distance` records (to the end with `toEnd`), giving passed rows `select` with multi-select.
     void MoveRowsSelecting(bool select, int distance, bool noRect, bool toEnd);
+
+    // ---- Incremental search ----
+    // Adds `text` to the search text and finds the first record whose current cell begins with it
+    // (`direction` 0: from the first record, 1: the next match, 2: the prior one); `timeout` in ms
+    // ends the search (-1: never).
+    void StartIncSearch(const String& text, int timeout, int direction);
+    void StopIncSearch();
+    bool IncSearchActive() const { return incSearchActive_; }
+    const String& IncSearchText() const { return incSearchText_; }
+    // Ctrl+': the current column's value of the record above, written into the current record.
+    void CopyFromPriorRecord();
+    // 0 none, 1 selecting rows, 2 selecting columns, 3 selecting a rectangle, 6 sizing a frozen
+    // column, 7 dragging records.
+    int MouseState() const { return mouseState_; }
+    // The timer of the incremental search's time-out, and of selecting and dragging by mouse.
+    static constexpr UINT_PTR kAutoScrollTimer = 1;
+    static constexpr UINT_PTR kIncSearchTimer = 2;
 
     bool EditorShown() const override;
     // The width of `sortIndex`'s digits in the sort-index font.
@@ -504,6 +526,7 @@ protected:
     bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void DoExit() override;
+    void DblClick() override;
     void CMFontChanged(TMessage& m) override;
     void CMParentFontChanged(TMessage& m) override;
     void CMParentColorChanged(TMessage& m) override;
@@ -521,6 +544,8 @@ protected:
     void WMCancelMode(TMessage& m);
     void CMSysColorChange(TMessage& m);
     void WMDeferredLayout(TMessage& m);
+    void WMTimer(TMessage& m);
+    void WMSetCursor(TMessage& m);
 
     // The private message of the deferred layout.
     static constexpr UINT kDeferredLayoutMessage = WM_USER + 100;
@@ -560,6 +585,7 @@ private:
     void ColumnsUpdated() override;
     void TitleOrFooterFontChanged() override;
     void SumListValuesChanged() override;
+    void OptimizeColumnWidth(TColumnEh* column) override;
     TDataSet* DataSet() const { return core_->DataSet(); }
     bool IsGridLoading() const { return core_->IsGridLoading(); }
     bool IsGridDesigning() const { return core_->IsGridDesigning(); }
@@ -588,6 +614,7 @@ private:
     struct TDataCellLook;
     TDataCellLook DataCellLook(TColumnEh* column, int aCol, int aRow, TGridDrawState state, int dataRow);
     void DrawDataCellValue(TCanvas* canvas, TColumnEh* column, const TRect& textRect, const TDataCellLook& look);
+    void DrawIncSearchPrefix(TCanvas* canvas, const TRect& textRect, const String& text);
     void DrawCellEditButtons(TCanvas* canvas, TColumnEh* column, const TRect& inner, int left, TColor background);
     void DrawEdgeFrame(TCanvas* canvas, const TRect& rect, bool pressed);
     void PaintGridLines(const TGridDrawInfo& info, const TRect& area, int firstCol, int firstRow, TColor vertColor,
@@ -612,6 +639,25 @@ private:
     void MoveToEdgeByKey(bool toEnd, bool extend);
     void TabToNextColumn(bool forward);
     void DeleteRecordsByKey();
+    // The shortcut and incremental-search keys; true when the key was taken.
+    bool SearchKeyDown(WORD& key, TShiftState shift);
+    // Whether a typed character goes to the incremental search.
+    bool TypingSearches();
+    void SearchTypedText(const String& text);
+    // Extends the rectangle selection to the current cell (anchored at it when there is none).
+    void ExtendRectToCurrent(bool anchorOnly);
+    bool RectSelectionApplies() const;
+    void ClearFieldByKey();
+    void ToggleCheckCell(TColumnEh* column, bool back);
+    // Mouse selection: the auto-scroll step and the timer.
+    void AutoScrollMouseSelection();
+    void StartAutoScroll(UINT interval);
+    void StopAutoScroll();
+    void FollowMouseSelecting(TShiftState shift, int x, int y);
+    void DataRowsExtent(int& top, int& bottom, int& left, int& right);
+    void ForwardEditButtonClick(int x, int y);
+    bool IsColumnSelectSpot(int x, int y);
+    bool IsRowSelectSpot(int x, int y);
 
     std::unique_ptr<TDBGridEhCore> core_;
     TDBGridEhStyle* style_ = nullptr;
@@ -650,6 +696,20 @@ private:
     int mouseState_ = 0;
     TPoint mouseDownPoint_;
     TBookmark selectionAnchor_;
+    String incSearchText_;
+    int incSearchTimeout_ = -1;
+    bool incSearchActive_ = false;
+    bool incSearchMoving_ = false;
+    bool autoScrollOn_ = false;
+    bool rightCaptured_ = false;
+    bool rowDragSelect_ = false;   // mouse state 1 follows the mouse
+    bool cellDragSelect_ = false;  // the current column follows the mouse
+    bool rightMovesColumns_ = false;
+    bool widthOptimised_ = false;
+    TPoint lastMousePoint_;
+    TPoint dblClickPoint_;
+    int checkClickCol_ = -1;
+    int checkClickRow_ = -1;
     String editText_;
     bool defaultDrawing_ = true;
     bool evenRowColorSet_ = false;

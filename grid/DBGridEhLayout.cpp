@@ -263,6 +263,7 @@ int TCustomDBGridEh::IsFilterRowVisible() const { return stFilter_ && stFilter_-
 int TCustomDBGridEh::HasTitleRow() const { return Options().Contains(dgTitles) ? 1 : 0; }
 
 void TCustomDBGridEh::SyncActiveRecord() {
+    if (!incSearchMoving_) StopIncSearch();
     TGridDataLinkEh* link = DataLink();
     if (!link->Active() || !HandleAllocated() || IsGridLoading()) return;
     const int target = DataRowToGridRow(link->ActiveRecord());

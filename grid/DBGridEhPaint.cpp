@@ -347,7 +347,7 @@ void TCustomDBGridEh::DrawIndicatorCell(TPaintPass& pass, int aRow, TRect rect, 
     canvas->FillRect(draw3D ? rect : inner);
     if (dataRow) {
         const bool current = type.DataRow == pass.CurrentDataRow;
-        const int image = IndicatorImageEh(pass.State, current, selected, false);
+        const int image = IndicatorImageEh(pass.State, current, selected, current && incSearchActive_);
         if (image >= 0 && DBGridEhIndicators())
             DrawImageInCell(DBGridEhIndicators(), nullptr, canvas, taRightJustify, 0, image, inner);
         if (current) lastIndicatorRow_ = aRow;
@@ -573,6 +573,8 @@ void TCustomDBGridEh::DrawDataCellContents(TPaintPass& pass, int aCol, int aRow,
     if (defaultDrawing_) {
         if (draw3D) canvas->FillRect(rect);
         DrawDataCellValue(canvas, column, textRect, look);
+        if (incSearchActive_ && !incSearchText_.empty() && type.DataRow == pass.CurrentDataRow && aCol == Col())
+            DrawIncSearchPrefix(canvas, textRect, look.Text);
         if (look.Hidden && Options().Contains(dgRowLines) && rect.Top > 0) {
             // The line above a hidden duplicate takes the cell's colour.
             canvas->Brush()->SetColor(look.Background);
@@ -677,6 +679,23 @@ void TCustomDBGridEh::DrawDataCellValue(TCanvas* canvas, TColumnEh* column, cons
         DrawCellText(canvas, textRect, true, 2, 2, look.Text, alignment, column->Layout(), multiLine,
                      column->EndEllipsis(), false);
     }
+}
+
+// The matched part of the searched cell, in the search's colours over the text drawn.
+void TCustomDBGridEh::DrawIncSearchPrefix(TCanvas* canvas, const TRect& textRect, const String& text) {
+    const TDBGridEhSettings& settings = DBGridEhSettings();
+    const int textWidth = canvas->TextWidth(text);
+    const int prefixWidth = canvas->TextWidth(incSearchText_);
+    int left = textRect.Left + 2;
+    if (cellParams_->Alignment == taRightJustify)
+        left = textRect.Right - 2 - textWidth;
+    else if (cellParams_->Alignment == taCenter)
+        left = (textRect.Left + textRect.Right - textWidth) / 2;
+    TRect mark{std::max(left, textRect.Left), textRect.Top, std::min(left + prefixWidth, textRect.Right), textRect.Bottom};
+    if (mark.Right <= mark.Left) return;
+    canvas->Brush()->SetColor(settings.IncSearchBackground);
+    canvas->Font()->SetColor(settings.IncSearchText);
+    canvas->TextRect(mark, left, textRect.Top + 2, incSearchText_);
 }
 
 void TCustomDBGridEh::DrawCellEditButtons(TCanvas* canvas, TColumnEh* column, const TRect& inner, int left,
