@@ -27,6 +27,7 @@
 #include "DBGridEhImpExp.h"
 #include "DBGridEhLayoutCore.h"
 #include "Grids.h"
+#include "HintWindow.h"
 #include "ImgList.h"
 #include "ToolCtrlsEhControls.h"
 
@@ -416,6 +417,8 @@ public:
     // 0 none, 1 selecting rows, 2 selecting columns, 3 selecting a rectangle, 6 sizing a frozen
     // column, 7 dragging records.
     int MouseState() const { return mouseState_; }
+    // The tip over a cell whose text does not fit (nullptr until one was needed).
+    THintWindow* CellHint() const { return cellHint_.get(); }
     // The timer of the incremental search's time-out, and of selecting and dragging by mouse.
     static constexpr UINT_PTR kAutoScrollTimer = 1;
     static constexpr UINT_PTR kIncSearchTimer = 2;
@@ -527,6 +530,7 @@ protected:
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void DoExit() override;
     void DblClick() override;
+    void CMMouseLeave(TMessage& m) override;
     void CMFontChanged(TMessage& m) override;
     void CMParentFontChanged(TMessage& m) override;
     void CMParentColorChanged(TMessage& m) override;
@@ -656,6 +660,10 @@ private:
     void FollowMouseSelecting(TShiftState shift, int x, int y);
     void DataRowsExtent(int& top, int& bottom, int& left, int& right);
     void ForwardEditButtonClick(int x, int y);
+    void MoveToScalePosition(int pos);
+    // Tool tips over cells whose text does not fit.
+    void UpdateCellHint(int x, int y);
+    void HideCellHint();
     bool IsColumnSelectSpot(int x, int y);
     bool IsRowSelectSpot(int x, int y);
 
@@ -706,6 +714,9 @@ private:
     bool cellDragSelect_ = false;  // the current column follows the mouse
     bool rightMovesColumns_ = false;
     bool widthOptimised_ = false;
+    int trackedPosition_ = -1;
+    std::unique_ptr<THintWindow> cellHint_;
+    TGridCoord hintCell_{-1, -1};
     TPoint lastMousePoint_;
     TPoint dblClickPoint_;
     int checkClickCol_ = -1;

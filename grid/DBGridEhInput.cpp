@@ -60,6 +60,7 @@ void TCustomDBGridEh::WMKillFocus(TMessage& m) {
     const auto next = reinterpret_cast<HWND>(m.WParam);
     const bool toEditor = InplaceEditor() && InplaceEditor()->HandleAllocated() && next == InplaceEditor()->WindowHandle();
     if (!toEditor) core_->SortFocusLost();
+    HideCellHint();
     TCustomGrid::Dispatch(m);
     if (Options().Contains(dgRowSelect)) InvalidateGridRow(Row());
     if (!toEditor) {
@@ -187,11 +188,10 @@ void TCustomDBGridEh::ModifyScrollBar(int bar, int scrollCode, int pos) {
     case SB_PAGEUP: link->MoveBy(-VisibleDataRowCount()); break;
     case SB_PAGEDOWN: link->MoveBy(VisibleDataRowCount()); break;
     case SB_THUMBPOSITION:
+        trackedPosition_ = -1;
         if (skipThumbPosition_) {
             skipThumbPosition_ = false;
-            break;
-        }
-        if (sequenced) {
+        } else if (sequenced) {
             if (pos <= 1)
                 ds->First();
             else if (pos >= SumList()->RecordCount())
@@ -199,23 +199,39 @@ void TCustomDBGridEh::ModifyScrollBar(int bar, int scrollCode, int pos) {
             else
                 ds->SetRecNo(pos);
         } else {
-            switch (pos) {
-            case vtpFirstEh: ds->First(); break;
-            case vtpPageUpEh: link->MoveBy(-VisibleDataRowCount()); break;
-            case vtpPageDownEh: link->MoveBy(VisibleDataRowCount()); break;
-            case vtpLastEh: ds->Last(); break;
-            default: break;
-            }
+            MoveToScalePosition(pos);
         }
+        // The thumb shows where the record is, wherever it was dropped.
+        vertInfoApplied_ = false;
+        UpdateVertScrollBar();
         break;
     case SB_THUMBTRACK:
-        if (VertScrollBar()->Tracking() && sequenced) {
+        if (!VertScrollBar()->Tracking()) break;
+        if (sequenced) {
             link->MoveBy(pos - SumList()->RecNo());
+            skipThumbPosition_ = true;
+        } else if (pos != trackedPosition_) {
+            // Without record numbers the five-step scale moves once per step the thumb enters.
+            trackedPosition_ = pos;
+            MoveToScalePosition(pos);
             skipThumbPosition_ = true;
         }
         break;
     case SB_TOP: ds->First(); break;
     case SB_BOTTOM: ds->Last(); break;
+    default: break;
+    }
+}
+
+// A position of the five-step scale of a data set without record numbers.
+void TCustomDBGridEh::MoveToScalePosition(int pos) {
+    TGridDataLinkEh* link = DataLink();
+    TDataSet* ds = link->DataSet();
+    switch (pos) {
+    case vtpFirstEh: ds->First(); break;
+    case vtpPageUpEh: link->MoveBy(-VisibleDataRowCount()); break;
+    case vtpPageDownEh: link->MoveBy(VisibleDataRowCount()); break;
+    case vtpLastEh: ds->Last(); break;
     default: break;
     }
 }
@@ -738,6 +754,7 @@ void TCustomDBGridEh::StopAutoScroll() {
 
 void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TBusyGuard guard(this);
+    HideCellHint();
     if (button == mbRight) {
         SetMouseCapture(true);
         rightCaptured_ = true;
@@ -1042,6 +1059,11 @@ void TCustomDBGridEh::AutoScrollMouseSelection() {
 
 void TCustomDBGridEh::MouseMove(TShiftState shift, int x, int y) {
     lastMousePoint_ = Point(x, y);
+    if (mouseState_ == 0 && !titlePressPending_ && GridState() == gsNormal && !shift.Contains(ssLeft) &&
+        !shift.Contains(ssRight))
+        UpdateCellHint(x, y);
+    else
+        HideCellHint();
     if (titlePressPending_) {
         const TGridCoord cell = MouseCoord(x, y);
         const bool over = cell.X == pressedTitleCol_ && cell.Y >= 0 && cell.Y < shapeTitleRows_;
@@ -1201,4 +1223,70 @@ void TCustomDBGridEh::OptimizeColWidths(const std::vector<TColumnEh*>& columns) 
         throw;
     }
     if (bracket) EndLayout();
+}
+
+// ---- Tool tips ------------------------------------------------------------------------------------------------------
+
+void TCustomDBGridEh::HideCellHint() {
+    if (cellHint_) cellHint_->ReleaseHandle();
+    hintCell_ = TGridCoord{-1, -1};
+}
+
+void TCustomDBGridEh::CMMouseLeave(TMessage& m) {
+    HideCellHint();
+    TCustomGrid::CMMouseLeave(m);
+}
+
+// Over a title or data cell whose tool tips are on and whose text does not fit, the whole text shows
+// in a tip laid exactly over the cell's text.
+void TCustomDBGridEh::UpdateCellHint(int x, int y) {
+    const TGridCoord cell = MouseCoord(x, y);
+    TCellTypeEh type;
+    TGridDataLinkEh* link = DataLink();
+    String text;
+    const TCustomFont* font = nullptr;
+    bool wanted = false;
+    if (HandleAllocated() && cell.X >= 0 && cell.Y >= 0 && TryGetCellType(cell.X, cell.Y, type) &&
+        type.CellKind == ckDataColEh && type.DataCol >= 0 && type.DataCol < Columns()->Count() &&
+        GetKeyState(VK_CONTROL) >= 0 && !MouseCapture()) {
+        TColumnEh* column = Columns()->ColumnAt(type.DataCol);
+        if (type.RowKind == rkTitleEh && column->Title()->ToolTips() && IsTitleLeafPoint(cell.X, y)) {
+            THeadTreeNode* leaf = LeafOf(type.DataCol);
+            text = leaf ? leaf->Text : column->Title()->Caption();
+            font = column->Title()->Font();
+            wanted = true;
+        } else if (type.RowKind == rkDataEh && column->ToolTips() && link->Active() &&
+                   type.DataRow < link->RecordCount()) {
+            const TColumnEhValueType kind = column->GetColumnType();
+            if (kind != ctCheckboxes && kind != ctKeyImageList) {
+                const int saved = link->ActiveRecord();
+                link->SetActiveRecord(type.DataRow);
+                text = column->DisplayText();
+                link->SetActiveRecord(saved);
+                font = column->Font();
+                wanted = true;
+            }
+        }
+    }
+    if (wanted && !text.empty()) {
+        const TRect r = CellRect(cell.X, cell.Y);
+        TBitmap measure;
+        measure.SetSize(1, 1);
+        measure.Canvas()->Font()->Assign(const_cast<TCustomFont*>(font));
+        int needWidth = 0, needHeight = 0;
+        wanted = TextNeedsHint(measure.Canvas(), r, 2, 2, text, false, DT_SINGLELINE, needWidth, needHeight);
+        if (wanted) {
+            if (cell == hintCell_ && cellHint_ && cellHint_->Showing() && cellHint_->Caption() == text) return;
+            if (!cellHint_) cellHint_ = std::make_unique<THintWindow>();
+            const TRect box = cellHint_->CalcHintRect(text);
+            // The tip's text lands where the cell's text starts.
+            const TPoint origin = ClientToScreen(Point(r.Left + 2 - THintWindow::kMargin - 1, r.Top));
+            const TRect screen{origin.X, origin.Y, origin.X + std::max(box.Width(), r.Width()),
+                               origin.Y + std::max(box.Height(), r.Height())};
+            cellHint_->ActivateHint(screen, text);
+            hintCell_ = cell;
+            return;
+        }
+    }
+    HideCellHint();
 }

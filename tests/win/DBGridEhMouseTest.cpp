@@ -263,4 +263,38 @@ TEST_F(DBGridEhMouse, AnEditButtonOfAGridThatCannotEditDoesNothing) {
     EXPECT_FALSE(grid->EditorShown());
 }
 
+TEST_F(DBGridEhMouse, ATipShowsTheWholeTextOfACellThatDoesNotFit) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "note"}) grid->Columns()->Add()->SetFieldName(name);
+    TColumnEh* name = grid->Columns()->ColumnAt(1);
+    name->SetToolTips(true);
+    name->SetWidth(TextWidthIn(name->Font(), "P1") + 8);  // "P1" fits, "P10" does not
+    g.Show();
+    // Row 10 holds "P10".
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 10).X, Centre(2, 10).Y));
+    THintWindow* hint = grid->CellHint();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(hint->Showing());
+    EXPECT_EQ(hint->Caption(), "P10");
+    const TRect cell = grid->CellRect(2, 10);
+    const TPoint corner = grid->ClientToScreen(Point(cell.Left, cell.Top));
+    EXPECT_LE(std::abs(hint->BoundsRect().Left - corner.X), 2);
+    EXPECT_EQ(hint->BoundsRect().Top, corner.Y);
+    // Over a text that fits, and over a column without tool tips, no tip.
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 1).X, Centre(2, 1).Y));
+    EXPECT_FALSE(hint->Showing());
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 12).X, Centre(2, 12).Y));
+    EXPECT_TRUE(hint->Showing());
+    EXPECT_EQ(hint->Caption(), "P12");
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(1, 12).X, Centre(1, 12).Y));
+    EXPECT_FALSE(hint->Showing());
+    // A press hides it and reaches the grid.
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 11).X, Centre(2, 11).Y));
+    ASSERT_TRUE(hint->Showing());
+    Click(Centre(2, 11));
+    EXPECT_FALSE(hint->Showing());
+    EXPECT_EQ(g.CurrentId(), 11);
+}
+
 }  // namespace
