@@ -14,12 +14,11 @@
 //                            hooks (IDBGridEhHost)
 //   TDBGridEh                the grid placed on forms (properties registered for descriptions)
 //
-// Not yet (slots that do nothing or little): incremental search and the find dialog, the clipboard
-// and edit actions, rectangle and column selection (rows and all rows are kept), selection and
-// record dragging, frozen-column sizing by mouse, width optimisation on double click, the filter
-// row's editor and column filters, the editor's buttons and drop-downs, tool tips and hints (the
-// class library has no hint window), the themed and buffered paint paths, the Flat grid's own
-// border, right-to-left painting, font scaling, the tree interface of data sets (no data set has one).
+// Not yet (slots that do nothing or little): the find dialog, the clipboard's paste, cut and delete
+// and the edit actions, dragging a selection or records, frozen-column sizing by mouse, the filter
+// row's editor and column filters, the editor's buttons and drop-downs, tool tips over footers and
+// the application's hints, the themed and buffered paint paths, the Flat grid's own border,
+// right-to-left painting, font scaling, the tree interface of data sets (no data set has one).
 #pragma once
 
 #include "Controls.h"

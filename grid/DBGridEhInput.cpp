@@ -1,9 +1,11 @@
 // The data grid's messages and input: the dispatcher, focus and sizing messages, the data set moved
-// by keys, the wheel and the vertical scroll bar, row selection by keys and clicks, title clicks
-// handed to the sort markers, and the selection state (rows and all rows).
+// by keys, the wheel and the vertical scroll bar, row, rectangle and column selection by keys,
+// clicks and drags (with auto-scroll), title clicks handed to the sort markers, width fitting by a
+// double click on a border, and tips over cells whose text does not fit. The incremental search is
+// in DBGridEhSearch.cpp.
 //
-// Not yet (slots only): incremental search, the find dialog, the clipboard commands, rectangle and
-// column selection, record dragging, tool tips, the filter row's editor.
+// Not yet (slots only): the find dialog, paste, cut and delete through the clipboard, dragging a
+// selection or records, frozen-column sizing by mouse, the filter row's editor.
 #include "DBGridEh.h"
 #include "DBGridEhClipboard.h"
 #include "DBGridEhSelection.h"
