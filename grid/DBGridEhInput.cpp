@@ -34,6 +34,7 @@ void TCustomDBGridEh::Dispatch(TMessage& m) {
         return WMCancelMode(m);
     case CM_SYSCOLORCHANGE: return CMSysColorChange(m);
     case kDeferredLayoutMessage: return WMDeferredLayout(m);
+    case kDeferredScrollBarMessage: return WMDeferredScrollBar(m);
     default:
         if (m.Msg > WM_USER + 100 && m.Msg < WM_USER + 200)
             VLOG_ERROR(LogGrid, "unhandled private message %s", MessageName(m.Msg).c_str());
