@@ -32,6 +32,7 @@
 #include "DBGridEhLayoutCore.h"
 #include "Encoding.h"
 #include "Streams.h"
+#include "TabTextRows.h"
 #include "VCLDBIFStream.h"
 
 #include <cstdint>
@@ -301,10 +302,7 @@ private:
 class TDBGridEhImportAsText : public TDBGridEhImport {
     VESTREL_CLASS(TDBGridEhImportAsText, TDBGridEhImport)
 public:
-    // The rows of tab-separated text: cells split at TABs, rows at CR LF, the text ends at its first
-    // NUL or at its end (a CR LF at the very end opens no row). A cell opening with a double quote
-    // and closed by one before its TAB or line end is quoted (inner quotes doubled); any other cell
-    // is taken as it stands. A CR without LF raises EDBGridEhImportError ("Invalid text format").
+    // The rows of tab-separated text (ReadTabTextRows).
     static std::vector<std::vector<String>> ParseText(const std::string& bytes);
 
 protected:
@@ -338,8 +336,6 @@ private:
     std::size_t nextCell_ = 0;
 };
 
-VESTREL_EXCEPTION(EDBGridEhImportError, Exception);
-inline constexpr const char* kInvalidTextMessage = "TDBGridEhImportAsText.CheckState: Invalid text format";
 
 using TDBGridEhImportClass = std::unique_ptr<TDBGridEhImport> (*)();
 template <class T>

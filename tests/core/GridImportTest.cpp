@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 using namespace gridtest;
@@ -144,6 +147,19 @@ TEST(GridImportTextTest, ParsesCellsRowsQuotesAndRefusesALoneCR) {
             }
         } else {
             EXPECT_EQ(TDBGridEhImportAsText::ParseText(c.text), c.rows);
+        }
+    }
+}
+
+TEST(GridImportTextTest, InputsTheFuzzerFoundAreRefusedOrRead) {
+    const std::filesystem::path folder = dbtest::SourceRoot() / "tests" / "core" / "corpus" / "tabtext";
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (!entry.is_regular_file() || entry.path().filename() == "README") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        try {
+            for (const auto& row : ReadTabTextRows(bytes.data(), bytes.size())) EXPECT_FALSE(row.empty());
+        } catch (const EDBGridEhImportError&) {
         }
     }
 }
