@@ -119,7 +119,10 @@ TDBGridEhImportHooks ImportHooksOf(TCustomDBGridEh* grid) {
     hooks.SetCurrentColumn = [grid](int index) { grid->SetSelectedIndex(index); };
     hooks.AllowAppend = grid->AllowedOperations().Contains(alopAppendEh);
     hooks.AskIgnoreError = [](const String& question) {
-        return MessageDlg(question, mtError, mbYesNo) == mrYes ? TImportErrorAnswer::Ignore : TImportErrorAnswer::Stop;
+        const TModalResult answer = MessageDlg(question, mtError, TMsgDlgButtons{mbYes, mbNo, mbAll});
+        return answer == mrYes   ? TImportErrorAnswer::Ignore
+               : answer == mrAll ? TImportErrorAnswer::IgnoreAll
+                                 : TImportErrorAnswer::Stop;
     };
     return hooks;
 }

@@ -4,7 +4,7 @@
 // copy then delete; delete removes the selected rows or clears the selected cells.
 //
 // A paste reads and checks the whole clipboard block before it writes: a malformed one changes no
-// row. A value that does not convert asks whether to go on (Yes, No).
+// row. A value that does not convert asks whether to go on (Yes, No, All).
 #pragma once
 
 #include "DBGridEh.h"

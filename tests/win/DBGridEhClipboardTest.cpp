@@ -6,6 +6,7 @@
 #include "DBGridEhSelection.h"
 #include "DBGridEhTestSupport.h"
 #include "Encoding.h"
+#include "StdCtrls.h"
 #include "VCLDBIFStream.h"
 
 #include <gtest/gtest.h>
@@ -245,32 +246,44 @@ TEST(DBGridEhClipboard, PasteOfADamagedStreamChangesNothing) {
     }
 }
 
-// A value that does not convert asks whether to go on; No stops with nothing of that row written.
+// A value that does not convert asks whether to go on (Yes, No, All): No stops with nothing of that
+// row written; All goes on and asks no more.
 TEST(DBGridEhClipboard, PasteOfAValueThatDoesNotConvertAsks) {
     TwoGrids t;
-    const WideString text = Utf8ToUtf16("a\tx\t1\r\nb\ty\tnot a number\r\nc\tz\t3");
-    for (int answer : {IDNO, IDYES}) {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+    const WideString text = Utf8ToUtf16("a\tx\t1\r\nb\ty\tnot a number\r\nc\tz\t3\r\nd\tw\tbad");
+    for (const char* answer : {"No", "All"}) {
+        SCOPED_TRACE(answer);
         while (!t.query->IsEmpty()) {
             t.query->First();
             t.query->Delete();
         }
         PlaceOnClipboard(t.second->Handle(), CF_UNICODETEXT,
                          std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * 2));
-        t.app.SetAnswer(answer);
+        String asked;
+        std::vector<String> buttons;
+        TModalDriver driver("Message", [&](TCustomForm* form) {
+            asked = dynamic_cast<TLabel*>(form->FindComponent("Message"))->Caption();
+            for (const char* name : {"Yes", "No", "All", "Cancel"})
+                if (form->FindComponent(name)) buttons.push_back(name);
+            PostMessageW(dynamic_cast<TButton*>(form->FindComponent(answer))->Handle(), BM_CLICK, 0, 0);
+        });
+        bool aborted = false;
         try {
             CtrlKey(t.second, 'V');
         } catch (const EAbort&) {
-            EXPECT_EQ(answer, IDNO);
+            aborted = true;
         }
-        const std::vector<String> texts = t.app.TakeTexts();
-        ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ(texts[0].rfind("Error during insert value:\n", 0), 0u) << texts[0];
-        EXPECT_NE(texts[0].find("\n\nIgnore error?"), String::npos) << texts[0];
-        const std::vector<String> expected =
-            answer == IDYES ? std::vector<String>{"a|x|1", "b|y|-", "c|z|3"} : std::vector<String>{"a|x|1"};
+        EXPECT_TRUE(driver.Ran());
+        EXPECT_EQ(aborted, String(answer) == "No");
+        EXPECT_EQ(buttons, (std::vector<String>{"Yes", "No", "All"}));
+        EXPECT_EQ(asked.rfind("Error during insert value:\n", 0), 0u) << asked;
+        EXPECT_NE(asked.find("\n\nIgnore error?"), String::npos) << asked;
+        const std::vector<String> expected = String(answer) == "All"
+                                                 ? std::vector<String>{"a|x|1", "b|y|-", "c|z|3", "d|w|-"}
+                                                 : std::vector<String>{"a|x|1"};
         EXPECT_EQ(t.OtherRows(), expected);
         EXPECT_EQ(t.query->State(), dsBrowse);
+        EXPECT_TRUE(t.app.Boxes.empty());
     }
 }
 
