@@ -611,9 +611,11 @@ protected:
     void WMDeferredLayout(TMessage& m);
     void WMTimer(TMessage& m);
     void WMSetCursor(TMessage& m);
+    void WMDeferredScrollBar(TMessage& m);
 
-    // The private message of the deferred layout.
+    // The private messages of the deferred layout and of the closed data set's scroll bar.
     static constexpr UINT kDeferredLayoutMessage = WM_USER + 100;
+    static constexpr UINT kDeferredScrollBarMessage = WM_USER + 101;
     static constexpr int kIndicatorWidth = 11;
 
 public:
@@ -810,6 +812,7 @@ private:
     bool updatingVertScrollBar_ = false;
     bool vertInfoApplied_ = false;
     bool lastOwnShows_ = false;
+    bool applyClosedScrollBar_ = false;  // the deferred update for a closed data set is running
     TVertScrollInfoEh lastVertInfo_;
     TScrollBarVisibleModeEh lastVisibleMode_ = sbAutoShowEh;
 };

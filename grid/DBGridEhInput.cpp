@@ -42,6 +42,7 @@ void TCustomDBGridEh::Dispatch(TMessage& m) {
     case CM_SYSCOLORCHANGE: return CMSysColorChange(m);
     case kDeferredLayoutMessage: return WMDeferredLayout(m);
     case WM_TIMER: return WMTimer(m);
+    case kDeferredScrollBarMessage: return WMDeferredScrollBar(m);
     default:
         if (m.Msg > WM_USER + 100 && m.Msg < WM_USER + 200)
             VLOG_ERROR(LogGrid, "unhandled private message %s", MessageName(m.Msg).c_str());
@@ -288,6 +289,9 @@ TDBGridEhExportHooks TCustomDBGridEh::ExportHooks() {
         if (OnGetFooterParams)
             OnGetFooterParams(this, dataCol, row, column, dynamic_cast<TFont*>(font), background, alignment, state, text);
     };
+    hooks.TitleLeaf = [this](TColumnEh* column) { return LeafOf(column->Index()); };
+    hooks.FixedColor = FixedColor();
+    hooks.VTitleMargin = VTitleMargin();
     return hooks;
 }
 
@@ -483,10 +487,21 @@ void TCustomDBGridEh::CtrlKeyDown(WORD key, bool extend) {
         if (!DataSet()->IsEmpty() && allowedSelections_.Contains(gstAll) && editActions_.Contains(geaSelectAllEh))
             SelectAllRows();
         break;
-    case VK_DELETE: DeleteRecordsByKey(); break;
+    case VK_DELETE:
+        if (editActions_.Contains(geaDeleteEh) && SelectionType() != gstNon && DBGridEh_CanDeleteSelection(this))
+            DBGridEh_DoDeleteAction(this, false);
+        else
+            DeleteRecordsByKey();
+        break;
     case 'C':
     case VK_INSERT:
         if (SelectionType() != gstNon && editActions_.Contains(geaCopyEh)) DBGridEh_DoCopyAction(this, false);
+        break;
+    case 'V':
+        if (editActions_.Contains(geaPasteEh) && DBGridEh_CanPaste(this)) DBGridEh_DoPasteAction(this, false);
+        break;
+    case 'X':
+        if (editActions_.Contains(geaCutEh) && DBGridEh_CanCut(this)) DBGridEh_DoCutAction(this, false);
         break;
     default: break;
     }
@@ -530,7 +545,13 @@ void TCustomDBGridEh::PlainKeyDown(WORD key, TShiftState shift, bool extend) {
     case VK_UP: UpKeyDown(extend); break;
     case VK_DOWN: DownKeyDown(extend); break;
     case VK_INSERT:
-        if (!shiftHeld) InsertKeyDown();
+        if (!shiftHeld)
+            InsertKeyDown();
+        else if (editActions_.Contains(geaPasteEh) && DBGridEh_CanPaste(this))
+            DBGridEh_DoPasteAction(this, false);
+        break;
+    case VK_DELETE:
+        if (shiftHeld && editActions_.Contains(geaCutEh) && DBGridEh_CanCut(this)) DBGridEh_DoCutAction(this, false);
         break;
     case VK_TAB:
         if (!shift.Contains(ssAlt) && options.Contains(dgTabs)) TabToNextColumn(!shiftHeld);

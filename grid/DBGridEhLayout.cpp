@@ -346,6 +346,16 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
     const TScrollBarVisibleModeEh mode = vertScrollBar_->VisibleMode();
     TWinControl* external = vertScrollBar_->ExtScrollBar();
     const bool ownShows = vertScrollBar_->Visible() && !external;
+    // A data set closed and opened again at once (a requery) keeps its bar: hiding and showing it
+    // resizes the client area twice, and the columns with it. A closed data set's bar is settled once
+    // the queued messages are read.
+    if (!in.LinkActive && !applyClosedScrollBar_ && vertInfoApplied_ && lastOwnShows_ && ownShows &&
+        mode == lastVisibleMode_ && !(lastVertInfo_ == info)) {
+        MSG queued;
+        if (!PeekMessageW(&queued, WindowHandle(), kDeferredScrollBarMessage, kDeferredScrollBarMessage, PM_NOREMOVE))
+            PostMessageW(WindowHandle(), kDeferredScrollBarMessage, 0, 0);
+        return;
+    }
     if (vertInfoApplied_ && info == lastVertInfo_ && mode == lastVisibleMode_ && ownShows == lastOwnShows_) return;
     vertInfoApplied_ = true;
     lastVertInfo_ = info;
@@ -383,6 +393,18 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
         throw;
     }
     updatingVertScrollBar_ = false;
+}
+
+void TCustomDBGridEh::WMDeferredScrollBar(TMessage& m) {
+    m.Result = 0;
+    applyClosedScrollBar_ = true;
+    try {
+        UpdateVertScrollBar();
+    } catch (...) {
+        applyClosedScrollBar_ = false;
+        throw;
+    }
+    applyClosedScrollBar_ = false;
 }
 
 void TCustomDBGridEh::UpdateHorzScrollBar() {

@@ -1,10 +1,12 @@
 #include "AppSkinForm.h"
 
 #include "AppSkinData.h"
+#include "AppSkinMenu.h"
 #include "SkinImageDraw.h"
 #include "SkinManage.h"
 
 #include "Forms.h"
+#include "Menus.h"
 
 #include <algorithm>
 
@@ -43,12 +45,14 @@ private:
 };
 
 TAppSkinForm::TAppSkinForm(TSkinManage* manager, TSkinData* data, TCustomForm* form)
-    : manager_(manager), data_(data), form_(form) {}
+    : manager_(manager), data_(data), form_(form), painter_(std::make_unique<TSkinMenuPainter>(manager, data)) {}
 
 TAppSkinForm::~TAppSkinForm() {
     if (Attached() && State != fsDead) Unskin();
     client_.reset();
     RemoveRegion();
+    if (sysMenuPopup_) sysMenuPopup_->Free();
+    menuBar_.reset();
 }
 
 bool TAppSkinForm::AttachWindow(HWND window) {
@@ -74,6 +78,10 @@ bool TAppSkinForm::AttachWindow(HWND window) {
     }
     borderKind_ = BorderKindOf(style, exStyle, className_);
     widenForCaption_ = WidensForCaption(className_);
+    if (ncSkinned_ && Kind != wkMDIChild && GetMenu(window) && borderKind_ != bkNoCaption) {
+        menuBar_ = std::make_unique<TAppSkinMenu>(window, data_, painter_.get(), manager_);
+        menuBar_->RightToLeft = rightToLeft_;
+    }
     if (ncSkinned_) ComputeFrame();
     else State = fsSkinned;
     if (Kind == wkMDIChild && placement_ == 1 && !manager_->MDIMaximized) manager_->SetMDIMaximized(true);
@@ -82,6 +90,7 @@ bool TAppSkinForm::AttachWindow(HWND window) {
 
 void TAppSkinForm::ComputeFrame() {
     frame_ = {};
+    cache_ = TFrameCache();
     buttons_.clear();
     current_ = pressed_ = -1;
     if (data_->SkinEmpty() || borderKind_ == bkNoCaption) return;
@@ -96,7 +105,7 @@ void TAppSkinForm::ComputeFrame() {
     if (Kind == wkMDIChild) {
         const int platform = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CXFRAME);
         frame_.MenuBar = frame_.Caption < platform ? platform - frame_.Caption : 0;
-    } else if (GetMenu(Window())) {
+    } else if (menuBar_ || GetMenu(Window())) {
         frame_.MenuBar = GetSystemMetrics(SM_CYMENU);
     }
     for (auto& b : data_->SysButtons) {
@@ -123,6 +132,16 @@ void TAppSkinForm::Start() {
     GetClientRect(window, &c);
     platformWidth_ = (w.right - w.left) - (c.right - c.left);
     platformHeight_ = (w.bottom - w.top) - (c.bottom - c.top);
+    if (menuBar_) {
+        // The menu leaves the window; the client area keeps the size it had with it.
+        TMainMenu* menu = nullptr;
+        HMENU handle = GetMenu(window);
+        if (form_)
+            for (int i = 0; i < form_->ComponentCount() && !menu; ++i)
+                if (auto* m = dynamic_cast<TMainMenu*>(form_->Components(i)))
+                    if (m->HandleAllocated() && m->Handle() == handle) menu = m;
+        menuBar_->Rebuild(menu);
+    }
     if (State == fsAttached && ncSkinned_) {
         ReadPlacement();
         if (Kind == wkMDIChild) {
@@ -131,30 +150,35 @@ void TAppSkinForm::Start() {
                 if (manager_->MainWindow) PostMessageW(manager_->MainWindow, SM_PAINTFRAME, 0, 0);
             } else if (placement_ == 0) {
                 State = fsResizing;
-                ResizeForSkin(false);
+                ResizeForSkin(false, &c);
                 State = fsSkinned;
                 BuildRegion();
             }
         } else if (!isChild_ && borderKind_ != bkNoCaption && placement_ != 2) {
             State = fsResizing;
-            ResizeForSkin(false);
+            ResizeForSkin(false, &c);
             State = fsSkinned;
             if (placement_ == 0) BuildRegion();
         }
     }
     State = fsSkinned;
+    if (form_ && !menusPrepared_) {
+        painter_->PrepareFormMenus(form_, true);
+        menusPrepared_ = true;
+    }
     if (active_ && !hoverTimer_) hoverTimer_ = SetTimer(window, HoverTimerId, HoverInterval, nullptr) != 0;
     PaintNow();
 }
 
-void TAppSkinForm::ResizeForSkin(bool refresh) {
+void TAppSkinForm::ResizeForSkin(bool refresh, const RECT* client) {
     HWND window = Window();
     if (placement_ == 1) {
         SetWindowPos(window, nullptr, 0, 0, 0, 0, FrameChanged);
         return;
     }
     RECT c{};
-    GetClientRect(window, &c);
+    if (client) c = *client;
+    else GetClientRect(window, &c);
     TPointI size = SkinWindowSize(c.right - c.left, c.bottom - c.top, frame_);
     if (widenForCaption_ && !refresh && data_->CaptionFont) {
         const String text = [&] {
@@ -264,9 +288,12 @@ void TAppSkinForm::Unskin() {
     hoverTimer_ = false;
     if (pressed_ >= 0 && GetCapture() == window) ReleaseCapture();
     pressed_ = current_ = -1;
+    if (menusPrepared_ && !destroying && form_) painter_->PrepareFormMenus(form_, false);
+    menusPrepared_ = false;
     if (client_) client_->Detach();
     Detach();
     if (!ncSkinned_ || destroying) return;
+    if (menuBar_ && started_) menuBar_->Restore();
     if (!isChild_ || Kind == wkMDIChild) {
         if (placement_ == 0 && started_) {
             const RECT box = WindowBox(window);
@@ -349,26 +376,30 @@ void TAppSkinForm::PaintFrame(HDC dc) {
         RECT all{0, 0, width, height};
         FillRect(dc, &all, data_->FaceBrush);
     } else {
+        FillFrameCache(width, height);
         const TRect sides[3] = {TRect(0, 0, frame_.Left, height), TRect(width - frame_.Right, 0, width, height),
                                 TRect(frame_.Left, height - frame_.Bottom, width - frame_.Right, height)};
-        const int element[3] = {0, 1, 3};
-        for (int i = 0; i < 3; ++i) {
-            const TDataSkinBorder& f = *data_->Frames[element[i]];
-            if (f.Image->Empty()) continue;
-            DrawFitted(dc, sides[i], f.Image, element[i] == 3, f.Tile != 1, false, f.FrameCount,
-                       FrameFor(active_, f.FrameCount), f.Margins());
-        }
+        for (int i = 0; i < 3; ++i)
+            if (TBitmap* b = cache_.Sides[i].get(); b && !b->Empty())
+                BitBlt(dc, sides[i].Left, sides[i].Top, b->Width(), b->Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
     if (frame_.Caption > 0) {
         TBitmap caption;
         caption.SetPixelFormat(pf24bit);
         caption.SetSize(width, frame_.Caption);
         HDC cdc = caption.Canvas()->Handle();
-        BitBlt(cdc, 0, 0, width, frame_.Caption, dc, 0, 0, SRCCOPY);
-        const TDataSkinBorder& top = *data_->Frames[2];
-        if (!top.Image->Empty())
-            DrawFitted(cdc, TRect(frame_.Left, 0, width - frame_.Right, frame_.Caption), top.Image, true, top.Tile != 1,
-                       false, top.FrameCount, FrameFor(active_, top.FrameCount), top.Margins());
+        if (placement_ == 2) {
+            RECT all{0, 0, width, frame_.Caption};
+            FillRect(cdc, &all, data_->FaceBrush);
+        } else {
+            // The caption's ends are the tops of the sides; its middle the fitted top frame.
+            if (TBitmap* l = cache_.Sides[0].get(); l && !l->Empty())
+                BitBlt(cdc, 0, 0, l->Width(), frame_.Caption, l->Canvas()->Handle(), 0, 0, SRCCOPY);
+            if (TBitmap* r = cache_.Sides[1].get(); r && !r->Empty())
+                BitBlt(cdc, width - frame_.Right, 0, r->Width(), frame_.Caption, r->Canvas()->Handle(), 0, 0, SRCCOPY);
+        }
+        if (TBitmap* t = cache_.Caption.get(); t && !t->Empty() && placement_ != 2)
+            BitBlt(cdc, frame_.Left, 0, t->Width(), t->Height(), t->Canvas()->Handle(), 0, 0, SRCCOPY);
         DrawTitle(cdc, width);
         LayoutButtons(width);
         for (const TCaptionButton& b : buttons_) {
@@ -395,8 +426,32 @@ void TAppSkinForm::PaintFrame(HDC dc) {
     }
     if (frame_.MenuBar > 0 && placement_ != 2) {
         RECT strip{frame_.Left, frame_.Caption, width - frame_.Right, frame_.Caption + frame_.MenuBar};
-        FillRect(dc, &strip, data_->FaceBrush);
+        if (menuBar_ && started_) menuBar_->Paint(dc, strip, active_);
+        else FillRect(dc, &strip, data_->FaceBrush);
     }
+}
+
+void TAppSkinForm::FillFrameCache(int width, int height) {
+    if (cache_.Width == width && cache_.Height == height && cache_.Active == active_ && cache_.Caption) return;
+    cache_.Width = width;
+    cache_.Height = height;
+    cache_.Active = active_;
+    const TRect sides[3] = {TRect(0, 0, frame_.Left, height), TRect(width - frame_.Right, 0, width, height),
+                            TRect(frame_.Left, height - frame_.Bottom, width - frame_.Right, height)};
+    const int element[3] = {0, 1, 3};
+    for (int i = 0; i < 3; ++i) {
+        const TDataSkinBorder& f = *data_->Frames[element[i]];
+        cache_.Sides[i].reset(f.Image->Empty() ? nullptr
+                                               : FitFrame(TRect(0, 0, sides[i].Width(), sides[i].Height()), f.Image,
+                                                          f.Margins(), element[i] == 3, f.Tile != 1, f.FrameCount,
+                                                          FrameFor(active_, f.FrameCount)));
+    }
+    const TDataSkinBorder& top = *data_->Frames[2];
+    cache_.Caption.reset(top.Image->Empty() || frame_.Caption <= 0
+                             ? new TBitmap
+                             : FitFrame(TRect(0, 0, width - frame_.Left - frame_.Right, frame_.Caption), top.Image,
+                                        top.Margins(), true, top.Tile != 1, top.FrameCount,
+                                        FrameFor(active_, top.FrameCount)));
 }
 
 void TAppSkinForm::PaintNow() {
@@ -423,22 +478,69 @@ void TAppSkinForm::Leave() {
     SetButtonState(was, 1);
 }
 
-void TAppSkinForm::ShowSystemMenu(POINT p) {
-    HWND window = Window();
-    HMENU menu = GetSystemMenu(window, FALSE);
-    if (!menu) return;
+void TAppSkinForm::BuildSystemMenuCopy() {
+    HMENU system = GetSystemMenu(Window(), FALSE);
+    if (sysMenuPopup_) sysMenuPopup_->Free();
+    sysMenuPopup_ = New<TPopupMenu>(nullptr);
+    sysMenuPopup_->SetTag(33333);
+    sysMenuPopup_->SetImages(data_->MenuGlyphs);
+    sysMenuPopup_->SetOwnerDraw(true);
+    const int count = system ? GetMenuItemCount(system) : 0;
+    for (int i = 0; i < count; ++i) {
+        const TSkinMenuEntry entry = MenuEntryAt(system, static_cast<UINT>(i), true);
+        const UINT id = GetMenuItemID(system, i);
+        auto* item = New<TMenuItem>(sysMenuPopup_);
+        item->SetCaption(entry.ShortCut.empty() ? entry.Caption : entry.Caption + "\t" + entry.ShortCut);
+        item->SetTag(static_cast<std::intptr_t>(entry.IsLine() ? 0 : id));
+        bool enabled = entry.Enabled;
+        int image = -1;
+        switch (id) {
+        case SC_SIZE:
+        case SC_MOVE: enabled = enabled && placement_ != 1; break;
+        case SC_MINIMIZE:
+            image = 2;
+            enabled = enabled && placement_ != 2 && (boxes_ & BoxMinimize) != 0;
+            break;
+        case SC_MAXIMIZE:
+            image = 1;
+            enabled = enabled && placement_ != 1 && (boxes_ & BoxMaximize) != 0;
+            break;
+        case SC_CLOSE: image = 3; break;
+        case SC_RESTORE:
+            image = 0;
+            enabled = enabled && placement_ != 0;
+            break;
+        default: break;
+        }
+        item->SetEnabled(enabled);
+        item->SetChecked(entry.Checked);
+        item->SetImageIndex(image);
+        item->OnClick = Event<&TAppSkinForm::SystemMenuClick>(this);
+        item->OnDrawItem = Event<&TSkinMenuPainter::DrawItem>(painter_.get());
+        item->OnMeasureItem = Event<&TSkinMenuPainter::MeasureItem>(painter_.get());
+        sysMenuPopup_->Items()->Add(item);
+    }
+}
+
+void TAppSkinForm::SystemMenuClick(TObject* sender) {
+    auto* item = dynamic_cast<TMenuItem*>(sender);
+    if (item && item->Tag() != 0 && Attached())
+        PostMessageW(Window(), WM_SYSCOMMAND, static_cast<WPARAM>(item->Tag()), 0);
+}
+
+void TAppSkinForm::ShowSystemMenu(POINT p, bool fromIcon) {
     const DWORD now = GetTickCount();
-    if (now - lastMenuTime_ <= GetDoubleClickTime()) return;
-    auto enable = [menu](UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
-    enable(SC_RESTORE, placement_ != 0);
-    enable(SC_MOVE, placement_ != 1);
-    enable(SC_SIZE, placement_ != 1);
-    enable(SC_MINIMIZE, placement_ != 2 && (boxes_ & BoxMinimize) != 0);
-    enable(SC_MAXIMIZE, placement_ != 1 && (boxes_ & BoxMaximize) != 0);
-    const UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, p.x, p.y, 0, window, nullptr));
+    if (lastMenuTime_ != 0 && now - lastMenuTime_ <= GetDoubleClickTime()) {
+        // A second click on the icon within the double-click time closes the window.
+        if (fromIcon) PostMessageW(Window(), WM_CLOSE, 0, 0);
+        return;
+    }
+    BuildSystemMenuCopy();
+    if (sysMenuPopup_->Items()->Count() == 0) return;
+    manager_->MenuKind = 2;
+    sysMenuPopup_->Popup(p.x, p.y);
+    if (manager_->PopupCount() == 0) manager_->MenuKind = 0;
     lastMenuTime_ = GetTickCount();
-    if (command != 0) PostMessageW(window, WM_SYSCOMMAND, command, 0);
 }
 
 void TAppSkinForm::RunButton(int index, POINT screenPoint) {
@@ -473,13 +575,24 @@ void TAppSkinForm::RunButton(int index, POINT screenPoint) {
         placement_ = 0;
         PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
         break;
-    case ccSystemMenu: ShowSystemMenu({screenPoint.x + 1, screenPoint.y + 1}); break;
+    case ccSystemMenu: ShowSystemMenu({screenPoint.x + 1, screenPoint.y + 1}, true); break;
     case ccChildMinimize: childCommand(SC_MINIMIZE); break;
     case ccChildRestore: childCommand(SC_RESTORE); break;
     case ccChildClose: childCommand(SC_CLOSE); break;
     case ccCustom: PostMessageW(window, SM_CUSTOMACTION, static_cast<WPARAM>(d.Action), 0); break;
     case ccNone: break;
     }
+}
+
+void TAppSkinForm::OpenMenuBar(int index) {
+    if (!menuBar_ || index < 0) return;
+    barHot_ = -1;
+    menuBar_->OpenFrom(index);
+    if (!Attached()) return;
+    POINT p{};
+    GetCursorPos(&p);
+    barHot_ = active_ ? menuBar_->ItemAt(ToWindow(p)) : -1;
+    if (barHot_ >= 0) menuBar_->SetItemState(barHot_, 3);
 }
 
 LRESULT TAppSkinForm::WithoutCaptionStyle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -560,6 +673,9 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         Start();
         return 0;
     case SM_ISSKINNED: return 1;
+    case WM_INITMENUPOPUP:
+        if (manager_) manager_->MenuKind = HIWORD(lParam) ? 2 : 1;
+        break;
     case SM_PAINTFRAMETO:
         if (lParam == SM_MAGIC) {
             PaintFrame(reinterpret_cast<HDC>(wParam));
@@ -586,6 +702,12 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SETICON: return WithoutCaptionStyle(message, wParam, lParam);
     case WM_SYSCOMMAND: {
         const UINT command = static_cast<UINT>(wParam & 0xFFF0);
+        if (menuBar_ && menuBar_->Suspended) return CallPrevious(message, wParam, lParam);
+        if (command == SC_KEYMENU && lParam != ' ' && lParam != '-' && menuBar_ && !GetCapture() && menuBar_->Count() > 0) {
+            const int index = lParam == 0 ? 0 : menuBar_->ItemByAccelerator(static_cast<wchar_t>(lParam));
+            if (index >= 0) OpenMenuBar(index);
+            return index >= 0 ? 1 : 0;
+        }
         if (command == SC_KEYMENU && lParam == ' ') {
             POINT origin{0, 0};
             ClientToScreen(window, &origin);
@@ -607,6 +729,14 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 GetCursorPos(&p);
                 const POINT w = ToWindow(p);
                 if (!PtInRect(&buttons_[static_cast<std::size_t>(current_)].Rect, w)) Leave();
+            }
+            if (barHot_ >= 0 && menuBar_ && !menuBar_->Tracking()) {
+                POINT p{};
+                GetCursorPos(&p);
+                if (menuBar_->ItemAt(ToWindow(p)) != barHot_) {
+                    menuBar_->SetItemState(barHot_, 1);
+                    barHot_ = -1;
+                }
             }
             return 0;
         }
@@ -683,7 +813,7 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NCHITTEST: {
         const LRESULT code = CallPrevious(message, wParam, lParam);
         const POINT w = ToWindow({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return RemapHitTest(static_cast<int>(code), w.y, frame_, false);
+        return RemapHitTest(static_cast<int>(code), w.y, frame_, menuBar_ != nullptr);
     }
     case WM_NCPAINT:
         PaintNow();
@@ -703,6 +833,15 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         }
         Leave();
+        if (menuBar_) {
+            const int item = menuBar_->ItemAt(ToWindow({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}));
+            if (item != barHot_) {
+                if (barHot_ >= 0) menuBar_->SetItemState(barHot_, 1);
+                barHot_ = item;
+                if (item >= 0) menuBar_->SetItemState(item, 3);
+            }
+            if (item >= 0) return 0;
+        }
         break;
     }
     case WM_NCLBUTTONDOWN: {
@@ -715,6 +854,14 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             SetCapture(window);
             SetButtonState(index, 2);
             return 0;
+        }
+        if (menuBar_) {
+            const int item = menuBar_->ItemAt(ToWindow(screen));
+            if (item >= 0) {
+                if (!active_) SetForegroundWindow(window);
+                OpenMenuBar(item);
+                return 0;
+            }
         }
         if (placement_ == 1 && active_ && wParam == HTCAPTION) wParam = HTMENU;
         break;
@@ -746,6 +893,15 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         break;
     }
+    case WM_MEASUREITEM:
+        if (wParam == 0 && menuBar_ && menuBar_->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (wParam == 0 && menuBar_ && menuBar_->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+        break;
+    case WM_MENUSELECT:
+        if (menuBar_) menuBar_->MenuSelect(wParam, lParam);
+        break;
     case WM_NCRBUTTONDOWN:
         if (wParam == HTCAPTION && Kind != wkMDIChild) {
             ShowSystemMenu({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});

@@ -17,8 +17,14 @@
 // two and answers WM_NCACTIVATE itself. The system's hit test answers HTCLOSE, HTMAXBUTTON, ...
 // at its own button places, under the skinned caption; those become HTCAPTION.
 //
-// Not yet: the skinned copy of the system menu (the system's menu is shown), the menu bar, the
-// skinners of child controls, foreign windows' background fill.
+// The system menu is shown as an owner-drawn copy (a TPopupMenu whose items post WM_SYSCOMMAND),
+// drawn by the skinned item painter; the form's popup menus are owner-drawn by it while skinned.
+//
+// A window with a menu (not an MDI child) loses it at the start: TAppSkinMenu draws it in the strip
+// below the caption and tracks its drop-downs; Unskin gives the menu back.
+//
+// Not yet: the skinners of child controls, foreign windows' background fill, menu merging of MDI
+// frames (WM_MDISETMENU), the maximised child's buttons in the menu strip.
 #pragma once
 
 #include "SkinFrameRules.h"
@@ -31,6 +37,11 @@ class TSkinData;
 class TSkinManage;
 class TCustomForm;
 class TDataSkinSysButton;
+class TSkinMenuPainter;
+class TAppSkinMenu;
+class TPopupMenu;
+class TObject;
+class TBitmap;
 
 class TAppSkinForm : public TWindowSubclass {
 public:
@@ -57,6 +68,10 @@ public:
     const skinrules::TFrameSizes& Frame() const { return frame_; }
     bool Active() const { return active_; }
     int Placement() const { return placement_; }
+    TSkinMenuPainter* MenuPainter() const { return painter_.get(); }
+    TAppSkinMenu* MenuBar() const { return menuBar_.get(); }
+    // The copy of the system menu last shown (nullptr before the first).
+    TPopupMenu* SystemMenuCopy() const { return sysMenuPopup_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -72,7 +87,8 @@ private:
 
     void ComputeFrame();
     void Start();
-    void ResizeForSkin(bool refresh);
+    void ResizeForSkin(bool refresh, const RECT* client = nullptr);
+    void OpenMenuBar(int index);
     void BuildRegion();
     void RemoveRegion();
     void PaintNow();
@@ -81,7 +97,9 @@ private:
     void SetButtonState(int index, int state);
     void Leave();
     void RunButton(int index, POINT screenPoint);
-    void ShowSystemMenu(POINT screenPoint);
+    void ShowSystemMenu(POINT screenPoint, bool fromIcon = false);
+    void BuildSystemMenuCopy();
+    void SystemMenuClick(TObject* sender);
     void ReadPlacement();
     bool MaximizedChild() const { return Kind == wkMDIChild && (placement_ == 1 || childMaxMode_); }
     LRESULT WithoutCaptionStyle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -114,5 +132,20 @@ private:
     int pressed_ = -1;
     bool hoverTimer_ = false;
     HRGN region_ = nullptr;  // a region the system did not take
+    // The frame's fitted pictures, kept while the window's size and activation stay: the left and
+    // right sides, the bottom strip and the caption's background.
+    struct TFrameCache {
+        int Width = 0, Height = 0;
+        bool Active = false;
+        std::unique_ptr<TBitmap> Sides[3];
+        std::unique_ptr<TBitmap> Caption;
+    };
+    TFrameCache cache_;
+    void FillFrameCache(int width, int height);
+    std::unique_ptr<TSkinMenuPainter> painter_;
+    TPopupMenu* sysMenuPopup_ = nullptr;  // owned
+    std::unique_ptr<TAppSkinMenu> menuBar_;
+    int barHot_ = -1;  // the menu-bar item under the mouse
+    bool menusPrepared_ = false;
     DWORD lastMenuTime_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "AppSkinData.h"
 #include "AppSkinForm.h"
+#include "AppSkinPopMenu.h"
+#include "SkinMenuRules.h"
 #include "SkinFrameRules.h"
 #include "WindowSubclass.h"
 
@@ -43,6 +45,9 @@ TSkinManage::~TSkinManage() {
         *t = 0;
     }
     UnskinAll();
+    for (auto& p : popups_) p->DetachMenu();
+    popups_.clear();
+    retiredPopups_.clear();
     if (hook_) UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
 }
@@ -140,6 +145,67 @@ bool TSkinManage::SkinForm(TCustomForm* form) {
     if (!form || !form->Visible() || !form->HandleAllocated()) return false;
     if ((GetWindowLongW(form->Handle(), GWL_STYLE) & WS_CHILD) != 0) return false;
     return SkinWindow(form->Handle());
+}
+
+void TSkinManage::SkinPopupMenu(HWND window) {
+    if (!Active || State == msShuttingDown || IsPopupSkinned(window)) return;
+    retiredPopups_.clear();
+    TSkinData* data = ChooseSkinData(window);
+    if (!data || data->SkinEmpty()) return;
+    const TSkinControlTypes set = data->SkinControls;
+    if (!skinrules::PopupKindSkinned(MenuKind, (set & SkinBit(xcPopupMenu)) != 0, (set & SkinBit(xcMainMenu)) != 0,
+                                     (set & SkinBit(xcMenuItem)) != 0, (set & SkinBit(xcSystemMenu)) != 0))
+        return;
+    auto popup = std::make_unique<TAppSkinPopMenu>(this);
+    if (!popup->AttachMenu(window, data, nullptr)) return;
+    popup->FromBar = MenuFromBar;
+    popups_.push_back(std::move(popup));
+}
+
+bool TSkinManage::ReleasePopupMenu(HWND window) {
+    for (auto it = popups_.begin(); it != popups_.end(); ++it) {
+        if ((*it)->Window() != window) continue;
+        (*it)->DetachMenu();
+        retiredPopups_.push_back(std::move(*it));
+        popups_.erase(it);
+        if (popups_.empty()) {
+            MenuFromBar = false;
+            MenuKind = 0;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool TSkinManage::IsPopupSkinned(HWND window) const {
+    for (const auto& p : popups_)
+        if (p->Window() == window) return true;
+    return false;
+}
+
+void TSkinManage::MarkPopupsFromBar() {
+    for (auto& p : popups_) p->FromBar = true;
+}
+
+void TSkinManage::BindPopupMenu(HMENU menu) {
+    if (!menu || PopupOf(menu)) return;
+    for (auto it = popups_.rbegin(); it != popups_.rend(); ++it)
+        if (!(*it)->Menu) {
+            (*it)->Menu = menu;
+            return;
+        }
+}
+
+TAppSkinPopMenu* TSkinManage::PopupOf(HMENU menu) const {
+    if (!menu) return nullptr;
+    for (const auto& p : popups_)
+        if (p->Menu == menu) return p.get();
+    return nullptr;
+}
+
+TBitmap* TSkinManage::PopupBitmap(HMENU menu) const {
+    TAppSkinPopMenu* p = PopupOf(menu);
+    return p ? p->Background() : nullptr;
 }
 
 void TSkinManage::SetMDIMaximized(bool flag) {
@@ -289,12 +355,20 @@ LRESULT CALLBACK TSkinManage::CbtProcedure(int code, WPARAM wParam, LPARAM lPara
     if (code >= 0 && m && m->State != msShuttingDown) {
         auto window = reinterpret_cast<HWND>(wParam);
         if (code == HCBT_CREATEWND) {
+            const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+            if (create->lpcs && (create->lpcs->style & WS_CHILD) == 0 && WindowClassName(window) == "#32768")
+                m->SkinPopupMenu(window);
             // An MDI child is skinned once it exists: during this call neither its control nor its
             // final placement is known yet.
-            const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
             if (create->lpcs && (create->lpcs->dwExStyle & WS_EX_MDICHILD) != 0) {
                 m->pendingChildren_.push_back(window);
                 m->childTimer_ = SetTimer(nullptr, m->childTimer_, 1, TimerProcedure);
+            }
+        } else if (code == HCBT_DESTROYWND) {
+            // The kind of menu asked for lasts until its window goes, skinned or not.
+            if (!m->ReleasePopupMenu(window) && m->popups_.empty() && WindowClassName(window) == "#32768") {
+                m->MenuKind = 0;
+                m->MenuFromBar = false;
             }
         } else if (code == HCBT_ACTIVATE) {
             if (m->State == msNotActivated) m->State = msRunning;

@@ -6,7 +6,11 @@
 // The first skin component of type sfMainform that finishes loading makes the manager
 // (EnsureSkinManager) and installs the hook; FreeSkinManager ends it before the forms go.
 //
-// Not yet: skinning of popup-menu windows (class "#32768") and the menu bar's message-filter hooks.
+// Popup-menu windows (class "#32768") get a TAppSkinPopMenu as they are created, when the kind of
+// menu that opens (MenuKind, set by whoever opens it) is in the skin's control set; the item
+// painter asks the manager for the popup of a menu handle to draw item backgrounds that match.
+// Under Wine the popup window is created before its owner hears WM_INITMENUPOPUP, so the kind is
+// set before the menu is tracked, not from that message.
 #pragma once
 
 #include "WinApi.h"
@@ -20,6 +24,8 @@ class TSkinData;
 class TAppSkinForm;
 class TControl;
 class TCustomForm;
+class TAppSkinPopMenu;
+class TBitmap;
 
 // The engine's own window messages.
 constexpr UINT SM_REFRESHFORM = 0x3401;     // to a skinned form: refresh its skin
@@ -52,6 +58,18 @@ public:
     TSkinData* ChooseSkinData(HWND window) const;
     bool AskFormSkin(HWND window, const String& className) const;
 
+    // Popup-menu windows.
+    void SkinPopupMenu(HWND window);
+    bool ReleasePopupMenu(HWND window);
+    bool IsPopupSkinned(HWND window) const;
+    int PopupCount() const { return static_cast<int>(popups_.size()); }
+    void MarkPopupsFromBar();
+    // Gives `menu` to the newest popup without a menu, unless a popup already shows it.
+    void BindPopupMenu(HMENU menu);
+    // The popup that shows `menu`, or nullptr.
+    TAppSkinPopMenu* PopupOf(HMENU menu) const;
+    TBitmap* PopupBitmap(HMENU menu) const;
+
     void SetMDIMaximized(bool flag);
     // The pending action replaces any earlier one; before the first activation codes 1 and 2 only
     // switch skinning on or off.
@@ -68,6 +86,8 @@ public:
     bool SkinningAll = false;
     int State = msNotActivated;
     bool MDIMaximized = false;
+    int MenuKind = 0;          // of the menu that opens next: 0 popup, 1 menu-bar drop-down, 2 system menu
+    bool MenuFromBar = false;  // the menu bar is opening a drop-down
     int Action = 0;
     TSkinData* RequestingData = nullptr;
     TSkinData* MainData = nullptr;
@@ -88,6 +108,10 @@ private:
     UINT_PTR deadTimer_ = 0;
     std::vector<HWND> pendingChildren_;
     std::vector<std::unique_ptr<TAppSkinForm>> forms_;
+    std::vector<std::unique_ptr<TAppSkinPopMenu>> popups_;
+    // Released popup skinners, freed at the next release or creation (a release may come while
+    // the skinner's own procedure is running).
+    std::vector<std::unique_ptr<TAppSkinPopMenu>> retiredPopups_;
     std::vector<TSkinData*> datas_;
 };
 

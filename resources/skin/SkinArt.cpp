@@ -57,6 +57,7 @@ const std::vector<TElement> elements = {
     {"Trackbar.ThumbVert", "trackthumbvert.bmp", "Image", 5, 20, 11, false, "Trans=1"},
     {"Track", "track.bmp", "Image", 1, 20, 6, false, "Frame=1\nLeftWidth=3\nRightWidth=3\nTopHeight=3\nBottomHeight=3"},
     {"TRACKVERT", "trackvert.bmp", "Image", 1, 6, 20, false, "Frame=1\nLeftWidth=3\nRightWidth=3\nTopHeight=3\nBottomHeight=3"},
+    {"Personality", "menubar.bmp", "menuBar", 2, 40, 19, true, "TileMenu=1\nTileLeftMenu=4\nTileRightMenu=4"},
 };
 
 // ---- A small canvas ----

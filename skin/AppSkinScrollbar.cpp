@@ -1,0 +1,557 @@
+#include "AppSkinScrollbar.h"
+
+#include "AppSkinData.h"
+#include "SkinImageDraw.h"
+
+#include <algorithm>
+
+using namespace skinrules;
+
+namespace {
+
+constexpr wchar_t OverlayClass[] = L"TWScrollbar";
+constexpr LONG StateInvisible = 0x8000;   // STATE_SYSTEM_INVISIBLE
+constexpr LONG StateUnavailable = 0x0001; // STATE_SYSTEM_UNAVAILABLE
+
+using TGetScrollBarInfo = BOOL(WINAPI*)(HWND, LONG, PSCROLLBARINFO);
+
+TGetScrollBarInfo ScrollBarInfoFunction() {
+    static const auto function = reinterpret_cast<TGetScrollBarInfo>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetScrollBarInfo")));
+    return function;
+}
+
+bool RegisterOverlay() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.lpszClassName = OverlayClass;
+        return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    return registered;
+}
+
+bool Usable(const TDataSkinObject* e) { return e && e->Image && !e->Image->Empty(); }
+
+}  // namespace
+
+bool HasScrollBarInfo() { return ScrollBarInfoFunction() != nullptr; }
+
+// ---- TWScrollbar ----
+
+TWScrollbar::TWScrollbar(TSkinData* data) : data_(data), arrowSize_(GetSystemMetrics(SM_CXHSCROLL)) {}
+
+TWScrollbar::~TWScrollbar() {
+    if (window_ && IsWindow(window_)) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+bool TWScrollbar::AttachToWindow(HWND target, int mode) {
+    if (window_ || !IsWindow(target) || !HasScrollBarInfo() || !RegisterOverlay()) return false;
+    HWND parent = GetParent(target);
+    if (!parent) return false;
+    target_ = target;
+    mode_ = mode;
+    vertical_ = mode == mdVertical ||
+                (mode == mdControl && (GetWindowLongW(target, GWL_STYLE) & SBS_VERT) != 0);
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, OverlayClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window_) return false;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+    Place();
+    return true;
+}
+
+bool TWScrollbar::ReadBar(RECT& bar, TThumb& thumb, bool& enabled) const {
+    if (!IsWindow(target_) || (GetWindowLongW(target_, GWL_STYLE) & WS_VISIBLE) == 0) return false;
+    if (mode_ == mdControl) {
+        GetWindowRect(target_, &bar);
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+        if (!GetScrollInfo(target_, SB_CTL, &info)) return false;
+        const int length = vertical_ ? bar.bottom - bar.top : bar.right - bar.left;
+        const int arrow = ScrollArrowLength(length, arrowSize_);
+        thumb = ControlThumb(length, arrow, info.nMin, info.nMax, info.nPos, static_cast<int>(info.nPage));
+        enabled = IsWindowEnabled(target_) != FALSE;
+        return true;
+    }
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!ScrollBarInfoFunction()(target_, mode_ == mdHorizontal ? OBJID_HSCROLL : OBJID_VSCROLL, &info)) return false;
+    if ((info.rgstate[0] & StateInvisible) != 0) return false;
+    bar = info.rcScrollBar;
+    if (bar.right <= bar.left || bar.bottom <= bar.top) return false;
+    // Wine marks only the arrows of a disabled bar (and nothing of a disabled window).
+    enabled = (info.rgstate[0] & StateUnavailable) == 0 &&
+              !((info.rgstate[1] & StateUnavailable) != 0 && (info.rgstate[5] & StateUnavailable) != 0) &&
+              IsWindowEnabled(target_) != FALSE;
+    thumb.Start = info.xyThumbTop;
+    thumb.End = info.xyThumbBottom;
+    thumb.Shown = enabled && thumb.End > thumb.Start;
+    return true;
+}
+
+void TWScrollbar::Hide() {
+    if (window_) ShowWindow(window_, SW_HIDE);
+    shown_ = false;
+}
+
+void TWScrollbar::Place() {
+    RECT bar{};
+    TThumb thumb;
+    bool enabled = false;
+    if (!window_ || !ReadBar(bar, thumb, enabled)) {
+        Hide();
+        return;
+    }
+    barLength_ = vertical_ ? bar.bottom - bar.top : bar.right - bar.left;
+    if (!Pressing) thumb_ = thumb;
+    MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&bar), 2);
+    HWND above = GetWindow(target_, GW_HWNDPREV);
+    if (above == window_) above = GetWindow(window_, GW_HWNDPREV);
+    SetWindowPos(window_, above ? above : HWND_TOP, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    shown_ = true;
+    Repaint();
+}
+
+void TWScrollbar::Repaint() {
+    if (!window_ || !shown_) return;
+    InvalidateRect(window_, nullptr, FALSE);
+    UpdateWindow(window_);
+}
+
+int TWScrollbar::HitZone(POINT p) const {
+    return ScrollHitZone(vertical_ ? p.y : p.x, barLength_, ScrollArrowLength(barLength_, arrowSize_),
+                         thumb_.Shown ? thumb_.Start : 0, thumb_.Shown ? thumb_.End : 0);
+}
+
+void TWScrollbar::PaintTo(HDC dc) {
+    const TDataSkinObject* arrows = data_->ScrollbarArrows.get();
+    if (!Usable(arrows)) return;
+    RECT bar{};
+    TThumb thumb;
+    bool enabled = false;
+    if (!ReadBar(bar, thumb, enabled)) {
+        Hide();
+        return;
+    }
+    const int w = bar.right - bar.left, h = bar.bottom - bar.top;
+    barLength_ = vertical_ ? h : w;
+    const int length = barLength_, thick = vertical_ ? w : h;
+    if (Pressing && HotZone == ZoneThumb && mode_ != mdControl) {
+        POINT now{};
+        GetCursorPos(&now);
+        thumb = DragThumb(pressThumb_, vertical_ ? now.y - pressPoint_.y : now.x - pressPoint_.x, length, arrowSize_);
+    }
+    thumb_ = thumb;
+    auto rect = [&](int from, int to) { return vertical_ ? TRect(0, from, thick, to) : TRect(from, 0, to, thick); };
+
+    TBitmap buffer;
+    buffer.SetPixelFormat(pf24bit);
+    buffer.SetSize(w, h);
+    HDC b = buffer.Canvas()->Handle();
+    HBRUSH face = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(data_->ButtonFace)));
+    const RECT all{0, 0, w, h};
+    FillRect(b, &all, face);
+    DeleteObject(face);
+
+    const int arrow = ScrollArrowLength(length, arrowSize_);
+    const TDataSkinObject* track = vertical_ ? data_->VertScroll.get() : data_->HorzScroll.get();
+    if (Usable(track) && length >= 2 * arrowSize_)
+        DrawFitted(b, rect(arrow, length - arrow), track->Image, false, track->Tile == 1, track->Trans == 1,
+                   track->FrameCount, enabled ? 1 : 3, track->Margins());
+    for (int second = 0; second < 2; ++second) {
+        const bool under = HotZone == (second ? ZoneSecondArrow : ZoneFirstArrow);
+        const int frame = ScrollArrowFrame(vertical_, second != 0, under, Pressing);
+        DrawFrame(b, second ? rect(length - arrow, length) : rect(0, arrow), arrows->Image, arrows->Trans == 1,
+                  arrows->FrameCount, frame);
+    }
+    const TDataSkinObject* thumbElement = vertical_ ? data_->VertScrollThumb.get() : data_->HorzScrollThumb.get();
+    if (enabled && thumb.Shown && thumb.Start >= 0 && thumb.End <= length) {
+        const bool onThumb = HotZone == ZoneThumb;
+        if (Usable(thumbElement))
+            DrawFitted(b, rect(thumb.Start, thumb.End), thumbElement->Image, false, thumbElement->Tile == 1,
+                       thumbElement->Trans == 1, thumbElement->FrameCount, onThumb ? (Pressing ? 2 : 3) : 1,
+                       thumbElement->Margins());
+        const int grip = arrows->Image->Height();
+        if (thumb.End - thumb.Start > grip + 2) {
+            const int middle = (thumb.Start + thumb.End) / 2;
+            const int across = (thick - grip) / 2;
+            const TRect g = vertical_ ? TRect(across, middle - grip / 2, across + grip, middle - grip / 2 + grip)
+                                      : TRect(middle - grip / 2, across, middle - grip / 2 + grip, across + grip);
+            const int frame = (vertical_ ? 20 : 17) + (onThumb ? (Pressing ? 1 : 2) : 0);
+            DrawFrame(b, g, arrows->Image, true, arrows->FrameCount, frame);
+        }
+    }
+    GdiFlush();
+    BitBlt(dc, 0, 0, w, h, b, 0, 0, SRCCOPY);
+}
+
+void TWScrollbar::Press(LPARAM lParam, bool down) {
+    POINT client{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    POINT screen = client;
+    ClientToScreen(window_, &screen);
+    if (down) {
+        pressPoint_ = screen;
+        pressThumb_ = thumb_;
+        HotZone = HitZone(client);
+        Pressing = true;
+        Repaint();
+    } else {
+        Pressing = false;
+    }
+    ReleaseCapture();
+    if (mode_ == mdControl) {
+        const UINT message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        if (down) SendMessageW(target_, message, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+        else PostMessageW(target_, message, 0, MAKELPARAM(client.x, client.y));
+    } else {
+        const WPARAM hit = mode_ == mdHorizontal ? HTHSCROLL : HTVSCROLL;
+        const UINT message = down ? WM_NCLBUTTONDOWN : WM_NCLBUTTONUP;
+        if (down) SendMessageW(target_, message, hit, MAKELPARAM(screen.x, screen.y));
+        else PostMessageW(target_, message, hit, MAKELPARAM(screen.x, screen.y));
+    }
+    if (down) {
+        // The control's own scroll tracking has run inside the call.
+        Pressing = false;
+        ReleaseCapture();
+        Place();
+    } else if (mode_ == mdControl) {
+        Repaint();
+    }
+}
+
+LRESULT TWScrollbar::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window_, &ps);
+        PaintTo(dc);
+        EndPaint(window_, &ps);
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        const int zone = HitZone({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        if (!tracking_) {
+            TRACKMOUSEEVENT t{};
+            t.cbSize = sizeof t;
+            t.dwFlags = TME_LEAVE;
+            t.hwndTrack = window_;
+            tracking_ = TrackMouseEvent(&t) != FALSE;
+        }
+        if (zone != HotZone) {
+            HotZone = zone;
+            Repaint();
+        }
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        tracking_ = false;
+        if (!Pressing) {
+            HotZone = -1;
+            Repaint();
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: Press(lParam, true); return 0;
+    case WM_LBUTTONUP: Press(lParam, false); return 0;
+    default: break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWScrollbar::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TWScrollbar*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
+    return self->Message(message, wParam, lParam);
+}
+
+// ---- TSkinScrollbarH ----
+
+TSkinScrollbarH::TSkinScrollbarH(TSkinData* data) : data_(data) {}
+
+TSkinScrollbarH::~TSkinScrollbarH() { Unskin(); }
+
+bool TSkinScrollbarH::AttachWindow(HWND window) {
+    if (Attached() || !HasScrollBarInfo() || !Attach(window)) return false;
+    horz_ = std::make_unique<TWScrollbar>(data_);
+    vert_ = std::make_unique<TWScrollbar>(data_);
+    horz_->AttachToWindow(window, TWScrollbar::mdHorizontal);
+    vert_->AttachToWindow(window, TWScrollbar::mdVertical);
+    Paint();
+    return true;
+}
+
+void TSkinScrollbarH::Unskin() {
+    Detach();
+    horz_.reset();
+    vert_.reset();
+}
+
+void TSkinScrollbarH::Paint() {
+    if (!horz_ || !vert_) return;
+    for (TWScrollbar* bar : {horz_.get(), vert_.get()})
+        if (bar->Shown()) bar->Repaint();
+    if (!horz_->Shown() || !vert_->Shown() || !Attached()) return;
+    // The square between the two bars.
+    RECT h{}, v{};
+    GetWindowRect(horz_->Handle(), &h);
+    GetWindowRect(vert_->Handle(), &v);
+    RECT corner{v.left, h.top, v.right, h.bottom};
+    RECT w{};
+    GetWindowRect(Window(), &w);
+    OffsetRect(&corner, -w.left, -w.top);
+    if (HDC dc = GetWindowDC(Window())) {
+        HBRUSH face = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(data_->ButtonFace)));
+        FillRect(dc, &corner, face);
+        DeleteObject(face);
+        ReleaseDC(Window(), dc);
+    }
+}
+
+LRESULT TSkinScrollbarH::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallPrevious(message, wParam, lParam);
+    if (!horz_ || !vert_) return result;
+    switch (message) {
+    case WM_SIZE:
+    case WM_NCPAINT:
+    case WM_WINDOWPOSCHANGED:
+    case WM_STYLECHANGED:
+        horz_->Place();
+        vert_->Place();
+        Paint();
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        TWScrollbar* bar = message == WM_HSCROLL ? horz_.get() : vert_.get();
+        bar->HotZone = LOWORD(wParam) == SB_ENDSCROLL ? -1 : static_cast<int>(LOWORD(wParam));
+        bar->Place();
+        break;
+    }
+    case WM_MOUSEWHEEL:
+        horz_->Place();
+        vert_->Place();
+        break;
+    case WM_SHOWWINDOW:
+        if (!wParam) {
+            horz_->Hide();
+            vert_->Hide();
+        }
+        break;
+    default: break;
+    }
+    return result;
+}
+
+// ---- TSkinScControl ----
+
+TSkinScControl::TSkinScControl(TSkinData* data) : data_(data) {}
+
+TSkinScControl::~TSkinScControl() { Unskin(); }
+
+bool TSkinScControl::AttachWindow(HWND control) {
+    if (Attached() || !HasScrollBarInfo() || !Attach(control)) return false;
+    bar_ = std::make_unique<TWScrollbar>(data_);
+    bar_->AttachToWindow(control, TWScrollbar::mdControl);
+    return true;
+}
+
+void TSkinScControl::Unskin() {
+    Detach();
+    bar_.reset();
+}
+
+LRESULT TSkinScControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallPrevious(message, wParam, lParam);
+    if (!bar_) return result;
+    switch (message) {
+    case WM_WINDOWPOSCHANGED:
+    case WM_NCPAINT:
+    case WM_ENABLE:
+        bar_->Place();
+        break;
+    case WM_SHOWWINDOW:
+        if (wParam) bar_->Place();
+        else bar_->Hide();
+        break;
+    case SBM_SETSCROLLINFO:
+    case SBM_SETPOS:
+    case SBM_SETRANGE:
+    case SBM_SETRANGEREDRAW:
+        bar_->Place();
+        break;
+    default: break;
+    }
+    return result;
+}
+
+// ---- TArrowButton ----
+
+namespace {
+
+constexpr wchar_t ArrowClass[] = L"TArrowButton";
+
+bool RegisterArrow() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.lpszClassName = ArrowClass;
+        return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    return registered;
+}
+
+}  // namespace
+
+TArrowButton::TArrowButton(TSkinData* data) : data_(data), arrowSize_(GetSystemMetrics(SM_CXHSCROLL)) {}
+
+TArrowButton::~TArrowButton() {
+    if (window_ && IsWindow(window_)) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+bool TArrowButton::Attach(HWND picker) {
+    if (window_ || !IsWindow(picker) || !RegisterArrow()) return false;
+    picker_ = picker;
+    SetWindowLongW(picker, GWL_STYLE, GetWindowLongW(picker, GWL_STYLE) | WS_CLIPCHILDREN);
+    window_ = CreateWindowExW(0, ArrowClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, picker, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    if (!window_) return false;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+    Place();
+    return true;
+}
+
+void TArrowButton::Place() {
+    if (!window_) return;
+    RECT w{};
+    GetWindowRect(picker_, &w);
+    const bool left = (GetWindowLongW(picker_, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
+    const int x = left ? 2 : (w.right - w.left) - arrowSize_ - 4;
+    SetWindowPos(window_, HWND_TOP, x, 0, arrowSize_, arrowSize_ + 1, SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void TArrowButton::PaintTo(HDC dc) {
+    RECT r{};
+    GetClientRect(window_, &r);
+    HBRUSH face = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(data_->ButtonFace)));
+    FillRect(dc, &r, face);
+    DeleteObject(face);
+    const TDataSkinObject* arrow = data_->ComboArrow.get();
+    if (Usable(arrow))
+        DrawFrame(dc, TRect(r.left, r.top, r.right, r.bottom), arrow->Image, false, arrow->FrameCount,
+                  Hot ? 4 : 1);
+}
+
+LRESULT TArrowButton::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window_, &ps);
+        PaintTo(dc);
+        EndPaint(window_, &ps);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (!Hot && IsWindowEnabled(picker_)) {
+            Hot = true;
+            TRACKMOUSEEVENT t{};
+            t.cbSize = sizeof t;
+            t.dwFlags = TME_LEAVE;
+            t.hwndTrack = window_;
+            TrackMouseEvent(&t);
+            InvalidateRect(window_, nullptr, FALSE);
+        }
+        return 0;
+    case WM_MOUSELEAVE:
+        if (Hot) {
+            Hot = false;
+            InvalidateRect(window_, nullptr, FALSE);
+        }
+        return 0;
+    case WM_LBUTTONDOWN: {
+        POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        MapWindowPoints(window_, picker_, &p, 1);
+        PostMessageW(picker_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        PostMessageW(picker_, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        InvalidateRect(window_, nullptr, FALSE);
+        return 0;
+    }
+    case WM_LBUTTONUP: SetFocus(picker_); return 0;
+    default: break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TArrowButton::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TArrowButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
+    return self->Message(message, wParam, lParam);
+}
+
+// ---- TSkinDateTime ----
+
+TSkinDateTime::TSkinDateTime(TSkinData* data) : data_(data) {}
+
+TSkinDateTime::~TSkinDateTime() { Unskin(); }
+
+bool TSkinDateTime::AttachWindow(HWND picker) {
+    if (Attached() || !Attach(picker)) return false;
+    arrow_ = std::make_unique<TArrowButton>(data_);
+    arrow_->Attach(picker);
+    RedrawWindow(picker, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    return true;
+}
+
+void TSkinDateTime::Unskin() {
+    Detach();
+    arrow_.reset();
+}
+
+void TSkinDateTime::PaintBorder(HDC dc) {
+    RECT w{}, c{};
+    GetWindowRect(Window(), &w);
+    GetClientRect(Window(), &c);
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    if (c.right == width && c.bottom == height) return;
+    RECT outer{0, 0, width, height}, inner{1, 1, width - 1, height - 1};
+    HBRUSH shadow = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(data_->ButtonShadow)));
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    FrameRect(dc, &outer, shadow);
+    FrameRect(dc, &inner, white);
+    DeleteObject(shadow);
+    DeleteObject(white);
+}
+
+LRESULT TSkinDateTime::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallPrevious(message, wParam, lParam);
+    if (!arrow_) return result;
+    switch (message) {
+    case WM_NCPAINT:
+        if (HDC dc = GetWindowDC(Window())) {
+            PaintBorder(dc);
+            ReleaseDC(Window(), dc);
+        }
+        break;
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+    case WM_STYLECHANGED: arrow_->Place(); break;
+    default: break;
+    }
+    return result;
+}
