@@ -1,6 +1,8 @@
 // The data grid unit: image list, cell drawing routines, style, scroll-bar settings, the grid's first
 // members and the grid library's start-up.
 #include "DBGridEh.h"
+
+#include "DBGridEhFindDlgsForm.h"
 #include "DBGridEhSelection.h"
 
 #include "Encoding.h"
@@ -1102,6 +1104,15 @@ void TCustomDBGridEh::ApplyFilter() {
         DefaultApplyFilter();
 }
 
+bool TCustomDBGridEh::GetFindDialogFlag() {
+    TCustomForm* form = GetParentForm(this);
+    return form && form->FormState().Contains(fsModal);
+}
+
+void TCustomDBGridEh::OpenFindDialog() {
+    if (TFindDialogRoutineEh open = DBGridEhFindDialogRoutine()) open(this, String(), GetFindDialogFlag());
+}
+
 void TCustomDBGridEh::SortMarkingChanged() {
     if (OnSortMarkingChanged)
         OnSortMarkingChanged(this);
@@ -1301,9 +1312,11 @@ void GridLibraryInitialization() {
     RegisterFormStorageInterceptor();
     ToolCtrlsEhInitialization();
     DBGridEhInitialization();
+    DBGridEhFindDlgsInitialization();
 }
 
 void GridLibraryFinalization() {
+    DBGridEhFindDlgsFinalization();
     DBGridEhFinalization();
     ToolCtrlsEhFinalization();
     PropFilerEhFinalization();

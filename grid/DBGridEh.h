@@ -14,7 +14,7 @@
 //                            hooks (IDBGridEhHost)
 //   TDBGridEh                the grid placed on forms (properties registered for descriptions)
 //
-// Not yet (slots that do nothing or little): incremental search and the find dialog, the clipboard
+// Not yet (slots that do nothing or little): incremental search, the clipboard
 // and edit actions, rectangle and column selection (rows and all rows are kept), selection and
 // record dragging, frozen-column sizing by mouse, width optimisation on double click, the filter
 // row's editor and column filters, the editor's buttons and drop-downs, tool tips and hints (the
@@ -455,6 +455,10 @@ public:
     virtual void UpdateHorzScrollBar();
     virtual void UpdateRowCount();
     virtual void UpdateVertScrollBar();
+    // Whether the find dialog opens modally: when the grid's form runs modally.
+    virtual bool GetFindDialogFlag();
+    // Opens the find dialog (when its unit set the routine).
+    void OpenFindDialog();
 
 protected:
     // ---- Dynamic operations: each raises its event ----
@@ -711,8 +715,9 @@ TGridImagesEh* DBGridEhIndicators();
 TGridImagesEh* DBGridEhSortMarkers();
 HCURSOR DBGridEhCursor(TCursor which);
 TDBGridEhSettings& DBGridEhSettings();
-// The routine through which the grid opens its find dialog (set by the find dialog's unit).
-using TFindDialogRoutineEh = void (*)(TCustomDBGridEh* grid);
+// The routine through which the grid opens its find dialog with a text, modally or not (set by the
+// find dialog's unit).
+using TFindDialogRoutineEh = void (*)(TCustomDBGridEh* grid, const String& text, bool modal);
 TFindDialogRoutineEh& DBGridEhFindDialogRoutine();
 
 // The grid unit's start-up and shut-down (only the first and the last call act). The start-up

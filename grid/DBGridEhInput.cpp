@@ -347,6 +347,11 @@ void TCustomDBGridEh::KeyDown(WORD& key, TShiftState shift) {
     TWinControl::KeyDown(key, shift);
     TGridDataLinkEh* link = DataLink();
     if (key == 0 || !link->Active() || !link->DataSet() || !CanGridAcceptKey(key, shift)) return;
+    if (ShortCut(key, shift) == DBGridEhSettings().FindDialogShortCut && OptionsEh().Contains(dghDialogFind) &&
+        !OptionsEh().Contains(dghIncSearch)) {
+        OpenFindDialog();
+        return;
+    }
     const bool extend = shift.Contains(ssShift) && Options().Contains(dgMultiSelect);
     if (shift.Contains(ssCtrl))
         CtrlKeyDown(key, extend);
