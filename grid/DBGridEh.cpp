@@ -994,7 +994,7 @@ bool TCustomDBGridEh::IsAlwaysShowEditor() {
 }
 
 bool TCustomDBGridEh::CanEditShow() {
-    if (LayoutLock() > 0 || !TCustomGrid::CanEditShow()) return false;
+    if (filterEditing_ || LayoutLock() > 0 || !TCustomGrid::CanEditShow()) return false;
     const int dataCol = SelectedIndex();
     bool can = dataCol >= 0;
     if (can) {
@@ -1095,13 +1095,6 @@ void TCustomDBGridEh::ColEnter() {
 
 void TCustomDBGridEh::ColExit() {
     if (OnColExit) OnColExit(this);
-}
-
-void TCustomDBGridEh::ApplyFilter() {
-    if (OnApplyFilter)
-        OnApplyFilter(this);
-    else
-        DefaultApplyFilter();
 }
 
 bool TCustomDBGridEh::GetFindDialogFlag() {

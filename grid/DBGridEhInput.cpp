@@ -346,6 +346,12 @@ void TCustomDBGridEh::KeyDown(WORD& key, TShiftState shift) {
     // The application's handler first; everything below works on the key it leaves.
     TWinControl::KeyDown(key, shift);
     TGridDataLinkEh* link = DataLink();
+    if (key == VK_UP && stFilter_->Visible() && link->Active() && link->DataSet() &&
+        (link->DataSet()->Bof() || shift.Contains(ssCtrl))) {
+        key = 0;
+        StartFilterEditing(SelectedIndex());
+        return;
+    }
     if (key == 0 || !link->Active() || !link->DataSet() || !CanGridAcceptKey(key, shift)) return;
     if (ShortCut(key, shift) == DBGridEhSettings().FindDialogShortCut && OptionsEh().Contains(dghDialogFind) &&
         !OptionsEh().Contains(dghIncSearch)) {
@@ -571,6 +577,18 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
     const TGridCoord cell = MouseCoord(x, y);
     TCellTypeEh type;
     const bool known = cell.X >= 0 && cell.Y >= 0 && TryGetCellType(cell.X, cell.Y, type);
+
+    // A filter cell starts filter editing; a click anywhere else ends it.
+    if (known && type.RowKind == rkFilterEh && type.CellKind == ckDataColEh && !IsGridDesigning() &&
+        (button == mbLeft || button == mbRight) && FilterCellEditable(type.DataCol)) {
+        ClearGridSelection();
+        StartFilterEditing(type.DataCol);
+        return;
+    }
+    if (filterEditing_) {
+        StopFilterEditing();
+        if (guard.Destroyed()) return;
+    }
 
     // A title: a title button shows pressed until the mouse goes up; with column moving any title
     // waits for the mouse to move away before the column moves.

@@ -141,6 +141,7 @@ void TCustomDBGridEh::InternalLayout() {
     }
     layoutInProgress_ = saved;
     InvalidateGrid();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::CalcTitleHeight() {
@@ -479,6 +480,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
     InvalidateEditor();
     if (OnColWidthsChanged) OnColWidthsChanged(this);
     UpdateHorzScrollBar();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::RowHeightsChanged() {
@@ -523,6 +525,7 @@ void TCustomDBGridEh::TopLeftChanged() {
     }
     TCustomGrid::TopLeftChanged();
     UpdateHorzScrollBar();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::WMSize(TMessage&) {
