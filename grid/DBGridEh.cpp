@@ -611,6 +611,10 @@ void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) 
     TCustomGrid::Notification(component, operation);
     core_->GridNotification(component, operation);
     if (operation != opRemove) return;
+    if (component == filterEdit_) {
+        filterEdit_ = nullptr;
+        filterEditing_ = false;
+    }
     if (component == titleImages_) {
         titleImages_ = nullptr;
         RelayoutColumns();

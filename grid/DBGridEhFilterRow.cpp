@@ -279,7 +279,7 @@ void TCustomDBGridEh::HideFilterEditor() {
 }
 
 void TCustomDBGridEh::StopFilterEditing() {
-    if (stFilter_->UpdateCount() > 0) return;
+    if (!stFilter_ || stFilter_->UpdateCount() > 0) return;
     auto finish = [this] {
         filterEditing_ = false;
         if (Options().Contains(dgAlwaysShowEditor))
@@ -297,7 +297,7 @@ void TCustomDBGridEh::StopFilterEditing() {
 }
 
 void TCustomDBGridEh::UpdateFilterEditor(bool reposition) {
-    if (stFilter_->UpdateCount() > 0) return;
+    if (!stFilter_ || stFilter_->UpdateCount() > 0 || (ComponentState() & csDestroying)) return;
     if (!IsFilterRowVisible() || !filterEditing_ || !FilterCellEditable(filterCol_)) {
         if (filterEdit_ && (filterEditing_ || filterEdit_->Visible())) StopFilterEditing();
         return;
