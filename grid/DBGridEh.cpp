@@ -900,7 +900,18 @@ void TCustomDBGridEh::UpdateDataFromEditor() {
     const int dataCol = SelectedIndex();
     if (dataCol < 0) return;
     TColumnEh* column = Columns()->ColumnAt(dataCol);
-    if (column->Field()) column->WriteValue(editText_, Variant(editText_), true);
+    TField* field = column->Field();
+    if (!field) return;
+    if (field->Lookup()) {
+        column->WriteValue(editText_, editValue_, false);
+    } else if (column->HasKeyList()) {
+        // The field holds the key of the shown entry; a text no entry has clears it.
+        const int i = column->PickList()->IndexOf(editText_);
+        const Variant key = i >= 0 && i < column->KeyList()->Count() ? Variant(column->KeyList()->Get(i)) : Null();
+        column->WriteValue(editText_, key, false);
+    } else {
+        column->WriteValue(editText_, Variant(editText_), true);
+    }
 }
 
 void TCustomDBGridEh::DataLinkRecordChanged(TField* field) {
@@ -1076,6 +1087,25 @@ String TCustomDBGridEh::GetEditText(int aCol, int aRow) {
 
 void TCustomDBGridEh::SetEditText(int aCol, int aRow, const String& value) {
     editText_ = value;
+    // A lookup column's typed text stands for the key of the list row that shows it (or none).
+    const int dataCol = GridColToDataCol(aCol);
+    TField* field = dataCol >= 0 && dataCol < Columns()->Count() ? Columns()->ColumnAt(dataCol)->Field() : nullptr;
+    if (field && field->Lookup()) {
+        editValue_ = Null();
+        TDataSet* list = field->LookupDataSet;
+        if (list && list->Active() && !value.empty()) {
+            try {
+                if (list->Locate(field->LookupResultField, Variant(value), loCaseInsensitive)) {
+                    std::vector<TField*> keys;
+                    list->GetFieldList(keys, field->LookupKeyFields);
+                    std::vector<Variant> key;
+                    for (TField* k : keys) key.push_back(k->AsVariant());
+                    editValue_ = key.size() == 1 ? key[0] : VarArrayOf(key);
+                }
+            } catch (const EDatabaseError&) {  // a list that cannot be searched knows no key
+            }
+        }
+    }
     DataLink()->SetModified();
 }
 

@@ -241,12 +241,74 @@ private:
     bool local_ = false;
 };
 
-// The editor the grid places over its current cell. The button, drop-down and completion parts
-// belong to the editor's own unit; this one edits text.
-class TDBGridInplaceEdit : public TInplaceEdit {
+// How the editor edits its cell: plain text, or with a button that runs the grid's button click,
+// steps the value or opens one of the drop-downs.
+enum TEditStyleEh { esSimpleEh, esEllipsisEh, esPickListEh, esDataListEh, esDateCalendarEh, esUpDownEh, esDropDownEh };
+
+class TPopupCalculatorEh;
+
+// The editor the grid places over its current cell (DBGridEhInplaceEdit.cpp): text, the column's
+// default button at the right, and the drop-downs (pick list, lookup list, calendar, calculator)
+// that it fills, opens, closes and reads; typed text completes against the pick list or the
+// lookup list. The lookup list is a list box of the lookup data set's result texts.
+class TDBGridInplaceEdit : public TInplaceEdit, public IInplaceEditHolderEh {
     VESTREL_CLASS(TDBGridInplaceEdit, TInplaceEdit)
 public:
-    using TInplaceEdit::TInplaceEdit;
+    explicit TDBGridInplaceEdit(TComponent* owner);
+    ~TDBGridInplaceEdit() override;
+
+    TEditStyleEh EditStyle() const { return editStyle_; }
+    // The drop-down of the style (created on first use), or nullptr.
+    TWinControl* ActiveList() const { return activeList_; }
+    bool ListVisible() const { return listVisible_; }
+    TPopupListboxEh* PickListBox() const { return pickList_; }
+    TPopupMonthCalendarEh* Calendar() const { return calendar_; }
+    TPopupCalculatorEh* Calculator() const { return calculator_; }
+    TEditButtonControlEh* DefaultButton() const { return button_; }
+    int ButtonWidth() const { return buttonWidth_; }
+    // The keys of the lookup list's rows, in the list's order.
+    const std::vector<Variant>& LookupKeys() const { return lookupKeys_; }
+
+    void DropDown();
+    void CloseUp(bool accept) override;
+    void UpdateContents() override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyPress(wchar_t& key) override;
+    void BoundsChanged() override;
+    virtual void AutoCompleteKey(wchar_t& key);
+    virtual void EditButtonPressed(TShiftState shift);
+
+private:
+    TCustomDBGridEh* DBGrid() const;
+    TColumnEh* CurrentColumn() const;
+    TEditStyleEh ChooseStyle(TColumnEh* column) const;
+    void CreateActiveList();
+    void FillLookupList(TColumnEh* column);
+    void FillPickList(TColumnEh* column);
+    // The editor's text follows the list's selection.
+    void TextFollowsList();
+    void SetTextSelectingTail(const String& text, int typedLength);
+    void ButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+    void ButtonClick(TObject* sender);
+    void ListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    bool GridAllowsEditing() const;
+
+    TEditStyleEh editStyle_ = esSimpleEh;
+    TWinControl* activeList_ = nullptr;
+    TPopupListboxEh* pickList_ = nullptr;
+    TPopupListboxEh* lookupList_ = nullptr;
+    TPopupMonthCalendarEh* calendar_ = nullptr;
+    TPopupCalculatorEh* calculator_ = nullptr;
+    TEditButtonControlEh* button_ = nullptr;
+    std::vector<Variant> lookupKeys_;
+    int buttonWidth_ = 0;
+    bool listVisible_ = false;
+    bool noCloseUpOnClick_ = false;
+    bool swallowChar_ = false;  // the Enter or Esc character that closed a list
 };
 
 // The filter row's editor: a combo box over the filter cell being edited, its list the column's
@@ -596,6 +658,7 @@ public:
 
 private:
     friend class TSTDBGridEhFilter;
+    friend class TDBGridInplaceEdit;
 
     // ---- The core's hooks that only the core calls ----
     TComponent* GridComponent() override { return this; }
@@ -724,6 +787,7 @@ private:
     TPoint mouseDownPoint_;
     TBookmark selectionAnchor_;
     String editText_;
+    Variant editValue_ = Null();  // a lookup column's key for the editor's text
     bool defaultDrawing_ = true;
     bool evenRowColorSet_ = false;
     bool oddRowColorSet_ = false;

@@ -454,7 +454,14 @@ void TCustomDBGridEh::PlainKeyDown(WORD key, TShiftState shift, bool extend) {
 }
 
 void TCustomDBGridEh::EscapeKeyDown() {
-    DataLink()->Reset();
+    // Text typed into the editor and not yet handed to the grid is dropped first (hiding the
+    // editor would hand it over); the row's edit goes with the next Esc.
+    const bool typed = EditorShown() && InplaceEditor()->Modified();
+    if (typed) InplaceEditor()->SetModified(false);
+    if (typed && !DataLink()->Modified())
+        InvalidateEditor();
+    else
+        DataLink()->Reset();
     ClearGridSelection();
     if (!Options().Contains(dgAlwaysShowEditor)) HideEditor();
     if (GridState() == gsRowSizing || GridState() == gsColSizing || GridState() == gsColMoving) Perform(WM_CANCELMODE);

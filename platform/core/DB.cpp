@@ -281,10 +281,18 @@ void TDataSet::CalculateFields(RowId row) const {
     calcBuffer_.assign(std::size_t(calcFieldCount_), OwnedCell{});
     calcRow_ = row;
     if (calcFieldCount_ == 0 || calculating_) return;
+    std::vector<TField*> lookups;
+    for (TField* field : fields_.fields_)
+        if (field->Lookup()) lookups.push_back(field);
+    // Read before the calculating state: the key fields are this record's, the lookup data set may be
+    // this one.
+    const std::vector<Variant> looked = LookupValues(lookups);
     self->savedState_ = state_;
     self->state_ = dsCalcFields;
     calculating_ = true;
     try {
+        for (std::size_t i = 0; i < lookups.size(); ++i)
+            if (!VarIsNull(looked[i])) lookups[i]->SetAsVariant(looked[i]);
         self->FireEvent(TDataSetEventKind::OnCalcFields);
     } catch (...) {
         calculating_ = false;
@@ -293,6 +301,49 @@ void TDataSet::CalculateFields(RowId row) const {
     }
     calculating_ = false;
     self->state_ = savedState_;
+}
+
+std::vector<Variant> TDataSet::LookupValues(const std::vector<TField*>& fields) const {
+    std::vector<Variant> values(fields.size(), Null());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        TField* field = fields[i];
+        TDataSet* list = field->LookupDataSet;
+        if (!list || !list->Active() || field->KeyFields.empty() || field->LookupKeyFields.empty() ||
+            field->LookupResultField.empty())
+            continue;
+        std::vector<TField*> keyFields;
+        GetFieldList(keyFields, field->KeyFields);
+        std::vector<Variant> key;
+        for (TField* k : keyFields) key.push_back(k->AsVariant());
+        values[i] = list->Lookup(field->LookupKeyFields, key.size() == 1 ? key[0] : VarArrayOf(key),
+                                 field->LookupResultField);
+    }
+    return values;
+}
+
+Variant TDataSet::Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields) {
+    if (!Active()) return Null();
+    std::vector<TField*> keys;
+    GetFieldList(keys, keyFields);
+    const std::vector<Variant> values = keyValues.IsArray() ? keyValues.AsArray() : std::vector<Variant>{keyValues};
+    if (keys.empty() || keys.size() != values.size()) DatabaseError("Lookup needs one value per key field", this);
+    for (const Variant& v : values)
+        if (VarIsNull(v) || VarIsEmpty(v)) return Null();
+    std::vector<TField*> results;
+    GetFieldList(results, resultFields);
+    int position = -1;
+    if (results.empty() || !LocateRow(keys, values, 0, position)) return Null();
+    const int saved = activePos_;
+    activePos_ = position;
+    std::vector<Variant> found;
+    try {
+        for (TField* f : results) found.push_back(f->AsVariant());
+    } catch (...) {
+        activePos_ = saved;
+        throw;
+    }
+    activePos_ = saved;
+    return found.size() == 1 ? found[0] : VarArrayOf(found);
 }
 
 // --- TDataSet: fields ----------------------------------------------------------------------------

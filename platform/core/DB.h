@@ -121,7 +121,8 @@ public:
     const String& Origin() const { return origin_; }
     void SetOrigin(const String& origin) { origin_ = origin; }
 
-    // Lookup definition (stored only).
+    // Lookup definition: the value is LookupResultField of the LookupDataSet row whose LookupKeyFields
+    // equal this row's KeyFields (Null when the key is Null or no row has it).
     String KeyFields, LookupKeyFields, LookupResultField;
     TDataSet* LookupDataSet = nullptr;
 
@@ -483,6 +484,9 @@ public:
     void SetSort(const String& sort);
 
     bool Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options);
+    // The `resultFields` value (an array for several names) of the first row whose `keyFields` equal
+    // `keyValues` exactly; Null when no row has them or a key value is Null. The cursor stays.
+    Variant Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields);
     bool Locate(const String& keyFields, const std::vector<Variant>& keyValues, TLocateOptions options);
 
     // Filtering. While Filtered is on and a record filter is set, only the rows it keeps are in
@@ -584,6 +588,8 @@ private:
     dbstore::Cell CalcCell(int slot) const;
     void SetCalcCell(int slot, const dbstore::Cell& cell);
     void CalculateFields(dbstore::RowId row) const;
+    // The lookup fields' values for the active record (one per field of `fields`).
+    std::vector<Variant> LookupValues(const std::vector<TField*>& fields) const;
     dbstore::RowId ActiveRow() const;
     bool ActiveIsEditBuffer() const;
 

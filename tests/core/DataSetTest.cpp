@@ -614,3 +614,78 @@ TEST_F(DataSetTest, SortComparesWholeTextsBeyondTheirFirstBytes) {
 }
 
 }  // namespace
+
+// A lookup field shows the list row's value for its key; a key no list row has, and a Null key,
+// show empty, never the value of the row read before.
+TEST_F(DataSetTest, LookupFieldsResolveTheirKeyInTheListDataSet) {
+    TADOQuery* pets = session_->NewQuery();
+    pets->SetSQLLines({"select * from pets"});
+    TIntegerField* id = New<TIntegerField>(pets);
+    id->SetFieldName("id");
+    id->SetDataSet(pets);
+    TIntegerField* code = New<TIntegerField>(pets);
+    code->SetFieldName("code");
+    code->SetDataSet(pets);
+    TStringField* pet = New<TStringField>(pets);
+    pet->SetFieldName("pet");
+    pet->SetSize(20);
+    pet->SetDataSet(pets);
+    TStringField* owner = New<TStringField>(pets);
+    owner->SetFieldName("owner");
+    owner->SetSize(20);
+    owner->SetFieldKind(fkLookup);
+    owner->KeyFields = "code";
+    owner->LookupDataSet = q;
+    owner->LookupKeyFields = "code";
+    owner->LookupResultField = "name";
+    owner->SetDataSet(pets);
+    pets->Open();
+    pets->Append();
+    code->SetAsInteger(42);  // no person has it
+    pet->SetAsString("yak");
+    pets->Post();
+    pets->Append();
+    pet->SetAsString("ant");  // no key at all
+    pets->Post();
+
+    q->SetRecNo(4);
+    std::vector<String> seen;
+    for (pets->First(); !pets->Eof(); pets->Next()) seen.push_back(pet->AsString() + "=" + owner->DisplayText());
+    EXPECT_EQ(seen, (std::vector<String>{"cat=delta", "dog=delta", "fish=charlie", "owl=hotel", "yak=", "ant="}));
+    EXPECT_EQ(q->RecNo(), 4);  // the list's cursor stays
+    pets->Last();
+    EXPECT_TRUE(owner->IsNull());
+
+    // Editing the key re-reads the lookup before the post.
+    pets->First();
+    pets->Edit();
+    code->SetAsInteger(5);
+    EXPECT_EQ(owner->AsString(), "echo");
+    code->SetAsInteger(77);
+    EXPECT_TRUE(owner->IsNull());
+    pets->Cancel();
+    EXPECT_EQ(owner->AsString(), "delta");
+
+    // A closed list data set resolves nothing.
+    q->Close();
+    pets->First();
+    pets->Next();
+    EXPECT_TRUE(owner->IsNull());
+    q->Open();
+    pets->First();
+    EXPECT_EQ(owner->AsString(), "delta");
+}
+
+TEST_F(DataSetTest, LookupReadsOneOrSeveralFieldsWithoutMovingTheCursor) {
+    q->SetRecNo(2);
+    EXPECT_EQ(VarToStr(q->Lookup("code", Variant(9), "name")), "hotel");
+    const Variant pair = q->Lookup("city;income", VarArrayOf({Variant("Ningbo"), Variant(7.25)}), "code;name");
+    ASSERT_TRUE(pair.IsArray());
+    EXPECT_EQ(pair.AsArray()[0].AsInteger(), 5);
+    EXPECT_EQ(VarToStr(pair.AsArray()[1]), "echo");
+    EXPECT_TRUE(VarIsNull(q->Lookup("code", Variant(99), "name")));
+    EXPECT_TRUE(VarIsNull(q->Lookup("city", Variant(), "name")));  // Null never matches the null city
+    EXPECT_EQ(q->RecNo(), 2);
+    EXPECT_THROW(q->Lookup("code;name", Variant(1), "name"), EDatabaseError);
+    EXPECT_THROW(q->Lookup("nosuch", Variant(1), "name"), EDatabaseError);
+}

@@ -9,6 +9,7 @@
 #include "Streams.h"
 #include "TestControls.h"
 #include "TypeRegistry.h"
+#include "DBGridEh.h"
 #include "U_Custom.h"
 #include "U_Data.h"
 #include "U_DataLogic.h"
@@ -360,6 +361,27 @@ TEST_F(MainCommandsTest, ImportMapsThroughTheDialogAndAddsThePersonsOwnedByTheOp
         TADOQuery* mapping = dialog->Qry_Import;
         mapping->First();
         EXPECT_EQ(mapping->FieldByName("F_Field")->AsString(), "个人名称");
+        // A header is picked in the grid with the keyboard: the editor's list of the sheet's headers.
+        TDBGridEh* grid = dialog->DBGridEh1;
+        grid->SetFocus();
+        grid->SetCol(2);
+        SendMessageW(grid->Handle(), WM_KEYDOWN, VK_F2, 1);
+        auto* editor = dynamic_cast<TDBGridInplaceEdit*>(grid->InplaceEditor());
+        ASSERT_TRUE(editor && grid->EditorShown());
+        EXPECT_EQ(editor->EditStyle(), esPickListEh);
+        SendMessageW(editor->Handle(), WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
+        ASSERT_TRUE(editor->ListVisible());
+        EXPECT_EQ(editor->PickListBox()->Count(), 11);
+        SendMessageW(editor->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+        SendMessageW(editor->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+        SendMessageW(editor->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+        SendMessageW(editor->Handle(), WM_CHAR, L'\r', 1);
+        EXPECT_FALSE(editor->ListVisible());
+        const String picked = columns->ColumnAt(1)->PickList()->Strings(2);
+        EXPECT_EQ(editor->Text(), picked);
+        SendMessageW(editor->Handle(), WM_KEYDOWN, VK_DOWN, 1);  // the row is posted on leaving it
+        mapping->First();
+        EXPECT_EQ(mapping->FieldByName("F_Field")->AsString(), picked);
         // The operator keeps four of them.
         const std::map<String, String> chosenMap = {
             {"Company", "个人名称"}, {"OtherInfo", "性别"}, {"address", "通讯地址"}, {"ContactName", "联系人姓名"}};
