@@ -14,11 +14,11 @@
 //                            hooks (IDBGridEhHost)
 //   TDBGridEh                the grid placed on forms (properties registered for descriptions)
 //
-// Not yet (slots that do nothing or little): the find dialog, the clipboard's paste, cut and delete
-// and the edit actions, dragging a selection or records, frozen-column sizing by mouse, the filter
-// row's editor and column filters, the editor's buttons and drop-downs, tool tips over footers and
-// the application's hints, the themed and buffered paint paths, the Flat grid's own border,
-// right-to-left painting, font scaling, the tree interface of data sets (no data set has one).
+// Not yet (slots that do nothing or little): the edit actions, dragging a selection or records,
+// frozen-column sizing by mouse, the filter row's list-based filters (lookup lists, tree data sets),
+// tool tips over footers and the application's hints, the themed and buffered paint paths, the Flat
+// grid's own border, right-to-left painting, font scaling, the tree interface of data sets (no data
+// set has one).
 #pragma once
 
 #include "Controls.h"
@@ -28,6 +28,7 @@
 #include "Grids.h"
 #include "HintWindow.h"
 #include "ImgList.h"
+#include "StdCtrls.h"
 #include "ToolCtrlsEhControls.h"
 
 #include <commctrl.h>
@@ -310,6 +311,38 @@ private:
     bool swallowChar_ = false;  // the Enter or Esc character that closed a list
 };
 
+// The filter row's editor: a combo box over the filter cell being edited, its list the column's
+// values and the fixed items below (their codes are the items' objects).
+class TInplaceFilterEditEh : public TComboBox {
+    VESTREL_CLASS(TInplaceFilterEditEh, TComboBox)
+public:
+    explicit TInplaceFilterEditEh(TComponent* owner);
+
+    enum TItemCode {
+        icValue = 0, icEmpty = 1, icNotEmpty = 2, icAll = 3, icClearFilter = 4, icSeparator = 5, icSortAscending = 6,
+        icSortDescending = 7
+    };
+    static const char* ItemText(TItemCode code);
+    // The code of item `index` (icValue for a value of the column).
+    TItemCode ItemCode(int index) const;
+    void AddItem(TItemCode code) { Items()->AddObject(ItemText(code), reinterpret_cast<TObject*>(std::intptr_t(code))); }
+    // Whether the list holds the column's values (filled on the first drop-down after each start).
+    bool ListFilled = false;
+    // Whether the last drop-down closed with an entry chosen (not cancelled).
+    bool Accepted = false;
+
+    // The caret or selection in the edit part, and its text length.
+    int CaretStart();
+    int CaretEnd();
+    int TextLength();
+    void SelectText(int start, int end);
+
+protected:
+    void CNKeyDown(TMessage& m) override;
+    void CNCommand(TMessage& m) override;
+    void CMWantSpecialKey(TMessage& m) override;
+};
+
 // ---- The grid -------------------------------------------------------------------------------------
 
 class TCustomDBGridEh : public TCustomGrid, private IDBGridEhHost {
@@ -360,8 +393,31 @@ public:
     void RelayoutColumns() { core_->RelayoutColumns(); }
     void DefaultApplySorting() { core_->DefaultApplySorting(); }
     void DefaultApplyFilter() { core_->DefaultApplyFilter(); }
-    // Applies the column filters: OnApplyFilter when assigned, else the data service.
+    // Applies the column filters: OnApplyFilter when assigned, else the data service. The editor's
+    // text is stored first; afterwards (also after an error) the left column, the editor, the sums
+    // and the painting follow.
     void ApplyFilter();
+
+    // ---- The filter row ----
+    // Puts the filter editor over data column `dataCol`'s filter cell (a column with a visible
+    // filter, while the row is shown).
+    void StartFilterEditing(int dataCol);
+    void StopFilterEditing();
+    // Keeps the editor over its cell (or ends filter editing when the cell went).
+    void UpdateFilterEditor(bool reposition);
+    bool FilterEditing() const { return filterEditing_; }
+    // The data column whose filter is edited (-1: none).
+    int FilterCol() const { return filterCol_; }
+    TInplaceFilterEditEh* FilterEditor() const { return filterEdit_; }
+    // The text a filter cell shows: the column filter's expression text.
+    String FilterCellText(int dataCol) const;
+    // The filter row's colour: FixedColor lightened by 8.
+    TColor FilterRowColor() const;
+    // The editor's keys (see the filter row's table) and Enter, which applies.
+    void InplaceEditKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+    void FilterEditKeyPress(TObject* Sender, wchar_t& Key);
+    void FilterEditDropDown(TObject* Sender);
+    void FilterEditCloseUp(TObject* Sender);
 
     // ---- Properties ----
     TDBGridEhAllowedOperations AllowedOperations() const { return allowedOperations_; }
@@ -525,6 +581,10 @@ public:
     virtual bool IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState state, int aCol);
     virtual bool IsCellSelected(int aCol, int dataRow);
     virtual int IsFilterRowVisible() const;
+    virtual TInplaceFilterEditEh* MakeFilterEditor();
+    virtual bool IsFilterEditorAllowed();
+    virtual void ApplyFilterEditorText(int dataCol);
+    virtual void FillFilterEditorList(int dataCol);
     virtual int HasTitleRow() const;
     virtual void GetFixedCellColors(const TCellTypeEh& type, TColor& background, TColor& fontColor);
     virtual bool GetDataCellSelectionParams(int aCol, int dataRow, TGridDrawState state, TColor& background,
@@ -541,6 +601,10 @@ public:
     virtual void UpdateHorzScrollBar();
     virtual void UpdateRowCount();
     virtual void UpdateVertScrollBar();
+    // Whether the find dialog opens modally: when the grid's form runs modally.
+    virtual bool GetFindDialogFlag();
+    // Opens the find dialog (when its unit set the routine).
+    void OpenFindDialog();
 
 protected:
     // ---- Dynamic operations: each raises its event ----
@@ -730,6 +794,11 @@ private:
     void HideCellHint();
     bool IsColumnSelectSpot(int x, int y);
     bool IsRowSelectSpot(int x, int y);
+    // Filter row pieces.
+    bool FilterCellEditable(int dataCol);
+    void HideFilterEditor();
+    void MoveToFilterCell(int direction, bool fromEdge);
+    void RunFilterItem(TInplaceFilterEditEh::TItemCode code);
 
     std::unique_ptr<TDBGridEhCore> core_;
     TDBGridEhStyle* style_ = nullptr;
@@ -763,6 +832,10 @@ private:
     int shapeFilterRows_ = 0;
     int shapeFooterRows_ = 0;
     TPaintPass* pass_ = nullptr;
+    TInplaceFilterEditEh* filterEdit_ = nullptr;
+    std::unique_ptr<TDatasetFieldValueListEh> filterValues_;
+    int filterCol_ = -1;
+    bool filterEditing_ = false;
     int lastIndicatorRow_ = -1;
     int pressedTitleCol_ = -1;
     int mouseState_ = 0;
@@ -848,8 +921,9 @@ TGridImagesEh* DBGridEhIndicators();
 TGridImagesEh* DBGridEhSortMarkers();
 HCURSOR DBGridEhCursor(TCursor which);
 TDBGridEhSettings& DBGridEhSettings();
-// The routine through which the grid opens its find dialog (set by the find dialog's unit).
-using TFindDialogRoutineEh = void (*)(TCustomDBGridEh* grid);
+// The routine through which the grid opens its find dialog with a text, modally or not (set by the
+// find dialog's unit).
+using TFindDialogRoutineEh = void (*)(TCustomDBGridEh* grid, const String& text, bool modal);
 TFindDialogRoutineEh& DBGridEhFindDialogRoutine();
 
 // The grid unit's start-up and shut-down (only the first and the last call act). The start-up

@@ -413,7 +413,18 @@ void TCustomDBGridEh::KeyDown(WORD& key, TShiftState shift) {
     // The application's handler first; everything below works on the key it leaves.
     TWinControl::KeyDown(key, shift);
     TGridDataLinkEh* link = DataLink();
+    if (key == VK_UP && stFilter_->Visible() && link->Active() && link->DataSet() &&
+        (link->DataSet()->Bof() || shift.Contains(ssCtrl))) {
+        key = 0;
+        StartFilterEditing(SelectedIndex());
+        return;
+    }
     if (key == 0 || !link->Active() || !link->DataSet() || !CanGridAcceptKey(key, shift)) return;
+    if (ShortCut(key, shift) == DBGridEhSettings().FindDialogShortCut && OptionsEh().Contains(dghDialogFind) &&
+        !OptionsEh().Contains(dghIncSearch)) {
+        OpenFindDialog();
+        return;
+    }
     if (SearchKeyDown(key, shift)) return;
     const bool extend = shift.Contains(ssShift) && Options().Contains(dgMultiSelect);
     if (shift.Contains(ssCtrl))
@@ -813,6 +824,18 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
     const TGridCoord cell = MouseCoord(x, y);
     TCellTypeEh type;
     const bool known = cell.X >= 0 && cell.Y >= 0 && TryGetCellType(cell.X, cell.Y, type);
+
+    // A filter cell starts filter editing; a click anywhere else ends it.
+    if (known && type.RowKind == rkFilterEh && type.CellKind == ckDataColEh && !IsGridDesigning() &&
+        (button == mbLeft || button == mbRight) && FilterCellEditable(type.DataCol)) {
+        ClearGridSelection();
+        StartFilterEditing(type.DataCol);
+        return;
+    }
+    if (filterEditing_) {
+        StopFilterEditing();
+        if (guard.Destroyed()) return;
+    }
 
     // The bottom of a title picks columns.
     if (button == mbLeft && !doubleClick && IsColumnSelectSpot(x, y)) {

@@ -141,6 +141,7 @@ void TCustomDBGridEh::InternalLayout() {
     }
     layoutInProgress_ = saved;
     InvalidateGrid();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::CalcTitleHeight() {
@@ -502,6 +503,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
     InvalidateEditor();
     if (OnColWidthsChanged) OnColWidthsChanged(this);
     UpdateHorzScrollBar();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::RowHeightsChanged() {
@@ -546,6 +548,7 @@ void TCustomDBGridEh::TopLeftChanged() {
     }
     TCustomGrid::TopLeftChanged();
     UpdateHorzScrollBar();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::WMSize(TMessage&) {

@@ -199,7 +199,8 @@ bool TCustomDBGridEh::IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState stat
     in.FootersPresent = shapeFooterRows_ > 0;
     in.FixedCell = state.Contains(gdFixed);
     in.FrozenColumn = type.CellKind == ckDataColEh && aCol < FixedCols();
-    in.FilterVisible = false;  // column filters come with the filter row's unit
+    in.FilterVisible = type.DataCol >= 0 && type.DataCol < Columns()->Count() &&
+                       Columns()->ColumnAt(type.DataCol)->STFilter()->Visible();
     return IsCellDrawn3DEh(in, type);
 }
 
@@ -493,8 +494,26 @@ void TCustomDBGridEh::DrawTitleCell(TPaintPass& pass, int aCol, int aRow, TRect 
 void TCustomDBGridEh::DrawFilterCell(TPaintPass& pass, int aCol, TRect rect, const TCellTypeEh& type) {
     TCanvas* canvas = pass.Canvas;
     const bool draw3D = IsCellDrawn3D(type, TGridDrawState{gdFixed}, aCol);
-    canvas->Brush()->SetColor(FixedColor());
+    const bool shown = type.CellKind == ckDataColEh && type.DataCol >= 0 && type.DataCol < Columns()->Count() &&
+                       Columns()->ColumnAt(type.DataCol)->STFilter()->Visible();
+    if (!shown) {
+        canvas->Brush()->SetColor(FixedColor());
+        canvas->FillRect(rect);
+        if (draw3D) DrawEdgeFrame(canvas, rect, false);
+        return;
+    }
+    TColumnEh* column = Columns()->ColumnAt(type.DataCol);
+    canvas->Pen()->SetColor(clBlack);
+    canvas->Font()->Assign(Font());
+    TColor background = FilterRowColor();
+    TColor fontColor = clBlue;
+    GetFixedCellColors(type, background, fontColor);
+    canvas->Font()->SetColor(fontColor);
+    canvas->Brush()->SetColor(background);
     canvas->FillRect(rect);
+    const TRect inner = draw3D ? Inflated(rect, 1) : rect;
+    DrawCellText(canvas, inner, false, 2, 2, FilterCellText(type.DataCol), column->Alignment(), tlCenter, false,
+                 false, false);
     if (draw3D) DrawEdgeFrame(canvas, rect, false);
 }
 
