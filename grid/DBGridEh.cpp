@@ -1,6 +1,8 @@
 // The data grid unit: image list, cell drawing routines, style, scroll-bar settings, the grid's first
 // members and the grid library's start-up.
 #include "DBGridEh.h"
+
+#include "DBGridEhFindDlgsForm.h"
 #include "DBGridEhSelection.h"
 
 #include "Encoding.h"
@@ -609,6 +611,10 @@ void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) 
     TCustomGrid::Notification(component, operation);
     core_->GridNotification(component, operation);
     if (operation != opRemove) return;
+    if (component == filterEdit_) {
+        filterEdit_ = nullptr;
+        filterEditing_ = false;
+    }
     if (component == titleImages_) {
         titleImages_ = nullptr;
         RelayoutColumns();
@@ -946,6 +952,7 @@ void TCustomDBGridEh::LinkActiveChanging(bool active) {
 }
 
 void TCustomDBGridEh::LinkActiveChanged(bool active) {
+    if (!active) StopIncSearch();
     if (active && IsAlwaysShowEditor()) ShowEditor();
     UpdateVertScrollBar();
 }
@@ -1003,7 +1010,7 @@ bool TCustomDBGridEh::IsAlwaysShowEditor() {
 }
 
 bool TCustomDBGridEh::CanEditShow() {
-    if (LayoutLock() > 0 || !TCustomGrid::CanEditShow()) return false;
+    if (filterEditing_ || LayoutLock() > 0 || !TCustomGrid::CanEditShow()) return false;
     const int dataCol = SelectedIndex();
     bool can = dataCol >= 0;
     if (can) {
@@ -1125,11 +1132,13 @@ void TCustomDBGridEh::ColExit() {
     if (OnColExit) OnColExit(this);
 }
 
-void TCustomDBGridEh::ApplyFilter() {
-    if (OnApplyFilter)
-        OnApplyFilter(this);
-    else
-        DefaultApplyFilter();
+bool TCustomDBGridEh::GetFindDialogFlag() {
+    TCustomForm* form = GetParentForm(this);
+    return form && form->FormState().Contains(fsModal);
+}
+
+void TCustomDBGridEh::OpenFindDialog() {
+    if (TFindDialogRoutineEh open = DBGridEhFindDialogRoutine()) open(this, String(), GetFindDialogFlag());
 }
 
 void TCustomDBGridEh::SortMarkingChanged() {
@@ -1331,9 +1340,11 @@ void GridLibraryInitialization() {
     RegisterFormStorageInterceptor();
     ToolCtrlsEhInitialization();
     DBGridEhInitialization();
+    DBGridEhFindDlgsInitialization();
 }
 
 void GridLibraryFinalization() {
+    DBGridEhFindDlgsFinalization();
     DBGridEhFinalization();
     ToolCtrlsEhFinalization();
     PropFilerEhFinalization();

@@ -14,12 +14,11 @@
 //                            hooks (IDBGridEhHost)
 //   TDBGridEh                the grid placed on forms (properties registered for descriptions)
 //
-// Not yet (slots that do nothing or little): incremental search and the find dialog, the clipboard
-// and edit actions, rectangle and column selection (rows and all rows are kept), selection and
-// record dragging, frozen-column sizing by mouse, width optimisation on double click, the filter
-// row's editor and column filters, the editor's buttons and drop-downs, tool tips and hints (the
-// class library has no hint window), the themed and buffered paint paths, the Flat grid's own
-// border, right-to-left painting, font scaling, the tree interface of data sets (no data set has one).
+// Not yet (slots that do nothing or little): the edit actions, dragging a selection or records,
+// frozen-column sizing by mouse, the filter row's list-based filters (lookup lists, tree data sets),
+// tool tips over footers and the application's hints, the themed and buffered paint paths, the Flat
+// grid's own border, right-to-left painting, font scaling, the tree interface of data sets (no data
+// set has one).
 #pragma once
 
 #include "Controls.h"
@@ -27,7 +26,9 @@
 #include "DBGridEhImpExp.h"
 #include "DBGridEhLayoutCore.h"
 #include "Grids.h"
+#include "HintWindow.h"
 #include "ImgList.h"
+#include "StdCtrls.h"
 #include "ToolCtrlsEhControls.h"
 
 #include <commctrl.h>
@@ -310,6 +311,38 @@ private:
     bool swallowChar_ = false;  // the Enter or Esc character that closed a list
 };
 
+// The filter row's editor: a combo box over the filter cell being edited, its list the column's
+// values and the fixed items below (their codes are the items' objects).
+class TInplaceFilterEditEh : public TComboBox {
+    VESTREL_CLASS(TInplaceFilterEditEh, TComboBox)
+public:
+    explicit TInplaceFilterEditEh(TComponent* owner);
+
+    enum TItemCode {
+        icValue = 0, icEmpty = 1, icNotEmpty = 2, icAll = 3, icClearFilter = 4, icSeparator = 5, icSortAscending = 6,
+        icSortDescending = 7
+    };
+    static const char* ItemText(TItemCode code);
+    // The code of item `index` (icValue for a value of the column).
+    TItemCode ItemCode(int index) const;
+    void AddItem(TItemCode code) { Items()->AddObject(ItemText(code), reinterpret_cast<TObject*>(std::intptr_t(code))); }
+    // Whether the list holds the column's values (filled on the first drop-down after each start).
+    bool ListFilled = false;
+    // Whether the last drop-down closed with an entry chosen (not cancelled).
+    bool Accepted = false;
+
+    // The caret or selection in the edit part, and its text length.
+    int CaretStart();
+    int CaretEnd();
+    int TextLength();
+    void SelectText(int start, int end);
+
+protected:
+    void CNKeyDown(TMessage& m) override;
+    void CNCommand(TMessage& m) override;
+    void CMWantSpecialKey(TMessage& m) override;
+};
+
 // ---- The grid -------------------------------------------------------------------------------------
 
 class TCustomDBGridEh : public TCustomGrid, private IDBGridEhHost {
@@ -360,8 +393,31 @@ public:
     void RelayoutColumns() { core_->RelayoutColumns(); }
     void DefaultApplySorting() { core_->DefaultApplySorting(); }
     void DefaultApplyFilter() { core_->DefaultApplyFilter(); }
-    // Applies the column filters: OnApplyFilter when assigned, else the data service.
+    // Applies the column filters: OnApplyFilter when assigned, else the data service. The editor's
+    // text is stored first; afterwards (also after an error) the left column, the editor, the sums
+    // and the painting follow.
     void ApplyFilter();
+
+    // ---- The filter row ----
+    // Puts the filter editor over data column `dataCol`'s filter cell (a column with a visible
+    // filter, while the row is shown).
+    void StartFilterEditing(int dataCol);
+    void StopFilterEditing();
+    // Keeps the editor over its cell (or ends filter editing when the cell went).
+    void UpdateFilterEditor(bool reposition);
+    bool FilterEditing() const { return filterEditing_; }
+    // The data column whose filter is edited (-1: none).
+    int FilterCol() const { return filterCol_; }
+    TInplaceFilterEditEh* FilterEditor() const { return filterEdit_; }
+    // The text a filter cell shows: the column filter's expression text.
+    String FilterCellText(int dataCol) const;
+    // The filter row's colour: FixedColor lightened by 8.
+    TColor FilterRowColor() const;
+    // The editor's keys (see the filter row's table) and Enter, which applies.
+    void InplaceEditKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+    void FilterEditKeyPress(TObject* Sender, wchar_t& Key);
+    void FilterEditDropDown(TObject* Sender);
+    void FilterEditCloseUp(TObject* Sender);
 
     // ---- Properties ----
     TDBGridEhAllowedOperations AllowedOperations() const { return allowedOperations_; }
@@ -455,10 +511,34 @@ public:
     void ShowEditorIfAlwaysShown() override;
 
     // ---- Moving ----
+    // Fits the widths of `column` (and of the other selected columns when the selection is columns
+    // or all) to their titles, cells and footers.
+    void OptimizeColWidth(TColumnEh* column);
+    void OptimizeColWidths(const std::vector<TColumnEh*>& columns);
+
     // Makes grid column `gridCol` current (Direction: +1/-1 skips columns without width that way).
     void SelectDataColumn(int gridCol, int direction, bool extendRect = false);
     // Moves `distance` records (to the end with `toEnd`), giving passed rows `select` with multi-select.
     void MoveRowsSelecting(bool select, int distance, bool noRect, bool toEnd);
+
+    // ---- Incremental search ----
+    // Adds `text` to the search text and finds the first record whose current cell begins with it
+    // (`direction` 0: from the first record, 1: the next match, 2: the prior one); `timeout` in ms
+    // ends the search (-1: never).
+    void StartIncSearch(const String& text, int timeout, int direction);
+    void StopIncSearch();
+    bool IncSearchActive() const { return incSearchActive_; }
+    const String& IncSearchText() const { return incSearchText_; }
+    // Ctrl+': the current column's value of the record above, written into the current record.
+    void CopyFromPriorRecord();
+    // 0 none, 1 selecting rows, 2 selecting columns, 3 selecting a rectangle, 6 sizing a frozen
+    // column, 7 dragging records.
+    int MouseState() const { return mouseState_; }
+    // The tip over a cell whose text does not fit (nullptr until one was needed).
+    THintWindow* CellHint() const { return cellHint_.get(); }
+    // The timer of the incremental search's time-out, and of selecting and dragging by mouse.
+    static constexpr UINT_PTR kAutoScrollTimer = 1;
+    static constexpr UINT_PTR kIncSearchTimer = 2;
 
     bool EditorShown() const override;
     // The width of `sortIndex`'s digits in the sort-index font.
@@ -501,6 +581,10 @@ public:
     virtual bool IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState state, int aCol);
     virtual bool IsCellSelected(int aCol, int dataRow);
     virtual int IsFilterRowVisible() const;
+    virtual TInplaceFilterEditEh* MakeFilterEditor();
+    virtual bool IsFilterEditorAllowed();
+    virtual void ApplyFilterEditorText(int dataCol);
+    virtual void FillFilterEditorList(int dataCol);
     virtual int HasTitleRow() const;
     virtual void GetFixedCellColors(const TCellTypeEh& type, TColor& background, TColor& fontColor);
     virtual bool GetDataCellSelectionParams(int aCol, int dataRow, TGridDrawState state, TColor& background,
@@ -517,6 +601,10 @@ public:
     virtual void UpdateHorzScrollBar();
     virtual void UpdateRowCount();
     virtual void UpdateVertScrollBar();
+    // Whether the find dialog opens modally: when the grid's form runs modally.
+    virtual bool GetFindDialogFlag();
+    // Opens the find dialog (when its unit set the routine).
+    void OpenFindDialog();
 
 protected:
     // ---- Dynamic operations: each raises its event ----
@@ -566,6 +654,8 @@ protected:
     bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void DoExit() override;
+    void DblClick() override;
+    void CMMouseLeave(TMessage& m) override;
     void CMFontChanged(TMessage& m) override;
     void CMParentFontChanged(TMessage& m) override;
     void CMParentColorChanged(TMessage& m) override;
@@ -583,9 +673,13 @@ protected:
     void WMCancelMode(TMessage& m);
     void CMSysColorChange(TMessage& m);
     void WMDeferredLayout(TMessage& m);
+    void WMTimer(TMessage& m);
+    void WMSetCursor(TMessage& m);
+    void WMDeferredScrollBar(TMessage& m);
 
-    // The private message of the deferred layout.
+    // The private messages of the deferred layout and of the closed data set's scroll bar.
     static constexpr UINT kDeferredLayoutMessage = WM_USER + 100;
+    static constexpr UINT kDeferredScrollBarMessage = WM_USER + 101;
     static constexpr int kIndicatorWidth = 11;
 
 public:
@@ -623,6 +717,7 @@ private:
     void ColumnsUpdated() override;
     void TitleOrFooterFontChanged() override;
     void SumListValuesChanged() override;
+    void OptimizeColumnWidth(TColumnEh* column) override;
     TDataSet* DataSet() const { return core_->DataSet(); }
     bool IsGridLoading() const { return core_->IsGridLoading(); }
     bool IsGridDesigning() const { return core_->IsGridDesigning(); }
@@ -651,6 +746,7 @@ private:
     struct TDataCellLook;
     TDataCellLook DataCellLook(TColumnEh* column, int aCol, int aRow, TGridDrawState state, int dataRow);
     void DrawDataCellValue(TCanvas* canvas, TColumnEh* column, const TRect& textRect, const TDataCellLook& look);
+    void DrawIncSearchPrefix(TCanvas* canvas, const TRect& textRect, const String& text);
     void DrawCellEditButtons(TCanvas* canvas, TColumnEh* column, const TRect& inner, int left, TColor background);
     void DrawEdgeFrame(TCanvas* canvas, const TRect& rect, bool pressed);
     void PaintGridLines(const TGridDrawInfo& info, const TRect& area, int firstCol, int firstRow, TColor vertColor,
@@ -675,6 +771,34 @@ private:
     void MoveToEdgeByKey(bool toEnd, bool extend);
     void TabToNextColumn(bool forward);
     void DeleteRecordsByKey();
+    // The shortcut and incremental-search keys; true when the key was taken.
+    bool SearchKeyDown(WORD& key, TShiftState shift);
+    // Whether a typed character goes to the incremental search.
+    bool TypingSearches();
+    void SearchTypedText(const String& text);
+    // Extends the rectangle selection to the current cell (anchored at it when there is none).
+    void ExtendRectToCurrent(bool anchorOnly);
+    bool RectSelectionApplies() const;
+    void ClearFieldByKey();
+    void ToggleCheckCell(TColumnEh* column, bool back);
+    // Mouse selection: the auto-scroll step and the timer.
+    void AutoScrollMouseSelection();
+    void StartAutoScroll(UINT interval);
+    void StopAutoScroll();
+    void FollowMouseSelecting(TShiftState shift, int x, int y);
+    void DataRowsExtent(int& top, int& bottom, int& left, int& right);
+    void ForwardEditButtonClick(int x, int y);
+    void MoveToScalePosition(int pos);
+    // Tool tips over cells whose text does not fit.
+    void UpdateCellHint(int x, int y);
+    void HideCellHint();
+    bool IsColumnSelectSpot(int x, int y);
+    bool IsRowSelectSpot(int x, int y);
+    // Filter row pieces.
+    bool FilterCellEditable(int dataCol);
+    void HideFilterEditor();
+    void MoveToFilterCell(int direction, bool fromEdge);
+    void RunFilterItem(TInplaceFilterEditEh::TItemCode code);
 
     std::unique_ptr<TDBGridEhCore> core_;
     TDBGridEhStyle* style_ = nullptr;
@@ -708,11 +832,32 @@ private:
     int shapeFilterRows_ = 0;
     int shapeFooterRows_ = 0;
     TPaintPass* pass_ = nullptr;
+    TInplaceFilterEditEh* filterEdit_ = nullptr;
+    std::unique_ptr<TDatasetFieldValueListEh> filterValues_;
+    int filterCol_ = -1;
+    bool filterEditing_ = false;
     int lastIndicatorRow_ = -1;
     int pressedTitleCol_ = -1;
     int mouseState_ = 0;
     TPoint mouseDownPoint_;
     TBookmark selectionAnchor_;
+    String incSearchText_;
+    int incSearchTimeout_ = -1;
+    bool incSearchActive_ = false;
+    bool incSearchMoving_ = false;
+    bool autoScrollOn_ = false;
+    bool rightCaptured_ = false;
+    bool rowDragSelect_ = false;   // mouse state 1 follows the mouse
+    bool cellDragSelect_ = false;  // the current column follows the mouse
+    bool rightMovesColumns_ = false;
+    bool widthOptimised_ = false;
+    int trackedPosition_ = -1;
+    std::unique_ptr<THintWindow> cellHint_;
+    TGridCoord hintCell_{-1, -1};
+    TPoint lastMousePoint_;
+    TPoint dblClickPoint_;
+    int checkClickCol_ = -1;
+    int checkClickRow_ = -1;
     String editText_;
     Variant editValue_ = Null();  // a lookup column's key for the editor's text
     bool defaultDrawing_ = true;
@@ -740,6 +885,7 @@ private:
     bool updatingVertScrollBar_ = false;
     bool vertInfoApplied_ = false;
     bool lastOwnShows_ = false;
+    bool applyClosedScrollBar_ = false;  // the deferred update for a closed data set is running
     TVertScrollInfoEh lastVertInfo_;
     TScrollBarVisibleModeEh lastVisibleMode_ = sbAutoShowEh;
 };
@@ -775,8 +921,9 @@ TGridImagesEh* DBGridEhIndicators();
 TGridImagesEh* DBGridEhSortMarkers();
 HCURSOR DBGridEhCursor(TCursor which);
 TDBGridEhSettings& DBGridEhSettings();
-// The routine through which the grid opens its find dialog (set by the find dialog's unit).
-using TFindDialogRoutineEh = void (*)(TCustomDBGridEh* grid);
+// The routine through which the grid opens its find dialog with a text, modally or not (set by the
+// find dialog's unit).
+using TFindDialogRoutineEh = void (*)(TCustomDBGridEh* grid, const String& text, bool modal);
 TFindDialogRoutineEh& DBGridEhFindDialogRoutine();
 
 // The grid unit's start-up and shut-down (only the first and the last call act). The start-up

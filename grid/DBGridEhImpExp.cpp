@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 char CsvSeparator = ';';
@@ -657,23 +659,34 @@ int TDBGridEhExportAsRTF::FontIndex(const String& name) {
 
 int TDBGridEhExportAsRTF::Spacing() const { return DBGridEh->Flat() ? 12 : 24; }
 
-void TDBGridEhExportAsRTF::RowStart(TColumnsEhList* columns, const std::vector<TColor>& shading) {
+void TDBGridEhExportAsRTF::RowStart(TColumnsEhList* columns, const std::vector<TColor>& shading,
+                                    const std::vector<unsigned>& borders) {
     Out("\\trowd\\trgaph40\r\n");
     const int dpi = Hooks.PixelsPerInch > 0 ? Hooks.PixelsPerInch : 96;
     long long right = 0;
+    static const struct {
+        unsigned bit;
+        const char* word;
+    } kSides[] = {{kLeft, "\\clbrdrl"}, {kTop, "\\clbrdrt"}, {kBottom, "\\clbrdrb"}, {kRight, "\\clbrdrr"}};
     for (int i = 0; i < columns->Count(); ++i) {
         right += static_cast<long long>(columns->ColumnAt(i)->Width()) * 1440 / dpi;
-        for (const char* side : {"l", "t", "b", "r"}) Out(std::string("\\clbrdr") + side + "\\brdrs\\brdrcf0\r\n");
+        const unsigned drawn = static_cast<std::size_t>(i) < borders.size() ? borders[i] : kAllBorders;
+        for (const auto& side : kSides)
+            if (drawn & side.bit) Out(std::string(side.word) + "\\brdrs\\brdrcf0\r\n");
         Out("\\clshdng10000\\clcfpat" + std::to_string(ColorIndex(shading[i])) + "\\cellx" + std::to_string(right) +
             "\r\n");
     }
     Out("{\\trrh0\r\n");
 }
 
-void TDBGridEhExportAsRTF::Cell(TAlignment alignment, TCustomFont* font, TColor background, const String& text) {
+void TDBGridEhExportAsRTF::Cell(TAlignment alignment, TCustomFont* font, TColor background, const String& text,
+                                int spacing) {
     const char* align = alignment == taRightJustify ? "\\qr" : alignment == taCenter ? "\\qc" : "\\ql";
-    const String spacing = std::to_string(Spacing());
-    std::string out = std::string("\\pard\\intbl{") + align + "\\sb" + spacing + "\\sa" + spacing;
+    std::string out = std::string("\\pard\\intbl{") + align;
+    if (spacing != kNoSpacing) {
+        const String words = std::to_string(spacing < 0 ? Spacing() : spacing);
+        out += "\\sb" + words + "\\sa" + words;
+    }
     out += "\\fs" + std::to_string(font->Size() * 2);
     const TFontStyles style = font->Style();
     if (style.Contains(fsBold)) out += "\\b";
@@ -711,6 +724,7 @@ void TDBGridEhExportAsRTF::ExportStream(TStream* stream, bool all) {
 void TDBGridEhExportAsRTF::EmitSuffix() { Out("}"); }
 
 void TDBGridEhExportAsRTF::EmitTitle(TColumnsEhList* columns) {
+    if (DBGridEh->UseMultiTitle() && Hooks.TitleLeaf) return EmitMultiTitle(columns);
     std::vector<TColor> shading;
     for (int i = 0; i < columns->Count(); ++i) shading.push_back(columns->ColumnAt(i)->Title()->Color());
     RowStart(columns, shading);
@@ -719,6 +733,85 @@ void TDBGridEhExportAsRTF::EmitTitle(TColumnsEhList* columns) {
         Cell(title->Alignment(), title->Font(), title->Color(), title->Caption());
     }
     Out("\\pard\\intbl\\row}\r\n");
+}
+
+// The title tree in levels, from the leaves (level 0) up: at each step the columns whose current node
+// is the lowest move up to its group, until none moves. A group spanning several columns or levels
+// is one block: its text in its top-left cell, the other cells empty, no borders inside it.
+void TDBGridEhExportAsRTF::EmitMultiTitle(TColumnsEhList* columns) {
+    const int count = columns->Count();
+    std::vector<THeadTreeNode*> nodes(static_cast<std::size_t>(count));
+    std::vector<int> heights(static_cast<std::size_t>(count));
+    for (int c = 0; c < count; ++c) {
+        nodes[c] = Hooks.TitleLeaf(columns->ColumnAt(c));
+        heights[c] = nodes[c] ? nodes[c]->Height : 0;
+    }
+    std::vector<std::vector<THeadTreeNode*>> levels{nodes};
+    for (;;) {
+        int lowest = 0;
+        bool first = true;
+        for (int c = 0; c < count; ++c)
+            if (nodes[c] && (first || heights[c] < lowest)) {
+                lowest = heights[c];
+                first = false;
+            }
+        bool moved = false;
+        for (int c = 0; c < count; ++c) {
+            // The tree's root is no title: a node directly under it stays.
+            THeadTreeNode* host = nodes[c] ? nodes[c]->Host() : nullptr;
+            if (!nodes[c] || heights[c] != lowest || !host || !host->Host()) continue;
+            nodes[c] = host;
+            heights[c] += host->Height;
+            moved = true;
+        }
+        if (!moved) break;
+        levels.push_back(nodes);
+    }
+
+    // Blocks, from the top level down: which node each cell shows (nullptr: empty) and its borders.
+    const int top = static_cast<int>(levels.size()) - 1;
+    std::vector<std::vector<THeadTreeNode*>> shown(levels.size(), std::vector<THeadTreeNode*>(count, nullptr));
+    std::vector<std::vector<unsigned>> borders(levels.size(), std::vector<unsigned>(count, kAllBorders));
+    std::vector<std::vector<bool>> covered(levels.size(), std::vector<bool>(count, false));
+    for (int level = top; level >= 0; --level)
+        for (int c = 0; c < count; ++c) {
+            THeadTreeNode* node = levels[level][c];
+            if (covered[level][c] || !node) continue;
+            int bottom = level;
+            while (bottom > 0 && levels[bottom - 1][c] == node && !covered[bottom - 1][c]) --bottom;
+            int last = c;
+            while (last + 1 < count && levels[level][last + 1] == node && !covered[level][last + 1]) ++last;
+            for (int l = bottom; l <= level; ++l)
+                for (int k = c; k <= last; ++k) {
+                    covered[l][k] = true;
+                    unsigned b = 0;
+                    if (k == c) b |= kLeft;
+                    if (k == last) b |= kRight;
+                    if (l == level) b |= kTop;
+                    if (l == bottom) b |= kBottom;
+                    borders[l][k] = b;
+                }
+            shown[level][c] = node;
+        }
+
+    const int dpi = Hooks.PixelsPerInch > 0 ? Hooks.PixelsPerInch : 96;
+    const int margin = std::abs(static_cast<int>(std::trunc(Hooks.VTitleMargin / 2.0 / dpi * 1440 - 20)));
+    for (int level = top; level >= 0; --level) {
+        std::vector<TColor> shading;
+        for (int c = 0; c < count; ++c)
+            shading.push_back(level == 0 ? columns->ColumnAt(c)->Title()->Color() : Hooks.FixedColor);
+        RowStart(columns, shading, borders[level]);
+        for (int c = 0; c < count; ++c) {
+            TColumnTitleEh* title = columns->ColumnAt(c)->Title();
+            TCustomFont* font = level == 0 ? title->Font() : DBGridEh->TitleFont();
+            THeadTreeNode* node = shown[level][c];
+            if (node)
+                Cell(taCenter, font, shading[c], node->Text, margin);
+            else
+                Cell(taCenter, font, shading[c], String(), kNoSpacing);
+        }
+        Out("\\pard\\intbl\\row}\r\n");
+    }
 }
 
 void TDBGridEhExportAsRTF::EmitRecord(TColumnsEhList* columns) {
@@ -821,7 +914,303 @@ void TDBGridEhExportAsVCLDBIF::EmitDataCell(TColumnEh* column, TColCellParamsEh*
     }
 }
 
+// ---- Import ------------------------------------------------------------------------------------------------
+
+String ImportErrorQuestion(const String& message) {
+    return "Error during insert value:\n" + message + "\n\nIgnore error?";
+}
+
+TDBGridEhImport::TDBGridEhImport() : columns_(std::make_unique<TColumnsEhList>()) {}
+
+TDBGridEhImport::~TDBGridEhImport() = default;
+
+std::string TDBGridEhImport::ReadAll() {
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const std::int64_t n = stream_->Read(buffer, sizeof buffer);
+        if (n <= 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+void TDBGridEhImport::ReadRow(TColumnsEhList* columns) {
+    for (int i = 0; i < columns->Count(); ++i) ReadCell(columns->ColumnAt(i));
+}
+
+TField* ColumnTargetField(TColumnEh* column) {
+    TField* field = column->Field();
+    if (!field || !field->Lookup()) return field;
+    if (field->KeyFields.empty() || !field->DataSet()) return nullptr;
+    return field->DataSet()->FindField(field->KeyFields);
+}
+
+bool TDBGridEhImport::StartEdit(TField* target) {
+    TDataSet* ds = target->DataSet();
+    if (!ds || !ds->CanModify()) return false;
+    ds->Edit();
+    return ds->State() == dsEdit || ds->State() == dsInsert;
+}
+
+void TDBGridEhImport::WriteGuarded(const std::function<void()>& write) {
+    try {
+        write();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const Exception& e) {
+        if (ignoreAll_) return;
+        const TImportErrorAnswer answer =
+            Hooks.AskIgnoreError ? Hooks.AskIgnoreError(ImportErrorQuestion(e.Message)) : TImportErrorAnswer::Stop;
+        if (answer == TImportErrorAnswer::Stop) throw EAbort("Operation aborted");
+        if (answer == TImportErrorAnswer::IgnoreAll) ignoreAll_ = true;
+    }
+}
+
+void TDBGridEhImport::InsertLoop(TDataSet* ds, bool appendMode, TColumnsEhList* columns) {
+    while (!eos_) {
+        if (appendMode)
+            ds->Append();
+        else
+            ds->Insert();
+        ReadRow(columns);
+        ds->Post();
+        if (!appendMode) ds->Next();
+    }
+}
+
+void TDBGridEhImport::ImportStream(TStream* stream, bool all) {
+    stream_ = stream;
+    eos_ = false;
+    ignoreAll_ = false;
+    TDataSet* ds = DBGridEh->DataSet();
+    if (!ds || !ds->Active()) return;
+    TDBGridColumnsEh* columns = DBGridEh->Columns();
+
+    if (all) {
+        if (Hooks.ClearSelection)
+            Hooks.ClearSelection();
+        else if (DBGridEh->Selection())
+            DBGridEh->Selection()->ClearSelection();
+        ds->First();
+        for (int i = 0; i < columns->Count(); ++i)
+            if (columns->ColumnAt(i)->Visible()) {
+                if (Hooks.SetCurrentColumn) Hooks.SetCurrentColumn(i);
+                break;
+            }
+    }
+    const bool inserting = ds->State() == dsInsert;
+    const bool appendMode = ds->Eof();
+
+    TDBGridEhWalkSelection selection;
+    if (!all) {
+        if (Hooks.Selection) {
+            selection = Hooks.Selection();
+        } else if (TDBGridEhSelection* own = DBGridEh->Selection()) {
+            selection.Type = own->SelectionType();
+            if (selection.Type == gstRecordBookmarks)
+                for (int i = 0; i < own->Rows()->Count(); ++i) selection.Rows.push_back(own->Rows()->Items(i));
+            else if (selection.Type == gstRectangle) {
+                selection.LeftCol = own->Rect()->LeftCol();
+                selection.RightCol = own->Rect()->RightCol();
+                selection.TopRow = own->Rect()->TopRow();
+                selection.BottomRow = own->Rect()->BottomRow();
+            } else if (selection.Type == gstColumns)
+                for (int i = 0; i < own->Columns()->Count(); ++i) selection.Columns.push_back(own->Columns()->ColumnAt(i));
+        }
+    }
+    auto visibleFrom = [&](int first, int last) {
+        columns_->Clear();
+        for (int i = std::max(first, 0); i <= last && i < columns->Count(); ++i)
+            if (columns->ColumnAt(i)->Visible()) columns_->Add(columns->ColumnAt(i));
+    };
+
+    // Not while inserting: the row position is kept and restored (TWalkGuard saves none then).
+    std::optional<TWalkGuard> guard;
+    if (inserting)
+        ds->DisableControls();
+    else
+        guard.emplace(ds);
+    try {
+        switch (selection.Type) {
+        case gstNon: {
+            const int current = Hooks.CurrentColumn ? Hooks.CurrentColumn() : -1;
+            visibleFrom(current < 0 ? 0 : current, columns->Count() - 1);
+            ReadHeader();
+            if (inserting) {
+                InsertLoop(ds, appendMode, columns_.get());
+                break;
+            }
+            while (!ds->Eof() && !eos_) {
+                ReadRow(columns_.get());
+                ds->Next();
+            }
+            if (!eos_ && Hooks.AllowAppend) InsertLoop(ds, true, columns_.get());
+            break;
+        }
+        case gstRecordBookmarks:
+            visibleFrom(0, columns->Count() - 1);
+            ReadHeader();
+            if (inserting) {
+                InsertLoop(ds, appendMode, columns_.get());
+                break;
+            }
+            for (const TBookmark& bookmark : selection.Rows) {
+                if (eos_) break;
+                if (!ds->BookmarkValid(bookmark)) continue;
+                ds->GotoBookmark(bookmark);
+                ReadRow(columns_.get());
+            }
+            break;
+        case gstRectangle:
+            visibleFrom(selection.LeftCol, selection.RightCol);
+            ReadHeader();
+            if (inserting) {
+                InsertLoop(ds, appendMode, columns_.get());
+                break;
+            }
+            if (selection.TopRow.empty() || !ds->BookmarkValid(selection.TopRow)) break;
+            ds->GotoBookmark(selection.TopRow);
+            while (!ds->Eof() && !eos_) {
+                const bool last = ds->CompareBookmarks(ds->Bookmark(), selection.BottomRow) == 0;
+                ReadRow(columns_.get());
+                if (last) break;
+                ds->Next();
+            }
+            break;
+        case gstColumns:
+        case gstAll:
+            if (selection.Type == gstColumns) {
+                columns_->Clear();
+                for (TColumnEh* column : selection.Columns) columns_->Add(column);
+            } else {
+                visibleFrom(0, columns->Count() - 1);
+            }
+            ReadHeader();
+            if (inserting) {
+                InsertLoop(ds, appendMode, columns_.get());
+                break;
+            }
+            ds->First();
+            while (!ds->Eof() && !eos_) {
+                ReadRow(columns_.get());
+                ds->Next();
+            }
+            break;
+        }
+        // The last record read is posted here, so that its failure is told.
+        if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Post();
+    } catch (...) {
+        // The record being written goes back to what it was: no half-written row is posted.
+        try {
+            if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Cancel();
+        } catch (const Exception&) {
+        }
+        if (inserting) ds->EnableControls();
+        throw;
+    }
+    if (inserting) ds->EnableControls();
+    guard.reset();
+    ReadTrailer();
+}
+
+void TDBGridEhImport::ImportFile(const String& fileName, bool all) {
+    TFileStream file(fileName, fmOpenRead);
+    ImportStream(&file, all);
+}
+
+// ---- Tab-separated text import ------------------------------------------------------------------------------
+
+std::vector<std::vector<String>> TDBGridEhImportAsText::ParseText(const std::string& bytes) {
+    return ReadTabTextRows(bytes.data(), bytes.size());
+}
+
+void TDBGridEhImportAsText::ReadHeader() {
+    rows_ = ParseText(ReadAll());
+    nextRow_ = 0;
+    SetEos(rows_.empty());
+}
+
+void TDBGridEhImportAsText::ReadRow(TColumnsEhList* columns) {
+    if (nextRow_ >= rows_.size()) return SetEos(true);
+    row_ = &rows_[nextRow_++];
+    nextCell_ = 0;
+    // Values past the last column are dropped; columns past the last value keep their contents.
+    for (int i = 0; i < columns->Count() && nextCell_ < row_->size(); ++i) ReadCell(columns->ColumnAt(i));
+    SetEos(nextRow_ >= rows_.size());
+}
+
+void TDBGridEhImportAsText::ReadCell(TColumnEh* column) {
+    const String value = (*row_)[nextCell_++];
+    if (!column->CanModify(false)) return;
+    TField* target = ColumnTargetField(column);
+    if (!target) return;
+    WriteGuarded([&] {
+        if (!StartEdit(target)) return;
+        TField* field = column->Field();
+        if (field->Lookup()) {
+            TDataSet* lookup = field->LookupDataSet;
+            if (!lookup || !lookup->Active()) return;
+            if (lookup->Locate(field->LookupResultField, Variant(value), loCaseInsensitive | loPartialKey))
+                target->SetValue(lookup->FieldByName(field->LookupKeyFields)->Value());
+        } else if (column->HasPickList() && column->HasKeyList()) {
+            const int index = column->PickList()->IndexOf(value);
+            if (index >= 0 && index < column->KeyList()->Count())
+                target->SetText(column->KeyList()->Strings(index));
+            else
+                target->Clear();
+        } else {
+            target->SetText(value);
+        }
+    });
+}
+
+// ---- Interchange stream import ------------------------------------------------------------------------------
+
+void TDBGridEhImportAsVCLDBIF::ReadHeader() {
+    const std::string bytes = ReadAll();
+    data_ = ReadVCLDBIF(bytes.data(), bytes.size());
+    nextRow_ = 0;
+    SetEos(data_.Rows.empty());
+}
+
+void TDBGridEhImportAsVCLDBIF::ReadRow(TColumnsEhList* columns) {
+    if (nextRow_ >= data_.Rows.size()) return SetEos(true);
+    row_ = &data_.Rows[nextRow_++];
+    nextCell_ = 0;
+    // Cells go to the import columns by position; cells past the last column are dropped.
+    for (int i = 0; i < columns->Count() && nextCell_ < row_->size(); ++i) ReadCell(columns->ColumnAt(i));
+    SetEos(nextRow_ >= data_.Rows.size());
+}
+
+void TDBGridEhImportAsVCLDBIF::ReadCell(TColumnEh* column) {
+    const Variant& value = (*row_)[nextCell_++];
+    if (value.IsEmpty() || !column->CanModify(false)) return;
+    TField* target = ColumnTargetField(column);
+    if (!target) return;
+    WriteGuarded([&] {
+        if (StartEdit(target)) target->SetValue(value);
+    });
+}
+
 // ---- Routines ----------------------------------------------------------------------------------------------
+
+void LoadGridFromImportStream(TDBGridEhImportClass importClass, TDBGridEhCore* grid, TStream* stream, bool all,
+                              const TDBGridEhImportHooks& hooks) {
+    std::unique_ptr<TDBGridEhImport> importer = importClass();
+    importer->DBGridEh = grid;
+    importer->Hooks = hooks;
+    importer->ImportStream(stream, all);
+}
+
+void LoadGridFromImportFile(TDBGridEhImportClass importClass, TDBGridEhCore* grid, const String& fileName, bool all,
+                            const TDBGridEhImportHooks& hooks) {
+    std::unique_ptr<TDBGridEhImport> importer = importClass();
+    importer->DBGridEh = grid;
+    importer->Hooks = hooks;
+    importer->ImportFile(fileName, all);
+}
+
 
 void SaveGridToExportStream(TDBGridEhExportClass exportClass, TDBGridEhCore* grid, TStream* stream, bool all,
                             const TDBGridEhExportHooks& hooks) {

@@ -11,16 +11,28 @@
 //   TDBGridEhExportAsXLS       an Excel worksheet stream (BIFF records)
 //   TDBGridEhExportAsRTF       a Rich Text Format document with one table
 //   TDBGridEhExportAsVCLDBIF   the interchange stream (VCLDBIFStream.h), values with their types
+//   TDBGridEhImportHooks       what an import asks of the grid beyond its core
+//   TDBGridEhImport            the import walk: rows read from a stream go over the grid's records
+//                              by its selection, or are inserted or appended
+//   TDBGridEhImportAsText      tab-separated text (as the text export writes it, quoted cells too)
+//   TDBGridEhImportAsVCLDBIF   the interchange stream, values with their types and nulls
 //
-// Routines: SaveGridToExportStream, SaveGridToExportFile.
+// Routines: SaveGridToExportStream, SaveGridToExportFile, LoadGridFromImportStream,
+// LoadGridFromImportFile.
+//
+// An import reads and checks its whole stream before it changes anything: a malformed stream is
+// refused with nothing written. A record whose post fails is cancelled (the records posted before it
+// stay) and the failure goes on to the caller.
 //
 // Text goes out in the system's ANSI code page (GBK): a character GBK cannot hold, and a NUL,
 // become '?'.
 #pragma once
 
 #include "DBGridEhCore.h"
+#include "DBGridEhLayoutCore.h"
 #include "Encoding.h"
 #include "Streams.h"
+#include "TabTextRows.h"
 #include "VCLDBIFStream.h"
 
 #include <cstdint>
@@ -49,6 +61,11 @@ struct TDBGridEhExportHooks {
         GetFooterParams;
     // The horizontal resolution of the grid's canvas (the RTF table's widths).
     int PixelsPerInch = 96;
+    // Multi-line titles (the grid's UseMultiTitle): the leaf of a column in the grid's title tree,
+    // the grid's FixedColor and VTitleMargin. Unset TitleLeaf: one title row.
+    std::function<THeadTreeNode*(TColumnEh* column)> TitleLeaf;
+    TColor FixedColor = clBtnFace;
+    int VTitleMargin = 10;
 };
 
 // The separator of CSV exports (initially ';').
@@ -171,7 +188,8 @@ private:
     int row_ = 0;
 };
 
-// Not yet: the multi-line titles of the grid's title tree (a single title row is written).
+// With multi-line titles (UseMultiTitle and a TitleLeaf hook) the title is one table row per level of
+// the grid's title tree, each group a merged block of cells without inner borders.
 class TDBGridEhExportAsRTF : public TDBGridEhExport {
     VESTREL_CLASS(TDBGridEhExportAsRTF, TDBGridEhExport)
 public:
@@ -193,8 +211,14 @@ private:
     int ColorIndex(TColor color);
     int FontIndex(const String& name);
     void Out(const std::string& text);
-    void RowStart(TColumnsEhList* columns, const std::vector<TColor>& shading);
-    void Cell(TAlignment alignment, TCustomFont* font, TColor background, const String& text);
+    // Borders of a cell: a set of these bits (kAllBorders for every side).
+    enum : unsigned { kLeft = 1, kTop = 2, kBottom = 4, kRight = 8, kAllBorders = 15 };
+    void RowStart(TColumnsEhList* columns, const std::vector<TColor>& shading,
+                  const std::vector<unsigned>& borders = {});
+    // spacing < 0: the grid's spacing; kNoSpacing: no \sb and \sa words.
+    static constexpr int kNoSpacing = -2;
+    void Cell(TAlignment alignment, TCustomFont* font, TColor background, const String& text, int spacing = -1);
+    void EmitMultiTitle(TColumnsEhList* columns);
     int Spacing() const;
 
     std::vector<std::uint32_t> colors_;
@@ -208,6 +232,123 @@ protected:
     void EmitSuffix() override;
     void EmitDataCell(TColumnEh* column, TColCellParamsEh* params) override;
 };
+
+// ---- Import ---------------------------------------------------------------------------------------------
+
+// The answer to "Ignore error?" after a value that could not be written.
+enum class TImportErrorAnswer { Ignore, Stop, IgnoreAll };
+
+struct TDBGridEhImportHooks {
+    // Unset: the grid's selection.
+    std::function<TDBGridEhWalkSelection()> Selection;
+    // Unset: the grid's selection object cleared.
+    std::function<void()> ClearSelection;
+    // The current column as an index into Columns (-1: none). Unset: none.
+    std::function<int()> CurrentColumn;
+    std::function<void(int index)> SetCurrentColumn;
+    // The grid's AllowedOperations hold alopAppendEh: rows left over after the last record are
+    // appended.
+    bool AllowAppend = true;
+    // Asked with the whole question text. Unset: Stop.
+    std::function<TImportErrorAnswer(const String& question)> AskIgnoreError;
+};
+
+// The field a column's value goes to: its field, or for a lookup column the data set's field named by
+// the lookup's KeyFields (nullptr when there is none).
+TField* ColumnTargetField(TColumnEh* column);
+
+// The question after a value that could not be written: "Error during insert value:", the
+// message, "Ignore error?".
+String ImportErrorQuestion(const String& message);
+
+class TDBGridEhImport : public TObject {
+    VESTREL_CLASS(TDBGridEhImport, TObject)
+public:
+    TDBGridEhImport();
+    ~TDBGridEhImport() override;
+
+    TDBGridEhCore* DBGridEh = nullptr;
+    TDBGridEhImportHooks Hooks;
+
+    virtual void ImportStream(TStream* stream, bool all);
+    virtual void ImportFile(const String& fileName, bool all);
+
+protected:
+    // The formats' ReadHeader reads and checks the whole stream; ReadRow hands its rows out.
+    virtual void ReadHeader() {}
+    virtual void ReadTrailer() {}
+    virtual void ReadRow(TColumnsEhList* columns);
+    virtual void ReadCell(TColumnEh* column) {}
+
+    TStream* Stream() const { return stream_; }
+    bool Eos() const { return eos_; }
+    void SetEos(bool value) { eos_ = value; }
+    // Puts the target's data set in edit state; false when it cannot be edited now.
+    static bool StartEdit(TField* target);
+    // Runs `write`; a failure of the Exception family asks whether to go on (EAbort when not).
+    void WriteGuarded(const std::function<void()>& write);
+    // The whole rest of the stream.
+    std::string ReadAll();
+
+private:
+    void InsertLoop(TDataSet* ds, bool appendMode, TColumnsEhList* columns);
+
+    TStream* stream_ = nullptr;
+    std::unique_ptr<TColumnsEhList> columns_;
+    bool eos_ = false;
+    bool ignoreAll_ = false;
+};
+
+class TDBGridEhImportAsText : public TDBGridEhImport {
+    VESTREL_CLASS(TDBGridEhImportAsText, TDBGridEhImport)
+public:
+    // The rows of tab-separated text (ReadTabTextRows).
+    static std::vector<std::vector<String>> ParseText(const std::string& bytes);
+
+protected:
+    void ReadHeader() override;
+    void ReadRow(TColumnsEhList* columns) override;
+    void ReadCell(TColumnEh* column) override;
+
+private:
+    std::vector<std::vector<String>> rows_;
+    std::size_t nextRow_ = 0;
+    const std::vector<String>* row_ = nullptr;
+    std::size_t nextCell_ = 0;
+};
+
+class TDBGridEhImportAsVCLDBIF : public TDBGridEhImport {
+    VESTREL_CLASS(TDBGridEhImportAsVCLDBIF, TDBGridEhImport)
+public:
+    // The columns as the stream names them (names are not used to match columns: cells go to the
+    // import columns by position).
+    const std::vector<TVCLDBIFColumn>& StreamColumns() const { return data_.Columns; }
+
+protected:
+    void ReadHeader() override;
+    void ReadRow(TColumnsEhList* columns) override;
+    void ReadCell(TColumnEh* column) override;
+
+private:
+    TVCLDBIFData data_;
+    std::size_t nextRow_ = 0;
+    const std::vector<Variant>* row_ = nullptr;
+    std::size_t nextCell_ = 0;
+};
+
+
+using TDBGridEhImportClass = std::unique_ptr<TDBGridEhImport> (*)();
+template <class T>
+std::unique_ptr<TDBGridEhImport> NewGridImport() {
+    return std::make_unique<T>();
+}
+
+void LoadGridFromImportStream(TDBGridEhImportClass importClass, TDBGridEhCore* grid, TStream* stream, bool all,
+                              const TDBGridEhImportHooks& hooks = TDBGridEhImportHooks());
+void LoadGridFromImportFile(TDBGridEhImportClass importClass, TDBGridEhCore* grid, const String& fileName, bool all,
+                            const TDBGridEhImportHooks& hooks = TDBGridEhImportHooks());
+
+// ---- Routines ------------------------------------------------------------------------------------------
 
 using TDBGridEhExportClass = std::unique_ptr<TDBGridEhExport> (*)();
 template <class T>

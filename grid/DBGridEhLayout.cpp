@@ -141,6 +141,7 @@ void TCustomDBGridEh::InternalLayout() {
     }
     layoutInProgress_ = saved;
     InvalidateGrid();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::CalcTitleHeight() {
@@ -263,6 +264,7 @@ int TCustomDBGridEh::IsFilterRowVisible() const { return stFilter_ && stFilter_-
 int TCustomDBGridEh::HasTitleRow() const { return Options().Contains(dgTitles) ? 1 : 0; }
 
 void TCustomDBGridEh::SyncActiveRecord() {
+    if (!incSearchMoving_) StopIncSearch();
     TGridDataLinkEh* link = DataLink();
     if (!link->Active() || !HandleAllocated() || IsGridLoading()) return;
     const int target = DataRowToGridRow(link->ActiveRecord());
@@ -345,6 +347,16 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
     const TScrollBarVisibleModeEh mode = vertScrollBar_->VisibleMode();
     TWinControl* external = vertScrollBar_->ExtScrollBar();
     const bool ownShows = vertScrollBar_->Visible() && !external;
+    // A data set closed and opened again at once (a requery) keeps its bar: hiding and showing it
+    // resizes the client area twice, and the columns with it. A closed data set's bar is settled once
+    // the queued messages are read.
+    if (!in.LinkActive && !applyClosedScrollBar_ && vertInfoApplied_ && lastOwnShows_ && ownShows &&
+        mode == lastVisibleMode_ && !(lastVertInfo_ == info)) {
+        MSG queued;
+        if (!PeekMessageW(&queued, WindowHandle(), kDeferredScrollBarMessage, kDeferredScrollBarMessage, PM_NOREMOVE))
+            PostMessageW(WindowHandle(), kDeferredScrollBarMessage, 0, 0);
+        return;
+    }
     if (vertInfoApplied_ && info == lastVertInfo_ && mode == lastVisibleMode_ && ownShows == lastOwnShows_) return;
     vertInfoApplied_ = true;
     lastVertInfo_ = info;
@@ -382,6 +394,18 @@ void TCustomDBGridEh::UpdateVertScrollBar() {
         throw;
     }
     updatingVertScrollBar_ = false;
+}
+
+void TCustomDBGridEh::WMDeferredScrollBar(TMessage& m) {
+    m.Result = 0;
+    applyClosedScrollBar_ = true;
+    try {
+        UpdateVertScrollBar();
+    } catch (...) {
+        applyClosedScrollBar_ = false;
+        throw;
+    }
+    applyClosedScrollBar_ = false;
 }
 
 void TCustomDBGridEh::UpdateHorzScrollBar() {
@@ -479,6 +503,7 @@ void TCustomDBGridEh::ColWidthsChanged() {
     InvalidateEditor();
     if (OnColWidthsChanged) OnColWidthsChanged(this);
     UpdateHorzScrollBar();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::RowHeightsChanged() {
@@ -523,6 +548,7 @@ void TCustomDBGridEh::TopLeftChanged() {
     }
     TCustomGrid::TopLeftChanged();
     UpdateHorzScrollBar();
+    UpdateFilterEditor(false);
 }
 
 void TCustomDBGridEh::WMSize(TMessage&) {

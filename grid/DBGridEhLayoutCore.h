@@ -221,3 +221,12 @@ String NormaliseLineBreaksEh(const String& text);
 
 // The part of `caption` before the first "|" and the rest (empty without a "|").
 void SplitCaptionEh(const String& caption, String& first, String& rest);
+
+// Selecting by mouse beyond the data rows: records moved per timer step for a mouse `distance`
+// pixels outside (none within 6 pixels, at most 8), and the step's interval in ms for a slope of
+// `perPixel` ms.
+inline int AutoScrollRowsEh(int distance) { return distance < 6 ? 0 : (distance / 6 > 8 ? 8 : distance / 6); }
+inline unsigned AutoScrollIntervalEh(int distance, int perPixel) {
+    const int ms = 200 - perPixel * distance;
+    return ms > 0 ? static_cast<unsigned>(ms) : 0u;
+}

@@ -199,7 +199,8 @@ bool TCustomDBGridEh::IsCellDrawn3D(const TCellTypeEh& type, TGridDrawState stat
     in.FootersPresent = shapeFooterRows_ > 0;
     in.FixedCell = state.Contains(gdFixed);
     in.FrozenColumn = type.CellKind == ckDataColEh && aCol < FixedCols();
-    in.FilterVisible = false;  // column filters come with the filter row's unit
+    in.FilterVisible = type.DataCol >= 0 && type.DataCol < Columns()->Count() &&
+                       Columns()->ColumnAt(type.DataCol)->STFilter()->Visible();
     return IsCellDrawn3DEh(in, type);
 }
 
@@ -347,7 +348,7 @@ void TCustomDBGridEh::DrawIndicatorCell(TPaintPass& pass, int aRow, TRect rect, 
     canvas->FillRect(draw3D ? rect : inner);
     if (dataRow) {
         const bool current = type.DataRow == pass.CurrentDataRow;
-        const int image = IndicatorImageEh(pass.State, current, selected, false);
+        const int image = IndicatorImageEh(pass.State, current, selected, current && incSearchActive_);
         if (image >= 0 && DBGridEhIndicators())
             DrawImageInCell(DBGridEhIndicators(), nullptr, canvas, taRightJustify, 0, image, inner);
         if (current) lastIndicatorRow_ = aRow;
@@ -493,8 +494,26 @@ void TCustomDBGridEh::DrawTitleCell(TPaintPass& pass, int aCol, int aRow, TRect 
 void TCustomDBGridEh::DrawFilterCell(TPaintPass& pass, int aCol, TRect rect, const TCellTypeEh& type) {
     TCanvas* canvas = pass.Canvas;
     const bool draw3D = IsCellDrawn3D(type, TGridDrawState{gdFixed}, aCol);
-    canvas->Brush()->SetColor(FixedColor());
+    const bool shown = type.CellKind == ckDataColEh && type.DataCol >= 0 && type.DataCol < Columns()->Count() &&
+                       Columns()->ColumnAt(type.DataCol)->STFilter()->Visible();
+    if (!shown) {
+        canvas->Brush()->SetColor(FixedColor());
+        canvas->FillRect(rect);
+        if (draw3D) DrawEdgeFrame(canvas, rect, false);
+        return;
+    }
+    TColumnEh* column = Columns()->ColumnAt(type.DataCol);
+    canvas->Pen()->SetColor(clBlack);
+    canvas->Font()->Assign(Font());
+    TColor background = FilterRowColor();
+    TColor fontColor = clBlue;
+    GetFixedCellColors(type, background, fontColor);
+    canvas->Font()->SetColor(fontColor);
+    canvas->Brush()->SetColor(background);
     canvas->FillRect(rect);
+    const TRect inner = draw3D ? Inflated(rect, 1) : rect;
+    DrawCellText(canvas, inner, false, 2, 2, FilterCellText(type.DataCol), column->Alignment(), tlCenter, false,
+                 false, false);
     if (draw3D) DrawEdgeFrame(canvas, rect, false);
 }
 
@@ -573,6 +592,8 @@ void TCustomDBGridEh::DrawDataCellContents(TPaintPass& pass, int aCol, int aRow,
     if (defaultDrawing_) {
         if (draw3D) canvas->FillRect(rect);
         DrawDataCellValue(canvas, column, textRect, look);
+        if (incSearchActive_ && !incSearchText_.empty() && type.DataRow == pass.CurrentDataRow && aCol == Col())
+            DrawIncSearchPrefix(canvas, textRect, look.Text);
         if (look.Hidden && Options().Contains(dgRowLines) && rect.Top > 0) {
             // The line above a hidden duplicate takes the cell's colour.
             canvas->Brush()->SetColor(look.Background);
@@ -677,6 +698,23 @@ void TCustomDBGridEh::DrawDataCellValue(TCanvas* canvas, TColumnEh* column, cons
         DrawCellText(canvas, textRect, true, 2, 2, look.Text, alignment, column->Layout(), multiLine,
                      column->EndEllipsis(), false);
     }
+}
+
+// The matched part of the searched cell, in the search's colours over the text drawn.
+void TCustomDBGridEh::DrawIncSearchPrefix(TCanvas* canvas, const TRect& textRect, const String& text) {
+    const TDBGridEhSettings& settings = DBGridEhSettings();
+    const int textWidth = canvas->TextWidth(text);
+    const int prefixWidth = canvas->TextWidth(incSearchText_);
+    int left = textRect.Left + 2;
+    if (cellParams_->Alignment == taRightJustify)
+        left = textRect.Right - 2 - textWidth;
+    else if (cellParams_->Alignment == taCenter)
+        left = (textRect.Left + textRect.Right - textWidth) / 2;
+    TRect mark{std::max(left, textRect.Left), textRect.Top, std::min(left + prefixWidth, textRect.Right), textRect.Bottom};
+    if (mark.Right <= mark.Left) return;
+    canvas->Brush()->SetColor(settings.IncSearchBackground);
+    canvas->Font()->SetColor(settings.IncSearchText);
+    canvas->TextRect(mark, left, textRect.Top + 2, incSearchText_);
 }
 
 void TCustomDBGridEh::DrawCellEditButtons(TCanvas* canvas, TColumnEh* column, const TRect& inner, int left,

@@ -133,7 +133,35 @@ void TDBSumCollection::Update() {
 
 // ---- TDBSumListProducer ------------------------------------------------------------------------------
 
-TDBSumListProducer::TDBSumListProducer(TComponent* owner) : owner_(owner), sums_(this) {}
+// Tells the engine when its master is freed: the engine is no component, and the grid that owns one
+// does not know the master.
+class TDBSumListProducer::TMasterWatch final : public TComponent {
+public:
+    explicit TMasterWatch(TDBSumListProducer* engine) : TComponent(nullptr), engine_(engine) {}
+    ~TMasterWatch() override { Watch(nullptr); }
+
+    void Watch(TDataSet* master) {
+        if (master == watched_) return;
+        if (watched_) RemoveFreeNotification(watched_);
+        watched_ = master;
+        if (master) master->FreeNotification(this);
+    }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation != opRemove || !component || component != static_cast<TComponent*>(watched_)) return;
+        watched_ = nullptr;
+        engine_->DataSetFreed(component);
+    }
+
+private:
+    TDBSumListProducer* engine_;
+    TDataSet* watched_ = nullptr;
+};
+
+TDBSumListProducer::TDBSumListProducer(TComponent* owner)
+    : owner_(owner), sums_(this), masterWatch_(std::make_unique<TMasterWatch>(this)) {}
 
 TDBSumListProducer::~TDBSumListProducer() {
     // Deactivated without clearing; the values go with the collection.
@@ -238,6 +266,7 @@ void TDBSumListProducer::HookDataSetEvents() {
     dataSet_->AddListener(K::AfterScroll, this, [this](TDataSet* ds) { AfterScrollHandler(ds); });
     if (master_)
         master_->AddListener(K::AfterScroll, this, [this](TDataSet* ds) { MasterAfterScrollHandler(ds); });
+    WatchMaster(master_);
     hooked_ = true;
 }
 
@@ -245,9 +274,12 @@ void TDBSumListProducer::UnhookDataSetEvents() {
     if (!hooked_) return;
     if (dataSet_) dataSet_->RemoveListeners(this);
     if (master_) master_->RemoveListeners(this);
+    WatchMaster(nullptr);
     master_ = nullptr;
     hooked_ = false;
 }
+
+void TDBSumListProducer::WatchMaster(TDataSet* master) { masterWatch_->Watch(master); }
 
 void TDBSumListProducer::DataSetFreed(const TComponent* dataSet) {
     if (!dataSet) return;
@@ -257,6 +289,7 @@ void TDBSumListProducer::DataSetFreed(const TComponent* dataSet) {
     }
     if (dataSet != static_cast<const TComponent*>(dataSet_)) return;
     if (hooked_ && master_) master_->RemoveListeners(this);
+    WatchMaster(nullptr);
     master_ = nullptr;
     hooked_ = false;
     dataSet_ = nullptr;
@@ -496,7 +529,6 @@ TDBSumList::TDBSumList(TComponent* owner)
 TDBSumList::~TDBSumList() {
     Destroying();
     if (TDataSet* ds = engine_->DataSet()) ds->RemoveFreeNotification(this);
-    if (watchedMaster_) watchedMaster_->RemoveFreeNotification(this);
     engine_.reset();
 }
 
@@ -504,43 +536,20 @@ void TDBSumList::SetDataSet(TDataSet* value) {
     TDataSet* old = engine_->DataSet();
     if (value == old) return;
     if (old) old->RemoveFreeNotification(this);
-    if (watchedMaster_) {
-        watchedMaster_->RemoveFreeNotification(this);
-        watchedMaster_ = nullptr;
-    }
     engine_->SetDataSet(value);
     if (value) value->FreeNotification(this);
-    WatchMaster();
-}
-
-void TDBSumList::WatchMaster() {
-    TDataSet* master = engine_->MasterDataSet();
-    if (master == watchedMaster_) return;
-    if (watchedMaster_) watchedMaster_->RemoveFreeNotification(this);
-    watchedMaster_ = master;
-    if (master) master->FreeNotification(this);
 }
 
 void TDBSumList::Notification(TComponent* component, TOperation operation) {
     inherited::Notification(component, operation);
     if (operation != opRemove || !engine_ || !component) return;
-    if (component == static_cast<TComponent*>(watchedMaster_)) {
-        watchedMaster_ = nullptr;
-        engine_->DataSetFreed(component);
-    } else if (component == static_cast<TComponent*>(engine_->DataSet())) {
-        // The data set is past its own destructor here: forget it without calling into it.
-        if (watchedMaster_) {
-            watchedMaster_->RemoveFreeNotification(this);
-            watchedMaster_ = nullptr;
-        }
-        engine_->DataSetFreed(engine_->DataSet());
-    }
+    // The data set is past its own destructor here: forget it without calling into it.
+    if (component == static_cast<TComponent*>(engine_->DataSet())) engine_->DataSetFreed(component);
 }
 
 void TDBSumList::Loaded() {
     inherited::Loaded();
     engine_->Loaded();
-    WatchMaster();
 }
 
 void RegisterDBSumListClasses() {

@@ -161,10 +161,14 @@ private:
     void AfterOpenHandler(TDataSet* ds);
     void AfterCloseHandler(TDataSet* ds);
 
+    void WatchMaster(TDataSet* master);
+
+    class TMasterWatch;
     TComponent* owner_;
     TDBSumCollection sums_;
     TDataSet* dataSet_ = nullptr;
     TDataSet* master_ = nullptr;
+    std::unique_ptr<TMasterWatch> masterWatch_;  // hears of the master's free, whoever owns the engine
     bool active_ = true;
     bool externalRecalc_ = false;
     bool virtualRecords_ = false;
@@ -216,9 +220,7 @@ protected:
     void Loaded() override;
 
 private:
-    void WatchMaster();
     std::unique_ptr<TDBSumListProducer> engine_;
-    TDataSet* watchedMaster_ = nullptr;
 };
 
 // Registers TDBSumList and its properties for form loading (once).

@@ -2,13 +2,16 @@
 //
 // ShowMessage: the platform's plain message box (OK, caption Application->Title).
 // MessageDlg: a message with an icon and a caption by type (in the user's language, as the system's
-// own dialogs) and a standard set of buttons; answers mrOk, mrYes, ...
+// own dialogs) and a set of buttons; answers mrOk, mrYes, ... The sets the system's box has go
+// through it (and the seam); any other set (Yes, No, All, ...) gets a box of our own: the text and
+// the buttons (in the user's language, no icon), answering mrAll, mrYesToAll, ... or mrCancel when
+// closed.
 //
 // InputQuery, InputBox: a modal box asking for one line of text: the prompt, an edit holding the
 // value (selected), OK and Cancel (Enter and Esc) in the user's interface language.
 //
-// Not yet: dialogs with button sets the system box lacks (mbAll, mbYesToAll, ...), help contexts,
-// positioned dialogs, the common dialogs (the dialogs unit adds them).
+// Not yet: help contexts (a Help button only with the system's box), positioned dialogs, the common
+// dialogs (the dialogs unit adds them).
 #pragma once
 
 #include "Forms.h"
@@ -25,8 +28,8 @@ inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
 void ShowMessage(const String& text);
 // MessageDlg's caption of `type` in `language`.
 String MessageDlgCaption(TMsgDlgType type, LANGID language);
-// Raises EInvalidArgument for a set of buttons that no system message box has. The caption is the
-// type's in the user's interface language (Chinese or English; mtCustom: Application->Title).
+// Raises EInvalidArgument for a set without buttons. The caption is the type's in the user's
+// interface language (Chinese or English; mtCustom: Application->Title).
 TModalResult MessageDlg(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0);
 
 // True with the edited text in `value` after OK; false with `value` unchanged after Cancel or

@@ -515,4 +515,82 @@ TEST(GridExportRtf, UnrtfReadsEveryValueChineseIncluded) {
     EXPECT_EQ(ReadBack("rtf", file, rows), "");
 }
 
+// The title rows of a table: per row, each cell's drawn borders ("l", "t", "b", "r" in the order
+// written) and its text, with "+" before the text when the cell has its \sb and \sa words.
+struct RtfTitleRow {
+    std::vector<String> borders;
+    std::vector<String> cells;
+    bool operator==(const RtfTitleRow&) const = default;
+};
+
+std::vector<RtfTitleRow> RtfRows(const AnsiString& rtf, int count) {
+    std::vector<RtfTitleRow> rows;
+    std::size_t pos = 0;
+    while (static_cast<int>(rows.size()) < count && (pos = rtf.find("\\trowd", pos)) != AnsiString::npos) {
+        const std::size_t end = rtf.find("\\row}", pos);
+        const AnsiString row = rtf.substr(pos, end - pos);
+        RtfTitleRow parsed;
+        String sides;
+        for (std::size_t at = 0; (at = row.find("\\cl", at)) != AnsiString::npos; ++at) {
+            if (row.compare(at, 7, "\\clbrdr") == 0) sides += row[at + 7];
+            if (row.compare(at, 8, "\\clshdng") == 0) {
+                parsed.borders.push_back(sides);
+                sides.clear();
+            }
+        }
+        for (std::size_t at = 0; (at = row.find("\\pard\\intbl{", at)) != AnsiString::npos; ++at) {
+            const std::size_t close = row.find("\\cell}", at);
+            const AnsiString cell = row.substr(at, close - at);
+            const std::size_t blank = cell.find(' ');
+            parsed.cells.push_back((cell.find("\\sb") != AnsiString::npos ? "+" : "") + cell.substr(blank + 1));
+        }
+        rows.push_back(parsed);
+        pos = end;
+    }
+    return rows;
+}
+
+// Multi-line titles: a group over two columns and a third column whose leaf reaches the top. The
+// group is one block in the top row (no border between its cells); the third column's block spans
+// both rows, its text in the top cell, the cell below it empty, no border between them.
+TEST(GridExportRtf, MultiLineTitlesMergeGroupsIntoBlocks) {
+    PeopleDb db;
+    db.Column(0)->SetVisible(false);
+    db.Column(4)->SetVisible(false);
+    db.Core()->SetUseMultiTitle(true);
+    THeadTreeNode root("Root", 10, 0);
+    THeadTreeNode* group = root.AddChild("信息", 18, 0);
+    THeadTreeNode* name = group->AddChild("name", 18, 64);
+    THeadTreeNode* score = group->AddChild("score", 18, 64);
+    THeadTreeNode* price = root.AddChild("price", 36, 64);
+    TDBGridEhExportHooks hooks;
+    hooks.PixelsPerInch = 96;
+    hooks.VTitleMargin = 10;  // |trunc(10 / 2 / 96 * 1440 - 20)| = 55
+    hooks.TitleLeaf = [&](TColumnEh* column) {
+        return column == db.Column(1) ? name : column == db.Column(2) ? score : price;
+    };
+    const AnsiString rtf = db.Export<TDBGridEhExportAsRTF>(true, hooks);
+    const std::vector<RtfTitleRow> rows = RtfRows(rtf, 3);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (RtfTitleRow{{"ltb", "tbr", "ltr"},
+                                    {"+" + TDBGridEhExportAsRTF::EscapeText("信息"), "", "+price"}}));
+    EXPECT_EQ(rows[1], (RtfTitleRow{{"ltbr", "ltbr", "lbr"}, {"+name", "+score", ""}}));
+    EXPECT_NE(rtf.find("{\\qc\\sb55\\sa55\\fs"), AnsiString::npos);
+    // The data rows follow as before.
+    EXPECT_EQ(rows[2].borders, (std::vector<String>{"ltbr", "ltbr", "ltbr"}));
+
+    // Without the title tree, or with UseMultiTitle off: one title row with the captions.
+    db.Core()->SetUseMultiTitle(false);
+    const std::vector<RtfTitleRow> single = RtfRows(db.Export<TDBGridEhExportAsRTF>(true, hooks), 1);
+    ASSERT_EQ(single.size(), 1u);
+    EXPECT_EQ(single[0].cells.size(), 3u);
+    EXPECT_EQ(single[0].cells[0], "+name");
+
+    db.Core()->SetUseMultiTitle(true);
+    const String file = db.folder.File("titles.rtf");
+    WriteFile(file, rtf);
+    SKIP_WITHOUT_READERS();
+    EXPECT_EQ(ReadBack("rtf", file, {{"信息", "price"}, {"name", "score"}, {"张三", "5", "0.1"}}), "");
+}
+
 }  // namespace

@@ -427,4 +427,36 @@ TEST_F(SumListComponentTest, TheMasterIsFoundThroughMasterSourceAndItsScrollsRec
     detail->Free();
 }
 
+// A grid's engine is no component and its grid never hears of the master: the engine itself lets go
+// of a freed master, and unhooking afterwards calls nothing on it (ASan would see it).
+TEST_F(SumListComponentTest, AnEngineOfNoComponentLetsGoOfAFreedMaster) {
+    TADOQuery* master = session_->NewQuery();
+    OpenQuery(master, "select id from sales order by id");
+    TDataSource* masterSource = New<TDataSource>(nullptr);
+    masterSource->SetDataSet(master);
+    auto* detail = New<TMasterSourceQuery>(nullptr);
+    detail->SetConnection(session_->connection);
+    detail->SetMasterSource(masterSource);
+    OpenQuery(detail, "select * from sales order by id");
+
+    TDBSumListProducer engine(nullptr);
+    TDBSum* sum = engine.SumCollection()->Add();
+    sum->SetFieldName("amount");
+    engine.SetDataSet(detail);
+    ASSERT_EQ(engine.MasterDataSet(), master);
+
+    std::erase(session_->extra, master);
+    master->Free();
+    EXPECT_EQ(engine.MasterDataSet(), nullptr);
+    detail->Next();
+    EXPECT_EQ(sum->SumValue(), 37500);
+    engine.SetActive(false);
+    engine.SetActive(true);
+    EXPECT_EQ(sum->SumValue(), 37500);
+    engine.SetDataSet(nullptr);
+    detail->SetMasterSource(nullptr);
+    masterSource->Free();
+    detail->Free();
+}
+
 }  // namespace

@@ -113,17 +113,23 @@ int ProgramCount(const String& sql) {
 }
 
 TModalFormAnswer::TModalFormAnswer(std::function<bool(TCustomForm*)> match, std::function<void(TCustomForm*)> act)
-    : match_(std::move(match)), act_(std::move(act)) {
+    : match_(std::move(match)), act_(std::move(act)), previousIdle_(Application->OnIdle) {
     Application->OnIdle = Event<&TModalFormAnswer::Idle>(this);
 }
 
+// Answers nest (a dialog opened from an answered dialog): the outer one keeps answering afterwards.
 TModalFormAnswer::~TModalFormAnswer() {
-    Application->OnIdle = nullptr;
+    Application->OnIdle = previousIdle_;
 }
 
-void TModalFormAnswer::Idle(TObject*, bool&) {
-    if (seen_)
+void TModalFormAnswer::Idle(TObject* sender, bool& done) {
+    if (!seen_ && AnswerModalForm())
         return;
+    if (previousIdle_)
+        previousIdle_(sender, done);
+}
+
+bool TModalFormAnswer::AnswerModalForm() {
     for (int i = 0; i < Screen->FormCount(); ++i) {
         TCustomForm* form = Screen->Forms(i);
         if (!form->FormState().Contains(fsModal) || !match_(form))
@@ -136,6 +142,7 @@ void TModalFormAnswer::Idle(TObject*, bool&) {
         }
         if (form->ModalResult() == mrNone && form->Visible())
             form->Close();
-        return;
+        return true;
     }
+    return false;
 }

@@ -78,8 +78,10 @@ public:
 
 private:
     void Idle(TObject* Sender, bool& Done);
+    bool AnswerModalForm();
     std::function<bool(TCustomForm*)> match_;
     std::function<void(TCustomForm*)> act_;
+    TIdleEvent previousIdle_;
     bool seen_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include "DBGridEhTestSupport.h"
 
 #include "Encoding.h"
+#include "MessageRecorder.h"
 
 using namespace gridwin;
 
@@ -112,6 +113,40 @@ TEST_F(DBGridEhInput, RecreatedWindowGetsItsVerticalScrollBarBack) {
     EXPECT_EQ(after.nMax, 50 + static_cast<int>(after.nPage) - 1);
     EXPECT_EQ(after.nPos, 10);
     EXPECT_TRUE(GetWindowLongPtrW(grid->Handle(), GWL_STYLE) & WS_VSCROLL);
+}
+
+// A requery (close and open again) keeps the scroll bar, so the grid is not resized twice on the
+// way; a data set left closed loses its bar once the queued messages are read.
+TEST_F(DBGridEhInput, ARequeryKeepsTheScrollBarAndAClosedDataSetLosesIt) {
+    TDBGridEh* grid = g.grid;
+    // Stored columns with stored widths, as the program's grids have: default columns and widths
+    // come and go with the fields.
+    CustomizeColumns();
+    for (int i = 0; i < grid->Columns()->Count(); ++i) grid->Columns()->ColumnAt(i)->SetWidth(150);
+    DrainMessages();
+    const auto hasBar = [grid] { return (GetWindowLongPtrW(grid->Handle(), GWL_STYLE) & WS_VSCROLL) != 0; };
+    ASSERT_TRUE(hasBar());
+    const int width = grid->ClientWidth();
+    TMessageRecorder recorder;
+    recorder.Only({WM_SIZE, WM_NCCALCSIZE});
+    recorder.Attach(grid);
+    OpenQuery(g.query, "select * from people where id > 10 order by id");
+    DrainMessages();
+    EXPECT_EQ(recorder.Count(WM_SIZE), 0) << recorder.Listing();
+    EXPECT_EQ(recorder.Count(WM_NCCALCSIZE), 0) << recorder.Listing();
+    EXPECT_TRUE(hasBar());
+    EXPECT_EQ(grid->ClientWidth(), width);
+    EXPECT_EQ(VertInfo(grid).nMax, 40 + static_cast<int>(VertInfo(grid).nPage) - 1);
+    EXPECT_EQ(FirstShownName(grid), "P11");
+
+    g.query->Close();
+    DrainMessages();
+    EXPECT_FALSE(hasBar());
+    EXPECT_GT(grid->ClientWidth(), width);
+    g.query->Open();
+    DrainMessages();
+    EXPECT_TRUE(hasBar());
+    EXPECT_EQ(grid->ClientWidth(), width);
 }
 
 TEST_F(DBGridEhInput, ScrollBarAndWheelMoveTheDataSet) {

@@ -132,4 +132,40 @@ TEST(DialogsCaptions, InputButtonsSpeakTheUsersLanguage) {
     EXPECT_EQ(InputButtonCaption(mrCancel, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), "Cancel");
 }
 
+// A set of buttons the system's box lacks gets a box of our own: the text, the buttons in the user's
+// language, the first one the default; each button answers its result, closing answers mrCancel.
+TEST_F(DialogsTest, MessageDlgWithAllShowsItsOwnBox) {
+    const bool chinese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE;
+    const struct {
+        const char* Click;  // a button's name, or nullptr to close the box
+        TModalResult Result;
+    } cases[] = {{"Yes", mrYes}, {"No", mrNo}, {"All", mrAll}, {nullptr, mrCancel}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Click ? c.Click : "closed");
+        String text, caption;
+        std::vector<String> captions;
+        bool yesFocused = false;
+        TModalDriver driver("Message", [&](TCustomForm* form) {
+            text = dynamic_cast<TLabel*>(form->FindComponent("Message"))->Caption();
+            caption = form->Caption();
+            for (const char* name : {"Yes", "No", "All"})
+                if (auto* b = dynamic_cast<TButton*>(form->FindComponent(name))) captions.push_back(b->Caption());
+            yesFocused = GetFocus() == dynamic_cast<TButton*>(form->FindComponent("Yes"))->Handle();
+            if (c.Click)
+                PostMessageW(dynamic_cast<TButton*>(form->FindComponent(c.Click))->Handle(), BM_CLICK, 0, 0);
+            else
+                PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+        });
+        EXPECT_EQ(MessageDlg("出错了:\n值无效\n\n忽略?", mtError, TMsgDlgButtons{mbYes, mbNo, mbAll}), c.Result);
+        EXPECT_TRUE(driver.Ran());
+        EXPECT_EQ(text, "出错了:\n值无效\n\n忽略?");
+        EXPECT_EQ(caption, chinese ? "错误" : "Error");
+        const std::vector<String> expected = chinese ? std::vector<String>{"是(&Y)", "否(&N)", "全部(&A)"}
+                                                     : std::vector<String>{"&Yes", "&No", "&All"};
+        EXPECT_EQ(captions, expected);
+        EXPECT_TRUE(yesFocused);
+    }
+    EXPECT_TRUE(app_.Boxes.empty());
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 // one leaves the window), the heading entries, F5, saving the column layout; the category dialog
 // (adding, refusals, renaming, deleting, picking) and the column chooser.
 #include "AppTestSupport.h"
+#include "MessageRecorder.h"
 #include "U_DataLogic.h"
 #include "Dialogs.h"
 #include "GridColumnSetup.h"
@@ -195,6 +196,22 @@ TEST_F(PersonWindowTest, ACategoryListsItsPersonsAndTheStatusCountsThem) {
     EXPECT_EQ(Persons()->RecordCount(), Count("select count(*) as n from custom"));
     EXPECT_EQ(Status(), "当前共有 " + std::to_string(Persons()->RecordCount()) + " 条客户记录");
     EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+// Listing again re-reads the persons without laying the grid out for a closed list on the way: the
+// grid keeps its size and scroll bars.
+TEST_F(PersonWindowTest, ListingAgainDoesNotResizeThePersonGrid) {
+    LogIn(0, "");
+    TTreeNode* root = Frm_Custom->TreeView1->Items()->Item(0);
+    ClickNode(root);
+    DrainMessages();
+    TMessageRecorder recorder;
+    recorder.Only({WM_SIZE, WM_NCCALCSIZE});
+    recorder.Attach(Frm_Custom->Grid_Cust);
+    ClickNode(root);
+    DrainMessages();
+    EXPECT_EQ(recorder.Count(WM_SIZE), 0) << recorder.Listing();
+    EXPECT_EQ(Persons()->RecordCount(), Count("select count(*) as n from custom"));
 }
 
 TEST_F(PersonWindowTest, ARestrictedOperatorSeesOnlyOwnPersonsOnEveryList) {

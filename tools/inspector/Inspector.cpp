@@ -3,6 +3,7 @@
 // same Wine prefix and display as the program it looks at.
 //
 //   inspector.exe [--all]      --all also lists hidden top-level windows
+//   inspector.exe --clipboard  prints the clipboard's text (UTF-8, lines as they are) and nothing else
 //
 // One line per window or item, fields separated by tabs, the text last (tabs and line breaks in it
 // written as \t and \n):
@@ -406,6 +407,28 @@ void EmitTree(HWND window, HWND parent) {
     for (HWND child : children) EmitTree(child, window);
 }
 
+// The clipboard's Unicode text, written as it is; 1 when the clipboard holds no text.
+int PrintClipboard() {
+    if (!OpenClipboard(nullptr))
+        return 1;
+    int status = 1;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            const size_t limit = GlobalSize(data) / sizeof(wchar_t);
+            size_t n = 0;
+            while (n < limit && chars[n] != 0) ++n;
+            const int bytes = WideCharToMultiByte(CP_UTF8, 0, chars, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+            std::string out(static_cast<size_t>(bytes), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, chars, static_cast<int>(n), out.data(), bytes, nullptr, nullptr);
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            GlobalUnlock(data);
+            status = 0;
+        }
+    }
+    CloseClipboard();
+    return status;
+}
+
 BOOL CALLBACK CollectTopLevel(HWND window, LPARAM list) {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
     return TRUE;
@@ -418,8 +441,10 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::wstring(argv[i]) == L"--all") {
             all = true;
+        } else if (std::wstring(argv[i]) == L"--clipboard") {
+            return PrintClipboard();
         } else {
-            std::fputs("usage: inspector.exe [--all]\n", stderr);
+            std::fputs("usage: inspector.exe [--all | --clipboard]\n", stderr);
             return 2;
         }
     }

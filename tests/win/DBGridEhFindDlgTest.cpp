@@ -1,0 +1,192 @@
+// The grid's find dialog: Ctrl+F opens it for the grid with its columns, it finds a value in another
+// column and the next one, Ctrl reverses the direction, a text not there leaves the grid where it
+// was with the not-found message, Esc closes it when not modal, and a freed grid disables it.
+#include "DBGridEhFindDlgsForm.h"
+#include "DBGridEhTestSupport.h"
+
+#include "AppTestSupport.h"
+
+using namespace gridwin;
+
+namespace {
+
+class DBGridEhFindDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DBGridEhFindDlgsInitialization();
+        previousBox_ = SetMessageBoxFunction([this](HWND, const String& text, const String&, UINT) {
+            messages.push_back(text);
+            return IDOK;
+        });
+        g.Show();
+    }
+    void TearDown() override {
+        SetModifiers(false, false);
+        DBGridEhFindDlgsFinalization();
+        SetMessageBoxFunction(previousBox_);
+        DrainMessages();
+    }
+
+    void CtrlF() {
+        SetModifiers(false, true);
+        g.grid->Perform(WM_KEYDOWN, 'F', 1);
+        SetModifiers(false, false);
+        DrainMessages();
+    }
+    // Chooses `caption` in a list of the dialog as a person does (its change event runs).
+    static void Choose(TComboBox* box, const String& caption) {
+        const int index = box->Items()->IndexOf(caption);
+        ASSERT_GE(index, 0) << caption;
+        box->SetItemIndex(index);
+        if (box->OnChange) box->OnChange(box);
+    }
+    void Type(const String& text) {
+        TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+        dlg->cbText->SetText(text);
+        dlg->cbText->OnChange(dlg->cbText);
+    }
+    void FindNext(bool ctrl = false) {
+        SetModifiers(false, ctrl);
+        DBGridEhFindDlg()->bFind->Click();
+        SetModifiers(false, false);
+        DrainMessages();
+    }
+    String CurrentFieldName() { return g.grid->SelectedField() ? g.grid->SelectedField()->FieldName() : String(); }
+
+    GridOnForm g{12};
+    std::vector<String> messages;
+
+private:
+    TMessageBoxFunction previousBox_;
+};
+
+TEST_F(DBGridEhFindDlgTest, CtrlFOpensTheDialogOnTheGridsColumns) {
+    ASSERT_TRUE(g.grid->OptionsEh().Contains(dghDialogFind));
+    g.grid->SetSelectedIndex(2);  // city
+    CtrlF();
+    TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(dlg->Visible());
+    EXPECT_FALSE(dlg->FormState().Contains(fsModal));  // the grid's form is not modal
+    EXPECT_EQ(dlg->FormStyle(), fsStayOnTop);
+    EXPECT_EQ(dlg->Caption(), "Find text");
+    EXPECT_EQ(dlg->Grid(), g.grid);
+    EXPECT_EQ(dlg->ActiveControl(), dlg->cbText);
+
+    TStrings* findIn = dlg->cbFindIn->Items();
+    ASSERT_EQ(findIn->Count(), g.grid->Columns()->Count() + 1);
+    EXPECT_EQ(findIn->Strings(findIn->Count() - 1), "<All>");
+    EXPECT_EQ(findIn->Objects(findIn->Count() - 1), nullptr);
+    EXPECT_EQ(dlg->cbFindIn->Text(), "city");  // the grid's current column
+    ASSERT_EQ(dlg->FindColumns().size(), 1u);
+    EXPECT_EQ(dlg->FindColumns()[0], g.grid->Columns()->ColumnAt(2));
+
+    EXPECT_EQ(dlg->cbMatchinType->Text(), "From any part of field");
+    EXPECT_EQ(dlg->cbMatchinType->Items()->Strings(2), "From beging of field");
+    EXPECT_EQ(dlg->cbFindDirection->Text(), "All");
+    EXPECT_FALSE(dlg->cbCharCase->Checked());
+    EXPECT_TRUE(dlg->cbUseFormat->Checked());
+    EXPECT_EQ(dlg->bFind->Caption(), "&Find next");
+    EXPECT_EQ(dlg->bCancel->Caption(), "Close");
+    EXPECT_EQ(dlg->bCancel->ModalResult(), 2);
+}
+
+TEST_F(DBGridEhFindDlgTest, CtrlFOpensNothingWithoutTheOption) {
+    TDBGridEhOptions options = g.grid->OptionsEh();
+    options.Exclude(dghDialogFind);
+    g.grid->SetOptionsEh(options);
+    CtrlF();
+    EXPECT_EQ(DBGridEhFindDlg(), nullptr);
+}
+
+TEST_F(DBGridEhFindDlgTest, FindsInAnotherColumnThenTheNextAndCtrlGoesBack) {
+    // Rows: id i, city Cairo (i % 4 == 1), Delhi (2), Athens (3), Berlin (0).
+    g.query->MoveBy(4);  // id 5; "All" starts at the first record all the same
+    CtrlF();
+    TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+    ASSERT_NE(dlg, nullptr);
+    Choose(dlg->cbFindIn, "city");
+    Type("elh");
+    FindNext();
+    EXPECT_EQ(g.CurrentId(), 2);
+    EXPECT_EQ(CurrentFieldName(), "city");
+    FindNext();
+    EXPECT_EQ(g.CurrentId(), 6);
+    FindNext(/*ctrl=*/true);
+    EXPECT_EQ(g.CurrentId(), 2);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(dlg->cbText->Items()->IndexOf("elh"), 0);  // kept in the text's list once
+    EXPECT_EQ(dlg->cbText->Items()->Count(), 1);
+
+    // "Down" from the current record over every column; whole field, as cased.
+    Choose(dlg->cbFindIn, "<All>");
+    Choose(dlg->cbMatchinType, "Whole field");
+    Choose(dlg->cbFindDirection, "Down");
+    dlg->cbCharCase->SetChecked(true);
+    Type("P7");
+    FindNext();
+    EXPECT_EQ(g.CurrentId(), 7);
+    EXPECT_EQ(CurrentFieldName(), "name");
+    Type("p7");
+    FindNext();
+    EXPECT_EQ(g.CurrentId(), 7);  // not found: still there
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "String \"p7\" not found.");
+}
+
+TEST_F(DBGridEhFindDlgTest, TextNotThereLeavesTheGridWhereItWas) {
+    g.query->MoveBy(3);
+    g.grid->SetSelectedIndex(1);
+    CtrlF();
+    Choose(DBGridEhFindDlg()->cbFindIn, "<All>");
+    Type("Zurich");
+    FindNext();
+    EXPECT_EQ(g.CurrentId(), 4);
+    EXPECT_EQ(CurrentFieldName(), "name");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "String \"Zurich\" not found.");
+}
+
+TEST_F(DBGridEhFindDlgTest, EscClosesTheDialogThatIsNotModal) {
+    CtrlF();
+    TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+    ASSERT_TRUE(dlg->Visible());
+    WORD key = VK_ESCAPE;
+    dlg->FormKeyDown(dlg->cbText, key, TShiftState());
+    DrainMessages();
+    EXPECT_FALSE(dlg->Visible());
+}
+
+TEST_F(DBGridEhFindDlgTest, ModalDialogFindsAndClosesThroughItsCloseButton) {
+    TModalAnswer<TDBGridEhFindDlg> answer([&](TDBGridEhFindDlg* dlg) {
+        EXPECT_EQ(dlg->FormStyle(), fsNormal);
+        Choose(dlg->cbFindIn, "name");
+        dlg->cbText->SetText("P9");
+        WORD enter = VK_RETURN;  // Enter finds
+        dlg->FormKeyDown(dlg->cbText, enter, TShiftState());
+        EXPECT_EQ(g.CurrentId(), 9);
+        WORD esc = VK_ESCAPE;  // Esc leaves a modal dialog to its Close button
+        dlg->FormKeyDown(dlg->cbText, esc, TShiftState());
+        EXPECT_TRUE(dlg->Visible());
+        dlg->bCancel->Click();
+    });
+    ExecuteDBGridEhFindDialog(g.grid, String(), true);
+    EXPECT_TRUE(answer.Seen());
+    EXPECT_EQ(DBGridEhFindDlg()->ModalResult(), 2);
+    EXPECT_FALSE(DBGridEhFindDlg()->Visible());
+}
+
+TEST_F(DBGridEhFindDlgTest, FreedGridDisablesFindNext) {
+    CtrlF();
+    TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+    ASSERT_TRUE(dlg->bFind->Enabled());
+    g.grid->Free();
+    g.grid = nullptr;
+    EXPECT_EQ(dlg->Grid(), nullptr);
+    EXPECT_FALSE(dlg->bFind->Enabled());
+    Type("P1");
+    FindNext();  // nothing to search, nothing touched
+    EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace

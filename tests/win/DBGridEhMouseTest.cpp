@@ -1,0 +1,300 @@
+// The data grid under the mouse: dragging over rows selects the rows passed (and unselects them when
+// the drag began by unselecting a row), dragging beyond the rows scrolls by the timer, dragging over
+// cells spans a rectangle, the bottom of a title picks columns, the right button captures the mouse
+// and keeps a selection it clicks into, a double click on a column's border fits the column, and a
+// click on an edit button of a grid that cannot edit does nothing.
+#include "DBGridEhTestSupport.h"
+#include "DBGridEhSelection.h"
+
+using namespace gridwin;
+
+namespace {
+
+class DBGridEhMouse : public ::testing::Test {
+protected:
+    void TearDown() override { SetModifiers(false, false); }
+
+    TPoint Centre(int col, int row) {
+        const TRect r = g.grid->CellRect(col, row);
+        EXPECT_FALSE(r.IsEmpty()) << col << "," << row;
+        return Point((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    }
+    void Down(TPoint at, WPARAM keys = 0, UINT msg = WM_LBUTTONDOWN) {
+        SetModifiers(keys & MK_SHIFT, keys & MK_CONTROL);
+        const WPARAM button = msg == WM_RBUTTONDOWN ? MK_RBUTTON : MK_LBUTTON;
+        g.grid->Perform(msg, button | keys, PointToLParam(at.X, at.Y));
+    }
+    void Move(TPoint at, WPARAM keys = MK_LBUTTON) { g.grid->Perform(WM_MOUSEMOVE, keys, PointToLParam(at.X, at.Y)); }
+    void Up(TPoint at, WPARAM keys = 0, UINT msg = WM_LBUTTONUP) {
+        g.grid->Perform(msg, keys, PointToLParam(at.X, at.Y));
+        SetModifiers(false, false);
+    }
+    void Click(TPoint at, WPARAM keys = 0) {
+        Down(at, keys);
+        Up(at, keys);
+    }
+    std::vector<int> SelectedIds() {
+        std::vector<int> ids;
+        TBookmarkListEh* rows = g.grid->SelectedRowBookmarks();
+        const TBookmark saved = g.query->Bookmark();
+        for (int i = 0; i < rows->Count(); ++i) {
+            g.query->GotoBookmark(rows->Items(i));
+            ids.push_back(g.CurrentId());
+        }
+        g.query->GotoBookmark(saved);
+        return ids;
+    }
+    int IdAt(const TBookmark& bookmark) {
+        const TBookmark saved = g.query->Bookmark();
+        g.query->GotoBookmark(bookmark);
+        const int id = g.CurrentId();
+        g.query->GotoBookmark(saved);
+        return id;
+    }
+
+    GridOnForm g{50};
+};
+
+TEST_F(DBGridEhMouse, DraggingOverRowsGivesThemTheClickedRowsState) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
+    g.Show();
+    // A plain press selects the row; the rows dragged over are selected with it.
+    Down(Centre(2, 3));
+    EXPECT_EQ(grid->MouseState(), 1);
+    Move(Centre(2, 5));
+    Move(Centre(2, 6));
+    Up(Centre(2, 6));
+    EXPECT_EQ(grid->MouseState(), 0);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4, 5, 6}));
+    EXPECT_EQ(g.CurrentId(), 6);
+    // Back over rows already passed unselects them again.
+    Down(Centre(2, 8));
+    Move(Centre(2, 10));
+    Move(Centre(2, 9));
+    Up(Centre(2, 9));
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{8, 9}));
+    // A Ctrl+press that unselects a row unselects the rows dragged over.
+    Down(Centre(2, 3));
+    Move(Centre(2, 6));
+    Up(Centre(2, 6));
+    ASSERT_EQ(SelectedIds(), (std::vector<int>{3, 4, 5, 6}));
+    Down(Centre(2, 4), MK_CONTROL);
+    Move(Centre(2, 5), MK_LBUTTON | MK_CONTROL);
+    Up(Centre(2, 5), MK_CONTROL);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 6}));
+}
+
+TEST_F(DBGridEhMouse, DraggingBelowTheRowsScrollsByTheTimer) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
+    g.Show();
+    const int rows = grid->VisibleDataRowCount();
+    const TRect last = grid->CellRect(2, rows);
+    Down(Centre(2, 2));
+    // 30 pixels below the last data row: 5 records per tick.
+    const TPoint below = Point(Centre(2, 2).X, last.Bottom + 30);
+    Move(below);
+    const int afterMove = g.CurrentId();
+    EXPECT_EQ(afterMove, rows + 5);  // to the last row shown, then one step
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(g.CurrentId(), afterMove + 5);
+    // Within 6 pixels of the edge nothing scrolls.
+    Move(Point(below.X, last.Bottom + 3));
+    const int still = g.CurrentId();
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(g.CurrentId(), still);
+    Up(Point(below.X, last.Bottom + 3));
+    EXPECT_EQ(grid->MouseState(), 0);
+    const std::vector<int> ids = SelectedIds();
+    ASSERT_FALSE(ids.empty());
+    EXPECT_EQ(ids.front(), 2);
+    EXPECT_EQ(ids.back(), still);
+    EXPECT_EQ(static_cast<int>(ids.size()), still - 1);  // every row between, none missing
+    // After the release the timer does nothing.
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(g.CurrentId(), still);
+    // Cancel mode mid-drag ends the drag.
+    Down(Centre(2, 2));
+    Move(below);
+    grid->Perform(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(grid->MouseState(), 0);
+    const int cancelled = g.CurrentId();
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(g.CurrentId(), cancelled);
+}
+
+TEST_F(DBGridEhMouse, DraggingOverCellsSpansARectangle) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgMultiSelect});
+    grid->SetReadOnly(true);
+    g.Show();
+    Down(Centre(2, 2));
+    EXPECT_EQ(grid->MouseState(), 3);
+    Move(Centre(3, 3));
+    Move(Centre(4, 4));
+    Up(Centre(4, 4));
+    ASSERT_EQ(grid->SelectionType(), gstRectangle);
+    TDBGridEhSelectionRect* rect = grid->Selection()->Rect();
+    EXPECT_EQ(rect->LeftCol(), 1);
+    EXPECT_EQ(rect->RightCol(), 3);
+    EXPECT_EQ(IdAt(rect->TopRow()), 2);
+    EXPECT_EQ(IdAt(rect->BottomRow()), 4);
+    // Shift+click extends it from its anchor.
+    Click(Centre(2, 6), MK_SHIFT);
+    EXPECT_EQ(rect->RightCol(), 1);
+    EXPECT_EQ(IdAt(rect->BottomRow()), 6);
+    // A plain click elsewhere clears it.
+    Click(Centre(3, 8));
+    EXPECT_EQ(grid->SelectionType(), gstNon);
+    // A click on the indicator selects rows.
+    Click(Centre(0, 3));
+    EXPECT_EQ(grid->SelectionType(), gstRecordBookmarks);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3}));
+}
+
+TEST_F(DBGridEhMouse, TheBottomOfATitlePicksColumns) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgMultiSelect});
+    g.Show();
+    auto titleBottom = [&](int col) {
+        const TRect r = grid->CellRect(col, 0);
+        return Point((r.Left + r.Right) / 2, r.Bottom - 2);
+    };
+    auto selected = [&] {
+        std::vector<int> indices;
+        TDBGridEhSelectionCols* cols = grid->Selection()->Columns();
+        for (int i = 0; i < cols->Count(); ++i) indices.push_back(cols->ColumnAt(i)->Index());
+        return indices;
+    };
+    Down(titleBottom(2));
+    EXPECT_EQ(grid->MouseState(), 2);
+    Move(titleBottom(4));
+    Up(titleBottom(4));
+    EXPECT_EQ(grid->SelectionType(), gstColumns);
+    EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3}));
+    Click(titleBottom(3), MK_CONTROL);
+    EXPECT_EQ(selected(), (std::vector<int>{1, 3}));
+    Click(titleBottom(1));
+    EXPECT_EQ(selected(), (std::vector<int>{0}));
+    Click(titleBottom(3), MK_SHIFT);
+    EXPECT_EQ(selected(), (std::vector<int>{0, 1, 2}));
+    // The upper part of a title is no column pick, and row select picks no columns.
+    grid->Perform(WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_EQ(grid->SelectionType(), gstNon);
+    const TRect r = grid->CellRect(2, 0);
+    Click(Point((r.Left + r.Right) / 2, r.Top + 2));
+    EXPECT_EQ(grid->SelectionType(), gstNon);
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect});
+    Down(titleBottom(2));
+    EXPECT_EQ(grid->MouseState(), 0);
+    Up(titleBottom(2));
+    EXPECT_EQ(grid->SelectionType(), gstNon);
+}
+
+TEST_F(DBGridEhMouse, TheRightButtonCapturesAndKeepsASelectionItClicksInto) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
+    g.Show();
+    Click(Centre(2, 3));
+    Click(Centre(2, 5), MK_SHIFT);
+    ASSERT_EQ(SelectedIds(), (std::vector<int>{3, 4, 5}));
+    Down(Centre(2, 4), 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(GetCapture(), grid->Handle());
+    Up(Centre(2, 4), 0, WM_RBUTTONUP);
+    EXPECT_NE(GetCapture(), grid->Handle());
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(g.CurrentId(), 4);
+    // Outside the selection: cleared, and the record moves there.
+    Down(Centre(2, 8), 0, WM_RBUTTONDOWN);
+    Up(Centre(2, 8), 0, WM_RBUTTONUP);
+    EXPECT_TRUE(SelectedIds().empty());
+    EXPECT_EQ(g.CurrentId(), 8);
+    EXPECT_NE(GetCapture(), grid->Handle());
+}
+
+TEST_F(DBGridEhMouse, DoubleClickOnABorderFitsTheColumn) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city"}) grid->Columns()->Add()->SetFieldName(name);
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghDblClickOptimizeColWidth});
+    g.Show();
+    int dblClicks = 0;
+    struct Counter {
+        int* n;
+        void DblClick(TObject*) { ++*n; }
+    } counter{&dblClicks};
+    grid->OnDblClick = Event<&Counter::DblClick>(&counter);
+    TColumnEh* city = grid->Columns()->ColumnAt(2);
+    city->SetWidth(200);
+    // The widest city is "Athens"/"Berlin"/"Cairo"/"Delhi"; the title "city" is narrower.
+    int widest = 0;
+    for (const char* text : {"Athens", "Berlin", "Cairo", "Delhi"}) widest = std::max(widest, TextWidthIn(city->Font(), text));
+    const TRect title = grid->CellRect(3, 0);
+    const LPARAM border = PointToLParam(title.Right, title.Top + 3);
+    grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, border);
+    grid->Perform(WM_LBUTTONUP, 0, border);
+    grid->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, border);
+    grid->Perform(WM_LBUTTONUP, 0, border);
+    EXPECT_EQ(city->Width(), widest + 4);
+    EXPECT_EQ(dblClicks, 0);
+    // A double click on a cell is a double click.
+    const TPoint cell = Centre(2, 2);
+    grid->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, PointToLParam(cell.X, cell.Y));
+    grid->Perform(WM_LBUTTONUP, 0, PointToLParam(cell.X, cell.Y));
+    EXPECT_EQ(dblClicks, 1);
+}
+
+TEST_F(DBGridEhMouse, AnEditButtonOfAGridThatCannotEditDoesNothing) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name"}) grid->Columns()->Add()->SetFieldName(name);
+    TColumnEh* name = grid->Columns()->ColumnAt(1);
+    name->SetAlwaysShowEditButton(true);
+    name->SetButtonStyle(cbsEllipsis);
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
+    grid->SetReadOnly(true);
+    g.Show();
+    const TRect r = grid->CellRect(2, 3);
+    const TPoint onButton = Point(r.Right - 3, (r.Top + r.Bottom) / 2);
+    Click(onButton);
+    Click(onButton);  // again on the current cell
+    EXPECT_EQ(g.CurrentId(), 3);
+    EXPECT_FALSE(grid->EditorShown());
+}
+
+TEST_F(DBGridEhMouse, ATipShowsTheWholeTextOfACellThatDoesNotFit) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "note"}) grid->Columns()->Add()->SetFieldName(name);
+    TColumnEh* name = grid->Columns()->ColumnAt(1);
+    name->SetToolTips(true);
+    name->SetWidth(TextWidthIn(name->Font(), "P1") + 8);  // "P1" fits, "P10" does not
+    g.Show();
+    // Row 10 holds "P10".
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 10).X, Centre(2, 10).Y));
+    THintWindow* hint = grid->CellHint();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(hint->Showing());
+    EXPECT_EQ(hint->Caption(), "P10");
+    const TRect cell = grid->CellRect(2, 10);
+    const TPoint corner = grid->ClientToScreen(Point(cell.Left, cell.Top));
+    EXPECT_LE(std::abs(hint->BoundsRect().Left - corner.X), 2);
+    EXPECT_EQ(hint->BoundsRect().Top, corner.Y);
+    // Over a text that fits, and over a column without tool tips, no tip.
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 1).X, Centre(2, 1).Y));
+    EXPECT_FALSE(hint->Showing());
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 12).X, Centre(2, 12).Y));
+    EXPECT_TRUE(hint->Showing());
+    EXPECT_EQ(hint->Caption(), "P12");
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(1, 12).X, Centre(1, 12).Y));
+    EXPECT_FALSE(hint->Showing());
+    // A press hides it and reaches the grid.
+    grid->Perform(WM_MOUSEMOVE, 0, PointToLParam(Centre(2, 11).X, Centre(2, 11).Y));
+    ASSERT_TRUE(hint->Showing());
+    Click(Centre(2, 11));
+    EXPECT_FALSE(hint->Showing());
+    EXPECT_EQ(g.CurrentId(), 11);
+}
+
+}  // namespace
