@@ -162,15 +162,17 @@ bool TCustomDBGridEh::SearchKeyDown(WORD& key, TShiftState shift) {
     }
     if (pressed == settings.IncSearchShortCut && eh.Contains(dghIncSearch)) {
         if (incSearchActive_ && eh.Contains(dghDialogFind) && settings.IncSearchShortCut == settings.FindDialogShortCut) {
+            // The dialog goes on with the text typed so far.
+            const String text = incSearchText_;
             StopIncSearch();
-            if (DBGridEhFindDialogRoutine()) DBGridEhFindDialogRoutine()(this);
+            if (TFindDialogRoutineEh open = DBGridEhFindDialogRoutine()) open(this, text, GetFindDialogFlag());
         } else {
             StartIncSearch(String(), -1, 0);
         }
         return true;
     }
     if (pressed == settings.FindDialogShortCut && eh.Contains(dghDialogFind)) {
-        if (DBGridEhFindDialogRoutine()) DBGridEhFindDialogRoutine()(this);
+        OpenFindDialog();
         return true;
     }
     if (!incSearchActive_) return false;
