@@ -10,7 +10,7 @@ namespace {
 TEST(HintWindow, ShowsTextOverARectangleAndLetsTheMouseThrough) {
     StartWindowTests();
     // A plain window beneath, on the screen.
-    HWND below = CreateWindowExW(0, L"STATIC", L"below", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
+    HWND below = CreateWindowExW(0, L"STATIC", L"below", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 100, 100, 300, 200, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(below, nullptr);
     DrainMessages();
