@@ -20,56 +20,23 @@
 #include "ExtCtrls.h"
 #include "FormReader.h"
 #include "StdCtrls.h"
+#include "SkinTestSupport.h"
 #include "TestControls.h"
 #include "TypeRegistry.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-int ElementIndex(const char* file) {
-    const auto& elements = skinart::Elements();
-    for (std::size_t i = 0; i < elements.size(); ++i)
-        if (String(elements[i].File) == file) return static_cast<int>(i);
-    return -1;
-}
+using skintest::ElementIndex;
+using skintest::PumpUntil;
+using skintest::Rgb;
 
 std::uint32_t Probe(const char* file, int frame) { return skinart::ProbeColour(ElementIndex(file), frame); }
 
-String HexOfFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> archive((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    static const char digits[] = "0123456789ABCDEF";
-    std::vector<std::uint8_t> value(4);
-    const auto n = static_cast<std::uint32_t>(archive.size());
-    for (int i = 0; i < 4; ++i) value[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n >> (8 * i));
-    value.insert(value.end(), archive.begin(), archive.end());
-    String text;
-    for (std::uint8_t b : value) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
-}
 
-template <typename Done>
-bool PumpUntil(Done done, int timeoutMs = 3000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
-    return true;
-}
 
 // A window painted into a 32-bit bitmap of its size by a message carrying the DC; pixels as 0xRRGGBB.
 struct TShot {
@@ -107,10 +74,6 @@ TShot Paint(HWND window, UINT message = WM_PAINT) {
     return shot;
 }
 
-std::uint32_t Rgb(TColor colour) {
-    const auto c = static_cast<std::uint32_t>(ColorToRGB(colour));
-    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
 
 // A form with controls, skinned with the probe skin by the skin manager.
 class SkinControlsTest : public ::testing::Test {
@@ -123,16 +86,9 @@ protected:
         RegisterButtonsClasses();
         RegisterComCtrlsClasses();
         RegisterExtCtrlsClasses();
-        SetSkinEngineEnabled(true);
-        RegisterSkinClasses();
-        holder_.reset(New<TComponent>(nullptr));
-        ReadForm(holder_.get(),
-                 "object Holder: TComponent\n  object SkinData1: TSkinData\n    Active = True\n"
-                 "    SkinControls = [xcMainMenu, xcToolbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress, "
-                 "xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab, "
-                 "xcSystemMenu]\n    SkinStream = {" +
-                     HexOfFile(std::string(VESTREL_SKIN_DIR) + "/probe.skn") + "}\n  end\nend\n",
-                 "holder.txt");
+        holder_.reset(skintest::LoadProbeSkin(
+            "xcMainMenu, xcToolbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress, xcEdit, xcButton, xcBitBtn, "
+            "xcSpeedButton, xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab, xcSystemMenu"));
         skin_ = static_cast<TSkinData*>(holder_->FindComponent("SkinData1"));
         ASSERT_NE(SkinManager(), nullptr);
         form_.reset(New<TForm>(nullptr, CreateNew));
