@@ -680,6 +680,9 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         Start();
         return 0;
     case SM_ISSKINNED: return 1;
+    case SM_RESKINCONTROL:
+        if (State == fsSkinned || State == fsRefreshing) ReplaceSkinner(*this, reinterpret_cast<HWND>(wParam));
+        return 0;
     case WM_INITMENUPOPUP:
         if (manager_) manager_->MenuKind = HIWORD(lParam) ? 2 : 1;
         break;

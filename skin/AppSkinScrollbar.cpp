@@ -276,121 +276,137 @@ LRESULT CALLBACK TWScrollbar::Procedure(HWND window, UINT message, WPARAM wParam
 
 // ---- TSkinScrollbarH ----
 
-TSkinScrollbarH::TSkinScrollbarH(TSkinData* data) : data_(data) {}
-
-TSkinScrollbarH::~TSkinScrollbarH() { Unskin(); }
-
-bool TSkinScrollbarH::AttachWindow(HWND window) {
-    if (Attached() || !HasScrollBarInfo() || !Attach(window)) return false;
-    horz_ = std::make_unique<TWScrollbar>(data_);
-    vert_ = std::make_unique<TWScrollbar>(data_);
-    horz_->AttachToWindow(window, TWScrollbar::mdHorizontal);
-    vert_->AttachToWindow(window, TWScrollbar::mdVertical);
-    Paint();
-    return true;
-}
-
-void TSkinScrollbarH::Unskin() {
-    Detach();
+TSkinScrollbarH::~TSkinScrollbarH() {
     horz_.reset();
     vert_.reset();
 }
 
-void TSkinScrollbarH::Paint() {
+void TSkinScrollbarH::AttachWindow(HWND window, TSkinData* skinData, TAppSkinForm* form, TCanvas* canvas) {
+    if (Attached || !HasScrollBarInfo()) return;
+    TSkinControl::AttachWindow(window, skinData, form, canvas);
+    if (!Attached) return;
+    horz_ = std::make_unique<TWScrollbar>(skinData);
+    vert_ = std::make_unique<TWScrollbar>(skinData);
+    horz_->AttachToWindow(window, TWScrollbar::mdHorizontal);
+    vert_->AttachToWindow(window, TWScrollbar::mdVertical);
+    PaintSkin(nullptr, TRect());
+}
+
+void TSkinScrollbarH::Unskin() {
+    horz_.reset();
+    vert_.reset();
+    TSkinControl::Unskin();
+}
+
+void TSkinScrollbarH::PlaceBars() {
+    horz_->Place();
+    vert_->Place();
+}
+
+void TSkinScrollbarH::PaintSkin(HDC, const TRect&) {
     if (!horz_ || !vert_) return;
     for (TWScrollbar* bar : {horz_.get(), vert_.get()})
         if (bar->Shown()) bar->Repaint();
-    if (!horz_->Shown() || !vert_->Shown() || !Attached()) return;
+    if (!horz_->Shown() || !vert_->Shown() || !Handle || !IsWindow(Handle)) return;
     // The square between the two bars.
     RECT h{}, v{};
     GetWindowRect(horz_->Handle(), &h);
     GetWindowRect(vert_->Handle(), &v);
     RECT corner{v.left, h.top, v.right, h.bottom};
     RECT w{};
-    GetWindowRect(Window(), &w);
+    GetWindowRect(Handle, &w);
     OffsetRect(&corner, -w.left, -w.top);
-    if (HDC dc = GetWindowDC(Window())) {
-        HBRUSH face = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(data_->ButtonFace)));
-        FillRect(dc, &corner, face);
-        DeleteObject(face);
-        ReleaseDC(Window(), dc);
+    if (HDC dc = GetWindowDC(Handle)) {
+        FillFace(dc, TRect(corner.left, corner.top, corner.right, corner.bottom));
+        ReleaseDC(Handle, dc);
     }
 }
 
-LRESULT TSkinScrollbarH::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CallPrevious(message, wParam, lParam);
-    if (!horz_ || !vert_) return result;
-    switch (message) {
+void TSkinScrollbarH::AfterMessage(TMessage& m) {
+    if (!horz_ || !vert_) {
+        TSkinControl::AfterMessage(m);
+        return;
+    }
+    switch (m.Msg) {
     case WM_SIZE:
     case WM_NCPAINT:
     case WM_WINDOWPOSCHANGED:
     case WM_STYLECHANGED:
-        horz_->Place();
-        vert_->Place();
-        Paint();
+        PlaceBars();
+        PaintSkin(nullptr, TRect());
         break;
     case WM_HSCROLL:
     case WM_VSCROLL: {
-        TWScrollbar* bar = message == WM_HSCROLL ? horz_.get() : vert_.get();
-        bar->HotZone = LOWORD(wParam) == SB_ENDSCROLL ? -1 : static_cast<int>(LOWORD(wParam));
+        TWScrollbar* bar = m.Msg == WM_HSCROLL ? horz_.get() : vert_.get();
+        bar->HotZone = LOWORD(m.WParam) == SB_ENDSCROLL ? -1 : static_cast<int>(LOWORD(m.WParam));
         bar->Place();
         break;
     }
-    case WM_MOUSEWHEEL:
-        horz_->Place();
-        vert_->Place();
-        break;
+    case WM_MOUSEWHEEL: PlaceBars(); break;
     case WM_SHOWWINDOW:
-        if (!wParam) {
+        if (!m.WParam) {
             horz_->Hide();
             vert_->Hide();
         }
         break;
-    default: break;
+    default: TSkinControl::AfterMessage(m); break;
     }
-    return result;
 }
 
 // ---- TSkinScControl ----
 
-TSkinScControl::TSkinScControl(TSkinData* data) : data_(data) {}
+TSkinScControl::~TSkinScControl() { bar_.reset(); }
 
-TSkinScControl::~TSkinScControl() { Unskin(); }
+void TSkinScControl::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
+    if (Attached || !HasScrollBarInfo()) return;
+    TSkinControl::AttachControl(form, skinData, changeColor, canvas);
+    MakeBar();
+}
 
-bool TSkinScControl::AttachWindow(HWND control) {
-    if (Attached() || !HasScrollBarInfo() || !Attach(control)) return false;
-    bar_ = std::make_unique<TWScrollbar>(data_);
-    bar_->AttachToWindow(control, TWScrollbar::mdControl);
-    return true;
+void TSkinScControl::AttachWindow(HWND window, TSkinData* skinData, TAppSkinForm* form, TCanvas* canvas) {
+    if (Attached || !HasScrollBarInfo()) return;
+    TSkinControl::AttachWindow(window, skinData, form, canvas);
+    MakeBar();
+}
+
+void TSkinScControl::MakeBar() {
+    if (!Attached || !Handle) return;
+    bar_ = std::make_unique<TWScrollbar>(SkinData);
+    bar_->AttachToWindow(Handle, TWScrollbar::mdControl);
 }
 
 void TSkinScControl::Unskin() {
-    Detach();
     bar_.reset();
+    TSkinControl::Unskin();
 }
 
-LRESULT TSkinScControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CallPrevious(message, wParam, lParam);
-    if (!bar_) return result;
-    switch (message) {
+void TSkinScControl::PaintSkin(HDC, const TRect&) {
+    if (bar_ && bar_->Shown()) bar_->Repaint();
+}
+
+void TSkinScControl::AfterMessage(TMessage& m) {
+    if (!bar_) {
+        TSkinControl::AfterMessage(m);
+        return;
+    }
+    switch (m.Msg) {
     case WM_WINDOWPOSCHANGED:
     case WM_NCPAINT:
-    case WM_ENABLE:
-        bar_->Place();
-        break;
-    case WM_SHOWWINDOW:
-        if (wParam) bar_->Place();
-        else bar_->Hide();
-        break;
     case SBM_SETSCROLLINFO:
     case SBM_SETPOS:
     case SBM_SETRANGE:
-    case SBM_SETRANGEREDRAW:
+    case SBM_SETRANGEREDRAW: bar_->Place(); break;
+    case WM_ENABLE:
         bar_->Place();
+        TSkinControl::AfterMessage(m);
         break;
-    default: break;
+    case WM_SHOWWINDOW:
+    case CM_SHOWINGCHANGED:
+        if (m.WParam) bar_->Place();
+        else bar_->Hide();
+        break;
+    default: TSkinControl::AfterMessage(m); break;
     }
-    return result;
 }
 
 // ---- TArrowButton ----
@@ -506,31 +522,41 @@ LRESULT CALLBACK TArrowButton::Procedure(HWND window, UINT message, WPARAM wPara
 
 // ---- TSkinDateTime ----
 
-TSkinDateTime::TSkinDateTime(TSkinData* data) : data_(data) {}
+TSkinDateTime::~TSkinDateTime() { arrow_.reset(); }
 
-TSkinDateTime::~TSkinDateTime() { Unskin(); }
+void TSkinDateTime::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
+    if (Attached) return;
+    TSkinControl::AttachControl(form, skinData, changeColor, canvas);
+    MakeArrow();
+}
 
-bool TSkinDateTime::AttachWindow(HWND picker) {
-    if (Attached() || !Attach(picker)) return false;
-    arrow_ = std::make_unique<TArrowButton>(data_);
-    arrow_->Attach(picker);
-    RedrawWindow(picker, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
-    return true;
+void TSkinDateTime::AttachWindow(HWND window, TSkinData* skinData, TAppSkinForm* form, TCanvas* canvas) {
+    if (Attached) return;
+    TSkinControl::AttachWindow(window, skinData, form, canvas);
+    MakeArrow();
+}
+
+void TSkinDateTime::MakeArrow() {
+    if (!Attached || !Handle) return;
+    arrow_ = std::make_unique<TArrowButton>(SkinData);
+    arrow_->Attach(Handle);
+    RedrawWindow(Handle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 void TSkinDateTime::Unskin() {
-    Detach();
     arrow_.reset();
+    TSkinControl::Unskin();
 }
 
-void TSkinDateTime::PaintBorder(HDC dc) {
-    RECT w{}, c{};
-    GetWindowRect(Window(), &w);
-    GetClientRect(Window(), &c);
-    const int width = w.right - w.left, height = w.bottom - w.top;
-    if (c.right == width && c.bottom == height) return;
-    RECT outer{0, 0, width, height}, inner{1, 1, width - 1, height - 1};
-    HBRUSH shadow = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(data_->ButtonShadow)));
+void TSkinDateTime::PaintSkin(HDC dc, const TRect& rect) {
+    if (!Handle || !dc) return;
+    RECT c{};
+    GetClientRect(Handle, &c);
+    if (c.right == rect.Width() && c.bottom == rect.Height()) return;
+    RECT outer{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    RECT inner = outer;
+    InflateRect(&inner, -1, -1);
+    HBRUSH shadow = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(SkinData->ButtonShadow)));
     HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
     FrameRect(dc, &outer, shadow);
     FrameRect(dc, &inner, white);
@@ -538,20 +564,20 @@ void TSkinDateTime::PaintBorder(HDC dc) {
     DeleteObject(white);
 }
 
-LRESULT TSkinDateTime::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CallPrevious(message, wParam, lParam);
-    if (!arrow_) return result;
-    switch (message) {
-    case WM_NCPAINT:
-        if (HDC dc = GetWindowDC(Window())) {
-            PaintBorder(dc);
-            ReleaseDC(Window(), dc);
-        }
+void TSkinDateTime::AfterMessage(TMessage& m) {
+    if (!arrow_) {
+        TSkinControl::AfterMessage(m);
+        return;
+    }
+    switch (m.Msg) {
+    case WM_NCPAINT: PaintWindow(nullptr); break;
+    case WM_PRINT:
+        if (m.LParam & PRF_NONCLIENT) PaintWindow(reinterpret_cast<HDC>(m.WParam));
         break;
+    case WM_PAINT: break;  // the border lies outside the client area
     case WM_SIZE:
     case WM_WINDOWPOSCHANGED:
     case WM_STYLECHANGED: arrow_->Place(); break;
-    default: break;
+    default: TSkinControl::AfterMessage(m); break;
     }
-    return result;
 }

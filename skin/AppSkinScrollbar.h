@@ -5,10 +5,12 @@
 // Classes in this file:
 //   TWScrollbar       the overlay of one bar: a window's horizontal (mode 0) or vertical (mode 1)
 //                     bar, or a scroll-bar control (mode 2)
-//   TSkinScrollbarH   the two overlays of a window with scroll bars, following it through a hook
-//   TSkinScControl    the overlay of a scroll-bar control
+//   TSkinScrollbarH   the skinner of a window with scroll bars: its two overlays
+//   TSkinScControl    the skinner of a scroll-bar control: its overlay
 //   TArrowButton      the skinned drop-down button laid over a date-time picker's own
-//   TSkinDateTime     a date-time picker with that button and a skinned border
+//   TSkinDateTime     the skinner of a date-time picker: that button and a skinned border
+//
+// The three skinners are control skinners (SkinControl.h), made by the control matching.
 //
 // The overlay is a plain child window of its own class ("TWScrollbar"), a sibling just above the
 // control, with WS_EX_TOOLWINDOW. Presses on a window's bar go to the control as WM_NCLBUTTONDOWN
@@ -23,8 +25,8 @@
 // window, as disabled too.
 #pragma once
 
+#include "SkinControl.h"
 #include "SkinMenuRules.h"
-#include "WindowSubclass.h"
 
 #include <memory>
 
@@ -81,40 +83,42 @@ private:
     POINT pressPoint_{};
 };
 
-// The overlays of a window's two bars; hooks the window to keep them in place.
-class TSkinScrollbarH : public TWindowSubclass {
+// The overlays of a window's two bars; the skinner follows the window's messages to keep them in
+// place.
+class TSkinScrollbarH : public TSkinControl {
+    VESTREL_CLASS(TSkinScrollbarH, TSkinControl)
 public:
-    explicit TSkinScrollbarH(TSkinData* data);
+    using TSkinControl::TSkinControl;
     ~TSkinScrollbarH() override;
-    bool AttachWindow(HWND window);
-    void Unskin();
+    void AttachWindow(HWND window, TSkinData* skinData, TAppSkinForm* form, TCanvas* canvas) override;
+    void Unskin() override;
+    void AfterMessage(TMessage& m) override;
     // Repaints the shown bars and fills the corner between them.
-    void Paint();
+    void PaintSkin(HDC dc, const TRect& rect) override;
     TWScrollbar* HorzBar() const { return horz_.get(); }
     TWScrollbar* VertBar() const { return vert_.get(); }
 
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
-    TSkinData* data_;
+    void PlaceBars();
     std::unique_ptr<TWScrollbar> horz_, vert_;
 };
 
-// The overlay of a scroll-bar control; hooks the control to keep it in place and up to date.
-class TSkinScControl : public TWindowSubclass {
+// The overlay of a scroll-bar control (a window of another module, or a control of this program);
+// the skinner follows the control's messages to keep it in place and up to date.
+class TSkinScControl : public TSkinControl {
+    VESTREL_CLASS(TSkinScControl, TSkinControl)
 public:
-    explicit TSkinScControl(TSkinData* data);
+    using TSkinControl::TSkinControl;
     ~TSkinScControl() override;
-    bool AttachWindow(HWND control);
-    void Unskin();
+    void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
+    void AttachWindow(HWND window, TSkinData* skinData, TAppSkinForm* form, TCanvas* canvas) override;
+    void Unskin() override;
+    void AfterMessage(TMessage& m) override;
+    void PaintSkin(HDC dc, const TRect& rect) override;
     TWScrollbar* Bar() const { return bar_.get(); }
 
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
-    TSkinData* data_;
+    void MakeBar();
     std::unique_ptr<TWScrollbar> bar_;
 };
 
@@ -145,20 +149,21 @@ private:
 
 // A date-time picker: its arrow button, and a border of the skin's shadow colour (white inside
 // it) when the picker has one.
-class TSkinDateTime : public TWindowSubclass {
+class TSkinDateTime : public TSkinControl {
+    VESTREL_CLASS(TSkinDateTime, TSkinControl)
 public:
-    explicit TSkinDateTime(TSkinData* data);
+    using TSkinControl::TSkinControl;
     ~TSkinDateTime() override;
-    bool AttachWindow(HWND picker);
-    void Unskin();
+    void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
+    void AttachWindow(HWND window, TSkinData* skinData, TAppSkinForm* form, TCanvas* canvas) override;
+    void Unskin() override;
+    void AfterMessage(TMessage& m) override;
+    // The border, on the window DC (window coordinates).
+    void PaintSkin(HDC dc, const TRect& rect) override;
     TArrowButton* Arrow() const { return arrow_.get(); }
-    void PaintBorder(HDC windowDC);
-
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    TSkinData* data_;
+    void MakeArrow();
     std::unique_ptr<TArrowButton> arrow_;
 };
 

@@ -156,10 +156,34 @@ TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
 
 TSkinControl::~TSkinControl() {
     const bool controlGoing = Control && (Control->ComponentState() & csDestroying) != 0;
-    if (procedureSaved_ && Control && !controlGoing) Control->WindowProc = OldWindowProc;
+    if (procedureSaved_ && Control && !controlGoing) GiveProcedureBack();
     procedureSaved_ = false;
     hook_.reset();
     if (Form) Form->Skinners().Remove(this);
+}
+
+void TSkinControl::GiveProcedureBack() {
+    const TWndMethod mine = Event<&TSkinControl::WindowProcedure>(this);
+    if (Control->WindowProc == mine) {
+        Control->WindowProc = OldWindowProc;
+        return;
+    }
+    // A newer skinner of the control (its window was made again) calls this one next: it calls
+    // the procedure this one saved instead.
+    for (int i = 0; i < Control->ComponentCount(); ++i) {
+        auto* other = dynamic_cast<TSkinControl*>(Control->Components(i));
+        if (other && other != this && other->procedureSaved_ && other->OldWindowProc == mine)
+            other->OldWindowProc = OldWindowProc;
+    }
+}
+
+void TSkinControl::AskForNewSkinner() {
+    if (reskinAsked_ || !Form || Form->State == TAppSkinForm::fsDead || Form->State == TAppSkinForm::fsDestroying)
+        return;
+    auto* w = dynamic_cast<TWinControl*>(Control);
+    if (!w || !w->HandleAllocated() || w->WindowHandle() == Handle) return;
+    reskinAsked_ = true;
+    PostMessageW(Form->Window(), SM_RESKINCONTROL, reinterpret_cast<WPARAM>(Handle), 0);
 }
 
 void TSkinControl::Register() {
@@ -242,6 +266,12 @@ void TSkinControl::RefreshSkin() {
 }
 
 void TSkinControl::WindowProcedure(TMessage& m) {
+    if (SkinState == ssDead) {
+        // The control has a new window: the form skinner gives it a new skinner.
+        AskForNewSkinner();
+        CallDefault(m);
+        return;
+    }
     if (m.Msg == SM_SKINDRAWING) {
         Enabled = m.WParam > 0;
         if (Enabled) Redraw();

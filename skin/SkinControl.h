@@ -13,7 +13,8 @@
 //
 // Ownership: a skinner of a control is owned by the control, so it goes with it; the form
 // skinner's list then loses it. A skinner of a foreign window is owned by the list. A window
-// destroyed under its skinner leaves the skinner dead (state 6), answering nothing until freed.
+// destroyed under its skinner leaves the skinner dead (state 6), answering nothing until freed;
+// when the control gets a new window, the dead skinner asks its form skinner for a new skinner.
 //
 // Foreign windows are hooked with the system's subclass chain (TWindowSubclass), not a procedure
 // thunk installed with SetWindowLong: hooks then come off in any order.
@@ -119,8 +120,15 @@ protected:
 private:
     class TForeignHook;
 
+    // Hands the control's saved procedure back (to the control, or to a newer skinner that calls
+    // this one).
+    void GiveProcedureBack();
+    // A dead skinner of a control that has a new window asks its form skinner, once, for a new one.
+    void AskForNewSkinner();
+
     std::unique_ptr<TForeignHook> hook_;
     bool procedureSaved_ = false;
+    bool reskinAsked_ = false;
 };
 
 // Properties by name; each accepts a null object and a missing property.

@@ -2,6 +2,7 @@
 
 #include "AppSkinData.h"
 #include "AppSkinForm.h"
+#include "AppSkinScrollbar.h"
 #include "SkinCheckRadio.h"
 #include "SkinControl.h"
 #include "SkinEditCombo.h"
@@ -77,7 +78,8 @@ void RegisterSkinnerClasses() {
     RegisterClasses<TSkinButton, TSkinBitButton, TSkinSpeedButton, TSkinMenuButton, TSkinCheckBox, TSkinRadioButton,
                     TSkinEdit, TSkinComBox, TSkinStatusBar, TSkinGroupBox, TSkinBox, TSkinToolBar, TSkinTrackBar,
                     TSkinUpDown, TSkinProgress, TSkinTab, TSkinTabSheet, TSkinSizer, TSkinBoxH, TSkinHeader,
-                    TSkinTabBtn, TSkinAdvPage, TSkinObjImage, TSkinMP>();
+                    TSkinTabBtn, TSkinAdvPage, TSkinObjImage, TSkinMP, TSkinScrollbarH, TSkinScControl,
+                    TSkinDateTime>();
 }
 
 const char* SkinnerClassName(TSkinnerKind kind) {
@@ -179,6 +181,34 @@ TSkinControl* AttachWindowSkinner(TAppSkinForm& form, TSkinnerKind kind, HWND wi
     return skinner;
 }
 
+TSkinControl* ReplaceSkinner(TAppSkinForm& form, HWND oldWindow) {
+    TSkinControl* old = nullptr;
+    for (int i = 0; i < form.Skinners().Count() && !old; ++i) {
+        TSkinControl* s = form.Skinners().At(i);
+        if (s->Handle == oldWindow && s->Control && s->SkinState == TSkinControl::ssDead) old = s;
+    }
+    auto* control = old ? dynamic_cast<TWinControl*>(old->Control) : nullptr;
+    if (!control || (control->ComponentState() & csDestroying) != 0) return nullptr;
+    const String cls = old->ClassName();
+    const int mode = old->Mode;
+    const bool changeColor = old->ChangeColor;
+    String graphic;
+    if (auto* bit = dynamic_cast<TSkinBitButton*>(old)) graphic = bit->GraphicProp;
+    form.Skinners().Remove(old);
+    old->Free();
+    if (!control->HandleAllocated()) return nullptr;  // skinned again when the form is
+    auto* fresh = dynamic_cast<TSkinControl*>(CreateComponent(cls, control));
+    if (!fresh) return nullptr;
+    fresh->Mode = mode;
+    if (auto* bit = dynamic_cast<TSkinBitButton*>(fresh)) bit->GraphicProp = graphic;
+    fresh->AttachControl(&form, form.SkinData(), changeColor, nullptr);
+    if (!fresh->Attached) {
+        fresh->Free();
+        return nullptr;
+    }
+    return fresh;
+}
+
 bool NeedsScrollbars(TControl* control) {
     auto* w = dynamic_cast<TWinControl*>(control);
     if (!w) return false;
@@ -275,6 +305,10 @@ void MatchWindow(TAppSkinForm& form, HWND window) {
             if (GetWindowLongPtrW(child, GWL_STYLE) & WS_CHILD) MatchWindow(form, child);
     if (d.FaceColour)
         if (TControl* c = ControlOfWindow(window)) c->SetColor(form.SkinData()->ButtonFace);
+    // The skinners this program adds for windows of other modules follow the skin's control set.
+    const TSkinControlTypes set = form.SkinData()->SkinControls;
+    if (d.Kind == TSkinnerKind::ScrollBarControl && (set & SkinBit(xcScrollbar)) == 0) return;
+    if (d.Kind == TSkinnerKind::DateTime && (set & SkinBit(xcCombo)) == 0) return;
     HWND target = d.OnFirstChild ? GetWindow(window, GW_CHILD) : window;
     if (d.Kind != TSkinnerKind::None && target) AttachWindowSkinner(form, d.Kind, target);
 }

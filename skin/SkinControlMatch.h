@@ -37,5 +37,8 @@ bool NeedsScrollbars(TControl* control);
 // The skinner of `kind` made for `control` (owned by it) and attached; nullptr when the kind has
 // no skinner class here.
 TSkinControl* AttachSkinner(TAppSkinForm& form, skinrules::TSkinnerKind kind, TControl* control, bool changeColor);
+// The control whose old window `oldWindow` was served by a now dead skinner gets a new skinner of
+// the same class for its new window; the dead one is freed. Nothing when no such skinner exists.
+TSkinControl* ReplaceSkinner(TAppSkinForm& form, HWND oldWindow);
 // The skinner of `kind` attached to a window of another module (owned by the form's list).
 TSkinControl* AttachWindowSkinner(TAppSkinForm& form, skinrules::TSkinnerKind kind, HWND window);

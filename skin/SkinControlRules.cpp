@@ -233,8 +233,11 @@ TWindowDecision DecideWindow(const std::string& name, std::uint32_t style) {
         d.OnFirstChild = true;
         return kind(TSkinnerKind::ComBox);
     }
-    // Only size grips and size boxes: a real scroll bar keeps its own look.
-    if (name == "scrollbar") return (style & 0x10000) == 0 && (style & 0x18) != 0 ? kind(TSkinnerKind::Sizer) : d;
+    // Size grips and size boxes get the grip; a real scroll bar gets the scroll-bar overlay.
+    if (name == "scrollbar") {
+        if (style & 0x10000) return d;
+        return kind((style & 0x18) != 0 ? TSkinnerKind::Sizer : TSkinnerKind::ScrollBarControl);
+    }
     if (name == "systreeview32") return d;
     if (name == "#32770") {
         if (style & 0x10000) return d;
@@ -256,6 +259,7 @@ TWindowDecision DecideWindow(const std::string& name, std::uint32_t style) {
     }
     if (name == "systabcontrol32") return (style & 0x2000) ? d : kind(TSkinnerKind::Tab);
     if (name == "edit") return kind(TSkinnerKind::Edit);
+    if (name == "sysdatetimepick32") return kind(TSkinnerKind::DateTime);
     return d;
 }
 

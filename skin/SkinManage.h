@@ -34,6 +34,7 @@ constexpr UINT SM_START = 0x3503;           // posted after attaching: start ski
 constexpr UINT SM_CUSTOMACTION = 0x3514;    // wParam: a caption button's unknown action
 constexpr UINT SM_ASKVISIBLE = 0x3515;      // wParam: visibility code, lParam: action; > 0 visible
 constexpr UINT SM_REDRAWCLIENT = 0x3516;    // to an MDI client: redraw it and its children
+constexpr UINT SM_RESKINCONTROL = 0x3517;   // wParam: a control's old window: its skinner is replaced
 constexpr UINT SM_ISSKINNED = 0x3523;       // answered 1 by a skinned window
 constexpr UINT SM_PAINTFRAMETO = 0xBC4B;    // wParam: DC; lParam SM_MAGIC: paint the frame into it
 constexpr LPARAM SM_MAGIC = 16802;

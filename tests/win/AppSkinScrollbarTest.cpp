@@ -73,6 +73,14 @@ protected:
     struct TFree {
         void operator()(TComponent* c) const { c->Free(); }
     };
+    // A skinner of the window, without a form skinner; nullptr when it did not attach.
+    template <class T>
+    std::unique_ptr<T, TFree> Attach(HWND window) {
+        std::unique_ptr<T, TFree> skinner(New<T>(nullptr));
+        skinner->AttachWindow(window, skin_, nullptr, nullptr);
+        if (!skinner->Attached) skinner.reset();
+        return skinner;
+    }
     std::unique_ptr<TComponent, TFree> holder_;
     TSkinData* skin_ = nullptr;
     HWND parent_ = nullptr;
@@ -81,9 +89,9 @@ protected:
 TEST_F(SkinScrollbarTest, OverlayLiesOnTheBarAndFollowsIt) {
     ASSERT_TRUE(HasScrollBarInfo());
     HWND child = ChildWithBars();
-    TSkinScrollbarH skinner(skin_);
-    ASSERT_TRUE(skinner.AttachWindow(child));
-    TWScrollbar* vert = skinner.VertBar();
+    auto skinner = Attach<TSkinScrollbarH>(child);
+    ASSERT_NE(skinner, nullptr);
+    TWScrollbar* vert = skinner->VertBar();
     ASSERT_TRUE(vert->Shown());
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
@@ -91,7 +99,7 @@ TEST_F(SkinScrollbarTest, OverlayLiesOnTheBarAndFollowsIt) {
     RECT overlay{};
     GetWindowRect(vert->Handle(), &overlay);
     EXPECT_TRUE(EqualRect(&overlay, &info.rcScrollBar));
-    EXPECT_TRUE(skinner.HorzBar()->Shown());
+    EXPECT_TRUE(skinner->HorzBar()->Shown());
 
     // The bar goes: so does its overlay, until it comes back.
     ShowScrollBar(child, SB_VERT, FALSE);
@@ -104,9 +112,9 @@ TEST_F(SkinScrollbarTest, OverlayLiesOnTheBarAndFollowsIt) {
 
 TEST_F(SkinScrollbarTest, PartsOfAWindowsBarPerState) {
     HWND child = ChildWithBars();
-    TSkinScrollbarH skinner(skin_);
-    ASSERT_TRUE(skinner.AttachWindow(child));
-    TWScrollbar* vert = skinner.VertBar();
+    auto skinner = Attach<TSkinScrollbarH>(child);
+    ASSERT_NE(skinner, nullptr);
+    TWScrollbar* vert = skinner->VertBar();
     RECT r{};
     GetWindowRect(vert->Handle(), &r);
     const int w = r.right - r.left, h = r.bottom - r.top, a = vert->ArrowSize();
@@ -154,9 +162,9 @@ TEST_F(SkinScrollbarTest, PartsOfAWindowsBarPerState) {
 
 TEST_F(SkinScrollbarTest, PressOnTheOverlayScrollsTheWindow) {
     HWND child = ChildWithBars();
-    TSkinScrollbarH skinner(skin_);
-    ASSERT_TRUE(skinner.AttachWindow(child));
-    TWScrollbar* vert = skinner.VertBar();
+    auto skinner = Attach<TSkinScrollbarH>(child);
+    ASSERT_NE(skinner, nullptr);
+    TWScrollbar* vert = skinner->VertBar();
     RECT r{};
     GetClientRect(vert->Handle(), &r);
     // The second arrow: the system's own tracking runs until the button comes up.
@@ -174,9 +182,9 @@ TEST_F(SkinScrollbarTest, ScrollBarControlThumbFollowsItsPosition) {
                                nullptr, GetModuleHandleW(nullptr), nullptr);
     SetScrollRange(bar, SB_CTL, 0, 100, TRUE);
     SetScrollPos(bar, SB_CTL, 0, TRUE);
-    TSkinScControl skinner(skin_);
-    ASSERT_TRUE(skinner.AttachWindow(bar));
-    TWScrollbar* overlay = skinner.Bar();
+    auto skinner = Attach<TSkinScControl>(bar);
+    ASSERT_NE(skinner, nullptr);
+    TWScrollbar* overlay = skinner->Bar();
     ASSERT_TRUE(overlay->Shown());
     const int a = overlay->ArrowSize(), y = 8;
     auto shot = [&] {
@@ -227,9 +235,9 @@ TEST_F(SkinScrollbarTest, DateTimePickerGetsTheSkinsArrowAndBorder) {
     }
     arrow->FrameCount = 4;
 
-    TSkinDateTime skinner(skin_);
-    ASSERT_TRUE(skinner.AttachWindow(picker));
-    TArrowButton* button = skinner.Arrow();
+    auto skinner = Attach<TSkinDateTime>(picker);
+    ASSERT_NE(skinner, nullptr);
+    TArrowButton* button = skinner->Arrow();
     ASSERT_NE(button->Handle(), nullptr);
     EXPECT_EQ(GetParent(button->Handle()), picker);
     EXPECT_NE(GetWindowLongW(picker, GWL_STYLE) & WS_CLIPCHILDREN, 0);
@@ -253,7 +261,7 @@ TEST_F(SkinScrollbarTest, DateTimePickerGetsTheSkinsArrowAndBorder) {
 
     // The border: the skin's shadow colour, white inside it.
     TPixelBuffer frame(w.right - w.left, w.bottom - w.top);
-    skinner.PaintBorder(frame.DC());
+    skinner->PaintSkin(frame.DC(), TRect(0, 0, w.right - w.left, w.bottom - w.top));
     EXPECT_EQ(frame.At(0, 12), skintest::Rgb(skin_->ButtonShadow));
     EXPECT_EQ(frame.At(1, 12), 0xFFFFFFu);
     DestroyWindow(picker);

@@ -4,6 +4,7 @@
 // check boxes, radio buttons, group boxes, edits, combo boxes, status bars and progress bars.
 #include "AppSkinData.h"
 #include "AppSkinForm.h"
+#include "AppSkinScrollbar.h"
 #include "SkinArt.h"
 #include "SkinControl.h"
 #include "SkinControlMatch.h"
@@ -504,6 +505,194 @@ TEST(SkinToolBarPainter, FrameByCustomDrawState) {
         {CDIS_DEFAULT | CDIS_DISABLED, 0}, {CDIS_DEFAULT | CDIS_GRAYED, 0}, {0, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(ToolBarButtonFrame(c.state), c.frame) << c.state;
+}
+
+TEST_F(SkinControlsTest, ControlWithANewWindowStaysSkinned) {
+    auto* button = Add<TButton>(10, 10, 90, 28, "OK");
+    auto* edit = Add<TEdit>(10, 50, 120, 22);
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    const int count = f->Skinners().Count();
+    const HWND old = button->Handle();
+    button->RecreateWnd();
+    const HWND fresh = button->Handle();
+    ASSERT_NE(fresh, old);
+    EXPECT_TRUE(PumpUntil([&] { return Skinned(fresh); }));
+    TSkinControl* s = f->Skinners().ForControl(button);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Handle, fresh);
+    EXPECT_EQ(f->Skinners().Count(), count) << "the dead skinner went";
+    const std::uint32_t face = Paint(fresh).At(1, 1);
+    EXPECT_TRUE(face == Probe("buttons.bmp", 1) || face == Probe("buttons.bmp", 5)) << std::hex << face;
+    // The edit was not touched: its skinner stays as it was.
+    EXPECT_TRUE(Skinned(edit->Handle()));
+    EXPECT_EQ(Paint(edit->Handle()).At(0, 0), Rgb(skin_->ButtonShadow));
+}
+
+TEST_F(SkinControlsTest, OlderSkinnerFreedUnderANewerOneLeavesItInPlace) {
+    auto* button = Add<TButton>(10, 10, 90, 28, "OK");
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    HWND h = button->Handle();
+    TSkinControl* older = f->Skinners().ForControl(button);
+    ASSERT_NE(older, nullptr);
+    // The older skinner lost its window; a newer one took the control on top of it.
+    older->SkinState = TSkinControl::ssDead;
+    f->Skinners().Remove(older);
+    TSkinControl* newer = AttachSkinner(*f, skinrules::TSkinnerKind::Button, button, false);
+    ASSERT_NE(newer, nullptr);
+    older->Free();
+    EXPECT_TRUE(Skinned(h)) << "the newer skinner still gets the control's messages";
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ(Paint(h).At(1, 1), Probe("buttons.bmp", 4));
+    newer->Free();
+    EXPECT_FALSE(Skinned(h)) << "and gives the control its own procedure back";
+}
+
+TEST_F(SkinControlsTest, FormWithANewWindowKeepsItsControlsSkinned) {
+    auto* button = Add<TButton>(10, 10, 90, 28, "OK");
+    TAppSkinForm* first = ShowSkinned();
+    ASSERT_NE(first, nullptr);
+    const HWND old = form_->Handle();
+    form_->RecreateWnd();
+    const HWND fresh = form_->Handle();
+    ASSERT_NE(fresh, old);
+    // The new window gets a new form skinner; the old one is freed once its window is gone.
+    TAppSkinForm* second = nullptr;
+    EXPECT_TRUE(PumpUntil([&] {
+        second = SkinManager()->FindForm(fresh);
+        if (!second) SkinManager()->SkinForm(form_.get());
+        return second && second->State == TAppSkinForm::fsSkinned && SkinManager()->FormCount() == 1;
+    }));
+    DrainMessages();
+    ASSERT_NE(second, nullptr);
+    // The controls' new skinners outlive the old form skinner's.
+    HWND h = button->Handle();
+    EXPECT_TRUE(Skinned(h));
+    ASSERT_NE(second->Skinners().ForControl(button), nullptr);
+    EXPECT_EQ(second->Skinners().ForControl(button)->Handle, h);
+    const std::uint32_t face = Paint(h).At(1, 1);
+    EXPECT_TRUE(face == Probe("buttons.bmp", 1) || face == Probe("buttons.bmp", 5)) << std::hex << face;
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ(Paint(h).At(1, 1), Probe("buttons.bmp", 4)) << "hot";
+}
+
+// A date-time picker control of this program's kind, over the common control.
+class TTestDatePicker : public TWinControl {
+    VESTREL_CLASS(TTestDatePicker, TWinControl)
+public:
+    explicit TTestDatePicker(TComponent* owner) : TWinControl(owner) {}
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        TWinControl::CreateParams(params);
+        CreateSubClass(params, L"SysDateTimePick32");
+        params.Style |= WS_BORDER;
+    }
+};
+
+// The element's picture becomes `count` flat cells of `size` pixels, one colour each.
+void FlatCells(TDataSkinObject* element, const std::uint32_t* colours, int count, int size) {
+    element->Image->SetPixelFormat(pf24bit);
+    element->Image->SetSize(count * size, size);
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t c = colours[i];
+        HBRUSH brush = CreateSolidBrush(RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF));
+        RECT cell{size * i, 0, size * i + size, size};
+        FillRect(element->Image->Canvas()->Handle(), &cell, brush);
+        DeleteObject(brush);
+    }
+    element->FrameCount = count;
+}
+
+TEST_F(SkinControlsTest, DatePickerMatchedByTheClassMapGetsTheArrowButton) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
+    std::vector<String> map = skin_->Skin3rdLines();
+    map.push_back("TTestDatePicker=datetimepicker");
+    skin_->SetSkin3rd(map);
+    const std::uint32_t cells[4] = {0x102030, 0x405060, 0x708090, 0xA0B0C0};
+    FlatCells(skin_->ComboArrow.get(), cells, 4, 17);
+    auto* picker = Add<TTestDatePicker>(10, 10, 160, 24);
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    auto* skinner = dynamic_cast<TSkinDateTime*>(f->Skinners().ForControl(picker));
+    ASSERT_NE(skinner, nullptr);
+    ASSERT_TRUE(Skinned(picker->Handle()));
+    TArrowButton* arrow = skinner->Arrow();
+    ASSERT_NE(arrow, nullptr);
+    const int a = GetSystemMetrics(SM_CXHSCROLL);
+    auto arrowShown = [&] {
+        skintest::TPixelBuffer b(a, a + 1);
+        arrow->PaintTo(b.DC());
+        return b.At(a / 2, a / 2);
+    };
+    EXPECT_EQ(arrowShown(), cells[0]) << "normal";
+    SendMessageW(arrow->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(arrowShown(), cells[3]) << "hot";
+    SendMessageW(arrow->Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(arrowShown(), cells[0]) << "left";
+    const TShot border = Paint(picker->Handle(), WM_PRINT);
+    EXPECT_EQ(border.At(0, 12), Rgb(skin_->ButtonShadow));
+    EXPECT_EQ(border.At(1, 12), 0xFFFFFFu);
+}
+
+TEST_F(SkinControlsTest, ScrollBarsAndPickersOfOtherModulesAreMatched) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    auto child = [&](const wchar_t* cls, DWORD style, int top, int height) {
+        return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 10, top, 200, height, form_->Handle(),
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    };
+    HWND bar = child(L"SCROLLBAR", SBS_HORZ, 200, 17);
+    SetScrollRange(bar, SB_CTL, 0, 100, TRUE);
+    MatchWindow(*f, bar);
+    EXPECT_EQ(f->Skinners().ForWindow(bar), nullptr) << "scroll bars are not in the skin's control set";
+    skin_->SkinControls |= SkinBit(xcScrollbar);
+    MatchWindow(*f, bar);
+    auto* scroll = dynamic_cast<TSkinScControl*>(f->Skinners().ForWindow(bar));
+    ASSERT_NE(scroll, nullptr);
+    ASSERT_NE(scroll->Bar(), nullptr);
+    EXPECT_TRUE(scroll->Bar()->Shown());
+    RECT over{}, under{};
+    GetWindowRect(scroll->Bar()->Handle(), &over);
+    GetWindowRect(bar, &under);
+    EXPECT_TRUE(EqualRect(&over, &under));
+    // The skinner follows the bar's messages: a new position moves the overlay's thumb.
+    const int before = scroll->Bar()->Thumb().Start;
+    SendMessageW(bar, SBM_SETPOS, 100, TRUE);
+    EXPECT_GT(scroll->Bar()->Thumb().Start, before);
+
+    HWND grip = child(L"SCROLLBAR", SBS_SIZEGRIP, 230, 17);
+    MatchWindow(*f, grip);
+    EXPECT_NE(dynamic_cast<TSkinSizer*>(f->Skinners().ForWindow(grip)), nullptr);
+
+    HWND picker = child(L"SysDateTimePick32", WS_BORDER, 10, 24);
+    MatchWindow(*f, picker);
+    auto* date = dynamic_cast<TSkinDateTime*>(f->Skinners().ForWindow(picker));
+    ASSERT_NE(date, nullptr);
+    EXPECT_NE(date->Arrow(), nullptr);
+    // A window destroyed under its skinner leaves no overlay behind.
+    HWND overlay = scroll->Bar()->Handle();
+    DestroyWindow(bar);
+    EXPECT_FALSE(IsWindow(overlay));
+}
+
+TEST_F(SkinControlsTest, SimpleComboListGetsTheScrollBarSkinner) {
+    skin_->SkinControls |= SkinBit(xcScrollbar);
+    auto* combo = Add<TComboBox>(10, 10, 140, 120);
+    combo->SetStyle(csSimple);
+    for (int i = 0; i < 20; ++i) combo->Items()->Add("item " + std::to_string(i));
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    auto* skinner = dynamic_cast<TSkinComBox*>(f->Skinners().ForControl(combo));
+    ASSERT_NE(skinner, nullptr);
+    auto* list = dynamic_cast<TSkinScrollbarH*>(skinner->ListScrollBar);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Handle, skinner->ListWnd);
+    EXPECT_TRUE(list->VertBar()->Shown());
 }
 
 // A media player of the platform's kind, for the overlay: its buttons as sets by name.
