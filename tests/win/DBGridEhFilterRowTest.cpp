@@ -127,7 +127,9 @@ TEST_F(DBGridEhFilterRowTest, BadExpressionShowsItsMessageAndKeepsThePreviousFil
         Type(c.text);
         Press(VK_RETURN);
         ASSERT_EQ(messages.size(), 1u);
-        if (*c.message) EXPECT_EQ(messages[0], c.message);
+        if (*c.message) {
+            EXPECT_EQ(messages[0], c.message);
+        }
         EXPECT_EQ(amount()->STFilter()->ExpressionText(), "> 5");
         EXPECT_EQ(Rows(), 9);
         EXPECT_EQ(Sum(), sum);
