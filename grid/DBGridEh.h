@@ -330,12 +330,16 @@ public:
     bool ListFilled = false;
     // Whether the last drop-down closed with an entry chosen (not cancelled).
     bool Accepted = false;
+    // The width the list opens with.
+    int ListWidth = 100;
 
     // The caret or selection in the edit part, and its text length.
     int CaretStart();
     int CaretEnd();
     int TextLength();
     void SelectText(int start, int end);
+    // Whether the keyboard is in the combo box or its edit.
+    bool HasFocus() const;
 
 protected:
     void CNKeyDown(TMessage& m) override;
@@ -797,6 +801,9 @@ private:
     // Filter row pieces.
     bool FilterCellEditable(int dataCol);
     void HideFilterEditor();
+    // Sends a mouse press at grid point `at` to the part of the editor under it, or posts a
+    // character (at nullptr) to its edit.
+    void ForwardToFilterEditor(UINT msg, WPARAM wParam, LPARAM lParam, const TPoint* at);
     void MoveToFilterCell(int direction, bool fromEdge);
     void RunFilterItem(TInplaceFilterEditEh::TItemCode code);
 
@@ -836,6 +843,7 @@ private:
     std::unique_ptr<TDatasetFieldValueListEh> filterValues_;
     int filterCol_ = -1;
     bool filterEditing_ = false;
+    bool hidingFilterEditor_ = false;  // the focus goes back to the grid on purpose
     int lastIndicatorRow_ = -1;
     int pressedTitleCol_ = -1;
     int mouseState_ = 0;

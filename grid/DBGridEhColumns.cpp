@@ -682,6 +682,10 @@ void TColumnEh::SetSTFilter(TSTColumnFilterEh* value) { STFilter()->Assign(value
 
 // ---- TSTColumnFilterEh ------------------------------------------------------------------------------
 
+TSTColumnFilterEh::TSTColumnFilterEh(TColumnEh* column) : column_(column), listLink_(std::make_unique<TDataLink>()) {}
+
+TSTColumnFilterEh::~TSTColumnFilterEh() = default;
+
 void TSTColumnFilterEh::Assign(TPersistent* source) {
     auto* other = dynamic_cast<TSTColumnFilterEh*>(source);
     if (!other) return inherited::Assign(source);
@@ -689,6 +693,15 @@ void TSTColumnFilterEh::Assign(TPersistent* source) {
     SetVisible(other->visible_);
     KeyField = other->KeyField;
     ListField = other->ListField;
+    SetListSource(other->ListSource());
+}
+
+TDataSource* TSTColumnFilterEh::ListSource() const { return listLink_->DataSource(); }
+
+void TSTColumnFilterEh::SetListSource(TDataSource* value) {
+    if (value == ListSource()) return;
+    listLink_->SetDataSource(value);
+    column_->ColumnChanged(false);
 }
 
 void TSTColumnFilterEh::SetVisible(bool value) {
@@ -704,6 +717,42 @@ String TSTColumnFilterEh::FilterFieldName() const {
     return column_->FieldName();
 }
 
+bool TSTColumnFilterEh::KeyBased() const {
+    if (!KeyField.empty()) return true;
+    TField* field = column_->Field();
+    return field && field->Lookup();
+}
+
+String TSTColumnFilterEh::KeyFieldName() const {
+    if (!KeyField.empty()) return KeyField;
+    TField* field = column_->Field();
+    return field && field->Lookup() ? field->LookupKeyFields : String();
+}
+
+String TSTColumnFilterEh::ListFieldName() const {
+    if (!ListField.empty()) return ListField;
+    TField* field = column_->Field();
+    return field && field->Lookup() ? field->LookupResultField : String();
+}
+
+TDataSet* TSTColumnFilterEh::ListDataSet() const {
+    if (TDataSet* dataSet = listLink_->DataSet()) return dataSet;
+    TField* field = column_->Field();
+    return field && field->Lookup() ? field->LookupDataSet : nullptr;
+}
+
+std::unique_ptr<TDatasetFieldValueListEh> TSTColumnFilterEh::ListValues() const {
+    TDBGridEhCore* grid = column_->Grid();
+    TDataSet* list = listLink_->DataSet();
+    if (!grid || !grid->DataLink()->Active() || !list || !list->Active()) return nullptr;
+    const String name = ListField.empty() ? column_->FieldName() : ListField;
+    if (!list->FindField(name)) return nullptr;
+    auto values = std::make_unique<TDatasetFieldValueListEh>();
+    values->SetDataSet(list);
+    values->SetFieldName(name);
+    return values;
+}
+
 void TSTColumnFilterEh::InternalSetExpressionText(const String& text) {
     TSTFilterExpressionEh read = expression_;
     if (TField* field = column_->Field())
@@ -711,8 +760,41 @@ void TSTColumnFilterEh::InternalSetExpressionText(const String& text) {
     else if (read.ExpressionType == botNon)
         read.ExpressionType = botString;
     ParseFilterText(text, read);
+    if (KeyBased()) {
+        Variant keys = Null();
+        if (read.Operator1 != foNullEh && read.Operator1 != foNotNullEh) {
+            const String typed = Trim(text);
+            TDataSet* list = ListDataSet();
+            const String keyField = KeyFieldName();
+            const String listField = ListFieldName();
+            if (!typed.empty() && list && list->Active() && !keyField.empty() && !listField.empty())
+                keys = list->Lookup(listField, Variant(typed), keyField);
+            ClearFilterExpression(read);
+            read.ExpressionType = botString;
+            if (!VarIsNull(keys)) {
+                read.Operator1 = foInEh;
+                read.Operand1 = Variant(typed);
+            } else if (!typed.empty()) {
+                read.Operator1 = foNullEh;
+            }
+        }
+        keyValues_ = keys;
+    }
     expression_ = read;
     expressionText_ = text;
+}
+
+String TSTColumnFilterEh::NormalisedText() const {
+    if (!ListSource() || expression_.ExpressionType == botNon || expression_.Operator1 == foNonFilterEh)
+        return FilterExpressionText(expression_);
+    const Variant& operand = expression_.Operand1;
+    if (!operand.IsArray()) return VarToStr(operand);
+    String text;
+    for (const Variant& element : operand.AsArray()) {
+        if (!text.empty()) text += ",";
+        text += "'" + VarToStr(element) + "'";
+    }
+    return text;
 }
 
 void TSTColumnFilterEh::SetExpressionText(const String& text) {

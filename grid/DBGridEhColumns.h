@@ -604,20 +604,28 @@ private:
 // One column's filter in the grid's filter row: the text the user typed and the expression read
 // from it. The expression's values take the type of the column's field. Applying the filter to the
 // data set is the grid's data service's business.
-// Not yet: list data sources and lookup columns (KeyField, ListField and KeyValues are stored only).
+// A filter with a key field (KeyField set, or a lookup column) is list-based: the typed text is
+// looked up in the list data set (ListSource's, or the lookup field's) and the records whose
+// filter field holds the key found are kept (KeyValues; FirstOperand answers them).
 class TSTColumnFilterEh : public TPersistent {
     VESTREL_CLASS(TSTColumnFilterEh, TPersistent)
 public:
-    explicit TSTColumnFilterEh(TColumnEh* column) : column_(column) {}
-    // Copies DataField, Visible, KeyField and ListField.
+    explicit TSTColumnFilterEh(TColumnEh* column);
+    ~TSTColumnFilterEh() override;
+    // Copies DataField, Visible, KeyField, ListField and ListSource.
     void Assign(TPersistent* source) override;
 
     TColumnEh* Column() const { return column_; }
     String DataField;  // the field filtered; empty: the column's field
-    String KeyField;
-    String ListField;
+    String KeyField;   // the list's key field; empty: a lookup field's LookupKeyFields
+    String ListField;  // the list's shown field; empty: a lookup field's LookupResultField
+    TDataSource* ListSource() const;
+    void SetListSource(TDataSource* value);
     bool Visible() const { return visible_; }
     void SetVisible(bool value);
+    // The drop-down's size as last left by the user (0: the default).
+    int DropDownListWidth = 0;
+    int DropDownListRows = 0;
 
     const String& ExpressionText() const { return expressionText_; }
     // Reads `text` and repaints the grid; a text that does not read raises and leaves the text and
@@ -629,13 +637,24 @@ public:
     const TSTFilterExpressionEh& Expression() const { return expression_; }
     const Variant& KeyValues() const { return keyValues_; }
 
-    virtual String NormalisedText() const { return FilterExpressionText(expression_); }
+    // Whether a key field is known (the filter is list-based).
+    bool KeyBased() const;
+    String KeyFieldName() const;
+    String ListFieldName() const;
+    // The data set the typed text is looked up in, or nullptr.
+    TDataSet* ListDataSet() const;
+    // The values of the list's shown field (ListSource's active data set), or nullptr.
+    std::unique_ptr<TDatasetFieldValueListEh> ListValues() const;
+
+    virtual String NormalisedText() const;
+    virtual bool ShowsDropDownButton() const { return ListSource() != nullptr; }
     virtual String FilterFieldName() const;
-    virtual Variant FirstOperand() const { return expression_.Operand1; }
+    virtual Variant FirstOperand() const { return KeyBased() ? keyValues_ : expression_.Operand1; }
     virtual Variant SecondOperand() const { return expression_.Operand2; }
 
 private:
     TColumnEh* column_;
+    std::unique_ptr<TDataLink> listLink_;
     bool visible_ = true;
     String expressionText_;
     TSTFilterExpressionEh expression_;

@@ -369,7 +369,14 @@ void TClientDataSetFeaturesEh::ApplyFilter(TDBGridEhCore* grid, TDataSet* dataSe
     for (int i = 0; i < columns->Count(); ++i) {
         const TSTColumnFilterEh* filter = columns->ColumnAt(i)->STFilter();
         if (filter->Expression().Operator1 == foNonFilterEh) continue;
-        conditions.push_back({filter->FilterFieldName(), filter->Expression()});
+        TColumnFilterConditionEh condition{filter->FilterFieldName(), filter->Expression()};
+        if (filter->KeyBased()) {
+            // The keys found for the typed text, in the type of the filtered field.
+            condition.Expression.ExpressionType = botNon;
+            condition.Expression.Operand1 = filter->FirstOperand();
+            condition.Expression.Operand2 = filter->SecondOperand();
+        }
+        conditions.push_back(std::move(condition));
     }
     if (conditions.empty()) {
         dataSet->SetFiltered(false);

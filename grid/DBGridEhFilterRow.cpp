@@ -88,6 +88,12 @@ void TInplaceFilterEditEh::SelectText(int start, int end) {
     if (HandleAllocated()) SendMessageW(Handle(), CB_SETEDITSEL, 0, MAKELPARAM(start, end));
 }
 
+bool TInplaceFilterEditEh::HasFocus() const {
+    if (!HandleAllocated()) return false;
+    HWND focus = GetFocus();
+    return focus && (focus == WindowHandle() || IsChild(WindowHandle(), focus));
+}
+
 // ---- The grid's side ----------------------------------------------------------------------------------
 
 String TCustomDBGridEh::FilterCellText(int dataCol) const {
@@ -133,7 +139,18 @@ void TCustomDBGridEh::FillFilterEditorList(int dataCol) {
     filterEdit_->Items()->Clear();
     filterEdit_->ListFilled = false;
     filterEdit_->SetText(FilterCellText(dataCol));
-    filterEdit_->SetDropDownCount(17);
+    // The list opens at the size it was last left in (100 pixels and 17 rows at first).
+    TDBGridColumnsEh* columns = Columns();
+    int width = 0, rows = 0;
+    if (dataCol >= 0 && dataCol < columns->Count()) {
+        const TSTColumnFilterEh* filter = columns->ColumnAt(dataCol)->STFilter();
+        width = filter->DropDownListWidth;
+        rows = filter->DropDownListRows;
+    }
+    filterEdit_->SetDropDownCount(rows > 0 ? rows : 17);
+    filterEdit_->ListWidth = width > 0 ? width : 100;
+    if (filterEdit_->HandleAllocated())
+        SendMessageW(filterEdit_->Handle(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(filterEdit_->ListWidth), 0);
 }
 
 void TCustomDBGridEh::FilterEditDropDown(TObject*) {
@@ -141,6 +158,7 @@ void TCustomDBGridEh::FilterEditDropDown(TObject*) {
     TDBGridColumnsEh* columns = Columns();
     if (filterCol_ < 0 || filterCol_ >= columns->Count()) return;
     TColumnEh* column = columns->ColumnAt(filterCol_);
+    TSTColumnFilterEh* filter = column->STFilter();
     const String text = filterEdit_->Text();
     TStrings* items = filterEdit_->Items();
     items->BeginUpdate();
@@ -148,11 +166,23 @@ void TCustomDBGridEh::FilterEditDropDown(TObject*) {
         items->Clear();
         TDataSet* dataSet = DataSet();
         if (dataSet && dataSet->Active() && !column->FieldName().empty()) {
-            if (!filterValues_) filterValues_ = std::make_unique<TDatasetFieldValueListEh>();
-            filterValues_->SetDataSet(dataSet);
-            filterValues_->SetFieldName(column->STFilter()->FilterFieldName());
-            TStrings* values = filterValues_->Values();
-            for (int i = 0; i < values->Count(); ++i) items->Add(values->Strings(i));
+            // The list's shown values for a list-based filter, else the column's own values.
+            std::unique_ptr<TDatasetFieldValueListEh> listValues = filter->ListValues();
+            TDatasetFieldValueListEh* values = listValues.get();
+            if (!values) {
+                if (!filterValues_) filterValues_ = std::make_unique<TDatasetFieldValueListEh>();
+                TDataSet* list = filter->KeyBased() ? filter->ListDataSet() : nullptr;
+                if (list && list->Active() && list->FindField(filter->ListFieldName())) {
+                    filterValues_->SetDataSet(list);
+                    filterValues_->SetFieldName(filter->ListFieldName());
+                } else {
+                    filterValues_->SetDataSet(dataSet);
+                    filterValues_->SetFieldName(filter->FilterFieldName());
+                }
+                values = filterValues_.get();
+            }
+            TStrings* texts = values->Values();
+            for (int i = 0; i < texts->Count(); ++i) items->Add(texts->Strings(i));
         }
         using Code = TInplaceFilterEditEh::TItemCode;
         for (Code code : {Code::icEmpty, Code::icNotEmpty, Code::icAll, Code::icClearFilter}) filterEdit_->AddItem(code);
@@ -166,12 +196,22 @@ void TCustomDBGridEh::FilterEditDropDown(TObject*) {
     items->EndUpdate();
     filterEdit_->ListFilled = true;
     filterEdit_->SetText(text);
-    if (filterEdit_->HandleAllocated()) SendMessageW(filterEdit_->Handle(), CB_SETDROPPEDWIDTH, 100, 0);
+    if (filterEdit_->HandleAllocated())
+        SendMessageW(filterEdit_->Handle(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(filterEdit_->ListWidth), 0);
 }
 
 void TCustomDBGridEh::FilterEditCloseUp(TObject*) {
     if (!filterEdit_ || filterCol_ < 0 || !filterEdit_->Visible() || !filterEdit_->Accepted) return;
     filterEdit_->Accepted = false;
+    if (filterCol_ < Columns()->Count()) {
+        // The list's size is kept for its next opening.
+        TSTColumnFilterEh* filter = Columns()->ColumnAt(filterCol_)->STFilter();
+        filter->DropDownListRows = filterEdit_->DropDownCount();
+        if (filterEdit_->HandleAllocated()) {
+            const LRESULT width = SendMessageW(filterEdit_->Handle(), CB_GETDROPPEDWIDTH, 0, 0);
+            if (width > 0) filter->DropDownListWidth = static_cast<int>(width);
+        }
+    }
     const int index = filterEdit_->ItemIndex();
     const TInplaceFilterEditEh::TItemCode code = filterEdit_->ItemCode(index);
     if (index < 0) return;
@@ -270,7 +310,16 @@ void TCustomDBGridEh::StartFilterEditing(int dataCol) {
 
 void TCustomDBGridEh::HideFilterEditor() {
     if (!filterEdit_) return;
-    if (Visible() && CanFocus() && filterEdit_->Focused()) SetFocus();
+    if (Visible() && CanFocus() && filterEdit_->HasFocus()) {
+        hidingFilterEditor_ = true;
+        try {
+            SetFocus();
+        } catch (...) {
+            hidingFilterEditor_ = false;
+            throw;
+        }
+        hidingFilterEditor_ = false;
+    }
     filterEdit_->SetVisible(false);
     if (filterCol_ >= 0) {
         InvalidateCell(DataColToGridCol(filterCol_), titleOffset_ - 1);
@@ -318,6 +367,25 @@ void TCustomDBGridEh::UpdateFilterEditor(bool reposition) {
     }
     filterEdit_->SetBounds(cell.Left, cell.Top, std::max(0, cell.Width()), std::max(0, cell.Height()));
     filterEdit_->SetVisible(true);
+}
+
+void TCustomDBGridEh::ForwardToFilterEditor(UINT msg, WPARAM wParam, LPARAM lParam, const TPoint* at) {
+    if (!filterEdit_ || !filterEdit_->HandleAllocated() || !filterEdit_->Visible()) return;
+    HWND target = filterEdit_->Handle();
+    if (at) {
+        // The part of the combo box under the point: its edit or its button.
+        POINT pt{at->X - filterEdit_->Left(), at->Y - filterEdit_->Top()};
+        HWND child = ChildWindowFromPointEx(target, pt, CWP_SKIPINVISIBLE);
+        if (child && child != target) {
+            MapWindowPoints(target, child, &pt, 1);
+            target = child;
+        }
+        lParam = MAKELPARAM(pt.x, pt.y);
+        SendMessageW(target, msg, wParam, lParam);
+        return;
+    }
+    HWND edit = GetWindow(target, GW_CHILD);
+    PostMessageW(edit ? edit : target, msg, wParam, lParam);
 }
 
 void TCustomDBGridEh::FilterEditKeyPress(TObject*, wchar_t& Key) {

@@ -24,6 +24,13 @@ void TCustomDBGridEh::Dispatch(TMessage& m) {
         TCustomGrid::Dispatch(m);
         return WMSize(m);
     case WM_SETFOCUS: return WMSetFocus(m);
+    case WM_CHAR:
+        // While filter editing, typed characters belong to the filter editor.
+        if (filterEditing_ && filterEdit_ && filterEdit_->Visible() && (m.WParam >= 32 || m.WParam == VK_BACK)) {
+            ForwardToFilterEditor(WM_CHAR, m.WParam, m.LParam, nullptr);
+            return;
+        }
+        return TCustomGrid::Dispatch(m);
     case WM_KILLFOCUS: return WMKillFocus(m);
     case WM_ERASEBKGND: m.Result = 1; return;  // the cells cover the client area
     case WM_GETDLGCODE: return WMGetDlgCode(m);
@@ -52,6 +59,9 @@ void TCustomDBGridEh::Dispatch(TMessage& m) {
 
 void TCustomDBGridEh::WMSetFocus(TMessage& m) {
     TCustomGrid::Dispatch(m);
+    if (filterEditing_ && !hidingFilterEditor_ && filterEdit_ && filterEdit_->Visible() && filterEdit_->CanFocus() &&
+        !filterEdit_->HasFocus())
+        filterEdit_->SetFocus();
     if (Options().Contains(dgRowSelect)) InvalidateGridRow(Row());
     if (SelectionIsActive() != lastSelectionActive_) {
         lastSelectionActive_ = SelectionIsActive();
@@ -157,7 +167,8 @@ bool TCustomDBGridEh::AcquireFocus() {
         !CanFocus())
         return true;
     if (!GridFocused()) SetFocus();
-    return GridFocused();
+    // While filter editing the grid hands its focus on to the filter editor.
+    return GridFocused() || (filterEditing_ && filterEdit_ && filterEdit_->HasFocus());
 }
 
 void TCustomDBGridEh::TimedScroll(TGridScrollDirection direction) {
@@ -830,6 +841,11 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
         (button == mbLeft || button == mbRight) && FilterCellEditable(type.DataCol)) {
         ClearGridSelection();
         StartFilterEditing(type.DataCol);
+        if (button == mbLeft && !guard.Destroyed() && filterEditing_) {
+            // The press goes on to the editor: to its edit, or its button (the list opens).
+            const TPoint at{x, y};
+            ForwardToFilterEditor(WM_LBUTTONDOWN, MK_LBUTTON, 0, &at);
+        }
         return;
     }
     if (filterEditing_) {

@@ -511,7 +511,26 @@ void TCustomDBGridEh::DrawFilterCell(TPaintPass& pass, int aCol, TRect rect, con
     canvas->Font()->SetColor(fontColor);
     canvas->Brush()->SetColor(background);
     canvas->FillRect(rect);
-    const TRect inner = draw3D ? Inflated(rect, 1) : rect;
+    TRect inner = draw3D ? Inflated(rect, 1) : rect;
+    if (column->STFilter()->ShowsDropDownButton()) {
+        // The list's button at the right, the text beside it.
+        const int width = std::min(Flat() ? DefaultFlatButtonWidth() : GetSystemMetrics(SM_CXVSCROLL), inner.Width());
+        const int height = std::min(editButtonHeight_ > 0 ? editButtonHeight_ : inner.Height(), inner.Height());
+        const TRect button{inner.Right - width, inner.Top, inner.Right, inner.Top + height};
+        inner.Right = button.Left - (Flat() ? 1 : 0);
+        if (width > 0 && height > 0) {
+            TButtonBitmapKeyEh key;
+            key.Width = width;
+            key.Height = height;
+            key.Kind = bdkDropDown;
+            key.Flat = Flat();
+            DrawEditButtonFace(canvas, button, key);
+        }
+        if (Flat()) {
+            canvas->Brush()->SetColor(background);
+            canvas->FillRect(TRect{inner.Right, button.Top, button.Left, button.Bottom});
+        }
+    }
     DrawCellText(canvas, inner, false, 2, 2, FilterCellText(type.DataCol), column->Alignment(), tlCenter, false,
                  false, false);
     if (draw3D) DrawEdgeFrame(canvas, rect, false);

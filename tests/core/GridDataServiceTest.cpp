@@ -98,4 +98,62 @@ TEST_F(GridDataServiceTest, ColumnFilterKeepsItsTextWhenANewOneDoesNotRead) {
     EXPECT_EQ(Col(1)->STFilter()->Expression().ExpressionType, 0);  // nothing typed yet
 }
 
+
+// A list-based filter: the text typed is looked up in the list's shown field and the records holding
+// the key found are kept; a text the list does not hold keeps the records without a key.
+TEST_F(GridDataServiceTest, ListBasedFilterKeepsTheRecordsOfTheKeyFound) {
+    RegisterDataSetFeaturesEh(std::make_unique<TClientDataSetFeaturesEh>());
+    TADOQuery* list = db.session->NewQuery();
+    OpenQuery(list, "select code, name from items where code <= 5");
+    TDataSource* listSource = New<TDataSource>(nullptr);
+    listSource->SetDataSet(list);
+    TSTColumnFilterEh* filter = Col(1)->STFilter();  // the "name" column filters by code
+    filter->DataField = "code";
+    filter->KeyField = "code";
+    filter->ListField = "name";
+    EXPECT_FALSE(filter->ShowsDropDownButton());
+    filter->SetListSource(listSource);
+    EXPECT_TRUE(filter->KeyBased());
+    EXPECT_TRUE(filter->ShowsDropDownButton());
+
+    struct Case {
+        const char* text;
+        std::vector<String> ids;
+        const char* normalised;
+    } cases[] = {
+        {"charlie", {"3"}, "charlie"},
+        {"  echo ", {"5"}, "echo"},
+        {"golf", {}, ""},  // not in the list (code 7 is past it): no key, no records
+        {"=Null", {}, ""},  // every item has a code
+        {"<> Null", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, ""},
+        {"", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        filter->SetExpressionText(c.text);
+        db.grid->Core()->DefaultApplyFilter();
+        EXPECT_EQ(Ids(), c.ids);
+        EXPECT_EQ(filter->NormalisedText(), c.normalised);
+        EXPECT_EQ(filter->ExpressionText(), c.text);
+    }
+    filter->SetExpressionText("bravo");
+    EXPECT_EQ(VarToStr(filter->FirstOperand()), "2");
+
+    // The drop-down's values are the list's shown field, from the list data set.
+    std::unique_ptr<TDatasetFieldValueListEh> values = filter->ListValues();
+    ASSERT_NE(values, nullptr);
+    TStrings* texts = values->Values();
+    ASSERT_EQ(texts->Count(), 5);
+    EXPECT_EQ(texts->Strings(0), "alpha");
+    EXPECT_EQ(texts->Strings(4), "echo");
+
+    // A list source freed under the filter leaves it without a list, not with a dangling one.
+    listSource->Free();
+    EXPECT_EQ(filter->ListSource(), nullptr);
+    EXPECT_EQ(filter->ListValues(), nullptr);
+    EXPECT_FALSE(filter->ShowsDropDownButton());
+    filter->SetExpressionText("charlie");  // no list to look it up in: no key
+    EXPECT_TRUE(VarIsNull(filter->KeyValues()));
+}
+
 }  // namespace
