@@ -56,6 +56,13 @@ protected:
         g.grid->Perform(WM_KEYDOWN, key, 1);
         SetModifiers(false, false);
     }
+    // A person picks entry `text` of the open list: the list closes with it accepted.
+    void Choose(const String& text) {
+        editor()->SetItemIndex(editor()->Items()->IndexOf(text));
+        for (WORD code : {CBN_SELENDOK, CBN_CLOSEUP})
+            SendMessageW(g.grid->Handle(), WM_COMMAND, MAKEWPARAM(0, code), reinterpret_cast<LPARAM>(editor()->Handle()));
+    }
+    int DroppedWidth() { return static_cast<int>(SendMessageW(editor()->Handle(), CB_GETDROPPEDWIDTH, 0, 0)); }
     int Rows() { return g.query->RecordCount(); }
     String Sum() { return g.grid->GetFooterValueText(0, amount()); }
 
@@ -192,12 +199,7 @@ TEST_F(DBGridEhFilterRowTest, FixedItemsOfTheDropDown) {
     ASSERT_EQ(items->Count(), static_cast<int>(expected.size()));
     for (int i = 0; i < items->Count(); ++i) EXPECT_EQ(items->Strings(i), expected[static_cast<std::size_t>(i)]);
 
-    // A person picks an entry: the list closes with the entry accepted.
-    auto choose = [&](const String& text) {
-        editor()->SetItemIndex(items->IndexOf(text));
-        for (WORD code : {CBN_SELENDOK, CBN_CLOSEUP})
-            SendMessageW(g.grid->Handle(), WM_COMMAND, MAKEWPARAM(0, code), reinterpret_cast<LPARAM>(editor()->Handle()));
-    };
+    auto choose = [&](const String& text) { Choose(text); };
     choose("(Not empty)");
     EXPECT_EQ(editor()->Text(), "<>Null");
     choose("(Empty)");
@@ -265,6 +267,112 @@ TEST_F(DBGridEhFilterRowTest, ClickOnAFilterCellStartsEditingAndElsewhereEnds) {
     ASSERT_TRUE(g.grid->FilterEditing());
     g.grid->STFilter()->SetVisible(false);
     EXPECT_FALSE(g.grid->FilterEditing());
+}
+
+TEST_F(DBGridEhFilterRowTest, ListBasedFilterOffersItsListAndKeepsTheRecordsOfTheKeyChosen) {
+    // The id column filters through a list of labels keyed by id.
+    TADOQuery* list = g.session->NewQuery();
+    OpenQuery(list, "select id as k, lower(name) as label from people where id % 3 = 0");
+    TDataSource* listSource = New<TDataSource>(g.form.get());
+    listSource->SetDataSet(list);
+    TSTColumnFilterEh* filter = column(0)->STFilter();
+    filter->KeyField = "k";
+    filter->ListField = "label";
+
+    // The cell paints its list's button at the right once the filter has a list.
+    const int gridCol = g.grid->DataColToGridCol(0);
+    const TRect cell = g.grid->CellRect(gridCol, 1);
+    const int bx = cell.Right - 5, by = cell.Top + (cell.Bottom - cell.Top) / 2;
+    const TColor plain = g.Paint()->Canvas()->Pixels[bx][by];
+    filter->SetListSource(listSource);
+    const TColor withButton = g.Paint()->Canvas()->Pixels[bx][by];
+    EXPECT_NE(ColorToRGB(withButton), ColorToRGB(plain));
+
+    // A press on the button starts filter editing and opens the list of labels.
+    g.grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(bx, by));
+    ASSERT_TRUE(g.grid->FilterEditing());
+    EXPECT_EQ(g.grid->FilterCol(), 0);
+    EXPECT_TRUE(editor()->DroppedDown());
+    const std::vector<String> expected = {"p12", "p3", "p6", "p9", "(Empty)", "(Not empty)", "(All)", "(Clear filter)"};
+    ASSERT_EQ(editor()->Items()->Count(), static_cast<int>(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(editor()->Items()->Strings(static_cast<int>(i)), expected[i]);
+    SendMessageW(editor()->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    ReleaseCapture();
+    Pump();
+
+    Choose("p6");
+    EXPECT_EQ(editor()->Text(), "p6");
+    Press(VK_RETURN);
+    EXPECT_EQ(Rows(), 1);
+    EXPECT_EQ(g.CurrentId(), 6);
+    EXPECT_EQ(filter->KeyValues().AsInteger(), 6);
+    EXPECT_EQ(Sum(), "9");
+    // A label the list does not hold: no key, no records.
+    Type("p7");
+    Press(VK_RETURN);
+    EXPECT_EQ(Rows(), 0);
+    Type("");
+    Press(VK_RETURN);
+    EXPECT_EQ(Rows(), 12);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(DBGridEhFilterRowTest, TheListOpensAtItsRememberedSize) {
+    TSTColumnFilterEh* city = column(2)->STFilter();
+    g.grid->StartFilterEditing(2);
+    EXPECT_EQ(editor()->DropDownCount(), 17);  // nothing remembered yet: 17 rows, 100 pixels
+    EXPECT_EQ(DroppedWidth(), 100);
+
+    city->DropDownListWidth = 160;
+    city->DropDownListRows = 5;
+    g.grid->StartFilterEditing(3);
+    EXPECT_EQ(DroppedWidth(), 100);
+    g.grid->StartFilterEditing(2);
+    EXPECT_EQ(editor()->DropDownCount(), 5);
+    EXPECT_EQ(DroppedWidth(), 160);
+    // The open list has that width (at least the cell's).
+    SendMessageW(editor()->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetComboBoxInfo(editor()->Handle(), &info));
+    RECT listRect{};
+    GetWindowRect(info.hwndList, &listRect);
+    EXPECT_EQ(listRect.right - listRect.left, std::max(160, editor()->Width()));
+    SendMessageW(editor()->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    Pump();
+
+    // The size the list had when an entry was chosen is kept for its next opening.
+    g.grid->FilterEditDropDown(editor());
+    SendMessageW(editor()->Handle(), CB_SETDROPPEDWIDTH, 220, 0);
+    Choose("Cairo");
+    EXPECT_EQ(city->DropDownListWidth, 220);
+    EXPECT_EQ(city->DropDownListRows, 5);
+    g.grid->StartFilterEditing(3);
+    g.grid->StartFilterEditing(2);
+    EXPECT_EQ(DroppedWidth(), 220);
+}
+
+TEST_F(DBGridEhFilterRowTest, CharactersTypedOnTheGridGoToTheFilterEditor) {
+    g.grid->StartFilterEditing(2);
+    Type("");
+    for (wchar_t ch : std::wstring(L"Cai")) PostMessageW(g.grid->Handle(), WM_CHAR, ch, 1);
+    Pump();
+    EXPECT_EQ(editor()->Text(), "Cai");
+    PostMessageW(g.grid->Handle(), WM_CHAR, VK_BACK, 1);
+    Pump();
+    EXPECT_EQ(editor()->Text(), "Ca");
+    // The grid's focus goes on to the editor while filter editing, and stays after it.
+    g.grid->SetFocus();
+    Pump();
+    EXPECT_TRUE(editor()->HasFocus());
+    Press(VK_DOWN);
+    EXPECT_FALSE(g.grid->FilterEditing());
+    EXPECT_TRUE(g.grid->Focused());
+    g.grid->SetFocus();
+    EXPECT_TRUE(g.grid->Focused());
+    // Leaving stores the typed text without applying it.
+    EXPECT_EQ(column(2)->STFilter()->ExpressionText(), "Ca");
+    EXPECT_EQ(Rows(), 12);
 }
 
 TEST(DBGridEhFilterRow, RowColourIsTheFixedColourLightenedByAnEighth) {
