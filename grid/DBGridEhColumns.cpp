@@ -755,12 +755,15 @@ std::unique_ptr<TDatasetFieldValueListEh> TSTColumnFilterEh::ListValues() const 
 
 void TSTColumnFilterEh::InternalSetExpressionText(const String& text) {
     TSTFilterExpressionEh read = expression_;
-    if (TField* field = column_->Field())
+    const bool keyBased = KeyBased();
+    if (keyBased)
+        read.ExpressionType = botString;  // the text is a label of the list, whatever the column's type
+    else if (TField* field = column_->Field())
         read.ExpressionType = STFilterExpressionTypeOf(field->DataType());
     else if (read.ExpressionType == botNon)
         read.ExpressionType = botString;
     ParseFilterText(text, read);
-    if (KeyBased()) {
+    if (keyBased) {
         Variant keys = Null();
         if (read.Operator1 != foNullEh && read.Operator1 != foNotNullEh) {
             const String typed = Trim(text);
