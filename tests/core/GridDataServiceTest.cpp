@@ -107,7 +107,8 @@ TEST_F(GridDataServiceTest, ListBasedFilterKeepsTheRecordsOfTheKeyFound) {
     OpenQuery(list, "select code, name from items where code <= 5");
     TDataSource* listSource = New<TDataSource>(nullptr);
     listSource->SetDataSet(list);
-    TSTColumnFilterEh* filter = Col(1)->STFilter();  // the "name" column filters by code
+    // The number column "id" filters by code through a list of names: its text is a name.
+    TSTColumnFilterEh* filter = Col(0)->STFilter();
     filter->DataField = "code";
     filter->KeyField = "code";
     filter->ListField = "name";
