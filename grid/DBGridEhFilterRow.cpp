@@ -149,7 +149,7 @@ void TCustomDBGridEh::FillFilterEditorList(int dataCol) {
     }
     filterEdit_->SetDropDownCount(rows > 0 ? rows : 17);
     filterEdit_->ListWidth = width > 0 ? width : 100;
-    if (filterEdit_->HandleAllocated())
+    if (HandleAllocated())
         SendMessageW(filterEdit_->Handle(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(filterEdit_->ListWidth), 0);
 }
 
