@@ -93,13 +93,14 @@ void TCustomDBGridEh::WMGetDlgCode(TMessage& m) {
 }
 
 void TCustomDBGridEh::WMCancelMode(TMessage& m) {
+    // First, so that the release the platform sends for a held button neither drops nor sizes.
+    EndRecordDrag(0, 0, false);
+    traceSizingCol_ = -1;
     if (m.Msg == WM_CANCELMODE) TCustomGrid::Dispatch(m);
     if (titlePressPending_) {
         titlePressPending_ = false;
         SetPressedTitle(-1, false);
     }
-    EndRecordDrag(0, 0, false);
-    traceSizingCol_ = -1;
     StopAutoScroll();
     mouseState_ = 0;
     rowDragSelect_ = cellDragSelect_ = rightMovesColumns_ = false;

@@ -192,6 +192,39 @@ TEST_F(DBGridEhMouse, TheBottomOfATitlePicksColumns) {
     EXPECT_EQ(grid->SelectionType(), gstNon);
 }
 
+TEST_F(DBGridEhMouse, DraggingAColumnPickBeyondTheRightEdgeScrollsAndExtends) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (int i = 0; i < 4; ++i)
+        for (const char* name : {"id", "name", "city", "amount"}) grid->Columns()->Add()->SetFieldName(name);
+    for (int i = 0; i < grid->Columns()->Count(); ++i) grid->Columns()->ColumnAt(i)->SetWidth(90);
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgMultiSelect});
+    g.Show();
+    const TRect first = grid->CellRect(2, 0);
+    Down(Point((first.Left + first.Right) / 2, first.Bottom - 2));
+    ASSERT_EQ(grid->MouseState(), 2);
+    const int leftBefore = grid->LeftCol();
+    Move(Point(grid->ClientWidth() + 20, first.Bottom - 2));
+    const int afterMove = grid->LeftCol();
+    EXPECT_GT(afterMove, leftBefore);
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(grid->LeftCol(), afterMove + 1);
+    Up(Point(grid->ClientWidth() + 20, first.Bottom - 2));
+    ASSERT_EQ(grid->SelectionType(), gstColumns);
+    TDBGridEhSelectionCols* cols = grid->Selection()->Columns();
+    // From the pressed column to the last one shown, none missing.
+    ASSERT_GE(cols->Count(), 3);
+    EXPECT_EQ(cols->ColumnAt(0)->Index(), 1);
+    for (int i = 1; i < cols->Count(); ++i) EXPECT_EQ(cols->ColumnAt(i)->Index(), cols->ColumnAt(i - 1)->Index() + 1);
+    TGridDrawInfo info;
+    grid->CalcDrawInfo(info);
+    EXPECT_EQ(cols->ColumnAt(cols->Count() - 1)->Index(), grid->GridColToDataCol(info.Horz.LastFullVisibleCell));
+    // After the release the timer does nothing.
+    const int left = grid->LeftCol();
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(grid->LeftCol(), left);
+}
+
 TEST_F(DBGridEhMouse, TheRightButtonCapturesAndKeepsASelectionItClicksInto) {
     TDBGridEh* grid = g.grid;
     grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
@@ -398,6 +431,15 @@ TEST_F(DBGridEhMouse, ColumnSizingTracedLiveAndOfFrozenColumns) {
     EXPECT_NE(GetCapture(), grid->Handle());
     Move(Point(at.X + 50, at.Y), 0);
     EXPECT_EQ(city->Width(), 85);  // released: no more following
+    // Cancel mode ends it where it is.
+    at = border(3);
+    Down(at);
+    Move(Point(at.X + 10, at.Y));
+    grid->Perform(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(city->Width(), 95);
+    Move(Point(at.X + 40, at.Y));
+    EXPECT_EQ(city->Width(), 95);
+    Up(Point(at.X + 40, at.Y));
     // A frozen column sizes from its title border too (traced and not).
     grid->SetFrozenCols(1);
     ASSERT_EQ(grid->FixedCols(), 2);
