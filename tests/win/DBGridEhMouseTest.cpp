@@ -462,6 +462,25 @@ TEST_F(DBGridEhMouse, ColumnSizingTracedLiveAndOfFrozenColumns) {
     Up(border(0));
 }
 
+TEST_F(DBGridEhMouse, TracedSizingUnderAutoFitLeavesTheColumnsToTheRightAWidth) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city"}) grid->Columns()->Add()->SetFieldName(name);
+    grid->SetAutoFitColWidths(true);
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghTraceColSizing});
+    g.Show();
+    const TRect title = grid->CellRect(1, 0);
+    const TPoint at = Point(title.Right, title.Top + 3);
+    const int before = grid->ColWidths(1);
+    Down(at);
+    Move(Point(at.X + 20, at.Y));
+    EXPECT_GT(grid->ColWidths(1), before);
+    Move(Point(grid->ClientWidth() + 50, at.Y));
+    Up(Point(grid->ClientWidth() + 50, at.Y));
+    for (int col = 1; col < grid->ColCount(); ++col) EXPECT_GT(grid->ColWidths(col), 0) << col;
+    EXPECT_LT(grid->CellRect(1, 0).Right, grid->ClientWidth());
+}
+
 TEST_F(DBGridEhMouse, TheRightButtonMovesColumnsByTheirTitles) {
     TDBGridEh* grid = g.grid;
     grid->Columns()->Clear();
