@@ -5,11 +5,12 @@
 #           from CSV to an Excel workbook (target ratio <= 0.1)
 #   csv-N, text-N: the same rows as CSV and as tab-separated text, against the sqlite3 shell writing
 #           them as CSV; the line ends with our throughput in MB/s
-# Environment: VESTREL_BENCH_BUILD (build folder), VESTREL_BENCH_EXPORT (default 100000).
+# Environment: VESTREL_BENCH_BUILD (build folder), VESTREL_BENCH_EXPORT (default 65000: a worksheet
+# holds 65,536 rows, and the export refuses more).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VESTREL_BENCH_BUILD:-$root/build/bench}
-rows=${VESTREL_BENCH_EXPORT:-100000}
+rows=${VESTREL_BENCH_EXPORT:-65000}
 for tool in sqlite3 ssconvert; do
   command -v $tool >/dev/null || { echo "bench: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
