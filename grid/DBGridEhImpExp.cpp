@@ -487,7 +487,9 @@ void TDBGridEhExportAsXLS::NextCell() {
 
 void TDBGridEhExportAsXLS::WriteLabel(const String& text) {
     CheckCellPosition();
-    AnsiString bytes = ExportTextBytes(CutToGbkBytes(text, kMaxLabelBytes));
+    // GBK never takes more bytes than UTF-8: only a long text needs the cut.
+    AnsiString bytes =
+        ExportTextBytes(text.size() <= static_cast<std::size_t>(kMaxLabelBytes) ? text : CutToGbkBytes(text, kMaxLabelBytes));
     if (bytes.size() > static_cast<std::size_t>(kMaxLabelBytes)) bytes.resize(kMaxLabelBytes);
     const auto n = static_cast<std::uint16_t>(bytes.size());
     WriteRecordHeader(kLabel, static_cast<std::uint16_t>(8 + n));
