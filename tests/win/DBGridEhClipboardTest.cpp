@@ -425,13 +425,20 @@ TEST(DBGridEhClipboard, StandardEditActionsRunOnTheFocusedGrid) {
     EXPECT_FALSE(enabled(remove));
     EXPECT_FALSE(enabled(cut));
 
-    // Delete of the first grid's rows is not among its edit actions; with it, the rows go.
+    // Delete of the first grid's rows is not among its edit actions; with it, the rows go after
+    // the grid's question (dgConfirmDelete), as with the key.
     t.first->SetFocus();
     DrainMessages();
     EXPECT_FALSE(enabled(remove));
     t.first->SetEditActions(t.first->EditActions() + TDBGridEhEditActions{geaDeleteEh});
     EXPECT_TRUE(enabled(remove));
+    t.app.SetAnswer(IDCANCEL);
     EXPECT_TRUE(remove->Execute());
+    EXPECT_EQ(t.app.TakeTexts(), std::vector<String>{"Delete all selected records?"});
+    EXPECT_EQ(t.g.query->RecordCount(), 6);
+    t.app.SetAnswer(IDOK);
+    EXPECT_TRUE(remove->Execute());
+    EXPECT_EQ(t.app.TakeTexts(), std::vector<String>{"Delete all selected records?"});
     EXPECT_EQ(t.g.query->RecordCount(), 3);
 
     // A control that does not know the actions leaves them alone: nothing runs, nothing changes.
