@@ -1,7 +1,8 @@
 // Benchmark of the grid's exports (driven by bench/run-export.sh).
 //
 //   exportbench FORMAT DATABASE OUT   exports every row of the table persons of DATABASE through a
-//                                     grid without a window to OUT as FORMAT (xls, csv or text);
+//                                     grid without a window to OUT as FORMAT (xls, csv, text or
+//                                     rtf);
 //                                     prints "<format> <ms> <bytes>" (the time of the export alone,
 //                                     the data set already open)
 #include "ADODB.h"
@@ -52,7 +53,7 @@ private:
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: exportbench xls|csv|text DATABASE OUT\n");
+        std::fprintf(stderr, "usage: exportbench xls|csv|text|rtf DATABASE OUT\n");
         return 2;
     }
     const String format = argv[1];
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
     grid->Core()->RebuildColumns();
     TDBGridEhExportClass kind = format == "xls"    ? &NewGridExport<TDBGridEhExportAsXLS>
                                 : format == "csv" ? &NewGridExport<TDBGridEhExportAsCSV>
+                                : format == "rtf" ? &NewGridExport<TDBGridEhExportAsRTF>
                                                   : &NewGridExport<TDBGridEhExportAsText>;
     const double start = NowMs();
     SaveGridToExportFile(kind, grid->Core(), argv[3], true);

@@ -28,6 +28,7 @@
 #include "Grids.h"
 #include "HintWindow.h"
 #include "ImgList.h"
+#include "StdActns.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEhControls.h"
 
@@ -349,7 +350,7 @@ protected:
 
 // ---- The grid -------------------------------------------------------------------------------------
 
-class TCustomDBGridEh : public TCustomGrid, private IDBGridEhHost {
+class TCustomDBGridEh : public TCustomGrid, private IDBGridEhHost, public TActionTarget {
     VESTREL_CLASS(TCustomDBGridEh, TCustomGrid)
 public:
     explicit TCustomDBGridEh(TComponent* owner);
@@ -433,6 +434,10 @@ public:
     void SetDefaultDrawing(bool value) { defaultDrawing_ = value; }
     TDBGridEhEditActions EditActions() const { return editActions_; }
     void SetEditActions(TDBGridEhEditActions value) { editActions_ = value; }
+    // The standard edit actions (cut, copy, paste, select all, delete) while the grid has the focus:
+    // executing runs what the keys run; updating enables the action when that is possible now.
+    bool ExecuteAction(TBasicAction* action) override;
+    bool UpdateAction(TBasicAction* action) override;
     // The grid's Color until written.
     TColor EvenRowColor() const { return evenRowColorSet_ ? evenRowColor_ : Color(); }
     void SetEvenRowColor(TColor value);
@@ -511,6 +516,9 @@ public:
     // selection (with dghClearSelection).
     void ClearGridSelection();
     void SelectAllRows();
+    // Whether the edit action `kind` can run now (as the keys test it), and running it.
+    bool CanRunEditAction(TDBGridEhEditAction kind);
+    void RunEditAction(TDBGridEhEditAction kind);
     void SelectionChanged() override;
     void RefreshEditor() override;
     void ShowEditorIfAlwaysShown() override;

@@ -1328,8 +1328,9 @@ TCheckBoxState TColumnEh::CheckboxState() const {
     if (!field) return cbUnchecked;
     if (field->IsNull()) return cbGrayed;
     if (field->DataType() == ftBoolean) return field->AsBoolean() ? cbChecked : cbUnchecked;
+    if (!keyList_ || keyList_->Count() == 0) return cbGrayed;
     const String text = field->Text();
-    if (keyList_ && keyList_->Count() > 0 && KeyLineMatches(keyList_->Get(0), text)) return cbChecked;
+    if (KeyLineMatches(keyList_->Get(0), text)) return cbChecked;
     if (keyList_ && keyList_->Count() > 1 && KeyLineMatches(keyList_->Get(1), text)) return cbUnchecked;
     return cbGrayed;
 }

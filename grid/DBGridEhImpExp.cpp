@@ -65,12 +65,10 @@ TDBGridEhExport::TDBGridEhExport()
 
 TDBGridEhExport::~TDBGridEhExport() = default;
 
-void TDBGridEhExport::WriteBytes(const AnsiString& bytes) {
-    if (!bytes.empty()) stream_->WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-}
-
-void TDBGridEhExport::WriteBytes(const void* data, std::size_t count) {
-    if (count) stream_->WriteBuffer(data, static_cast<std::int64_t>(count));
+void TDBGridEhExport::Flush() {
+    if (pending_.empty()) return;
+    stream_->WriteBuffer(pending_.data(), static_cast<std::int64_t>(pending_.size()));
+    pending_.clear();
 }
 
 TDBGridEhWalkSelection TDBGridEhExport::CurrentSelection() const {
@@ -239,6 +237,17 @@ void TDBGridEhExport::EmitFooters() {
 
 void TDBGridEhExport::ExportStream(TStream* stream, bool all) {
     stream_ = stream;
+    pending_.clear();
+    try {
+        Walk(all);
+    } catch (...) {
+        pending_.clear();
+        throw;
+    }
+    Flush();
+}
+
+void TDBGridEhExport::Walk(bool all) {
     TDBGridEhWalkSelection selection;
     if (all)
         selection.Type = gstAll;
@@ -478,7 +487,9 @@ void TDBGridEhExportAsXLS::NextCell() {
 
 void TDBGridEhExportAsXLS::WriteLabel(const String& text) {
     CheckCellPosition();
-    AnsiString bytes = ExportTextBytes(CutToGbkBytes(text, kMaxLabelBytes));
+    // GBK never takes more bytes than UTF-8: only a long text needs the cut.
+    AnsiString bytes =
+        ExportTextBytes(text.size() <= static_cast<std::size_t>(kMaxLabelBytes) ? text : CutToGbkBytes(text, kMaxLabelBytes));
     if (bytes.size() > static_cast<std::size_t>(kMaxLabelBytes)) bytes.resize(kMaxLabelBytes);
     const auto n = static_cast<std::uint16_t>(bytes.size());
     WriteRecordHeader(kLabel, static_cast<std::uint16_t>(8 + n));

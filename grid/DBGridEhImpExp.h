@@ -98,14 +98,30 @@ protected:
     virtual void EmitFooterCell(int colPos, int footerRow, const String& text, TAlignment alignment, TColor background,
                                 TCustomFont* font, TColumnEh* column) {}
 
-    TStream* Stream() const { return stream_; }
+    // The target stream, with the bytes of WriteBytes written out first.
+    TStream* Stream() {
+        Flush();
+        return stream_;
+    }
     TColumnsEhList* ExportedColumns() const { return columns_.get(); }
     // The export's own value of a footer cell (currency units: the value times 10000).
     std::int64_t FooterAccumulator(int footerRow, int colPos) const;
-    void WriteBytes(const AnsiString& bytes);
-    void WriteBytes(const void* data, std::size_t count);
+    // Bytes for the stream, gathered and written in large blocks (all of them by the end of
+    // ExportStream; those still held when the export fails are dropped).
+    void WriteBytes(const AnsiString& bytes) { WriteBytes(bytes.data(), bytes.size()); }
+    void WriteBytes(const void* data, std::size_t count) {
+        pending_.append(static_cast<const char*>(data), count);
+        if (pending_.size() >= kWriteBlock) Flush();
+    }
+    void WriteByte(char byte) {
+        pending_ += byte;
+        if (pending_.size() >= kWriteBlock) Flush();
+    }
+    void Flush();
 
 private:
+    // Titles, records and footers by the selection, then the suffix.
+    void Walk(bool all);
     TDBGridEhWalkSelection CurrentSelection() const;
     void ChooseVisibleColumns();
     void ResetAccumulators();
@@ -114,7 +130,10 @@ private:
     String ExportFooterText(TColumnFooterEh* footer, TColumnEh* column, int footerRow, int colPos) const;
     TField* FooterField(TColumnFooterEh* footer, TColumnEh* column) const;
 
+    static constexpr std::size_t kWriteBlock = 64 * 1024;
+
     TStream* stream_ = nullptr;
+    std::string pending_;
     std::unique_ptr<TColumnsEhList> columns_;
     std::vector<std::int64_t> footerValues_;
     std::unique_ptr<TColCellParamsEh> cellParams_;

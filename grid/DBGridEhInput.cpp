@@ -500,6 +500,68 @@ void TCustomDBGridEh::MoveToEdgeByKey(bool toEnd, bool extend) {
         DataSet()->First();
 }
 
+// ---- Standard edit actions ----------------------------------------------------------------------
+
+namespace {
+
+bool EditActionKind(TBasicAction* action, TDBGridEhEditAction& kind) {
+    if (dynamic_cast<TEditCopy*>(action))
+        kind = geaCopyEh;
+    else if (dynamic_cast<TEditCut*>(action))
+        kind = geaCutEh;
+    else if (dynamic_cast<TEditPaste*>(action))
+        kind = geaPasteEh;
+    else if (dynamic_cast<TEditSelectAll*>(action))
+        kind = geaSelectAllEh;
+    else if (dynamic_cast<TEditDelete*>(action))
+        kind = geaDeleteEh;
+    else
+        return false;
+    return true;
+}
+
+}  // namespace
+
+bool TCustomDBGridEh::CanRunEditAction(TDBGridEhEditAction kind) {
+    if (!editActions_.Contains(kind) || !DataLink()->Active()) return false;
+    switch (kind) {
+    case geaCopyEh: return SelectionType() != gstNon;
+    case geaCutEh: return DBGridEh_CanCut(this);
+    case geaPasteEh: return DBGridEh_CanPaste(this);
+    case geaDeleteEh: return SelectionType() != gstNon && DBGridEh_CanDeleteSelection(this);
+    case geaSelectAllEh: return !DataSet()->IsEmpty() && allowedSelections_.Contains(gstAll);
+    }
+    return false;
+}
+
+void TCustomDBGridEh::RunEditAction(TDBGridEhEditAction kind) {
+    switch (kind) {
+    case geaCopyEh: DBGridEh_DoCopyAction(this, false); break;
+    case geaCutEh: DBGridEh_DoCutAction(this, false); break;
+    case geaPasteEh: DBGridEh_DoPasteAction(this, false); break;
+    case geaDeleteEh: DBGridEh_DoDeleteAction(this, false); break;
+    case geaSelectAllEh: SelectAllRows(); break;
+    }
+}
+
+bool TCustomDBGridEh::ExecuteAction(TBasicAction* action) {
+    TDBGridEhEditAction kind;
+    if (Focused() && EditActionKind(action, kind)) {
+        if (CanRunEditAction(kind)) RunEditAction(kind);
+        return true;
+    }
+    return false;
+}
+
+bool TCustomDBGridEh::UpdateAction(TBasicAction* action) {
+    TDBGridEhEditAction kind;
+    if (Focused() && EditActionKind(action, kind)) {
+        if (auto* custom = dynamic_cast<TCustomAction*>(action)) custom->SetEnabled(CanRunEditAction(kind));
+        return true;
+    }
+    return false;
+}
+
 void TCustomDBGridEh::CtrlKeyDown(WORD key, bool extend) {
     TGridDataLinkEh* link = DataLink();
     switch (key) {

@@ -1,6 +1,7 @@
 #include "ActnList.h"
 
 #include "ImgList.h"
+#include "StdActns.h"
 #include "TypeRegistry.h"
 
 #include <algorithm>
@@ -132,16 +133,30 @@ void TBasicAction::SetActionComponent(TComponent* value) {
         actionComponent_->FreeNotification(this);
 }
 
+namespace {
+
+// Offers an action to the control with the focus, then to its parents, until a target takes it.
+template <class F>
+bool OfferToFocusedControl(F&& offer) {
+    for (TWinControl* control = FindControl(GetFocus()); control; control = control->Parent())
+        if (auto* target = dynamic_cast<TActionTarget*>(control))
+            if (offer(target))
+                return true;
+    return false;
+}
+
+}  // namespace
+
 bool TBasicAction::Execute() {
     if (!OnExecute)
-        return false;
+        return OfferToFocusedControl([this](TActionTarget* target) { return target->ExecuteAction(this); });
     OnExecute(this);
     return true;
 }
 
 bool TBasicAction::Update() {
     if (!OnUpdate)
-        return false;
+        return OfferToFocusedControl([this](TActionTarget* target) { return target->UpdateAction(this); });
     OnUpdate(this);
     return true;
 }
@@ -428,7 +443,7 @@ void RegisterActnListClasses() {
     done = true;
     RegisterControlsClasses();
     RegisterImgListClasses();
-    RegisterClasses<TAction, TActionList>();
+    RegisterClasses<TAction, TActionList, TEditCut, TEditCopy, TEditPaste, TEditSelectAll, TEditDelete>();
     RegisterProperties<TBasicAction>()
         .Event("OnExecute", &TBasicAction::OnExecute)
         .Event("OnUpdate", &TBasicAction::OnUpdate);

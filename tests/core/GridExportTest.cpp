@@ -392,6 +392,50 @@ INSERT INTO people VALUES (1, 536870911, 1.5, 'x'), (2, 536870912, 'abc', NULL),
     EXPECT_EQ(ReadBack("xlrd", file, rows), "");
 }
 
+// A LABEL holds at most 65,527 bytes: a longer text is cut on a character boundary; a text whose
+// GBK bytes fit goes whole, also when its UTF-8 is longer than the limit.
+TEST(GridExportXls, LongTextIsCutToALabelOnACharacterBoundary) {
+    auto repeat = [](const String& piece, int n) {
+        String out;
+        for (int i = 0; i < n; ++i) out += piece;
+        return out;
+    };
+    struct Case {
+        const char* name;
+        String text;
+        std::size_t bytes;
+    };
+    const Case cases[] = {
+        {"GBK fits, UTF-8 does not", repeat("长", 30000), 60000},
+        {"the last character would pass the odd limit", repeat("长", 40000), 65526},
+        {"one byte, then characters up to the limit", "a" + repeat("长", 40000), 65527},
+        {"ASCII at the limit", String(65527, 'm'), 65527},
+        {"ASCII past the limit", String(70000, 'm'), 65527},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PeopleDb db("CREATE TABLE people (id INTEGER PRIMARY KEY, note LONGTEXT);\n"
+                    "INSERT INTO people VALUES (1, '" + c.text + "');\n");
+        db.Column(0)->SetVisible(false);
+        const AnsiString out = db.Export<TDBGridEhExportAsXLS>(true);
+        // The records' LABEL payloads: the title's, then the note's.
+        std::vector<AnsiString> labels;
+        for (std::size_t at = 0; at + 4 <= out.size();) {
+            const unsigned type = static_cast<unsigned char>(out[at]) | static_cast<unsigned char>(out[at + 1]) << 8;
+            const std::size_t length =
+                static_cast<unsigned char>(out[at + 2]) | static_cast<unsigned char>(out[at + 3]) << 8;
+            ASSERT_LE(at + 4 + length, out.size());
+            if (type == 0x0204) labels.push_back(out.substr(at + 4, length));
+            at += 4 + length;
+        }
+        ASSERT_EQ(labels.size(), 2u);
+        const AnsiString& label = labels[1];
+        ASSERT_EQ(label.size(), 8 + c.bytes);
+        EXPECT_EQ(static_cast<unsigned char>(label[6]) | static_cast<unsigned char>(label[7]) << 8, c.bytes);
+        EXPECT_TRUE(label.compare(8, AnsiString::npos, Utf8ToGbk(c.text), 0, c.bytes) == 0);
+    }
+}
+
 TEST(GridExportXls, MoreRowsThanASheetHoldsAreRefusedAndLeaveNoFile) {
     const char* script = R"(
 CREATE TABLE people (id INTEGER PRIMARY KEY);

@@ -1,11 +1,13 @@
 // The grid's clipboard commands: Ctrl+C with a selection places the four formats together, each
 // holding the selected rows; without a selection or without geaCopyEh nothing is placed. Ctrl+V
 // pastes them into another grid (the interchange stream, else text), Ctrl+X cuts, Ctrl+Del deletes
-// or clears the selection, each with its question and only with its edit action.
+// or clears the selection, each with its question and only with its edit action. The standard edit
+// actions run the same commands on the grid that has the focus.
 #include "DBGridEhClipboard.h"
 #include "DBGridEhSelection.h"
 #include "DBGridEhTestSupport.h"
 #include "Encoding.h"
+#include "StdActns.h"
 #include "StdCtrls.h"
 #include "VCLDBIFStream.h"
 
@@ -364,6 +366,91 @@ TEST(DBGridEhClipboard, DeleteRemovesRowsOrClearsCells) {
     EXPECT_EQ(t.app.TakeTexts(), std::vector<String>{"Clear selected cells?"});
     t.query->CheckBrowseMode();
     EXPECT_EQ(t.OtherRows(), (std::vector<String>{"张三|-|-", "tab\tin|-|-"}));
+}
+
+// The standard edit actions of a form's action list have no handlers: the grid with the focus
+// carries them out as its keys would, and enables each one only when its command can run there.
+TEST(DBGridEhClipboard, StandardEditActionsRunOnTheFocusedGrid) {
+    TwoGrids t;
+    TForm* form = t.g.form.get();
+    auto* list = New<TActionList>(form);
+    auto* copy = New<TEditCopy>(form);
+    auto* cut = New<TEditCut>(form);
+    auto* paste = New<TEditPaste>(form);
+    auto* selectAll = New<TEditSelectAll>(form);
+    auto* remove = New<TEditDelete>(form);
+    for (TContainedAction* action : std::initializer_list<TContainedAction*>{copy, cut, paste, selectAll, remove})
+        action->SetActionList(list);
+    auto* edit = New<TEdit>(form);
+    edit->SetParent(form);
+    edit->SetBounds(0, 540, 100, 20);
+    form->Show();
+    t.first->SetFocus();
+    DrainMessages();
+    ASSERT_TRUE(t.first->Focused());
+    auto enabled = [](TCustomAction* action) {
+        action->Update();
+        return action->Enabled();
+    };
+
+    // Copy needs a selection; the first grid has no paste.
+    EXPECT_FALSE(enabled(copy));
+    EXPECT_FALSE(copy->Execute());
+    t.SelectRows(t.first, t.g.query, {2, 3, 5});
+    EXPECT_TRUE(enabled(copy));
+    EXPECT_FALSE(enabled(paste));
+    EXPECT_TRUE(copy->Execute());
+    const std::string copied = ClipboardBytes(t.first->Handle(), VCLDBIFClipboardFormat());
+    EXPECT_EQ(ReadVCLDBIF(copied.data(), copied.size()).Rows.size(), 3u);
+
+    // Paste goes to the grid with the focus.
+    t.second->SetFocus();
+    DrainMessages();
+    EXPECT_TRUE(enabled(paste));
+    EXPECT_TRUE(paste->Execute());
+    EXPECT_EQ(t.OtherRows(), kPastedRows);
+    EXPECT_EQ(t.g.query->RecordCount(), 6);
+
+    // Select all only with geaSelectAllEh; cut then takes every row to the clipboard.
+    EXPECT_FALSE(enabled(selectAll));
+    t.second->SetEditActions(t.second->EditActions() + TDBGridEhEditActions{geaSelectAllEh});
+    EXPECT_TRUE(enabled(selectAll));
+    EXPECT_TRUE(selectAll->Execute());
+    EXPECT_EQ(t.second->SelectionType(), gstAll);
+    EXPECT_TRUE(enabled(cut));
+    EXPECT_TRUE(cut->Execute());
+    EXPECT_TRUE(t.OtherRows().empty());
+    const std::string cutRows = ClipboardBytes(t.second->Handle(), VCLDBIFClipboardFormat());
+    EXPECT_EQ(ReadVCLDBIF(cutRows.data(), cutRows.size()).Rows.size(), 3u);
+    EXPECT_FALSE(enabled(remove));
+    EXPECT_FALSE(enabled(cut));
+
+    // Delete of the first grid's rows is not among its edit actions; with it, the rows go after
+    // the grid's question (dgConfirmDelete), as with the key.
+    t.first->SetFocus();
+    DrainMessages();
+    EXPECT_FALSE(enabled(remove));
+    t.first->SetEditActions(t.first->EditActions() + TDBGridEhEditActions{geaDeleteEh});
+    EXPECT_TRUE(enabled(remove));
+    t.app.SetAnswer(IDCANCEL);
+    EXPECT_TRUE(remove->Execute());
+    EXPECT_EQ(t.app.TakeTexts(), std::vector<String>{"Delete all selected records?"});
+    EXPECT_EQ(t.g.query->RecordCount(), 6);
+    t.app.SetAnswer(IDOK);
+    EXPECT_TRUE(remove->Execute());
+    EXPECT_EQ(t.app.TakeTexts(), std::vector<String>{"Delete all selected records?"});
+    EXPECT_EQ(t.g.query->RecordCount(), 3);
+
+    // A control that does not know the actions leaves them alone: nothing runs, nothing changes.
+    edit->SetFocus();
+    DrainMessages();
+    t.SelectRows(t.first, t.g.query, {1});
+    EmptyTheClipboard(t.first->Handle());
+    EXPECT_FALSE(copy->Execute());
+    EXPECT_FALSE(remove->Execute());
+    EXPECT_EQ(ClipboardUnicodeText(t.first->Handle()), "");
+    EXPECT_EQ(t.g.query->RecordCount(), 3);
+    EXPECT_TRUE(t.app.Boxes.empty());
 }
 
 }  // namespace
