@@ -14,8 +14,8 @@
 //                            hooks (IDBGridEhHost)
 //   TDBGridEh                the grid placed on forms (properties registered for descriptions)
 //
-// Not yet (slots that do nothing or little): the edit actions, dragging a selection or records,
-// frozen-column sizing by mouse, the filter row's list-based filters (lookup lists, tree data sets),
+// Not yet (slots that do nothing or little): the edit actions, dragging a selection (no drag and
+// drop in the class layer), the filter row's list-based filters (lookup lists, tree data sets),
 // tool tips over footers and the application's hints, the themed and buffered paint paths, the Flat
 // grid's own border, right-to-left painting, font scaling, the tree interface of data sets (no data
 // set has one).
@@ -484,6 +484,7 @@ public:
     int VisibleDataRowCount();
     // The grid row of buffer record `dataRow`.
     int DataRowToGridRow(int dataRow) const { return dataRow + titleOffset_; }
+    int GridRowToDataRow(int gridRow) const { return gridRow - titleOffset_; }
     // The field of the current column (nullptr without one).
     TField* SelectedField() const;
     // The current column as a data column index (-1 without columns).
@@ -601,6 +602,29 @@ public:
     virtual void UpdateHorzScrollBar();
     virtual void UpdateRowCount();
     virtual void UpdateVertScrollBar();
+    // Record moving by mouse (dghRecordMoving): a press on the indicator of a data row starts a
+    // drag (only on a selected row without Shift, Ctrl or Alt when rows can be selected); with
+    // `queryOnly` it only answers whether it would.
+    virtual bool StartRecordDrag(int x, int y, bool queryOnly);
+    // Ends the drag; `dropped` (the mouse went up) moves the records to the target.
+    virtual void EndRecordDrag(int x, int y, bool dropped);
+    virtual bool AllowRecordMoving(int& fromRow, int& toRow, TPoint point);
+    // The tree level of the target (-1: the data sets have no tree).
+    virtual int CalcRecordMovingTarget();
+    // The drag's step on mouse moves and timer ticks: the target follows the mouse, the data scroll
+    // by one record beyond the data rows.
+    virtual void AutoScrollWhileDragging();
+    // Moves the selected rows (or the dragged one when none are selected) to grid row `toRow`'s record.
+    virtual bool MoveSelectedRecords(int toRow, bool checkOnly);
+    // OnMoveRecords when assigned, else DefaultMoveRecords; whether they were (or could be) moved.
+    virtual bool DoMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel, bool checkOnly);
+    // The data service's move; the record position is kept unless only checking.
+    virtual bool DefaultMoveRecords(const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel,
+                                    bool checkOnly);
+    // The grid row where a record drag started and the accepted target row (-1 without a drag).
+    int RecordDragStartRow() const { return mouseState_ == 7 ? dragStartRow_ : -1; }
+    int RecordDragTargetRow() const { return mouseState_ == 7 ? dragTargetRow_ : -1; }
+
     // Whether the find dialog opens modally: when the grid's form runs modally.
     virtual bool GetFindDialogFlag();
     // Opens the find dialog (when its unit set the routine).
@@ -752,6 +776,13 @@ private:
     void PaintGridLines(const TGridDrawInfo& info, const TRect& area, int firstCol, int firstRow, TColor vertColor,
                         TColor horzColor, bool vertLines, bool horzLines);
     TRect GroupRect(THeadTreeNode* node, const TRect& cellRect, int aCol);
+    bool IsColumnHeadSelected(int dataCol);
+    // Record moving pieces.
+    int DragTargetRowAt(int y, int& scroll);
+    void ShowDragLine();
+    void HideDragLine();
+    void InvertDragLine();
+    void TraceColSizing(int x);
     // Input pieces.
     void MoveToDataRow(int gridRow, TShiftState shift);
     void SelectRowsByClick(int oldRow, const TBookmark& oldBookmark, TMouseButton button, TShiftState shift);
@@ -841,6 +872,14 @@ private:
     int mouseState_ = 0;
     TPoint mouseDownPoint_;
     TBookmark selectionAnchor_;
+    int dragStartRow_ = -1;
+    int dragTargetRow_ = -1;
+    int dragLineY_ = -1;  // where the target line is drawn (-1: not drawn)
+    int dragStartRecNo_ = 0;
+    int traceSizingCol_ = -1;  // the grid column sized live (dghTraceColSizing), -1: none
+    int traceSizingOfs_ = 0;   // mouse - border at the press
+    int traceSizingLeft_ = 0;  // the column's left edge
+    TBookmark dragStartBookmark_;
     String incSearchText_;
     int incSearchTimeout_ = -1;
     bool incSearchActive_ = false;

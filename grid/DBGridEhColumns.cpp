@@ -2134,6 +2134,7 @@ void RegisterGridColumnClasses() {
         .Bool("Visible", &TColumnEh::Visible, &TColumnEh::SetVisible)
         .Int("Width", &TColumnEh::Width, &TColumnEh::SetWidth)
         .Bool("WordWrap", &TColumnEh::WordWrap, &TColumnEh::SetWordWrap)
+        .Event("OnCheckDrawRequiredState", &TColumnEh::OnCheckDrawRequiredState)
         .Event("OnEditButtonClick", &TColumnEh::OnEditButtonClick)
         .Event("OnEditButtonDown", &TColumnEh::OnEditButtonDown)
         .Event("OnGetCellParams", &TColumnEh::OnGetCellParams, &TColumnEh::SetOnGetCellParams)

@@ -83,6 +83,9 @@ private:
 
 using TGetColCellParamsEventEh = TEvent<void(TObject* Sender, bool EditMode, TColCellParamsEh* Params)>;
 using TNotInListEventEh = TEvent<void(TObject* Sender, Variant NewValue, bool& RecheckInList)>;
+// Asked for each painted cell of a column that highlights required values (the cell's record is the
+// data set's active one); DrawState comes in as the grid's own answer and may be changed.
+using TOnColumnCheckDrawRequiredStateEventEh = TEvent<void(TObject* Sender, bool& DrawState)>;
 using TColCellUpdateDataEventEh =
     TEvent<void(TObject* Sender, String& Text, Variant& Value, bool& UseText, bool& Handled)>;
 
@@ -506,7 +509,7 @@ public:
     // Stored-in-form-description rules.
     bool IsPropertyStored(const String& name) const;
 
-    TNotifyEvent OnCheckDrawRequiredState;
+    TOnColumnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
     TButtonClickEventEh OnEditButtonClick;
     TButtonDownEventEh OnEditButtonDown;
     TGetColCellParamsEventEh OnGetCellParams() const { return onGetCellParams_; }

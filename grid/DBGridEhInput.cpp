@@ -1,11 +1,11 @@
 // The data grid's messages and input: the dispatcher, focus and sizing messages, the data set moved
 // by keys, the wheel and the vertical scroll bar, row, rectangle and column selection by keys,
-// clicks and drags (with auto-scroll), title clicks handed to the sort markers, width fitting by a
-// double click on a border, and tips over cells whose text does not fit. The incremental search is
-// in DBGridEhSearch.cpp.
+// clicks and drags (with auto-scroll), title clicks handed to the sort markers, live column sizing,
+// width fitting by a double click on a border, and tips over cells whose text does not fit. The
+// incremental search is in DBGridEhSearch.cpp, record moving in DBGridEhRecordMoving.cpp.
 //
 // Not yet (slots only): the find dialog, paste, cut and delete through the clipboard, dragging a
-// selection or records, frozen-column sizing by mouse, the filter row's editor.
+// selection, the filter row's editor.
 #include "DBGridEh.h"
 #include "DBGridEhClipboard.h"
 #include "DBGridEhSelection.h"
@@ -78,7 +78,10 @@ void TCustomDBGridEh::WMTimer(TMessage& m) {
         return;
     }
     if (m.WParam == kAutoScrollTimer && autoScrollOn_) {
-        AutoScrollMouseSelection();
+        if (mouseState_ == 7)
+            AutoScrollWhileDragging();
+        else
+            AutoScrollMouseSelection();
         return;
     }
     TCustomGrid::Dispatch(m);
@@ -90,6 +93,9 @@ void TCustomDBGridEh::WMGetDlgCode(TMessage& m) {
 }
 
 void TCustomDBGridEh::WMCancelMode(TMessage& m) {
+    // First, so that the release the platform sends for a held button neither drops nor sizes.
+    EndRecordDrag(0, 0, false);
+    traceSizingCol_ = -1;
     if (m.Msg == WM_CANCELMODE) TCustomGrid::Dispatch(m);
     if (titlePressPending_) {
         titlePressPending_ = false;
@@ -749,7 +755,7 @@ void TCustomDBGridEh::WMSetCursor(TMessage& m) {
         GetCursorPos(&p);
         const TPoint local = ScreenToClient(Point(p.x, p.y));
         TCursor which = crDefault;
-        if (IsRowSelectSpot(local.X, local.Y))
+        if (IsRowSelectSpot(local.X, local.Y) && !StartRecordDrag(local.X, local.Y, true))
             which = crDBGridEhRowSelect;
         else if (IsColumnSelectSpot(local.X, local.Y))
             which = crDBGridEhColumnSelect;
@@ -818,6 +824,16 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
     if (button == mbLeft && !doubleClick) CalcSizingState(x, y, sizing, index, pos, ofs, info);
     if (sizing == gsColSizing || sizing == gsRowSizing) {
         if (DataLink()->Active()) DataLink()->UpdateRecord();
+        if (guard.Destroyed()) return;
+        if (sizing == gsColSizing && OptionsEh().Contains(dghTraceColSizing)) {
+            // The width follows the mouse at once (no line).
+            traceSizingCol_ = index;
+            traceSizingOfs_ = x - pos;
+            traceSizingLeft_ = pos - ColWidths(index);
+            SetMouseCapture(true);
+            TControl::MouseDown(button, shift, x, y);
+            return;
+        }
         TCustomGrid::MouseDown(button, shift, x, y);
         return;
     }
@@ -885,6 +901,12 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
         }
     }
 
+    // A press on the indicator of a row that may be moved starts dragging it.
+    if (button == mbLeft && !doubleClick && known && type.RowKind == rkDataEh && StartRecordDrag(x, y, false)) {
+        if (guard.Destroyed()) return;
+        TControl::MouseDown(button, shift, x, y);
+        return;
+    }
     TGridDataLinkEh* link = DataLink();
     if (known && type.RowKind == rkDataEh && link->Active() && DataSet()) {
         TDataSet* ds = DataSet();
@@ -981,6 +1003,23 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
         if (guard.Destroyed()) return;
     }
     TControl::MouseDown(button, shift, x, y);
+}
+
+// Live column sizing: the width follows the mouse (at least 1); with AutoFitColWidths only while every
+// column to the right can keep a pixel.
+void TCustomDBGridEh::TraceColSizing(int x) {
+    const int col = traceSizingCol_;
+    if (col < 0 || col >= ColCount()) return;
+    const int width = std::max(1, x - traceSizingOfs_ - traceSizingLeft_);
+    if (width == ColWidths(col)) return;
+    if (AutoFitColWidths()) {
+        int rightColumns = 0;
+        for (int c = col + 1; c < ColCount(); ++c)
+            if (ColWidths(c) > 0) ++rightColumns;
+        if (traceSizingLeft_ + width + rightColumns * (1 + GridLineWidth()) > ClientWidth()) return;
+    }
+    SetColWidths(col, width);
+    Update();
 }
 
 // A press on a cell's edit button goes to the editor's button, and only there: never back to the
@@ -1132,12 +1171,30 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, int x, int y) {
         }
     }
     if (mouseState_ == 1 || mouseState_ == 2 || mouseState_ == 3) FollowMouseSelecting(shift, x, y);
+    if (mouseState_ == 7) AutoScrollWhileDragging();
+    if (traceSizingCol_ >= 0) {
+        TraceColSizing(x);
+        return TControl::MouseMove(shift, x, y);
+    }
     TCustomGrid::MouseMove(shift, x, y);
 }
 
 void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TBusyGuard guard(this);
     lastMousePoint_ = Point(x, y);
+    if (traceSizingCol_ >= 0) {
+        TraceColSizing(x);
+        traceSizingCol_ = -1;
+        if (guard.Destroyed()) return;
+        if (MouseCapture()) SetMouseCapture(false);
+        TControl::MouseUp(button, shift, x, y);
+        return;
+    }
+    const bool draggedRecords = mouseState_ == 7;
+    if (draggedRecords) {
+        EndRecordDrag(x, y, button == mbLeft);
+        if (guard.Destroyed()) return;
+    }
     StopAutoScroll();
     mouseState_ = 0;
     rowDragSelect_ = cellDragSelect_ = false;
@@ -1162,6 +1219,10 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, int x, int
     }
     if (rightMovesColumns_ && button == mbRight) {
         rightMovesColumns_ = false;
+        if (rightCaptured_) {
+            rightCaptured_ = false;
+            if (MouseCapture()) SetMouseCapture(false);
+        }
         button = mbLeft;
     }
     if (button == mbRight && rightCaptured_) {
@@ -1174,7 +1235,7 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, int x, int
     const int checkCol = checkClickCol_, checkRow = checkClickRow_;
     checkClickCol_ = checkClickRow_ = -1;
     TCustomGrid::MouseUp(button, shift, x, y);
-    if (guard.Destroyed() || sizingOrMoving || button != mbLeft) return;
+    if (guard.Destroyed() || sizingOrMoving || draggedRecords || button != mbLeft) return;
     if (EditorShown()) {
         const TRect editor = InplaceEditor()->BoundsRect();
         if (editor.Contains(Point(x, y))) return;

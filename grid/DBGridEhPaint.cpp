@@ -231,6 +231,12 @@ bool TCustomDBGridEh::IsCellSelected(int aCol, int dataRow) {
     return type == gstRecordBookmarks ? rowFound : Selection()->CellIsSelected(dataCol, mark);
 }
 
+// Titles and footers of selected columns (and of every column under select-all) look selected.
+bool TCustomDBGridEh::IsColumnHeadSelected(int dataCol) {
+    const TDBGridEhSelectionType type = SelectionType();
+    return type == gstAll || (type == gstColumns && Selection()->CellIsSelected(dataCol, TBookmark()));
+}
+
 void TCustomDBGridEh::GetFixedCellColors(const TCellTypeEh& type, TColor& background, TColor& fontColor) {
     if (style_)
         style_->GetFixedCellHighlightColors(type.CellKind, type.RowKind, SelectionIsActive(), background, fontColor);
@@ -437,7 +443,7 @@ void TCustomDBGridEh::DrawTitleCell(TPaintPass& pass, int aCol, int aRow, TRect 
     if (OnGetBtnParams) OnGetBtnParams(this, column, canvas->Font(), background, marker, isDown);
     TColor fontColor = canvas->Font()->Color();
     bool selectedLook = false;
-    if (SelectionType() == gstAll) {
+    if (IsColumnHeadSelected(type.DataCol)) {
         GetFixedCellColors(type, background, fontColor);
         selectedLook = true;
     }
@@ -541,7 +547,8 @@ void TCustomDBGridEh::DrawFooterCell(TPaintPass& pass, int aCol, int aRow, TRect
     }
     GetFooterParams(type.DataCol, footerIndex, column, canvas->Font(), background, alignment, state, text);
     TColor fontColor = canvas->Font()->Color();
-    if (SelectionType() == gstAll) GetFixedCellColors(type, background, fontColor);
+    if (IsColumnHeadSelected(type.DataCol))
+        GetFixedCellColors(type, background, fontColor);
     canvas->Font()->SetColor(fontColor);
     canvas->Brush()->SetColor(background);
     canvas->FillRect(rect);
@@ -604,11 +611,15 @@ void TCustomDBGridEh::DrawDataCellContents(TPaintPass& pass, int aCol, int aRow,
     }
     if (buttonsWidth > 0) DrawCellEditButtons(canvas, column, inner, textRect.Right, look.Background);
 
-    // A required value that is missing while editing.
+    // A required value that is missing while editing (the column's event has the last word).
     TField* field = column->Field();
-    if (column->HighlightRequired() && field && field->Required() && field->IsNull() &&
-        (pass.State == dsEdit || pass.State == dsInsert) && type.DataRow == pass.CurrentDataRow) {
-        DrawDottedLine(canvas, Point(inner.Left + 2, inner.Bottom - 1), Point(inner.Right - 3, inner.Bottom - 1), clRed);
+    if (column->HighlightRequired()) {
+        bool drawRequired = field && field->Required() && field->IsNull() &&
+                            (pass.State == dsEdit || pass.State == dsInsert);
+        if (column->OnCheckDrawRequiredState) column->OnCheckDrawRequiredState(column, drawRequired);
+        if (drawRequired)
+            DrawDottedLine(canvas, Point(inner.Left + 2, inner.Bottom - 1), Point(inner.Right - 3, inner.Bottom - 1),
+                           clRed);
     }
 
     if (draw3D) DrawEdgeFrame(canvas, rect, false);

@@ -192,6 +192,39 @@ TEST_F(DBGridEhMouse, TheBottomOfATitlePicksColumns) {
     EXPECT_EQ(grid->SelectionType(), gstNon);
 }
 
+TEST_F(DBGridEhMouse, DraggingAColumnPickBeyondTheRightEdgeScrollsAndExtends) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (int i = 0; i < 4; ++i)
+        for (const char* name : {"id", "name", "city", "amount"}) grid->Columns()->Add()->SetFieldName(name);
+    for (int i = 0; i < grid->Columns()->Count(); ++i) grid->Columns()->ColumnAt(i)->SetWidth(90);
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgMultiSelect});
+    g.Show();
+    const TRect first = grid->CellRect(2, 0);
+    Down(Point((first.Left + first.Right) / 2, first.Bottom - 2));
+    ASSERT_EQ(grid->MouseState(), 2);
+    const int leftBefore = grid->LeftCol();
+    Move(Point(grid->ClientWidth() + 20, first.Bottom - 2));
+    const int afterMove = grid->LeftCol();
+    EXPECT_GT(afterMove, leftBefore);
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(grid->LeftCol(), afterMove + 1);
+    Up(Point(grid->ClientWidth() + 20, first.Bottom - 2));
+    ASSERT_EQ(grid->SelectionType(), gstColumns);
+    TDBGridEhSelectionCols* cols = grid->Selection()->Columns();
+    // From the pressed column to the last one shown, none missing.
+    ASSERT_GE(cols->Count(), 3);
+    EXPECT_EQ(cols->ColumnAt(0)->Index(), 1);
+    for (int i = 1; i < cols->Count(); ++i) EXPECT_EQ(cols->ColumnAt(i)->Index(), cols->ColumnAt(i - 1)->Index() + 1);
+    TGridDrawInfo info;
+    grid->CalcDrawInfo(info);
+    EXPECT_EQ(cols->ColumnAt(cols->Count() - 1)->Index(), grid->GridColToDataCol(info.Horz.LastFullVisibleCell));
+    // After the release the timer does nothing.
+    const int left = grid->LeftCol();
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(grid->LeftCol(), left);
+}
+
 TEST_F(DBGridEhMouse, TheRightButtonCapturesAndKeepsASelectionItClicksInto) {
     TDBGridEh* grid = g.grid;
     grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
@@ -211,6 +244,302 @@ TEST_F(DBGridEhMouse, TheRightButtonCapturesAndKeepsASelectionItClicksInto) {
     EXPECT_TRUE(SelectedIds().empty());
     EXPECT_EQ(g.CurrentId(), 8);
     EXPECT_NE(GetCapture(), grid->Handle());
+}
+
+// What OnMoveRecords was asked: the ids of the records, the target record number, check or move.
+struct MoveCall {
+    std::vector<int> Ids;
+    int ToRecNo;
+    bool CheckOnly;
+};
+
+class RecordMover {
+public:
+    RecordMover(TADOQuery* query, TDBGridEh* grid) : query_(query) { grid->OnMoveRecords = Event<&RecordMover::Move>(this); }
+    void Move(TObject*, const std::vector<TBookmark>& bookmarks, int toRecNo, int treeLevel, bool checkOnly,
+              bool& accepted) {
+        EXPECT_EQ(treeLevel, -1);
+        MoveCall call{{}, toRecNo, checkOnly};
+        const TBookmark saved = query_->Bookmark();
+        for (const TBookmark& mark : bookmarks) {
+            query_->GotoBookmark(mark);
+            call.Ids.push_back(query_->FieldByName("id")->AsInteger());
+        }
+        query_->GotoBookmark(saved);
+        calls.push_back(call);
+        accepted = toRecNo <= AcceptUpTo;
+    }
+    // The final move (CheckOnly false), or nullptr.
+    const MoveCall* Moved() const {
+        const MoveCall* found = nullptr;
+        for (const MoveCall& call : calls)
+            if (!call.CheckOnly) found = &call;
+        return found;
+    }
+    std::vector<MoveCall> calls;
+    int AcceptUpTo = 1000;
+
+private:
+    TADOQuery* query_;
+};
+
+TEST_F(DBGridEhMouse, DraggingSelectedRowsByTheIndicatorMovesTheirRecords) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghRecordMoving});
+    g.Show();
+    RecordMover mover(g.query, grid);
+    Click(Centre(2, 3));
+    Click(Centre(2, 4), MK_SHIFT);
+    ASSERT_EQ(SelectedIds(), (std::vector<int>{3, 4}));
+    // A press on the indicator of a selected row starts the drag; the record stays.
+    Down(Centre(0, 4));
+    EXPECT_EQ(grid->MouseState(), 7);
+    EXPECT_EQ(grid->RecordDragStartRow(), 4);
+    EXPECT_EQ(grid->RecordDragTargetRow(), 4);
+    EXPECT_EQ(g.CurrentId(), 4);
+    EXPECT_EQ(GetCapture(), grid->Handle());
+    // Each new target is checked first.
+    Move(Centre(0, 7));
+    ASSERT_FALSE(mover.calls.empty());
+    EXPECT_TRUE(mover.calls.back().CheckOnly);
+    EXPECT_EQ(mover.calls.back().ToRecNo, 7);
+    EXPECT_EQ(grid->RecordDragTargetRow(), 7);
+    // A refused target leaves the line where it was.
+    mover.AcceptUpTo = 8;
+    Move(Centre(2, 9));
+    EXPECT_EQ(mover.calls.back().ToRecNo, 9);
+    EXPECT_EQ(grid->RecordDragTargetRow(), 7);
+    Up(Centre(2, 9));
+    EXPECT_EQ(grid->MouseState(), 0);
+    EXPECT_NE(GetCapture(), grid->Handle());
+    const MoveCall* moved = mover.Moved();
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->Ids, (std::vector<int>{3, 4}));
+    EXPECT_EQ(moved->ToRecNo, 7);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4}));  // a drop is no click
+    EXPECT_EQ(g.CurrentId(), 4);
+
+    // Dropped where it began, or cancelled: nothing moves.
+    mover.calls.clear();
+    mover.AcceptUpTo = 1000;
+    Down(Centre(0, 3));
+    Move(Centre(0, 6));
+    Move(Centre(0, 3));
+    Up(Centre(0, 3));
+    EXPECT_EQ(mover.Moved(), nullptr);
+    Down(Centre(0, 3));
+    Move(Centre(0, 6));
+    grid->Perform(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(grid->MouseState(), 0);
+    EXPECT_EQ(mover.Moved(), nullptr);
+
+    // An unselected row, or Shift or Ctrl held, selects as usual.
+    Down(Centre(0, 8));
+    EXPECT_EQ(grid->MouseState(), 1);
+    Up(Centre(0, 8));
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{8}));
+    Down(Centre(0, 8), MK_CONTROL);
+    EXPECT_NE(grid->MouseState(), 7);
+    Up(Centre(0, 8), MK_CONTROL);
+    EXPECT_EQ(mover.Moved(), nullptr);
+}
+
+TEST_F(DBGridEhMouse, DraggingRecordsBeyondTheRowsScrollsByOneRecord) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghRecordMoving});
+    g.Show();
+    RecordMover mover(g.query, grid);
+    // Without multi-select any row can be dragged; the dragged one moves, not the current one.
+    ASSERT_EQ(g.CurrentId(), 1);
+    const int rows = grid->VisibleDataRowCount();
+    const TRect last = grid->CellRect(0, rows);
+    Down(Centre(0, 3));
+    ASSERT_EQ(grid->MouseState(), 7);
+    Move(Point(Centre(0, 3).X, last.Bottom + 20));
+    EXPECT_EQ(grid->RecordDragTargetRow(), rows);
+    EXPECT_EQ(mover.calls.back().ToRecNo, rows + 1);  // the data scrolled by one
+    grid->Perform(WM_TIMER, TCustomDBGridEh::kAutoScrollTimer, 0);
+    EXPECT_EQ(mover.calls.back().ToRecNo, rows + 2);
+    EXPECT_EQ(grid->RecordDragStartRow(), 1);  // the start row went up with the data
+    Up(Point(Centre(0, 3).X, last.Bottom + 20));
+    const MoveCall* moved = mover.Moved();
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->Ids, (std::vector<int>{3}));
+    EXPECT_EQ(moved->ToRecNo, rows + 2);
+    // Without the option the indicator selects nothing and drags nothing.
+    mover.calls.clear();
+    grid->SetOptionsEh(grid->OptionsEh() - TDBGridEhOptions{dghRecordMoving});
+    Down(Centre(0, 5));
+    EXPECT_NE(grid->MouseState(), 7);
+    Up(Centre(0, 5));
+    EXPECT_TRUE(mover.calls.empty());
+}
+
+TEST_F(DBGridEhMouse, RecordMovingWithoutAHandlerAsksTheDataServiceAndKeepsThePosition) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghRecordMoving});
+    g.Show();
+    g.query->MoveBy(1);
+    ASSERT_EQ(g.CurrentId(), 2);
+    // No features are registered for this data set: every target is refused, nothing moves.
+    Down(Centre(0, 4));
+    ASSERT_EQ(grid->MouseState(), 7);
+    Move(Centre(0, 6));
+    EXPECT_EQ(grid->RecordDragTargetRow(), 4);
+    Up(Centre(0, 6));
+    EXPECT_EQ(grid->MouseState(), 0);
+    EXPECT_EQ(g.CurrentId(), 2);
+    EXPECT_EQ(g.query->RecordCount(), 50);
+}
+
+TEST_F(DBGridEhMouse, ColumnSizingTracedLiveAndOfFrozenColumns) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city", "amount"}) grid->Columns()->Add()->SetFieldName(name);
+    for (int i = 0; i < 4; ++i) grid->Columns()->ColumnAt(i)->SetWidth(80);
+    g.Show();
+    auto border = [&](int col) {
+        const TRect r = grid->CellRect(col, 0);
+        return Point(r.Right, r.Top + 3);
+    };
+    // Without tracing the width changes on release only.
+    TColumnEh* name = grid->Columns()->ColumnAt(1);
+    TPoint at = border(2);
+    Down(at);
+    EXPECT_EQ(grid->GridState(), gsColSizing);
+    Move(Point(at.X + 30, at.Y));
+    EXPECT_EQ(name->Width(), 80);
+    Up(Point(at.X + 30, at.Y));
+    EXPECT_EQ(name->Width(), 110);
+    // Traced: the width follows every move, at least 1, and stays where it was released.
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghTraceColSizing});
+    TColumnEh* city = grid->Columns()->ColumnAt(2);
+    at = border(3);
+    Down(at);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    Move(Point(at.X + 25, at.Y));
+    EXPECT_EQ(city->Width(), 105);
+    EXPECT_EQ(grid->ColWidths(3), 105);
+    Move(Point(at.X - 10, at.Y));
+    EXPECT_EQ(city->Width(), 70);
+    Move(Point(at.X - 300, at.Y));
+    EXPECT_EQ(city->Width(), 1);
+    Move(Point(at.X + 5, at.Y));
+    Up(Point(at.X + 5, at.Y));
+    EXPECT_EQ(city->Width(), 85);
+    EXPECT_NE(GetCapture(), grid->Handle());
+    Move(Point(at.X + 50, at.Y), 0);
+    EXPECT_EQ(city->Width(), 85);  // released: no more following
+    // Cancel mode ends it where it is.
+    at = border(3);
+    Down(at);
+    Move(Point(at.X + 10, at.Y));
+    grid->Perform(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(city->Width(), 95);
+    Move(Point(at.X + 40, at.Y));
+    EXPECT_EQ(city->Width(), 95);
+    Up(Point(at.X + 40, at.Y));
+    // A frozen column sizes from its title border too (traced and not).
+    grid->SetFrozenCols(1);
+    ASSERT_EQ(grid->FixedCols(), 2);
+    TColumnEh* id = grid->Columns()->ColumnAt(0);
+    at = border(1);
+    Down(at);
+    Move(Point(at.X + 20, at.Y));
+    EXPECT_EQ(id->Width(), 100);
+    Up(Point(at.X + 20, at.Y));
+    grid->SetOptionsEh(grid->OptionsEh() - TDBGridEhOptions{dghTraceColSizing});
+    at = border(1);
+    Down(at);
+    EXPECT_EQ(grid->GridState(), gsColSizing);
+    Move(Point(at.X - 40, at.Y));
+    Up(Point(at.X - 40, at.Y));
+    EXPECT_EQ(id->Width(), 60);
+    // The indicator's border sizes nothing.
+    Down(border(0));
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    Up(border(0));
+}
+
+TEST_F(DBGridEhMouse, TracedSizingUnderAutoFitLeavesTheColumnsToTheRightAWidth) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city"}) grid->Columns()->Add()->SetFieldName(name);
+    grid->SetAutoFitColWidths(true);
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghTraceColSizing});
+    g.Show();
+    const TRect title = grid->CellRect(1, 0);
+    const TPoint at = Point(title.Right, title.Top + 3);
+    const int before = grid->ColWidths(1);
+    Down(at);
+    Move(Point(at.X + 20, at.Y));
+    EXPECT_GT(grid->ColWidths(1), before);
+    Move(Point(grid->ClientWidth() + 50, at.Y));
+    Up(Point(grid->ClientWidth() + 50, at.Y));
+    for (int col = 1; col < grid->ColCount(); ++col) EXPECT_GT(grid->ColWidths(col), 0) << col;
+    EXPECT_LT(grid->CellRect(1, 0).Right, grid->ClientWidth());
+}
+
+TEST_F(DBGridEhMouse, TheRightButtonMovesColumnsByTheirTitles) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city"}) grid->Columns()->Add()->SetFieldName(name);
+    g.Show();
+    TColumnEh* name = grid->Columns()->ColumnAt(1);
+    const TRect from = grid->CellRect(2, 0);
+    const TRect to = grid->CellRect(3, 0);
+    Down(Point(from.Left + 10, from.Top + 3), 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(GetCapture(), grid->Handle());
+    Move(Point(to.Left + 10, to.Top + 3), MK_RBUTTON);
+    EXPECT_EQ(grid->GridState(), gsColMoving);
+    Up(Point(to.Left + 10, to.Top + 3), 0, WM_RBUTTONUP);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    EXPECT_EQ(grid->Columns()->ColumnAt(2), name);
+    EXPECT_NE(GetCapture(), grid->Handle());
+    // Without dgColumnResize the right button moves nothing.
+    grid->SetOptions(grid->Options() - TDBGridOptions{dgColumnResize});
+    const TRect again = grid->CellRect(3, 0);
+    const TRect left = grid->CellRect(1, 0);
+    Down(Point(again.Left + 10, again.Top + 3), 0, WM_RBUTTONDOWN);
+    Move(Point(left.Left + 10, left.Top + 3), MK_RBUTTON);
+    EXPECT_NE(grid->GridState(), gsColMoving);
+    Up(Point(left.Left + 10, left.Top + 3), 0, WM_RBUTTONUP);
+    EXPECT_EQ(grid->Columns()->ColumnAt(2), name);
+}
+
+TEST_F(DBGridEhMouse, CursorsOverTheIndicatorAndTheTitles) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgMultiSelect});
+    g.form->SetBounds(20, 20, 640, 360);
+    g.Show();
+    // The cursor the grid sets for the mouse at client point `at`.
+    auto cursorAt = [&](TPoint at) {
+        const TPoint screen = grid->ClientToScreen(at);
+        SetCursorPos(screen.X, screen.Y);
+        ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        grid->Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(grid->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    POINT probe;
+    const TPoint screen = grid->ClientToScreen(Centre(0, 3));
+    SetCursorPos(screen.X, screen.Y);
+    GetCursorPos(&probe);
+    if (probe.x != screen.X || probe.y != screen.Y) GTEST_SKIP() << "the pointer cannot be placed here";
+    const HCURSOR rowSelect = DBGridEhCursor(crDBGridEhRowSelect);
+    const HCURSOR columnSelect = DBGridEhCursor(crDBGridEhColumnSelect);
+    ASSERT_NE(rowSelect, nullptr);
+    EXPECT_EQ(cursorAt(Centre(0, 3)), rowSelect);
+    const TRect title = grid->CellRect(2, 0);
+    EXPECT_EQ(cursorAt(Point((title.Left + title.Right) / 2, title.Bottom - 2)), columnSelect);
+    EXPECT_NE(cursorAt(Point((title.Left + title.Right) / 2, title.Top + 1)), columnSelect);
+    EXPECT_NE(cursorAt(Centre(2, 3)), rowSelect);
+    // A selected row that can be dragged shows the plain cursor (the press would drag it).
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghRecordMoving});
+    Click(Centre(0, 3));
+    ASSERT_EQ(SelectedIds(), (std::vector<int>{3}));
+    EXPECT_NE(cursorAt(Centre(0, 3)), rowSelect);
+    EXPECT_EQ(cursorAt(Centre(0, 5)), rowSelect);
 }
 
 TEST_F(DBGridEhMouse, DoubleClickOnABorderFitsTheColumn) {

@@ -4,6 +4,7 @@
 // titles, footer values from the aggregate stand-in) and the person grid's settings.
 #include "DBGridEhTestSupport.h"
 
+#include "DBGridEhSelection.h"
 #include "TypeRegistry.h"
 
 using namespace gridwin;
@@ -398,6 +399,107 @@ TEST(DBGridEhPaint, MultiLineTitlesGroupNeighbours) {
         grid->Perform(WM_LBUTTONUP, 0, PointToLParam(left.Left + 10, y));
     }
     EXPECT_EQ(titleClicks, 1);
+}
+
+// The bottom line of data cell (col, row) (the cell's last pixel row but one, where the mark goes).
+TRect BottomLine(TDBGridEh* grid, int col, int row) {
+    const TRect r = grid->CellRect(col, row);
+    return TRect{r.Left, r.Bottom - 2, r.Right, r.Bottom};
+}
+
+TEST(DBGridEhPaint, RequiredValuesMissingWhileEditingAreUnderlinedInRed) {
+    GridOnForm g(20);
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "note"}) grid->Columns()->Add()->SetFieldName(name);
+    TColumnEh* note = grid->Columns()->ColumnAt(1);
+    note->SetWidth(120);
+    note->SetHighlightRequired(true);
+    g.query->FieldByName("note")->SetRequired(true);
+    g.query->FieldByName("id")->SetRequired(true);
+    auto red = [&](TBitmap* bitmap, int col, int row) { return CountColour(bitmap, BottomLine(grid, col, row), clRed); };
+    // Browsing: no mark.
+    auto browsing = g.Paint();
+    for (int row = 1; row <= 6; ++row) EXPECT_EQ(red(browsing.get(), 2, row), 0) << row;
+    // Editing: every shown row whose note is missing (not only the current one); row 5 has a note,
+    // and the id column does not highlight.
+    g.query->Edit();
+    auto editing = g.Paint();
+    for (int row = 1; row <= 6; ++row) {
+        if (row == 5)
+            EXPECT_EQ(red(editing.get(), 2, row), 0);
+        else
+            EXPECT_GT(red(editing.get(), 2, row), 3) << row;
+        EXPECT_EQ(red(editing.get(), 1, row), 0) << row;
+    }
+    // The column's event has the last word, asked with the painted row's record active: here only
+    // even ids are marked, also while browsing.
+    struct Judge {
+        TADOQuery* query;
+        std::vector<TObject*> senders;
+        void Check(TObject* sender, bool& drawState) {
+            senders.push_back(sender);
+            drawState = query->FieldByName("id")->AsInteger() % 2 == 0;
+        }
+    } judge{g.query, {}};
+    note->OnCheckDrawRequiredState = Event<&Judge::Check>(&judge);
+    auto judged = g.Paint();
+    for (int row = 1; row <= 6; ++row) {
+        if (row % 2 == 0)
+            EXPECT_GT(red(judged.get(), 2, row), 3) << row;
+        else
+            EXPECT_EQ(red(judged.get(), 2, row), 0) << row;
+    }
+    ASSERT_FALSE(judge.senders.empty());
+    EXPECT_EQ(judge.senders.front(), note);
+    g.query->Cancel();
+    auto cancelled = g.Paint();
+    EXPECT_GT(red(cancelled.get(), 2, 4), 3);
+    EXPECT_EQ(red(cancelled.get(), 2, 3), 0);
+    // Without HighlightRequired the event is not asked.
+    note->SetHighlightRequired(false);
+    judge.senders.clear();
+    auto off = g.Paint();
+    EXPECT_TRUE(judge.senders.empty());
+    EXPECT_EQ(red(off.get(), 2, 4), 0);
+}
+
+TEST(DBGridEhPaint, TitlesAndFootersOfSelectedColumnsLookSelected) {
+    GridOnForm g(20);
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city", "amount"}) grid->Columns()->Add()->SetFieldName(name);
+    for (int i = 0; i < 4; ++i) grid->Columns()->ColumnAt(i)->SetWidth(80);
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgMultiSelect});
+    grid->SetFooterRowCount(1);
+    grid->SetFooterColor(clYellow);
+    g.Show();
+    TDBGridEhSelectionCols* cols = grid->Selection()->Columns();
+    cols->SelectColumn(grid->Columns()->ColumnAt(1), false);
+    cols->SelectColumn(grid->Columns()->ColumnAt(3), true);
+    ASSERT_EQ(grid->SelectionType(), gstColumns);
+    auto bitmap = g.Paint();
+    const int footerRow = grid->RowCount() - 1;
+    auto half = [](const TRect& r) { return r.Width() * r.Height() / 2; };
+    for (int col = 1; col <= 4; ++col) {
+        const bool selected = col == 2 || col == 4;
+        const TRect title = grid->CellRect(col, 0);
+        const TRect footer = grid->CellRect(col, footerRow);
+        const TRect data = grid->CellRect(col, 3);
+        if (selected) {
+            EXPECT_GT(CountColour(bitmap.get(), title, 0x404040), half(title)) << col;
+            EXPECT_LT(CountColour(bitmap.get(), footer, clYellow), half(footer)) << col;
+            EXPECT_LT(CountColour(bitmap.get(), data, clWindow), half(data)) << col;
+        } else {
+            EXPECT_EQ(CountColour(bitmap.get(), title, 0x404040), 0) << col;
+            EXPECT_GT(CountColour(bitmap.get(), footer, clYellow), half(footer)) << col;
+        }
+    }
+    // The look goes with the selection.
+    grid->Perform(WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_EQ(grid->SelectionType(), gstNon);
+    auto cleared = g.Paint();
+    EXPECT_EQ(CountColour(cleared.get(), grid->CellRect(2, 0), 0x404040), 0);
 }
 
 TEST(DBGridEhPaint, PersonGridSettings) {
