@@ -22,13 +22,68 @@ std::int64_t Average(std::int64_t sum, int count) {
     return q;
 }
 
+// Reads `text` when it is a plain decimal ("-123.45": optional minus, digits, at most four decimals
+// after the decimal separator, at most 15 digits, 14 before the separator). Such a text converts
+// exactly, so the result equals the general conversion's; anything else returns false.
+bool ReadPlainDecimal(std::string_view text, std::int64_t& raw) {
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) ++i;
+    std::int64_t value = 0;
+    int integerDigits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++integerDigits)
+        value = value * 10 + (text[i] - '0');
+    if (integerDigits == 0 || integerDigits > 14) return false;
+    int decimals = 0;
+    if (i < text.size()) {
+        if (text[i] != FormatSettings.DecimalSeparator) return false;
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++decimals)
+            value = value * 10 + (text[i] - '0');
+        if (i != text.size() || decimals == 0 || decimals > 4 || integerDigits + decimals > 15) return false;
+    }
+    for (int d = decimals; d < 4; ++d) value *= 10;
+    raw = negative ? -value : value;
+    return true;
+}
+
+bool HoldsText(TField* field) {
+    return dynamic_cast<TStringField*>(field) || dynamic_cast<TMemoField*>(field);
+}
+
+// ReadSumAmount with the field's kind known: reads the active record's cell once.
+bool ReadAmount(TField* field, bool holdsText, std::int64_t& raw) {
+    const dbstore::Cell cell = field->GetCell();
+    raw = 0;
+    try {
+        switch (cell.kind) {
+        case dbstore::CellKind::Null: return false;
+        case dbstore::CellKind::Integer:
+            if (holdsText) break;
+            raw = Currency(static_cast<double>(cell.integer)).Raw();
+            return true;
+        case dbstore::CellKind::Real:
+            if (holdsText) break;
+            raw = Currency(cell.real).Raw();
+            return true;
+        case dbstore::CellKind::Text:
+            if (holdsText && ReadPlainDecimal(cell.bytes, raw)) return true;
+            break;
+        default: break;
+        }
+    } catch (const Exception&) {
+        raw = 0;
+        return false;
+    }
+    return ReadSumAmount(field, raw);
+}
+
 }  // namespace
 
 bool ReadSumAmount(TField* field, std::int64_t& raw) {
     raw = 0;
     if (field->IsNull()) return false;
     try {
-        if (dynamic_cast<TStringField*>(field) || dynamic_cast<TMemoField*>(field)) {
+        if (HoldsText(field)) {
             double value = 0;
             if (!TryStrToFloat(Trim(field->AsString()), value)) return false;
             raw = Currency(value).Raw();
@@ -72,7 +127,7 @@ void TDBSum::Changed() {
 
 bool TDBSum::ReadRow(TDataSet* ds, std::int64_t& raw) const {
     TField* field = fieldName_.empty() ? nullptr : ds->FieldByName(fieldName_);
-    return field ? ReadSumAmount(field, raw) : true;
+    return field ? ReadAmount(field, HoldsText(field), raw) : true;
 }
 
 void TDBSum::RememberRow(bool present, std::int64_t raw) {
@@ -343,13 +398,15 @@ void TDBSumListProducer::RecomputeAll() {
     struct Part {
         TDBSum* sum;
         TField* field;
+        bool holdsText;
     };
     std::vector<Part> parts;
     for (int i = 0; i < sums_.Count(); ++i) {
         TDBSum* s = sums_.Items(i);
         if (!s->TakesPart()) continue;
         // An unknown field name raises the data set's error here.
-        parts.push_back(Part{s, s->FieldName().empty() ? nullptr : ds->FieldByName(s->FieldName())});
+        TField* field = s->FieldName().empty() ? nullptr : ds->FieldByName(s->FieldName());
+        parts.push_back(Part{s, field, field && HoldsText(field)});
     }
     if (!parts.empty()) {
         ds->DisableControls();
@@ -359,7 +416,7 @@ void TDBSumListProducer::RecomputeAll() {
             while (!ds->Eof()) {
                 for (const Part& p : parts) {
                     std::int64_t raw = 0;
-                    const bool present = p.field ? ReadSumAmount(p.field, raw) : true;
+                    const bool present = p.field ? ReadAmount(p.field, p.holdsText, raw) : true;
                     switch (p.sum->operation_) {
                     case goSum: p.sum->value_ += raw; break;
                     case goAvg:

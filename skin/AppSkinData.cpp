@@ -117,6 +117,7 @@ TSkinData::TSkinData(TComponent* owner)
     for (int i = 0; i < 4; ++i) Frames[i] = std::make_unique<TDataSkinBorder>(frameNames[i]);
     Title = std::make_unique<TDataSkinTitle>("Title");
     MenuGlyphs = new TImageList(nullptr);
+    LoadMenuGlyphs(MenuGlyphs);
     MaxWidth = GetSystemMetrics(SM_CXMAXIMIZED);
     MaxHeight = GetSystemMetrics(SM_CYMAXIMIZED);
     if (!SkinMessageHandlerSet()) SetSkinMessageHandler([](const String& text) { ShowMessage(text); });
@@ -357,6 +358,31 @@ TSkinElement TSkinData::ReadGeneric(const String& section) {
     return e;
 }
 
+TSkinElement TSkinData::ResourceElement(const String& section, const String& resource) {
+    auto e = std::make_unique<TDataSkinObject>(section);
+    try {
+        e->Image->LoadFromResourceName(GetModuleHandleW(nullptr), resource);
+    } catch (const Exception&) {
+        return nullptr;  // a program without the engine's bitmaps has no such element
+    }
+    e->LeftWidth = e->RightWidth = e->TopHeight = e->BottomHeight = 3;
+    e->Tile = 0;
+    e->FrameCount = 1;
+    return e;
+}
+
+void LoadMenuGlyphs(TCustomImageList* list) {
+    list->SetWidth(16);
+    list->SetHeight(16);
+    TBitmap strip;
+    try {
+        strip.LoadFromResourceName(GetModuleHandleW(nullptr), "LUMORAMENU");
+    } catch (const Exception&) {
+        return;  // the list stays empty
+    }
+    list->AddMasked(&strip, static_cast<TColor>(0xFFFFFF));
+}
+
 TSkinElement TSkinData::ReadBorder(const String& section, const String& extraKey) {
     const String image = Str(section, "Image");
     if (image.empty()) return nullptr;
@@ -595,6 +621,8 @@ void TSkinData::ReadSkinIni() {
     UpDownVert = ReadBorder("UpDown.Vert", "GlyphImage");
     Track = ReadGeneric("Track");
     TrackVert = ReadGeneric("TRACKVERT");
+    if (!Track || Track->Image->Empty()) Track = ResourceElement("Track", "TRACK");
+    if (!TrackVert || TrackVert->Image->Empty()) TrackVert = ResourceElement("TRACKVERT", "TRACKVERT");
 
     SetFrameCounts();
     ComposeComboPicture();

@@ -14,8 +14,11 @@
 // Loaded of a component of type sfMainform starts the skin manager (SkinManage.h) and asks it to
 // skin every window; SetActive at run time asks it to skin or unskin them.
 //
-// Not yet: the window-property lookup of ControlOfWindow, the "LUMORAMENU", "TRACK" and "TRACKVERT" bitmap resources (the
-// menu glyph list stays empty; a skin without Track sections has no track elements).
+// The engine's own bitmap resources: "LUMORAMENU" (the menu glyphs), "TRACK" and "TRACKVERT" (the
+// channels of a skin without them). A program linked without them keeps an empty glyph list and
+// no track elements.
+//
+// Not yet: the window-property lookup of ControlOfWindow.
 #pragma once
 
 #include "Graphics.h"
@@ -215,6 +218,8 @@ private:
     void ReadCommon(TDataSkinObject* e, const String& section, bool withFrame, int tileMax);
     TSkinElement ReadGeneric(const String& section);
     TSkinElement ReadBorder(const String& section, const String& extraKey);
+    // An element made from the program's bitmap resource: margins 3, no tiling, one frame.
+    TSkinElement ResourceElement(const String& section, const String& resource);
     TSkinElement ReadBitmapElement(const String& section);
     TSkinElement ReadBoxLabel(const String& section);
     TSkinElement ReadMenuBar(const String& section);
@@ -246,6 +251,8 @@ extern const char* const SkinDamagedMessage;
 
 // Registers TSkinData and TSkinStore with the form reader (idempotent).
 void RegisterSkinClasses();
+// The menu glyphs (16 x 16, white transparent) from the program's "LUMORAMENU" bitmap resource.
+void LoadMenuGlyphs(TCustomImageList* list);
 
 // ---- Text and window helpers of the skinners ----
 

@@ -76,8 +76,8 @@ void RegisterSkinnerClasses() {
     if (done) return;
     done = true;
     RegisterClasses<TSkinButton, TSkinBitButton, TSkinSpeedButton, TSkinMenuButton, TSkinCheckBox, TSkinRadioButton,
-                    TSkinEdit, TSkinComBox, TSkinStatusBar, TSkinGroupBox, TSkinBox, TSkinToolBar, TSkinTrackBar,
-                    TSkinUpDown, TSkinProgress, TSkinTab, TSkinTabSheet, TSkinSizer, TSkinBoxH, TSkinHeader,
+                    TSkinEdit, TSkinComBox, TSkinStatusBar, TSkinGroupBox, TSkinBox, TSkinToolBar, TSkinToolMenu, TSkinTrackBar,
+                    TSkinUpDown, TSkinProgress, TSkinTab, TSkinTab31, TSkinTabSheet, TSkinSizer, TSkinBoxH, TSkinHeader,
                     TSkinTabBtn, TSkinAdvPage, TSkinObjImage, TSkinMP, TSkinScrollbarH, TSkinScControl,
                     TSkinDateTime>();
 }
@@ -118,8 +118,8 @@ const char* SkinnerClassName(TSkinnerKind kind) {
     case TSkinnerKind::ObjImageProperties: return "TSkinObjImage";
     case TSkinnerKind::ToolBar: return "TSkinToolBar";
     case TSkinnerKind::None:
-    case TSkinnerKind::CoolBar:
-    case TSkinnerKind::ToolButtonMenu: return "";
+    case TSkinnerKind::ToolButtonMenu: return "TSkinToolMenu";
+    case TSkinnerKind::CoolBar: return "";
     }
     return "";
 }

@@ -444,6 +444,20 @@ TRectI TabDisplayRect(const TRectI& adjusted, int side) {
     return r;
 }
 
+std::vector<TTabSetCell> TabSetLayout(const std::vector<int>& textWidths, int firstIndex, int tabIndex, int width,
+                                      int height, int startMargin, int endMargin, bool scrollerVisible) {
+    std::vector<TTabSetCell> cells;
+    const int limit = width - endMargin - (scrollerVisible ? 21 : 0);
+    int x = startMargin;
+    for (int i = std::max(firstIndex, 0); i < static_cast<int>(textWidths.size()); ++i) {
+        const int w = std::max(textWidths[static_cast<std::size_t>(i)], 0) + 9;
+        if (x + w > limit) break;
+        cells.push_back({i, {x, 0, x + w, height}, i == tabIndex ? 2 : 1});
+        x += w;
+    }
+    return cells;
+}
+
 // ---- Combo box ----
 
 TRectI ComboButtonRect(int width, int height, int buttonWidth, bool leftScrollBar) {

@@ -179,6 +179,19 @@ TRectI TabCloseRect(const TRectI& tab);
 // The page frame's rectangle: the adjusted display rectangle grown by 4, moved in by 1 on the tab side.
 TRectI TabDisplayRect(const TRectI& adjusted, int side);
 
+// One tab of the older tab set, whose tabs hang below its strip.
+struct TTabSetCell {
+    int Index = 0;   // into the tab list
+    TRectI Rect;
+    int Frame = 1;   // of the flipped Tabs strip: 2 for the selected tab
+    bool operator==(const TTabSetCell&) const = default;
+};
+// The tabs a tab set of `width` x `height` shows: from `firstIndex`, each as wide as its text plus
+// 9 and starting at `startMargin`, while it ends before `width - endMargin` (21 pixels less while
+// the scroller shows). A first index out of range shows nothing.
+std::vector<TTabSetCell> TabSetLayout(const std::vector<int>& textWidths, int firstIndex, int tabIndex, int width,
+                                      int height, int startMargin, int endMargin, bool scrollerVisible);
+
 // ---- Combo box ----
 
 // The drop-down button: `buttonWidth` wide at the right (at the left with WS_EX_LEFTSCROLLBAR).

@@ -7,10 +7,16 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 
 using namespace skinrules;
 
 namespace {
+
+String Lower(String s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
 
 UINT AlignFlag(TAlignment a) { return a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT; }
 
@@ -92,11 +98,13 @@ void TSkinStatusBar::PaintSkin(HDC dc, const TRect& rect) {
     const bool simple = SendMessageW(Handle, SB_ISSIMPLE, 0, 0) != 0 || (bar && bar->SimplePanel()) || parts <= 0 ||
                         (bar && bar->Panels()->Count() == 0);
     const bool hasEdges = edges && !edges->Image->Empty();
+    std::vector<std::pair<int, TRectI>> ownerDrawn;
     if (simple) {
         if (hasEdges) DrawElement(bdc, all, edges->FrameCount, 1, edges);
         String text = bar ? bar->SimpleText() : WindowText();
         if (text.empty()) text = " ";
-        DrawCaption(bdc, TRect(2, 0, all.Right - 2, all.Bottom), DT_LEFT | DT_SINGLELINE, true, text);
+        DrawCaption(bdc, TRect(2, 0, all.Right - 2, all.Bottom), (RightToLeft() ? DT_RIGHT : DT_LEFT) | DT_SINGLELINE,
+                    true, text);
     } else {
         std::vector<TRectI> reported;
         for (int i = 0; i < parts; ++i) {
@@ -107,7 +115,11 @@ void TSkinStatusBar::PaintSkin(HDC dc, const TRect& rect) {
         const std::vector<TRectI> panels = StatusPanelRects(reported, all.Right);
         for (std::size_t i = 0; i < panels.size(); ++i) {
             const TRect r(panels[i].Left, panels[i].Top, panels[i].Right, panels[i].Bottom);
-            int bevel = 1;
+            // The panel's drawing type: owner-drawn, right-to-left reading, its border.
+            const int type = HIWORD(SendMessageW(Handle, SB_GETTEXTLENGTHW, i, 0));
+            const bool byProgram = (type & SBT_OWNERDRAW) != 0;
+            bool rightToLeft = (type & SBT_RTLREADING) != 0;
+            int bevel = (type & SBT_NOBORDERS) ? 0 : (type & SBT_POPOUT) ? 2 : 1;
             String text;
             TAlignment alignment = taLeftJustify;
             if (bar && static_cast<int>(i) < bar->Panels()->Count()) {
@@ -115,16 +127,21 @@ void TSkinStatusBar::PaintSkin(HDC dc, const TRect& rect) {
                 bevel = static_cast<int>(p->Bevel());
                 text = p->Text();
                 alignment = p->Alignment();
-            } else {
+                if (Lower(GetEnumPropText(p, "BiDiMode")) == "bdrighttoleft") rightToLeft = true;
+            } else if (!byProgram) {
                 const int length = LOWORD(SendMessageW(Handle, SB_GETTEXTLENGTHW, i, 0));
                 std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-                const LRESULT info = SendMessageW(Handle, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(buffer.data()));
+                SendMessageW(Handle, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(buffer.data()));
                 text = FromWide(buffer.c_str());
-                const int type = HIWORD(info);
-                bevel = (type & SBT_NOBORDERS) ? 0 : (type & SBT_POPOUT) ? 2 : 1;
             }
             if (hasEdges) DrawElement(bdc, r, edges->FrameCount, StatusBevelFrame(bevel), edges);
+            if (byProgram) {
+                ownerDrawn.push_back({static_cast<int>(i), panels[i]});  // its content is the program's (below)
+                continue;
+            }
             if (text.empty()) text = " ";
+            if (rightToLeft && alignment != taCenter)
+                alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
             DrawCaption(bdc, TRect(r.Left + 2, r.Top, r.Right - 2, r.Bottom), AlignFlag(alignment) | DT_SINGLELINE,
                         true, text);
         }
@@ -140,6 +157,26 @@ void TSkinStatusBar::PaintSkin(HDC dc, const TRect& rect) {
     GdiFlush();
     BitBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), bdc, 0, 0, SRCCOPY);
     PaintChildControls(Control, dc);
+    // Owner-drawn panels: the program draws their content over the skin's frame, as the bar
+    // itself would ask it, with the panel's value from the bar.
+    HWND parent = GetParent(Handle);
+    for (const auto& [index, r] : ownerDrawn) {
+        if (!parent) break;
+        DRAWITEMSTRUCT item{};
+        item.CtlID = static_cast<UINT>(GetDlgCtrlID(Handle));
+        item.itemID = static_cast<UINT>(index);
+        item.itemAction = ODA_DRAWENTIRE;
+        item.hwndItem = Handle;
+        item.hDC = dc;
+        item.rcItem = {r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2};
+        item.itemData = static_cast<ULONG_PTR>(SendMessageW(Handle, SB_GETTEXTW, static_cast<WPARAM>(index), 0));
+        SendMessageW(parent, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+bool TSkinStatusBar::RightToLeft() const {
+    if (Lower(GetEnumPropText(Control, "BiDiMode")) == "bdrighttoleft") return true;
+    return (GetWindowLongPtrW(Handle, GWL_EXSTYLE) & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0;
 }
 
 // ---- Group box ----

@@ -7,8 +7,10 @@
 //   TSkinGroupBox   the rounded frame and the caption on the face colour
 //   TSkinBox        the face colour only (the control keeps its own message handling)
 //
-// Not yet: owner-drawn panels and OnDrawPanel (the program's status bar has neither), right-to-left
-// status bars.
+// An owner-drawn panel gets the skin's frame; its content is asked of the bar's parent by the
+// system's own owner-draw message (WM_DRAWITEM with the panel's value), after the skin is copied.
+// A panel read right to left swaps left and right alignment; a right-to-left bar in simple mode
+// aligns its text right.
 #pragma once
 
 #include "SkinControl.h"
@@ -19,6 +21,9 @@ public:
     using TSkinControl::TSkinControl;
     bool BeforeMessage(TMessage& m) override;
     void PaintSkin(HDC dc, const TRect& rect) override;
+
+private:
+    bool RightToLeft() const;
 };
 
 class TSkinGroupBox : public TSkinControl {

@@ -6,6 +6,7 @@
 #include "SkinRangeControls.h"
 
 #include "ComCtrls.h"
+#include "Lists.h"
 
 #include <commctrl.h>
 
@@ -205,4 +206,105 @@ void TSkinTab::PaintSkin(HDC dc, const TRect& rect) {
         }
     }
     RestoreDC(dc, clipSaved);
+}
+
+// ---- The older tab set ----
+
+TSkinTab31::TSkinTab31(TComponent* owner)
+    : TSkinControl(owner), TabImage(std::make_unique<TBitmap>()), buffer_(std::make_unique<TBitmap>()) {
+    buffer_->SetPixelFormat(pf24bit);
+}
+
+TSkinTab31::~TSkinTab31() { FreeUpDown(); }
+
+void TSkinTab31::FreeUpDown() {
+    if (!UpDown) return;
+    TSkinControl* arrows = UpDown;
+    UpDown = nullptr;
+    if (Form) Form->Skinners().Remove(arrows);
+    arrows->Free();
+}
+
+void TSkinTab31::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
+    TSkinControl::AttachControl(form, skinData, changeColor, canvas);
+    if (!Attached || !Control) return;
+    PrepareImage();
+    TComponent* first = Control->ComponentCount() > 0 ? Control->Components(0) : nullptr;
+    Scroller = dynamic_cast<TWinControl*>(first);
+    if (Scroller && !dynamic_cast<TSkinControl*>(first) && !UpDown)
+        UpDown = AttachUpDown(Scroller->Handle(), SkinData, Form, false, true);
+    else
+        Scroller = nullptr;
+}
+
+void TSkinTab31::Notification(TComponent* component, TOperation operation) {
+    TSkinControl::Notification(component, operation);
+    if (operation == opRemove && component == Scroller) {
+        Scroller = nullptr;
+        FreeUpDown();
+    }
+}
+
+void TSkinTab31::RefreshSkin() {
+    TSkinControl::RefreshSkin();
+    PrepareImage();
+}
+
+void TSkinTab31::PrepareImage() {
+    TabImage->SetSize(0, 0);
+    if (!SkinData || !SkinData->Tabs || SkinData->Tabs->Image->Empty()) return;
+    CopyBitmap(SkinData->Tabs->Image, TabImage.get());
+    TabImage->SetPixelFormat(pf24bit);
+    FlipVertical(TabImage.get());
+}
+
+bool TSkinTab31::BeforeMessage(TMessage& m) {
+    switch (m.Msg) {
+    case WM_PAINT:
+        PaintMessage(m);
+        return true;  // the tab set's own painting runs as well
+    case WM_ERASEBKGND: m.Result = 1; return false;
+    default: return TSkinControl::BeforeMessage(m);
+    }
+}
+
+void TSkinTab31::PaintSkin(HDC dc, const TRect& rect) {
+    if (!Control || rect.Width() <= 0 || rect.Height() <= 0) return;
+    WindowEnabled = (Style() & WS_DISABLED) == 0;
+    buffer_->SetSize(rect.Width(), rect.Height());
+    HDC bdc = buffer_->Canvas()->Handle();
+    const TRect all(0, 0, rect.Width(), rect.Height());
+    FillFace(bdc, all);
+    auto* font = dynamic_cast<TFont*>(GetObjProp(Control, "Font", nullptr));
+    HGDIOBJ oldFont = SelectObject(bdc, font ? font->Handle() : WindowFont());
+    TDataSkinObject* tabs = SkinData ? SkinData->Tabs.get() : nullptr;
+    auto* list = dynamic_cast<TStrings*>(GetObjProp(Control, "Tabs", nullptr));
+    if (tabs && list && !TabImage->Empty()) {
+        std::vector<int> widths;
+        std::vector<std::wstring> texts;
+        for (int i = 0; i < list->Count(); ++i) {
+            texts.push_back(ToWide(list->Strings(i)));
+            SIZE size{};
+            GetTextExtentPoint32W(bdc, texts.back().c_str(), static_cast<int>(texts.back().size()), &size);
+            widths.push_back(size.cx);
+        }
+        const bool scrollerShown = Scroller && Scroller->HandleAllocated() && IsWindowVisible(Scroller->WindowHandle());
+        const auto cells = TabSetLayout(widths, GetIntProp(Control, "FirstIndex"), GetIntProp(Control, "TabIndex"),
+                                        all.Width(), all.Height(), std::max(GetIntProp(Control, "StartMargin"), 0),
+                                        std::max(GetIntProp(Control, "EndMargin"), 0), scrollerShown);
+        for (const TTabSetCell& cell : cells) {
+            const TRect r(cell.Rect.Left, cell.Rect.Top, cell.Rect.Right, cell.Rect.Bottom);
+            DrawFitted(bdc, r, TabImage.get(), false, tabs->Tile == 1, tabs->Trans == 1, tabs->FrameCount, cell.Frame,
+                       tabs->Margins());
+            TColor colour = font ? font->Color() : SkinData->ButtonText;
+            const TColor given = cell.Frame == 1 ? tabs->NormalColour : tabs->MouseOverColour;
+            if (given != -1) colour = given;
+            SetTextColor(bdc, static_cast<COLORREF>(ColorToRGB(colour)));
+            DrawCaption(bdc, r, DT_CENTER | DT_SINGLELINE, WindowEnabled,
+                        list->Strings(cell.Index));
+        }
+    }
+    SelectObject(bdc, oldFont);
+    GdiFlush();
+    BitBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), bdc, 0, 0, SRCCOPY);
 }

@@ -5,11 +5,15 @@
 //
 // Classes in this file:
 //   TSkinTab    tabs from the Tabs element (frame 2 for the focused tab), the page frame
+//   TSkinTab31  the older tab set, whose tabs hang below its strip: the Tabs strip flipped
 //
 // Close crosses are offered to page controls tagged 7777 (the further condition the engine left
 // open is not applied).
 //
-// Not yet: the older tab set (no such control here).
+// The tab set is read through its published properties ("Tabs", "TabIndex", "FirstIndex",
+// "StartMargin", "EndMargin", "Font"); its scroller is its first component when that is a windowed
+// control, skinned as horizontal up-down arrows. Each tab takes the tab set's full height. The
+// tab set is hooked through its WindowProc, as every control of this program is.
 #pragma once
 
 #include "SkinControl.h"
@@ -38,4 +42,27 @@ private:
     void PrepareImages();
     void FindArrows();
     bool CloseHit(POINT p);
+};
+
+class TSkinTab31 : public TSkinControl {
+    VESTREL_CLASS(TSkinTab31, TSkinControl)
+public:
+    explicit TSkinTab31(TComponent* owner);
+    ~TSkinTab31() override;
+    void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
+    void RefreshSkin() override;
+    bool BeforeMessage(TMessage& m) override;
+    void PaintSkin(HDC dc, const TRect& rect) override;
+
+    std::unique_ptr<TBitmap> TabImage;
+    TSkinControl* UpDown = nullptr;  // owned
+    TWinControl* Scroller = nullptr;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    void PrepareImage();
+    void FreeUpDown();
+    std::unique_ptr<TBitmap> buffer_;
 };

@@ -1,8 +1,11 @@
 #include "SkinToolBar.h"
 
 #include "AppSkinForm.h"
+#include "AppSkinMenu.h"
 #include "SkinImageDraw.h"
 #include "SkinManage.h"
+
+#include "Menus.h"
 
 void PaintToolBarBackground(TSkinData* skin, HDC dc, const TRect& rect) {
     if (!skin || !skin->Toolbar || skin->Toolbar->Image->Empty()) return;
@@ -34,8 +37,69 @@ bool PaintToolBarButton(TSkinData* skin, HDC dc, const TRect& rect, UINT itemSta
     return true;
 }
 
+// ---- Menus held ----
+
+TSkinMenuHolder::~TSkinMenuHolder() { ReleaseMenu(); }
+
+void TSkinMenuHolder::Unskin() {
+    ReleaseMenu();
+    TSkinControl::Unskin();
+}
+
+void TSkinMenuHolder::HoldMenu(const char* name, bool withItself) {
+    ReleaseMenu();
+    TObject* value = GetObjProp(Control, name, nullptr);
+    TMenuItem* item = dynamic_cast<TMenuItem*>(value);
+    if (auto* menu = dynamic_cast<TMenu*>(value)) item = menu->Items();
+    painter_ = Form ? Form->MenuPainter() : nullptr;
+    if (!item || !painter_) return;
+    item_ = item;
+    withItself_ = withItself;
+    item_->FreeNotification(this);
+    if (withItself_) {
+        if (!item_->OnDrawItem) item_->OnDrawItem = Event<&TSkinMenuPainter::DrawItem>(painter_);
+        if (!item_->OnMeasureItem) item_->OnMeasureItem = Event<&TSkinMenuPainter::MeasureItem>(painter_);
+    }
+    painter_->PrepareItems(item_, true, false, 0);
+}
+
+void TSkinMenuHolder::ReleaseMenu() {
+    if (!item_) return;
+    TMenuItem* item = item_;
+    item_ = nullptr;
+    item->RemoveFreeNotification(this);
+    if ((item->ComponentState() & csDestroying) != 0) return;
+    painter_->PrepareItems(item, false, false, 0);
+    if (withItself_) {
+        if (item->OnDrawItem == Event<&TSkinMenuPainter::DrawItem>(painter_)) item->OnDrawItem = nullptr;
+        if (item->OnMeasureItem == Event<&TSkinMenuPainter::MeasureItem>(painter_)) item->OnMeasureItem = nullptr;
+    }
+}
+
+void TSkinMenuHolder::Notification(TComponent* component, TOperation operation) {
+    TSkinControl::Notification(component, operation);
+    if (operation == opRemove && component == item_) item_ = nullptr;
+}
+
+void TSkinToolMenu::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool /*changeColor*/, TCanvas* canvas) {
+    if (Attached) return;
+    Form = form;
+    SkinData = skinData;
+    Canvas = canvas;
+    Control = dynamic_cast<TControl*>(Owner());
+    if (!Control) return;
+    Register();
+    HoldMenu("MenuItem", true);
+    if (!HeldItem()) return;  // a button without a menu needs no skinner
+    Attached = true;
+    SkinState = ssAttached;
+}
+
+// ---- Tool bars ----
+
 void TSkinToolBar::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
     TSkinControl::AttachControl(form, skinData, changeColor, canvas);
+    if (Attached) HoldMenu("Menu", false);
 }
 
 bool TSkinToolBar::BeforeMessage(TMessage& m) {

@@ -4,6 +4,16 @@
 //
 // Our tool bar has no custom-draw events to point at the painters, so a skinner on the tool bar
 // answers the custom-draw notification that reaches it.
+//
+// The menus of tool bars ("Menu") and tool buttons ("MenuItem", the item and every item below it),
+// read by name, are drawn by the form skinner's menu painter. A skinner holds them, so that the
+// painter comes off them when the skinner goes (its control, or the form skinner, goes first) and
+// is never left on an item after the painter is gone.
+//
+// Classes in this file:
+//   TSkinMenuHolder  a skinner that holds a menu drawn by the menu painter
+//   TSkinToolBar     the tool bar: background and button faces by custom draw; its menu
+//   TSkinToolMenu    a tool button's menu (no painting of its own)
 #pragma once
 
 #include "SkinControl.h"
@@ -19,14 +29,47 @@ bool PaintToolBarButton(TSkinData* skin, HDC dc, const TRect& rect, UINT itemSta
 // The frame PaintToolBarButton draws for a custom-draw state (0 for none).
 int ToolBarButtonFrame(UINT itemState);
 
-class TSkinToolBar : public TSkinControl {
-    VESTREL_CLASS(TSkinToolBar, TSkinControl)
+class TSkinMenuPainter;
+class TMenuItem;
+
+class TSkinMenuHolder : public TSkinControl {
+    VESTREL_CLASS(TSkinMenuHolder, TSkinControl)
 public:
     using TSkinControl::TSkinControl;
+    ~TSkinMenuHolder() override;
+    void Unskin() override;
+    TMenuItem* HeldItem() const { return item_; }
+
+protected:
+    // The menu or menu item the control publishes under `name`; with `withItself` the item is
+    // drawn by the painter as well as the items below it.
+    void HoldMenu(const char* name, bool withItself);
+    void ReleaseMenu();
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    TMenuItem* item_ = nullptr;
+    bool withItself_ = false;
+    TSkinMenuPainter* painter_ = nullptr;
+};
+
+class TSkinToolBar : public TSkinMenuHolder {
+    VESTREL_CLASS(TSkinToolBar, TSkinMenuHolder)
+public:
+    using TSkinMenuHolder::TSkinMenuHolder;
     void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage&) override {}
 
 private:
     LRESULT CustomDraw(NMTBCUSTOMDRAW& draw);
+};
+
+class TSkinToolMenu : public TSkinMenuHolder {
+    VESTREL_CLASS(TSkinToolMenu, TSkinMenuHolder)
+public:
+    using TSkinMenuHolder::TSkinMenuHolder;
+    // Holds the button's menu; the button's messages stay its own.
+    void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
+    void RefreshSkin() override {}
 };

@@ -491,12 +491,18 @@ void TDataSet::RemoveListeners(const void* owner) {
 }
 
 void TDataSet::FireEvent(TDataSetEventKind kind) {
-    // Copies: a listener may unhook itself or others while it runs.
+    std::size_t listening = 0;
+    for (const Listener& l : listeners_)
+        if (l.kind == kind) ++listening;
+    if (listening == 0 && !HandlerOf(kind)) return;
+    // Copies: a listener or the handler may unhook itself or others while it runs.
+    const TDataSetNotifyEvent handler = HandlerOf(kind);
     std::vector<TListener> before, after;
+    before.reserve(listening);
+    after.reserve(listening);
     for (const Listener& l : listeners_)
         if (l.kind == kind) (l.before ? before : after).push_back(l.call);
     for (const TListener& call : before) call(this);
-    const TDataSetNotifyEvent handler = HandlerOf(kind);
     if (handler) handler(this);
     for (const TListener& call : after) call(this);
 }

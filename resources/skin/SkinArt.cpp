@@ -378,9 +378,45 @@ std::string Ini(bool probe) {
     return text;
 }
 
+// A sunken channel: dark upper-left edge, light lower-right edge, a light inside.
+TImage Channel(int w, int h) {
+    TImage im(w, h, EngineTrackColour);
+    im.Fill(0, 0, w, 1, Line);
+    im.Fill(0, 0, 1, h, Line);
+    im.Fill(0, h - 1, w, h, White);
+    im.Fill(w - 1, 0, w, h, White);
+    return im;
+}
+
+TImage MenuGlyphs() {
+    TImage im(64, 16, White);
+    const std::uint32_t c = EngineGlyphColour;
+    // restore: two overlapping windows
+    im.Frame(6, 3, 13, 9, c);
+    im.Fill(6, 3, 13, 5, c);
+    im.Fill(3, 6, 10, 13, White);
+    im.Frame(3, 6, 10, 13, c);
+    im.Fill(3, 6, 10, 8, c);
+    // maximise: one window with a thick top
+    im.Frame(16 + 3, 3, 16 + 13, 13, c);
+    im.Fill(16 + 3, 3, 16 + 13, 5, c);
+    // minimise: a bar at the bottom
+    im.Fill(32 + 4, 10, 32 + 11, 12, c);
+    // close: a cross
+    for (int i = 0; i < 8; ++i) {
+        im.Fill(48 + 4 + i, 4 + i, 48 + 6 + i, 5 + i, c);
+        im.Fill(48 + 10 - i, 4 + i, 48 + 12 - i, 5 + i, c);
+    }
+    return im;
+}
+
 }  // namespace
 
 const std::vector<TElement>& Elements() { return elements; }
+
+std::vector<TFile> DrawEngineBitmaps() {
+    return {{"TRACK.bmp", Bmp(Channel(20, 6))}, {"TRACKVERT.bmp", Bmp(Channel(6, 20))}, {"LUMORAMENU.bmp", Bmp(MenuGlyphs())}};
+}
 
 std::vector<TFile> DrawSkin(bool probe) {
     std::vector<TFile> files;

@@ -37,4 +37,12 @@ struct TFile {
 // Every bitmap (24-bit BMP) and the ini text of a skin.
 std::vector<TFile> DrawSkin(bool probe);
 
+// The skin engine's own bitmaps, carried as the program's resources: "TRACK.bmp" and
+// "TRACKVERT.bmp" (the channels of a skin without them) and "LUMORAMENU.bmp" (the system menu's
+// glyphs, 16 x 16 on white: restore, maximise, minimise, close).
+std::vector<TFile> DrawEngineBitmaps();
+// The colour of the engine's channel pictures' inside, and of the menu glyphs' strokes.
+constexpr std::uint32_t EngineTrackColour = 0xF7F9FB;
+constexpr std::uint32_t EngineGlyphColour = 0x1F2D3D;
+
 }  // namespace skinart

@@ -314,6 +314,31 @@ TEST(SkinControlRules, TabsAndComboGeometry) {
     EXPECT_EQ(ComboButtonRect(10, 21, 17, false), (TRectI{0, 0, 10, 21}));
 }
 
+TEST(SkinControlRules, TabSetShowsTheTabsThatFit) {
+    using Cells = std::vector<TTabSetCell>;
+    const std::vector<int> texts{20, 30, 40};
+    struct Case {
+        const char* what;
+        int first, selected, width, start, end;
+        bool scroller;
+        Cells cells;
+    } cases[] = {
+        {"all fit", 0, 1, 200, 5, 5, false,
+         {{0, {5, 0, 34, 20}, 1}, {1, {34, 0, 73, 20}, 2}, {2, {73, 0, 122, 20}, 1}}},
+        {"the last ends exactly at the right margin", 0, 0, 127, 5, 5, false,
+         {{0, {5, 0, 34, 20}, 2}, {1, {34, 0, 73, 20}, 1}, {2, {73, 0, 122, 20}, 1}}},
+        {"one pixel short", 0, 0, 126, 5, 5, false, {{0, {5, 0, 34, 20}, 2}, {1, {34, 0, 73, 20}, 1}}},
+        {"the scroller takes 21 more", 0, 0, 127, 5, 5, true, {{0, {5, 0, 34, 20}, 2}, {1, {34, 0, 73, 20}, 1}}},
+        {"the scroller drops a tab that would fit without it", 0, 0, 98, 5, 5, true, {{0, {5, 0, 34, 20}, 2}}},
+        {"from the first visible tab", 1, 2, 200, 0, 0, false, {{1, {0, 0, 39, 20}, 1}, {2, {39, 0, 88, 20}, 2}}},
+        {"first index past the end", 3, 0, 200, 0, 0, false, {}},
+        {"first index below zero starts at the first", -2, 0, 40, 0, 0, false, {{0, {0, 0, 29, 20}, 2}}},
+        {"too narrow for any", 0, 0, 20, 0, 0, false, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TabSetLayout(texts, c.first, c.selected, c.width, 20, c.start, c.end, c.scroller), c.cells) << c.what;
+}
+
 TEST(SkinControlRules, GlyphStripsOfOtherLibraries) {
     EXPECT_EQ(ObjImageCells(1, 5), (std::vector<int>{0, 1, 4, 0, 1, 4, 2, 3, 4}));
     EXPECT_EQ(ObjImageCells(1, 4), (std::vector<int>{0, 1, -1, 0, 1, -1, 2, 3, -1}));

@@ -162,6 +162,32 @@ TEST_F(SkinDataTest, IniSnippetsGiveElementFields) {
              EXPECT_EQ(s.CustomColours[3], 5);
              EXPECT_EQ(s.CustomColours[4], 0xFFFFFF);
          }},
+        {"a skin without channels takes the program's own", "[Tabs]\nImage=c.bmp\n",
+         [](TSkinData& s) {
+             for (TDataSkinObject* e : {s.Track.get(), s.TrackVert.get()}) {
+                 ASSERT_TRUE(e);
+                 EXPECT_EQ(e->LeftWidth, 3);
+                 EXPECT_EQ(e->RightWidth, 3);
+                 EXPECT_EQ(e->TopHeight, 3);
+                 EXPECT_EQ(e->BottomHeight, 3);
+                 EXPECT_EQ(e->Tile, 0);
+                 EXPECT_EQ(e->FrameCount, 1);
+                 const int w = e->Image->Width(), h = e->Image->Height();
+                 EXPECT_EQ(ColorToRGB(static_cast<TColor>(GetPixel(e->Image->Canvas()->Handle(), w / 2, h / 2))),
+                           static_cast<TColor>(0xFBF9F7));  // skinart::EngineTrackColour as a colour value
+             }
+             EXPECT_EQ(s.Track->Image->Width(), 20);
+             EXPECT_EQ(s.TrackVert->Image->Height(), 20);
+         }},
+        {"a skin's own channel is kept; a channel whose bitmap is missing is replaced",
+         "[Track]\nImage=c.bmp\nLeftWidth=5\n[TRACKVERT]\nImage=missing.bmp\n",
+         [](TSkinData& s) {
+             ASSERT_TRUE(s.Track);
+             EXPECT_EQ(s.Track->Image->Width(), 24);
+             EXPECT_EQ(s.Track->LeftWidth, 5);
+             ASSERT_TRUE(s.TrackVert);
+             EXPECT_EQ(s.TrackVert->Image->Width(), 6);
+         }},
         {"MDI buttons cut from MDICONTROLS", "[MDICONTROLS]\nImage=a.bmp\n",
          [](TSkinData& s) {
              ASSERT_EQ(s.SysButtons.size(), 3u);
@@ -283,6 +309,12 @@ TEST(SkinData, DefaultsAndLoadedAdjustments) {
     EXPECT_EQ(skin->SkinStore(), "(none)");
     EXPECT_EQ(skin->Version(), "4.01.03.16");
     EXPECT_TRUE(skin->SkinEmpty());
+    // The system menu's glyphs from the program's resources: restore, maximise, minimise, close.
+    ASSERT_EQ(skin->MenuGlyphs->Count(), 4);
+    EXPECT_EQ(skin->MenuGlyphs->Width(), 16);
+    TBitmap close;
+    ASSERT_TRUE(skin->MenuGlyphs->GetBitmap(3, &close));
+    EXPECT_EQ(ColorToRGB(static_cast<TColor>(GetPixel(close.Canvas()->Handle(), 8, 8))), 0x3D2D1F);
 
     // Without xcMainMenu, Loaded drops xcSystemMenu.
     skin->SkinControls &= ~SkinBit(xcMainMenu);

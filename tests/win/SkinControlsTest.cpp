@@ -20,6 +20,8 @@
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "FormReader.h"
+#include "Lists.h"
+#include "Menus.h"
 #include "StdCtrls.h"
 #include "SkinTestSupport.h"
 #include "TestControls.h"
@@ -322,6 +324,75 @@ TEST_F(SkinControlsTest, GroupBoxPanelAndStatusBar) {
     EXPECT_EQ(s.At(s.Width - 40, y), Probe("statusbar.bmp", 3)) << "the last panel reaches the edge";
 }
 
+// The parent of a status bar of another module: it draws owner-drawn panels red and notes them.
+struct TDrawnPanel {
+    UINT Id;
+    ULONG_PTR Data;
+    HWND Bar;
+    RECT Rect;
+};
+std::vector<TDrawnPanel> drawnPanels;
+
+LRESULT CALLBACK PanelOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        drawnPanels.push_back({item->itemID, item->itemData, item->hwndItem, item->rcItem});
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(item->hDC, &item->rcItem, red);
+        DeleteObject(red);
+        return TRUE;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(SkinControlsTest, StatusBarOwnerDrawnAndRightToLeftPanels) {
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = PanelOwnerProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"SkinTestPanelOwner";
+    RegisterClassW(&cls);
+    HWND owner = CreateWindowExW(0, L"SkinTestPanelOwner", L"", WS_CHILD | WS_VISIBLE, 0, 0, 400, 200, form_->Handle(),
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, owner, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(bar, nullptr);
+    SetWindowPos(bar, nullptr, 0, 170, 400, 24, SWP_NOZORDER);
+    const int edges[] = {120, 240, -1};
+    SendMessageW(bar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    SendMessageW(bar, SB_SETTEXTW, 0 | SBT_RTLREADING, reinterpret_cast<LPARAM>(L"Left"));
+    SendMessageW(bar, SB_SETTEXTW, 1 | SBT_OWNERDRAW, 0x1234);
+    SendMessageW(bar, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(L"Plain"));
+    ASSERT_NE(AttachWindowSkinner(*f, skinrules::TSkinnerKind::StatusBar, bar), nullptr);
+    drawnPanels.clear();
+    const TShot shot = Paint(bar);
+    const int y = shot.Height / 2;
+    const std::uint32_t frame = Probe("statusbar.bmp", 1);
+
+    // The owner-drawn panel: the skin's frame, the program's content inside it, asked once.
+    ASSERT_EQ(drawnPanels.size(), 1u);
+    EXPECT_EQ(drawnPanels[0].Id, 1u);
+    EXPECT_EQ(drawnPanels[0].Data, 0x1234u);
+    EXPECT_EQ(drawnPanels[0].Bar, bar);
+    EXPECT_EQ(shot.At(drawnPanels[0].Rect.left - 1, y), frame) << "the frame around it";
+    EXPECT_EQ(shot.At(180, y), 0xFF0000u) << "the program's content";
+
+    // Read right to left: the text keeps to the right of its panel.
+    auto inked = [&](int x0, int x1) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x)
+            for (int yy = 3; yy < shot.Height - 3; ++yy) n += shot.At(x, yy) != frame;
+        return n;
+    };
+    EXPECT_EQ(inked(4, 60), 0);
+    EXPECT_GT(inked(60, 118), 0);
+    // Left to right, the text starts at the left.
+    EXPECT_GT(inked(244, 300), 0);
+    DestroyWindow(owner);
+}
+
 TEST_F(SkinControlsTest, EditBorderAndComboButton) {
     auto* edit = Add<TEdit>(10, 10, 120, 22);
     auto* combo = Add<TComboBox>(10, 50, 140, 22);
@@ -424,6 +495,102 @@ TEST_F(SkinControlsTest, PageControlShowsTheFocusedTabOnFrameTwo) {
     EXPECT_EQ(sheet.At(sheet.Width / 2, sheet.Height / 2), Rgb(skin_->ButtonFace));
 }
 
+// The older tab set of another library: its tabs as published properties; its own painting
+// only counted.
+class TTabSet : public TCustomControl {
+    VESTREL_CLASS(TTabSet, TCustomControl)
+public:
+    explicit TTabSet(TComponent* owner) : TCustomControl(owner), tabs_(std::make_unique<TStringList>()) {}
+    TStrings* Tabs() const { return tabs_.get(); }
+    int TabIndex = 0;
+    int FirstIndex = 0;
+    int StartMargin = 5;
+    int EndMargin = 5;
+    int OwnPaints = 0;
+
+protected:
+    void Paint() override { ++OwnPaints; }
+
+private:
+    std::unique_ptr<TStringList> tabs_;
+};
+
+class TTestTabScroller : public TCustomControl {
+    VESTREL_CLASS(TTestTabScroller, TCustomControl)
+public:
+    using TCustomControl::TCustomControl;
+};
+
+void RegisterTestTabSet() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterProperties<TTabSet>()
+        .Object("Tabs", &TTabSet::Tabs)
+        .Int("TabIndex", &TTabSet::TabIndex)
+        .Int("FirstIndex", &TTabSet::FirstIndex)
+        .Int("StartMargin", &TTabSet::StartMargin)
+        .Int("EndMargin", &TTabSet::EndMargin);
+}
+
+TEST_F(SkinControlsTest, TabSetShowsItsTabsFromTheFlippedStrip) {
+    RegisterTestTabSet();
+    auto* set = Add<TTabSet>(10, 10, 300, 24);
+    auto* scroller = New<TTestTabScroller>(set);  // the tab set's first component
+    scroller->SetParent(set);
+    scroller->SetBounds(270, 2, 28, 20);
+    scroller->SetVisible(false);
+    set->Tabs()->Add("One");
+    set->Tabs()->Add("Two");
+    set->Tabs()->Add("Three");
+    set->TabIndex = 1;
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    HWND h = set->Handle();
+    ASSERT_TRUE(Skinned(h));
+    auto* s = dynamic_cast<TSkinTab31*>(f->Skinners().ForControl(set));
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Scroller, scroller);
+    ASSERT_NE(s->UpDown, nullptr);
+    EXPECT_TRUE(Skinned(scroller->Handle()));
+    EXPECT_TRUE(static_cast<TSkinUpDown*>(s->UpDown)->Horizontal);
+
+    // Where the tabs start: each is its text's width plus 9 in the tab set's font.
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, set->Font()->Handle());
+    auto textWidth = [&](const wchar_t* t) {
+        SIZE size{};
+        GetTextExtentPoint32W(screen, t, static_cast<int>(wcslen(t)), &size);
+        return static_cast<int>(size.cx);
+    };
+    const int second = 5 + textWidth(L"One") + 9;
+    const int third = second + textWidth(L"Two") + 9;
+    const int end = third + textWidth(L"Three") + 9;
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+
+    const int paints = set->OwnPaints;
+    TShot shot = Paint(h);
+    EXPECT_GT(set->OwnPaints, paints) << "the tab set's own painting runs as well";
+    EXPECT_EQ(shot.At(2, 12), Rgb(skin_->ButtonFace)) << "the start margin";
+    EXPECT_EQ(shot.At(6, 1), Probe("tabs.bmp", 1));
+    EXPECT_EQ(shot.At(second + 1, 1), Probe("tabs.bmp", 2)) << "the selected tab";
+    EXPECT_EQ(shot.At(third + 1, 1), Probe("tabs.bmp", 1));
+    EXPECT_EQ(shot.At(end + 2, 12), Rgb(skin_->ButtonFace)) << "after the last tab";
+
+    // From the first visible tab on.
+    set->FirstIndex = 1;
+    shot = Paint(h);
+    EXPECT_EQ(shot.At(6, 1), Probe("tabs.bmp", 2));
+
+    // A scroller freed under the skinner takes its arrows' skinner with it.
+    scroller->Free();
+    EXPECT_EQ(s->Scroller, nullptr);
+    EXPECT_EQ(s->UpDown, nullptr);
+    shot = Paint(h);
+    EXPECT_EQ(shot.At(6, 1), Probe("tabs.bmp", 2));
+}
+
 TEST_F(SkinControlsTest, TrackBarThumbAndChannelByCustomDraw) {
     ShowSkinned();
     HWND track = CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | TBS_NOTICKS, 10, 200, 160, 30,
@@ -494,6 +661,71 @@ TEST_F(SkinControlsTest, HeaderHotItemFollowsTheMouse) {
     EXPECT_EQ(Paint(header).At(81, 1), Probe("headerbar.bmp", 1));
     skinner.reset();
     DestroyWindow(header);
+}
+
+// A tool button and a tool bar of another library that carry menus.
+class TTestMenuToolButton : public TToolButton {
+    VESTREL_CLASS(TTestMenuToolButton, TToolButton)
+public:
+    using TToolButton::TToolButton;
+    TMenuItem* Item = nullptr;
+    TMenuItem* MenuItem() const { return Item; }
+};
+
+class TTestMenuToolBar : public TToolBar {
+    VESTREL_CLASS(TTestMenuToolBar, TToolBar)
+public:
+    using TToolBar::TToolBar;
+    TMenu* Bar = nullptr;
+    TMenu* Menu() const { return Bar; }
+};
+
+TEST_F(SkinControlsTest, MenusOfToolButtonsAndToolBarsDrawnByTheSkinWhileSkinned) {
+    static bool registered = false;
+    if (!registered) {
+        registered = true;
+        RegisterProperties<TTestMenuToolButton>().Object("MenuItem", &TTestMenuToolButton::MenuItem);
+        RegisterProperties<TTestMenuToolBar>().Object("Menu", &TTestMenuToolBar::Menu);
+    }
+    auto* buttonMenu = New<TPopupMenu>(holder_.get());
+    auto* file = New<TMenuItem>(buttonMenu);
+    file->SetCaption("File");
+    buttonMenu->Items()->Add(file);
+    auto* open = New<TMenuItem>(buttonMenu);
+    open->SetCaption("Open");
+    file->Add(open);
+    auto* barMenu = New<TPopupMenu>(holder_.get());
+    auto* barItem = New<TMenuItem>(barMenu);
+    barItem->SetCaption("Bar");
+    barMenu->Items()->Add(barItem);
+
+    auto* bar = Add<TTestMenuToolBar>(0, 0, 200, 26);
+    bar->Bar = barMenu;
+    auto* withMenu = New<TTestMenuToolButton>(form_.get());
+    withMenu->SetParent(bar);
+    withMenu->Item = file;
+    auto* plain = New<TTestMenuToolButton>(form_.get());
+    plain->SetParent(bar);
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->NCSkinned());
+
+    EXPECT_TRUE(file->OnDrawItem) << "the button's item itself";
+    EXPECT_TRUE(file->OnMeasureItem);
+    EXPECT_TRUE(open->OnDrawItem) << "and the items below it";
+    EXPECT_TRUE(barItem->OnDrawItem) << "the tool bar's menu";
+    EXPECT_FALSE(barMenu->Items()->OnDrawItem);
+    EXPECT_EQ(f->Skinners().ForControl(plain), nullptr) << "a button without a menu gets no skinner";
+    ASSERT_NE(f->Skinners().ForControl(withMenu), nullptr);
+
+    // The button goes: the painter comes off its menu.
+    withMenu->Free();
+    EXPECT_FALSE(file->OnDrawItem);
+    EXPECT_FALSE(open->OnDrawItem);
+    // The tool bar's menu goes first: the form skinner's end touches nothing of it.
+    barMenu->Free();
+    form_.reset();
+    EXPECT_FALSE(buttonMenu->Items()->Items(0)->OnDrawItem);
 }
 
 TEST(SkinToolBarPainter, FrameByCustomDrawState) {

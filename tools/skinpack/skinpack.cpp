@@ -3,6 +3,7 @@
 //   skinpack draw calm|probe ARCHIVE [FOLDER]
 //                                          draws one of the program's own skins, packs it, and
 //                                          also writes its files into FOLDER when given
+//   skinpack engine FOLDER                 writes the skin engine's own bitmaps into FOLDER
 //   skinpack hex ARCHIVE OUTPUT            writes the form-description value of a skin component's
 //                                          stored archive: {hex of int32 size + archive}
 #include "SkinArchiveWriter.h"
@@ -70,6 +71,12 @@ int Draw(const std::string& kind, const fs::path& archive, const fs::path* folde
     return 0;
 }
 
+int Engine(const fs::path& folder) {
+    fs::create_directories(folder);
+    for (const skinart::TFile& file : skinart::DrawEngineBitmaps()) WriteFile(folder / file.Name, file.Bytes);
+    return 0;
+}
+
 int Hex(const fs::path& archive, const fs::path& output) {
     const std::vector<std::uint8_t> bytes = ReadFile(archive);
     std::vector<std::uint8_t> value;
@@ -99,7 +106,8 @@ int main(int argc, char** argv) {
             return Draw(args[1], args[2], args.size() == 4 ? &folder : nullptr);
         }
         if (args.size() == 3 && args[0] == "hex") return Hex(args[1], args[2]);
-        std::cerr << "usage: skinpack pack ARCHIVE FOLDER | draw calm|probe ARCHIVE [FOLDER] | hex ARCHIVE OUTPUT\n";
+        if (args.size() == 2 && args[0] == "engine") return Engine(args[1]);
+        std::cerr << "usage: skinpack pack ARCHIVE FOLDER | draw calm|probe ARCHIVE [FOLDER] | engine FOLDER | hex ARCHIVE OUTPUT\n";
         return 2;
     } catch (const std::exception& e) {
         std::cerr << "skinpack: " << e.what() << "\n";
