@@ -80,25 +80,44 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
     : TCustomDBGridEh(owner), dataLink_(std::make_unique<TLookupGridDataLinkEh>(this)),
       specRow_(std::make_unique<TSpecRowEh>(this)) {
     specRow_->OnChanged = Event<&TDBLookupGridEh::SpecRowChanged>(this);
+}
+
+void TDBLookupGridEh::AfterConstruction() {
+    TCustomDBGridEh::AfterConstruction();
     SetOptions(TDBGridOptions{dgColLines, dgRowSelect, dgAlwaysShowSelection});
     SetOptionsEh(TDBGridEhOptions{});
     TCustomDBGridEh::SetReadOnly(true);
 }
 
-TDBLookupGridEh::~TDBLookupGridEh() {
-    specRow_->OnChanged = nullptr;
+void TDBLookupGridEh::InternalLayout() {
+    TCustomDBGridEh::InternalLayout();
+    // The row height follows the font: the rows in view stay.
+    if (!fitting_ && HandleAllocated()) FitHeightToRows();
+}
+
+TDBLookupGridEh::~TDBLookupGridEh() { specRow_->OnChanged = nullptr; }
+
+void TDBLookupGridEh::BeforeDestruction() {
+    // Both links go while the grid is whole; nothing rebinds from here on.
+    destroying_ = true;
     dataLink_->SetDataSource(nullptr);
+    TCustomDBGridEh::BeforeDestruction();
 }
 
 void TDBLookupGridEh::Notification(TComponent* component, TOperation operation) {
     TCustomDBGridEh::Notification(component, operation);
-    if (operation != opRemove) return;
+    if (operation != opRemove || destroying_) return;
     if (component == dataLink_->DataSource()) dataLink_->SetDataSource(nullptr);
     if (component == lookupSource_) lookupSource_ = nullptr;
 }
 
 void TDBLookupGridEh::SpecRowChanged(TObject*) {
-    if (Core()->IsGridLoading()) return;
+    if (Core()->IsGridLoading() || destroying_) return;
+    if (specRow_->Visible() != specRowShown_) {
+        // The special row takes (or gives back) the filter row's place.
+        specRowShown_ = specRow_->Visible();
+        RelayoutColumns();
+    }
     FitHeightToRows();
     Invalidate();
 }
@@ -121,6 +140,7 @@ void TDBLookupGridEh::SetDataField(const String& value) {
 }
 
 void TDBLookupGridEh::RebindDataFields() {
+    if (destroying_) return;
     const bool wasLookup = lookupMode_;
     dataFields_.clear();
     writtenFields_.clear();
@@ -220,6 +240,7 @@ bool TDBLookupGridEh::GridDataSetFields(std::vector<TField*>& fields) {
 
 void TDBLookupGridEh::RebindListFields() {
     listActive_ = false;
+    if (destroying_) return;
     listFields_.clear();
     keyFields_.clear();
     displayField_ = nullptr;
@@ -249,6 +270,7 @@ void TDBLookupGridEh::RebindListFields() {
 
 void TDBLookupGridEh::LinkActiveChanged(bool active) {
     TCustomDBGridEh::LinkActiveChanged(active);
+    if (destroying_) return;
     RebindListFields();
 }
 

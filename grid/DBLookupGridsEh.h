@@ -38,6 +38,8 @@ class TDBLookupGridEh : public TCustomDBGridEh, public ISpecRowOwnerEh {
 public:
     explicit TDBLookupGridEh(TComponent* owner);
     ~TDBLookupGridEh() override;
+    void AfterConstruction() override;
+    void BeforeDestruction() override;
 
     // ---- Data side ----
     TDataSource* DataSource() const { return dataLink_->DataSource(); }
@@ -131,6 +133,7 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+    void InternalLayout() override;
     virtual bool IsRowSelectFocused();
     // The data row under client point y (-1: the special row, -2: none).
     int RowAtY(int y);
@@ -169,6 +172,8 @@ private:
     bool specRowSelected_ = false;
     bool choosingSpecRow_ = false;
     bool fitting_ = false;
+    bool destroying_ = false;
+    bool specRowShown_ = false;
     int trackDirection_ = 0;
 };
 

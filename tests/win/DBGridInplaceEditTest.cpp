@@ -432,7 +432,8 @@ TEST_F(GridInplaceEdit, LookupListCompletesTypedTextAndIsChosenWithKeyboardAndMo
     Press(VK_DOWN, true);
     list = Editor()->DataList();
     ASSERT_TRUE(Editor()->ListVisible());
-    EXPECT_TRUE(VarIsNull(list->KeyValue()));
+    EXPECT_EQ(list->KeyValue().AsInteger(), 9);  // in no list record: no text
+    EXPECT_EQ(list->DisplayText(), "");
     ClickDataListRow(list, 2);
     EXPECT_FALSE(Editor()->ListVisible());
     EXPECT_EQ(Editor()->Text(), "Charlie");
