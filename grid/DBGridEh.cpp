@@ -1,6 +1,7 @@
 // The data grid unit: image list, cell drawing routines, style, scroll-bar settings, the grid's first
 // members and the grid library's start-up.
 #include "DBGridEh.h"
+#include "DBLookupGridsEh.h"
 
 #include "DBGridEhFindDlgsForm.h"
 #include "DBGridEhSelection.h"
@@ -1340,6 +1341,7 @@ void GridLibraryInitialization() {
     RegisterFormStorageInterceptor();
     ToolCtrlsEhInitialization();
     DBGridEhInitialization();
+    RegisterLookupGridFactory();
     DBGridEhFindDlgsInitialization();
 }
 

@@ -247,11 +247,12 @@ private:
 enum TEditStyleEh { esSimpleEh, esEllipsisEh, esPickListEh, esDataListEh, esDateCalendarEh, esUpDownEh, esDropDownEh };
 
 class TPopupCalculatorEh;
+class TPopupDataGridEh;
 
 // The editor the grid places over its current cell (DBGridEhInplaceEdit.cpp): text, the column's
 // default button at the right, and the drop-downs (pick list, lookup list, calendar, calculator)
 // that it fills, opens, closes and reads; typed text completes against the pick list or the
-// lookup list. The lookup list is a list box of the lookup data set's result texts.
+// lookup list. The lookup list is the column's drop-down data grid over the lookup data set.
 class TDBGridInplaceEdit : public TInplaceEdit, public IInplaceEditHolderEh {
     VESTREL_CLASS(TDBGridInplaceEdit, TInplaceEdit)
 public:
@@ -267,8 +268,8 @@ public:
     TPopupCalculatorEh* Calculator() const { return calculator_; }
     TEditButtonControlEh* DefaultButton() const { return button_; }
     int ButtonWidth() const { return buttonWidth_; }
-    // The keys of the lookup list's rows, in the list's order.
-    const std::vector<Variant>& LookupKeys() const { return lookupKeys_; }
+    // The lookup list: the current column's drop-down data grid (while the style is the lookup one).
+    TPopupDataGridEh* DataList() const { return dataList_; }
 
     void DropDown();
     void CloseUp(bool accept) override;
@@ -277,6 +278,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void Dispatch(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(wchar_t& key) override;
     void BoundsChanged() override;
@@ -288,7 +290,9 @@ private:
     TColumnEh* CurrentColumn() const;
     TEditStyleEh ChooseStyle(TColumnEh* column) const;
     void CreateActiveList();
-    void FillLookupList(TColumnEh* column);
+    void PrepareDataList(TColumnEh* column);
+    void DataListCloseUp(TObject* sender, bool accept);
+    void DataListUserChange(TObject* sender);
     void FillPickList(TColumnEh* column);
     // The editor's text follows the list's selection.
     void TextFollowsList();
@@ -301,11 +305,13 @@ private:
     TEditStyleEh editStyle_ = esSimpleEh;
     TWinControl* activeList_ = nullptr;
     TPopupListboxEh* pickList_ = nullptr;
-    TPopupListboxEh* lookupList_ = nullptr;
+    TPopupDataGridEh* dataList_ = nullptr;
+    TDataSource* lookupSource_ = nullptr;
+    int dataListRows_ = 0;   // as dropped down, to see whether the user resized it
+    int dataListWidth_ = 0;
     TPopupMonthCalendarEh* calendar_ = nullptr;
     TPopupCalculatorEh* calculator_ = nullptr;
     TEditButtonControlEh* button_ = nullptr;
-    std::vector<Variant> lookupKeys_;
     int buttonWidth_ = 0;
     bool listVisible_ = false;
     bool noCloseUpOnClick_ = false;

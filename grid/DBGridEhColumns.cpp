@@ -632,6 +632,7 @@ void TColumnEh::AfterConstruction() {
     specRow_ = std::make_unique<TSpecRowEh>(this);
     specRow_->OnChanged = Event<&TColumnEh::DropDownSpecRowChanged>(this);
     mruList_ = std::make_unique<TMRUListEh>(this);
+    dropDownBox_ = std::make_unique<TColumnDropDownBoxEh>(this);
     constructed_ = true;
     TCollectionItem::AfterConstruction();
     if (TDBGridEhCore* grid = Grid()) grid->EndLayout();
@@ -1520,6 +1521,11 @@ int TColumnEh::EditButtonsWidth(int flatWidth, int scrollBarWidth) const {
     return width;
 }
 
+IColumnLookupGridEh* TColumnEh::LookupGrid() const {
+    if (!lookupGrid_ && ColumnLookupGridFactory()) lookupGrid_ = ColumnLookupGridFactory()(const_cast<TColumnEh*>(this));
+    return lookupGrid_.get();
+}
+
 TDataSet* TColumnEh::LookupListDataSet() const {
     TField* field = Field();
     return field ? field->LookupDataSet : nullptr;
@@ -1618,6 +1624,7 @@ void TColumnEh::Assign(TPersistent* source) {
         editButtons_->Assign(other->editButtons_.get());
         specRow_->Assign(other->specRow_.get());
         mruList_->Assign(other->mruList_.get());
+        if (other->dropDownBox_) dropDownBox_->Assign(other->dropDownBox_.get());
         SetDisplayFormat(other->displayFormat_);
         SetEditMask(other->editMask_);
         SetShowImageAndText(other->showImageAndText_);
@@ -2231,4 +2238,83 @@ void RegisterGridColumnClasses() {
                                                            &TColumnEhPropertyInterceptor::SetWidth);
     RegisterProperties<TColumnsEhPropertyInterceptor>().Str(
         "ColumnsIndex", &TColumnsEhPropertyInterceptor::ColumnsIndex, &TColumnsEhPropertyInterceptor::SetColumnsIndex);
+}
+
+// ---- TColumnDropDownBoxEh -------------------------------------------------------------------------
+
+TColumnLookupGridFactoryEh& ColumnLookupGridFactory() {
+    static TColumnLookupGridFactoryEh factory = nullptr;
+    return factory;
+}
+
+TColumnDropDownBoxEh::TColumnDropDownBoxEh(TColumnEh* owner)
+    : owner_(owner), specRow_(std::make_unique<TSpecRowEh>(owner)) {}
+
+TColumnDropDownBoxEh::~TColumnDropDownBoxEh() = default;
+
+TPersistent* TColumnDropDownBoxEh::GetOwner() const { return owner_; }
+
+IColumnLookupGridEh* TColumnDropDownBoxEh::Grid() const { return owner_ ? owner_->LookupGrid() : nullptr; }
+
+TDBGridColumnsEh* TColumnDropDownBoxEh::Columns() const {
+    IColumnLookupGridEh* grid = Grid();
+    return grid ? grid->LookupGridColumns() : nullptr;
+}
+
+void TColumnDropDownBoxEh::SetColumns(TDBGridColumnsEh* value) {
+    if (TDBGridColumnsEh* columns = Columns()) columns->Assign(value);
+}
+
+bool TColumnDropDownBoxEh::ColumnsStored() const {
+    TDBGridColumnsEh* columns = Columns();
+    return columns && columns->Customized();
+}
+
+TColumnDefValuesEh* TColumnDropDownBoxEh::ColumnDefValues() const {
+    IColumnLookupGridEh* grid = Grid();
+    return grid ? grid->LookupGridColumnDefValues() : nullptr;
+}
+
+void TColumnDropDownBoxEh::SetColumnDefValues(TColumnDefValuesEh* value) {
+    if (TColumnDefValuesEh* values = ColumnDefValues()) values->Assign(value);
+}
+
+TDBLookupGridEhOptions TColumnDropDownBoxEh::Options() const {
+    IColumnLookupGridEh* grid = Grid();
+    return grid ? grid->LookupGridOptions() : TDBLookupGridEhOptions();
+}
+
+void TColumnDropDownBoxEh::SetOptions(TDBLookupGridEhOptions value) {
+    if (IColumnLookupGridEh* grid = Grid()) grid->SetLookupGridOptions(value);
+}
+
+void TColumnDropDownBoxEh::SetListSource(TDataSource* value) {
+    if (value == listSource_) return;
+    listSource_ = value;
+    if (IColumnLookupGridEh* grid = Grid()) grid->SetLookupGridListSource(value);
+}
+
+void TColumnDropDownBoxEh::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TColumnDropDownBoxEh*>(source);
+    if (!other) return TPersistent::Assign(source);
+    align_ = other->align_;
+    autoDrop_ = other->autoDrop_;
+    autoFitColWidths_ = other->autoFitColWidths_;
+    // A lookup grid the source never made has default values and no columns: nothing to copy.
+    if (other->owner_ && other->owner_->LookupGridIfMade()) {
+        SetColumnDefValues(other->ColumnDefValues());
+        if (other->ColumnsStored())
+            SetColumns(other->Columns());
+        else if (TDBGridColumnsEh* columns = Columns())
+            columns->Clear();
+        SetOptions(other->Options());
+    } else if (owner_ && owner_->LookupGridIfMade()) {
+        Columns()->Clear();
+    }
+    rows_ = other->rows_;
+    width_ = other->width_;
+    sizable_ = other->sizable_;
+    showTitles_ = other->showTitles_;
+    useMultiTitle_ = other->useMultiTitle_;
+    SetListSource(other->listSource_);
 }

@@ -16,8 +16,9 @@
 // ColumnDefValues' or the field's). Writers that change the look end with Changed(False), which
 // reaches the collection's Update and the grid's layout.
 //
-// Not yet: the lookup drop-down grid ("DataList"), DropDownBox, STFilter, the column's pop-up menu
-// and image list are references only (their classes come with their own Parts).
+// Not yet: STFilter, the column's pop-up menu and image list are references only (their classes come
+// with their own Parts). The lookup drop-down grid itself is a control (DBLookupGridsEh.h); a column
+// reaches it through IColumnLookupGridEh, made by the factory that the controls' unit sets.
 #pragma once
 
 #include "Collection.h"
@@ -351,6 +352,83 @@ private:
     TColumnEh* column_;
 };
 
+// ---- Lookup drop-down box ------------------------------------------------------------------------
+
+enum TDBLookupGridEhOption { dlgColumnResizeEh, dlgColLinesEh, dlgRowLinesEh, dlgAutoSortMarkingEh, dlgMultiSortMarkingEh };
+using TDBLookupGridEhOptions = TEnumSet<TDBLookupGridEhOption>;
+
+// What a column's lookup drop-down grid offers the column's settings.
+class IColumnLookupGridEh {
+public:
+    virtual ~IColumnLookupGridEh() = default;
+    virtual TDBGridColumnsEh* LookupGridColumns() = 0;
+    virtual TColumnDefValuesEh* LookupGridColumnDefValues() = 0;
+    virtual TDBLookupGridEhOptions LookupGridOptions() = 0;
+    virtual void SetLookupGridOptions(TDBLookupGridEhOptions value) = 0;
+    virtual void SetLookupGridListSource(TDataSource* value) = 0;
+    // The drop-down control itself.
+    virtual TObject* LookupGridControl() = 0;
+};
+using TColumnLookupGridFactoryEh = std::unique_ptr<IColumnLookupGridEh> (*)(TColumnEh* column);
+// Set by the controls' unit; without it columns have no lookup grid.
+TColumnLookupGridFactoryEh& ColumnLookupGridFactory();
+
+// The settings of the drop-down lookup grid of a column; most of them live in the column's lookup
+// grid and are forwarded to it.
+class TColumnDropDownBoxEh : public TPersistent {
+    VESTREL_CLASS(TColumnDropDownBoxEh, TPersistent)
+public:
+    explicit TColumnDropDownBoxEh(TColumnEh* owner);
+    ~TColumnDropDownBoxEh() override;
+    void Assign(TPersistent* source) override;
+    TPersistent* GetOwner() const;
+
+    // Through the column's lookup grid: nothing (empty) when the column has none.
+    TDBGridColumnsEh* Columns() const;
+    // Assigns the columns when the column has a lookup grid.
+    void SetColumns(TDBGridColumnsEh* value);
+    bool ColumnsStored() const;
+    TColumnDefValuesEh* ColumnDefValues() const;
+    void SetColumnDefValues(TColumnDefValuesEh* value);
+    TDBLookupGridEhOptions Options() const;
+    void SetOptions(TDBLookupGridEhOptions value);
+    TDataSource* ListSource() const { return listSource_; }
+    void SetListSource(TDataSource* value);
+
+    bool AutoFitColWidths() const { return autoFitColWidths_; }
+    void SetAutoFitColWidths(bool value) { autoFitColWidths_ = value; }
+    TAlignment Align() const { return align_; }
+    void SetAlign(TAlignment value) { align_ = value; }
+    bool AutoDrop() const { return autoDrop_; }
+    void SetAutoDrop(bool value) { autoDrop_ = value; }
+    int Rows() const { return rows_; }
+    void SetRows(int value) { rows_ = value; }
+    int Width() const { return width_; }
+    void SetWidth(int value) { width_ = value; }
+    bool Sizable() const { return sizable_; }
+    void SetSizable(bool value) { sizable_ = value; }
+    bool ShowTitles() const { return showTitles_; }
+    void SetShowTitles(bool value) { showTitles_ = value; }
+    bool UseMultiTitle() const { return useMultiTitle_; }
+    void SetUseMultiTitle(bool value) { useMultiTitle_ = value; }
+    TSpecRowEh* SpecRow() const { return specRow_.get(); }
+
+private:
+    IColumnLookupGridEh* Grid() const;
+
+    TColumnEh* owner_;
+    TAlignment align_ = taLeftJustify;
+    bool autoDrop_ = false;
+    int rows_ = 7;
+    int width_ = 0;
+    bool sizable_ = false;
+    bool showTitles_ = false;
+    bool useMultiTitle_ = false;
+    std::unique_ptr<TSpecRowEh> specRow_;
+    bool autoFitColWidths_ = true;
+    TDataSource* listSource_ = nullptr;
+};
+
 // ---- Column ---------------------------------------------------------------------------------------
 
 class TColumnEh : public TCollectionItem, public ISpecRowOwnerEh {
@@ -496,6 +574,11 @@ public:
     int EditButtonsWidth(int flatWidth, int scrollBarWidth) const;
     // The data set of the lookup list (the field's LookupDataSet).
     TDataSet* LookupListDataSet() const;
+    // The column's lookup drop-down grid, made on first need (nullptr without a factory).
+    IColumnLookupGridEh* LookupGrid() const;
+    IColumnLookupGridEh* LookupGridIfMade() const { return lookupGrid_.get(); }
+    TColumnDropDownBoxEh* DropDownBox() const { return dropDownBox_.get(); }
+    void SetDropDownBox(TColumnDropDownBoxEh* value) { dropDownBox_->Assign(value); }
     bool UseRightToLeftAlignment() const;
     bool UseRightToLeftReading() const;
 
@@ -560,6 +643,8 @@ private:
     std::unique_ptr<TEditButtonsEh> editButtons_;
     std::unique_ptr<TSpecRowEh> specRow_;
     std::unique_ptr<TMRUListEh> mruList_;
+    mutable std::unique_ptr<IColumnLookupGridEh> lookupGrid_;
+    std::unique_ptr<TColumnDropDownBoxEh> dropDownBox_;
     std::unique_ptr<TStringList> keyList_;
     std::unique_ptr<TStringList> pickList_;
     TComponent* imageList_ = nullptr;

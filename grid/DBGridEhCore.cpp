@@ -661,7 +661,7 @@ void TDBGridEhCore::RebuildColumns() {
             }
         } else {
             std::vector<TField*> fields;
-            if (ds && dataLink_->Active())
+            if (ds && dataLink_->Active() && !host_.GridDataSetFields(fields))
                 for (int i = 0; i < ds->FieldCount(); ++i)
                     if (ds->Fields()->Fields(i)->Visible()) fields.push_back(ds->Fields()->Fields(i));
             auto fieldOf = [&](TColumnEh* column) -> TField* {

@@ -268,6 +268,9 @@ public:
     // A footer is going: its aggregate item goes with it.
     virtual void FooterDestroying(TColumnFooterEh* footer) {}
     virtual void OptimizeColumnWidth(TColumnEh* column) {}
+    // The fields the grid's own columns follow when not customized; false: the data set's visible
+    // fields.
+    virtual bool GridDataSetFields(std::vector<TField*>& fields) { return false; }
 
     // The selection object: its changes, its kind changed (the editor follows), and a cleared
     // selection (the editor comes back when always shown).

@@ -1,6 +1,7 @@
 // The grid's cell editor: its style per cell, its default button, its drop-downs and completion.
 #include "CalculatorEhControls.h"
 #include "DBGridEh.h"
+#include "DBLookupGridsEh.h"
 
 #include "DateTime.h"
 #include "Encoding.h"
@@ -107,10 +108,21 @@ void TDBGridInplaceEdit::CreateActiveList() {
         if (!pickList_) pickList_ = newList();
         activeList_ = prepare(pickList_);
         break;
-    case esDataListEh:
-        if (!lookupList_) lookupList_ = newList();
-        activeList_ = prepare(lookupList_);
+    case esDataListEh: {
+        IColumnLookupGridEh* lookup = column ? column->LookupGrid() : nullptr;
+        auto* list = lookup ? dynamic_cast<TPopupDataGridEh*>(lookup->LookupGridControl()) : nullptr;
+        if (list != dataList_) {
+            if (dataList_) dataList_->RemoveFreeNotification(this);
+            dataList_ = list;
+            if (dataList_) dataList_->FreeNotification(this);
+        }
+        if (dataList_) {
+            dataList_->OnCloseUp = Event<&TDBGridInplaceEdit::DataListCloseUp>(this);
+            dataList_->OnUserKeyValueChange = Event<&TDBGridInplaceEdit::DataListUserChange>(this);
+            activeList_ = prepare(dataList_);
+        }
         break;
+    }
     case esDateCalendarEh:
         if (!calendar_) calendar_ = New<TPopupMonthCalendarEh>(this);
         activeList_ = prepare(calendar_);
@@ -194,35 +206,61 @@ void TDBGridInplaceEdit::FillPickList(TColumnEh* column) {
     items->EndUpdate();
 }
 
-void TDBGridInplaceEdit::FillLookupList(TColumnEh* column) {
-    TStrings* items = lookupList_->Items();
-    items->BeginUpdate();
-    items->Clear();
-    lookupKeys_.clear();
-    TField* field = column->Field();
-    TDataSet* list = column->LookupListDataSet();
-    if (field && list && list->Active()) {
-        std::vector<TField*> keys;
-        list->GetFieldList(keys, field->LookupKeyFields);
-        TField* result = list->FieldByName(field->LookupResultField);
-        const TBookmark saved = list->Bookmark();
-        list->DisableControls();
-        try {
-            for (list->First(); !list->Eof(); list->Next()) {
-                std::vector<Variant> key;
-                for (TField* k : keys) key.push_back(k->AsVariant());
-                lookupKeys_.push_back(key.size() == 1 ? key[0] : VarArrayOf(key));
-                items->Add(result->DisplayText());
-            }
-            if (!saved.empty()) list->GotoBookmark(saved);
-        } catch (...) {
-            list->EnableControls();
-            items->EndUpdate();
-            throw;
+void TDBGridInplaceEdit::Notification(TComponent* component, TOperation operation) {
+    TInplaceEdit::Notification(component, operation);
+    if (operation != opRemove) return;
+    if (component == dataList_) {
+        if (activeList_ == dataList_) {
+            activeList_ = nullptr;
+            listVisible_ = false;
         }
-        list->EnableControls();
+        dataList_ = nullptr;
     }
-    items->EndUpdate();
+    if (component == lookupSource_) lookupSource_ = nullptr;
+}
+
+void TDBGridInplaceEdit::PrepareDataList(TColumnEh* column) {
+    TDBGridInplaceEdit* self = this;
+    TPopupDataGridEh* list = dataList_;
+    TField* field = column->Field();
+    TDataSet* data = column->LookupListDataSet();
+    if (!lookupSource_) lookupSource_ = New<TDataSource>(self);
+    list->SetColor(Color());
+    list->SetFont(Font());
+    list->SetSpecRow(column->DropDownSpecRow());
+    const int rowsWanted = column->DropDownRows() > 0 ? column->DropDownRows() : kDefaultDropDownRows;
+    int rows = rowsWanted;
+    if (data && data->IsSequenced() && data->RecordCount() < rowsWanted) rows = std::max(1, data->RecordCount());
+    list->SetShowTitles(column->DropDownShowTitles());
+    lookupSource_->SetDataSet(data);
+    list->SetListSource(lookupSource_);
+    list->SetKeyField(field ? field->LookupKeyFields : String());
+    list->SetListField(column->LookupDisplayFields());
+    list->SetUseMultiTitle(column->DropDownBox()->UseMultiTitle());
+    list->SetLookupAutoFitColWidths(column->DropDownBox()->AutoFitColWidths());
+    list->HandleNeeded();
+    list->SetRowsInView(rows);
+    int width = Width();
+    const int dropDownWidth = column->DropDownWidth();
+    if (dropDownWidth > 0)
+        width = std::max(width, dropDownWidth);
+    else if (dropDownWidth < 0)
+        width = std::max(width, list->ColumnsWidth() + list->Width() - list->ClientWidth() + GetSystemMetrics(SM_CXVSCROLL));
+    list->SetBounds(list->Left(), list->Top(), width, list->Height());
+    if (TCustomDBGridEh* grid = DBGrid()) list->SetKeyValue(grid->editValue_);
+    dataListRows_ = list->RowsInView();
+    dataListWidth_ = list->Width();
+}
+
+void TDBGridInplaceEdit::DataListCloseUp(TObject*, bool accept) { CloseUp(accept); }
+
+void TDBGridInplaceEdit::DataListUserChange(TObject*) {
+    if (!dataList_ || !listVisible_ || activeList_ != dataList_) return;
+    const String text = dataList_->DisplayText();
+    if (text != Text()) {
+        SetText(text);
+        SelectAll();
+    }
 }
 
 void TDBGridInplaceEdit::DropDown() {
@@ -232,35 +270,25 @@ void TDBGridInplaceEdit::DropDown() {
     if (!column || !grid) return;
     activeList_->SetBounds(activeList_->Left(), activeList_->Top(), Width(), activeList_->Height());
     const int rowsWanted = column->DropDownRows() > 0 ? column->DropDownRows() : kDefaultDropDownRows;
-    if (activeList_ == pickList_ || activeList_ == lookupList_) {
-        TPopupListboxEh* list = static_cast<TPopupListboxEh*>(activeList_);
+    if (activeList_ == dataList_) {
+        PrepareDataList(column);
+    } else if (activeList_ == pickList_) {
+        TPopupListboxEh* list = pickList_;
         list->SetColor(Color());
         list->SetFont(Font());
-        if (list == pickList_)
-            FillPickList(column);
-        else
-            FillLookupList(column);
+        FillPickList(column);
         list->HandleNeeded();
         list->SetItemHeight(std::max(1, TTextMeasure(Font()).Extent("Wg").cy + 2));
         list->SetRows(std::max(1, std::min(list->Count(), rowsWanted)));
         int width = Width();
-        const int dropDownWidth = column->DropDownWidth();
-        if (list == lookupList_ && dropDownWidth > 0) width = std::max(width, dropDownWidth);
-        if (list == pickList_ || dropDownWidth < 0) {
-            TTextMeasure measure(Font());
-            int widest = 0;
-            for (int i = 0; i < list->Count(); ++i) widest = std::max(widest, measure.Extent(list->ItemText(i)).cx);
-            width = std::max(width, widest + 4 + GetSystemMetrics(SM_CXVSCROLL) + list->BorderHeight());
-        }
+        TTextMeasure measure(Font());
+        int widest = 0;
+        for (int i = 0; i < list->Count(); ++i) widest = std::max(widest, measure.Extent(list->ItemText(i)).cx);
+        width = std::max(width, widest + 4 + GetSystemMetrics(SM_CXVSCROLL) + list->BorderHeight());
         list->SetBounds(list->Left(), list->Top(), width, list->Height());
         int selected = -1;
-        if (list == pickList_) {
-            TField* field = column->Field();
-            if (!field || !field->IsNull() || !Text().empty()) selected = list->Items()->IndexOf(Text());
-        } else {
-            for (std::size_t i = 0; i < lookupKeys_.size() && selected < 0; ++i)
-                if (VariantsEqual(lookupKeys_[i], grid->editValue_)) selected = int(i);
-        }
+        TField* field = column->Field();
+        if (!field || !field->IsNull() || !Text().empty()) selected = list->Items()->IndexOf(Text());
         list->SetItemIndex(selected);
     } else if (activeList_ == calendar_) {
         calendar_->SetColor(Color());
@@ -286,6 +314,7 @@ void TDBGridInplaceEdit::DropDown() {
     ShowPopup(activeList_, pos);
     if (TPopupListboxEh* list = dynamic_cast<TPopupListboxEh*>(activeList_))
         if (list->SizeGrip()) list->SizeGrip()->SetVisible(column->DropDownSizing());
+    if (activeList_ == dataList_ && dataList_->SizeGrip()) dataList_->SizeGrip()->SetVisible(column->DropDownSizing());
     listVisible_ = true;
     if (button_) button_->SetAlwaysDown(true);
 }
@@ -303,12 +332,17 @@ void TDBGridInplaceEdit::CloseUp(bool accept) {
     Variant chosen = Null();
     int index = -1;
     TColumnEh* column = CurrentColumn();
-    if (TPopupListboxEh* list = dynamic_cast<TPopupListboxEh*>(activeList_)) {
+    String chosenText;
+    if (activeList_ == dataList_) {
+        chosen = dataList_->KeyValue();
+        chosenText = dataList_->DisplayText();
+        // A list the user resized keeps its size for the column.
+        if (column && dataList_->RowsInView() != dataListRows_) column->SetDropDownRows(dataList_->RowsInView());
+        if (column && dataList_->Width() != dataListWidth_) column->SetDropDownWidth(dataList_->Width());
+    } else if (TPopupListboxEh* list = dynamic_cast<TPopupListboxEh*>(activeList_)) {
         index = list->ItemIndex();
         if (index >= 0 && index < list->Count()) {
-            if (list == lookupList_)
-                chosen = index < int(lookupKeys_.size()) ? lookupKeys_[std::size_t(index)] : Null();
-            else if (column && column->HasKeyList())
+            if (column && column->HasKeyList())
                 chosen = Variant(column->KeyList()->Get(index));
             else
                 chosen = Variant(list->ItemText(index));
@@ -318,6 +352,7 @@ void TDBGridInplaceEdit::CloseUp(bool accept) {
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     activeList_->SetVisible(false);
     listVisible_ = false;
+    if (activeList_ == dataList_ && !dataList_->LookupFieldMode()) dataList_->SetListSource(nullptr);
     if (activeList_ == calculator_ && HandleAllocated()) ShowCaret(Handle());
     TCustomDBGridEh* grid = DBGrid();
     if (!grid || !column) return;
@@ -326,9 +361,13 @@ void TDBGridInplaceEdit::CloseUp(bool accept) {
         SelectAll();
         return;
     }
-    if (activeList_ == lookupList_) {
-        if (VarIsNull(chosen) || !GridAllowsEditing()) return;
-        const String text = lookupList_->ItemText(index);
+    if (activeList_ == dataList_) {
+        if (!GridAllowsEditing() || VariantsEqual(chosen, grid->editValue_)) {
+            SetText(grid->editText_);
+            SelectAll();
+            return;
+        }
+        const String text = chosenText;
         try {
             grid->DataLink()->SetModified();
             grid->editText_ = text;
@@ -363,6 +402,7 @@ void TDBGridInplaceEdit::CloseUp(bool accept) {
 }
 
 void TDBGridInplaceEdit::TextFollowsList() {
+    if (activeList_ && activeList_ == dataList_) return DataListUserChange(dataList_);
     TPopupListboxEh* list = dynamic_cast<TPopupListboxEh*>(activeList_);
     if (!list) return;
     const int index = list->ItemIndex();
@@ -486,7 +526,10 @@ void TDBGridInplaceEdit::KeyDown(WORD& key, TShiftState shift) {
             grid->editValue_ = Null();
             grid->editText_.clear();
             SetText(String());
-            if (listVisible_) TextFollowsList();
+            if (listVisible_ && activeList_ == dataList_ && dataList_)
+                dataList_->SetKeyValue(Null());
+            else if (listVisible_)
+                TextFollowsList();
         }
         key = 0;  // partial deletes would leave a text no entry has
         return;
@@ -555,12 +598,7 @@ void TDBGridInplaceEdit::AutoCompleteKey(wchar_t& key) {
         grid->editValue_ = value.size() == 1 ? value[0] : VarArrayOf(value);
         grid->editText_ = text;
         SetTextSelectingTail(text, UnitLength(typed));
-        if (listVisible_ && lookupList_)
-            for (std::size_t i = 0; i < lookupKeys_.size(); ++i)
-                if (VariantsEqual(lookupKeys_[i], grid->editValue_)) {
-                    lookupList_->SetItemIndex(int(i));
-                    break;
-                }
+        if (listVisible_ && dataList_ && activeList_ == dataList_) dataList_->SetKeyValue(grid->editValue_);
         key = 0;
         return;
     }
@@ -615,6 +653,19 @@ void TDBGridInplaceEdit::Dispatch(TMessage& m) {
             return;
         }
         break;
+    case WM_LBUTTONDBLCLK: {
+        // A double click steps the value (back with Shift).
+        TColumnEh* column = CurrentColumn();
+        TCustomDBGridEh* grid = DBGrid();
+        if (column && grid && column->DblClickNextVal() && GridAllowsEditing() && column->CanModify(true)) {
+            column->NextValue((m.WParam & MK_SHIFT) ? -1 : 1);
+            grid->InvalidateEditor();
+            SelectAll();
+            m.Result = 0;
+            return;
+        }
+        break;
+    }
     case WM_PASTE:
         if (!GridAllowsEditing()) {
             m.Result = 0;

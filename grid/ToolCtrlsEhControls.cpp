@@ -280,8 +280,8 @@ void PlaceDropDownWindowAtRect(const TRect& screenRect, TWinControl* dropDown, T
                                                          GetSystemMetrics(SM_CYVSCROLL));
     if (p.Height != dropDown->Height() || p.Width != dropDown->Width())
         dropDown->SetBounds(dropDown->Left(), dropDown->Top(), p.Width, p.Height);
-    dropDown->Perform(WM_DROPDOWN_PLACE_EH, static_cast<WPARAM>(p.SideRequest), 0);
-    dropDown->Perform(WM_DROPDOWN_PLACE_EH, static_cast<WPARAM>(p.GripRequest), 0);
+    dropDown->Perform(WM_DROPDOWN_PLACE_EH, static_cast<WPARAM>(p.SideRequest), kDropDownPlaceMark);
+    dropDown->Perform(WM_DROPDOWN_PLACE_EH, static_cast<WPARAM>(p.GripRequest), kDropDownPlaceMark);
     pos = p.Pos;
 }
 

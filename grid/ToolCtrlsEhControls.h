@@ -26,6 +26,7 @@
 
 // Private messages of the drop-downs.
 constexpr UINT WM_DROPDOWN_PLACE_EH = WM_USER + 100;   // wParam: 0/1 grip corner, 2 above, 3 below
+constexpr LPARAM kDropDownPlaceMark = 1;                // lParam of the placement's requests
 constexpr UINT WM_DELAYED_CLOSEUP_EH = WM_USER + 101;  // a deferred close-up of the calendar
 
 // ---- Painting -------------------------------------------------------------------------------------

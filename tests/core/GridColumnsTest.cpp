@@ -461,4 +461,37 @@ TEST(GridColumns, DefaultColumnsFollowTheVisibleFields) {
     EXPECT_EQ(db.grid->Core()->DataLink()->MappedField(0), db.query->FieldByName("name"));
 }
 
+TEST(GridColumns, DropDownBoxOfAColumnWithoutALookupGridHasNothingToForward) {
+    auto columns = std::make_unique<TDBGridColumnsEh>(nullptr, TCollectionItemClass::Of<TDBGridColumnEh>());
+    TColumnEh* column = columns->Add();
+    TColumnDropDownBoxEh* box = column->DropDownBox();
+    ASSERT_EQ(ColumnLookupGridFactory(), nullptr);  // the controls' unit is not started here
+    EXPECT_EQ(column->LookupGrid(), nullptr);
+    EXPECT_EQ(box->GetOwner(), column);
+    EXPECT_EQ(box->Columns(), nullptr);
+    EXPECT_EQ(box->ColumnDefValues(), nullptr);
+    EXPECT_TRUE(box->Options().Empty());
+    EXPECT_FALSE(box->ColumnsStored());
+    box->SetOptions(TDBLookupGridEhOptions{dlgRowLinesEh});  // ignored
+    EXPECT_TRUE(box->Options().Empty());
+    box->SetColumns(nullptr);
+    EXPECT_TRUE(box->AutoFitColWidths());
+    EXPECT_EQ(box->Rows(), 7);
+
+    // Assign copies the plain settings; a column's Assign brings its box along.
+    TColumnEh* other = columns->Add();
+    other->DropDownBox()->SetRows(3);
+    other->DropDownBox()->SetWidth(250);
+    other->DropDownBox()->SetAutoFitColWidths(false);
+    other->DropDownBox()->SetUseMultiTitle(true);
+    box->Assign(other->DropDownBox());
+    EXPECT_EQ(box->Rows(), 3);
+    EXPECT_EQ(box->Width(), 250);
+    EXPECT_FALSE(box->AutoFitColWidths());
+    EXPECT_TRUE(box->UseMultiTitle());
+    other->DropDownBox()->SetSizable(true);
+    column->Assign(other);
+    EXPECT_TRUE(column->DropDownBox()->Sizable());
+}
+
 }  // namespace

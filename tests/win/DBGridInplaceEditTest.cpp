@@ -5,6 +5,7 @@
 #include "DBGridEhTestSupport.h"
 
 #include "CalculatorEhControls.h"
+#include "DBLookupGridsEh.h"
 #include "DateTime.h"
 #include "Forms.h"
 
@@ -110,6 +111,13 @@ protected:
         RECT r{};
         SendMessageW(list->Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(list->Handle(), WM_LBUTTONUP, 0, at);
+    }
+    // Presses and releases the mouse on data row `row` of the drop-down grid.
+    void ClickDataListRow(TPopupDataGridEh* list, int row) {
+        const TRect r = list->CellRect(list->IndicatorOffset(), list->TitleOffset() + row);
+        const LPARAM at = MAKELPARAM(r.Left + 5, (r.Top + r.Bottom) / 2);
         SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
         SendMessageW(list->Handle(), WM_LBUTTONUP, 0, at);
     }
@@ -397,17 +405,23 @@ TEST_F(GridInplaceEdit, LookupListCompletesTypedTextAndIsChosenWithKeyboardAndMo
 
     Press(VK_DOWN, true);
     ASSERT_TRUE(editor->ListVisible());
-    TWinControl* list = editor->ActiveList();
+    TPopupDataGridEh* list = editor->DataList();
     ASSERT_NE(list, nullptr);
+    EXPECT_EQ(editor->ActiveList(), list);
+    EXPECT_TRUE(IsWindowVisible(list->Handle()));
     KeepPicture(list, "grid-lookup-list");
-    auto* listBox = dynamic_cast<TPopupListboxEh*>(list);
-    ASSERT_NE(listBox, nullptr);
-    EXPECT_EQ(listBox->Count(), 4);
-    EXPECT_EQ(listBox->ItemIndex(), 0);
+    // Four records: four rows in view, one column (the result field), on the cell's key.
+    EXPECT_EQ(list->RowsInView(), 4);
+    ASSERT_EQ(list->Columns()->Count(), 1);
+    EXPECT_EQ(list->Columns()->ColumnAt(0)->FieldName(), "title");
+    EXPECT_EQ(list->KeyValue().AsInteger(), 1);
+    EXPECT_FALSE(list->Focused());
     Press(VK_DOWN);
     EXPECT_EQ(editor->Text(), "Baker");
+    EXPECT_EQ(list->KeyValue().AsInteger(), 2);
     Press(VK_RETURN);
     EXPECT_FALSE(editor->ListVisible());
+    EXPECT_FALSE(IsWindowVisible(list->Handle()));
     Press(VK_DOWN);
     EXPECT_EQ(StoredText(1, "cat"), "2");
     EXPECT_EQ(items_->FieldByName("id")->AsInteger(), 2);
@@ -416,12 +430,66 @@ TEST_F(GridInplaceEdit, LookupListCompletesTypedTextAndIsChosenWithKeyboardAndMo
     EditCell(kCatName);
     EXPECT_EQ(Editor()->Text(), "");
     Press(VK_DOWN, true);
-    ClickListRow(dynamic_cast<TPopupListboxEh*>(Editor()->ActiveList()), 2);
+    list = Editor()->DataList();
+    ASSERT_TRUE(Editor()->ListVisible());
+    EXPECT_EQ(list->KeyValue().AsInteger(), 9);  // in no list record: no text
+    EXPECT_EQ(list->DisplayText(), "");
+    ClickDataListRow(list, 2);
+    EXPECT_FALSE(Editor()->ListVisible());
     EXPECT_EQ(Editor()->Text(), "Charlie");
     Press(VK_UP);
     EXPECT_EQ(StoredText(2, "cat"), "3");
     EXPECT_EQ(items_->FieldByName("catName")->AsString(), "Baker");
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GridInplaceEdit, LookupListEscLeavesTheCellAndAResizedListIsKeptForTheColumn) {
+    TColumnEh* column = Column(kCatName);
+    column->SetDropDownRows(3);
+    column->SetDropDownSizing(true);
+    EditCell(kCatName);
+    Press(VK_DOWN, true);
+    TPopupDataGridEh* list = Editor()->DataList();
+    ASSERT_TRUE(Editor()->ListVisible());
+    EXPECT_EQ(list->RowsInView(), 3);
+    EXPECT_TRUE(list->SizeGrip()->Visible());
+    Press(VK_DOWN);
+    EXPECT_EQ(Editor()->Text(), "Baker");
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(Editor()->ListVisible());
+    EXPECT_EQ(Editor()->Text(), "Abel");
+
+    // The user drags the grip: two rows more and wider.
+    Press(VK_DOWN, true);
+    const int rowHeight = list->DataRowHeight();
+    list->SetBounds(list->Left(), list->Top(), list->Width() + 30, list->Height() + 2 * rowHeight + 3);
+    EXPECT_EQ(list->RowsInView(), 5);
+    const int width = list->Width();
+    Press(VK_ESCAPE);
+    EXPECT_EQ(column->DropDownRows(), 5);
+    EXPECT_EQ(column->DropDownWidth(), width);
+    Press(VK_DOWN, true);
+    EXPECT_EQ(Editor()->DataList()->RowsInView(), 4);  // never more rows than records
+    EXPECT_EQ(Editor()->DataList()->Width(), width);
+    Press(VK_ESCAPE);
+}
+
+TEST_F(GridInplaceEdit, ADoubleClickStepsTheValueWhenTheColumnAsksForIt) {
+    TColumnEh* column = Column(kAmount);
+    EditCell(kAmount);
+    const LPARAM at = MAKELPARAM(5, 5);
+    SendMessageW(EditorWindow(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_EQ(items_->FieldByName("amount")->AsFloat(), 1.5);  // off: nothing steps
+    column->SetDblClickNextVal(true);
+    EditCell(kAmount);
+    SendMessageW(EditorWindow(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_EQ(items_->FieldByName("amount")->AsFloat(), 2.5);
+    EXPECT_EQ(Editor()->Text(), FloatToStr(2.5));
+    SendMessageW(EditorWindow(), WM_LBUTTONDBLCLK, MK_LBUTTON | MK_SHIFT, at);
+    SendMessageW(EditorWindow(), WM_LBUTTONDBLCLK, MK_LBUTTON | MK_SHIFT, at);
+    EXPECT_EQ(items_->FieldByName("amount")->AsFloat(), 0.5);
+    Press(VK_DOWN);
+    EXPECT_EQ(StoredText(1, "amount"), "0.5");
 }
 
 TEST_F(GridInplaceEdit, CalendarOpensOnTheCellDateAndWritesTheChosenDate) {
