@@ -391,14 +391,19 @@ void TAppSkinForm::PaintFrame(HDC dc) {
                 BitBlt(dc, sides[i].Left, sides[i].Top, b->Width(), b->Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
     if (frame_.Caption > 0) {
-        TBitmap caption;
-        caption.SetPixelFormat(pf24bit);
-        caption.SetSize(width, frame_.Caption);
-        HDC cdc = caption.Canvas()->Handle();
+        // The caption is composed off screen, in a bitmap kept from paint to paint.
+        if (!cache_.Composed) {
+            cache_.Composed = std::make_unique<TBitmap>();
+            cache_.Composed->SetPixelFormat(pf24bit);
+        }
+        cache_.Composed->SetSize(width, frame_.Caption);
+        HDC cdc = cache_.Composed->Canvas()->Handle();
+        RECT all{0, 0, width, frame_.Caption};
         if (placement_ == 2) {
-            RECT all{0, 0, width, frame_.Caption};
             FillRect(cdc, &all, data_->FaceBrush);
         } else {
+            if (!cache_.Sides[0] || !cache_.Sides[1] || !cache_.Caption || cache_.Caption->Empty())
+                FillRect(cdc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
             // The caption's ends are the tops of the sides; its middle the fitted top frame.
             if (TBitmap* l = cache_.Sides[0].get(); l && !l->Empty())
                 BitBlt(cdc, 0, 0, l->Width(), frame_.Caption, l->Canvas()->Handle(), 0, 0, SRCCOPY);

@@ -141,12 +141,14 @@ private:
     bool hoverTimer_ = false;
     HRGN region_ = nullptr;  // a region the system did not take
     // The frame's fitted pictures, kept while the window's size and activation stay: the left and
-    // right sides, the bottom strip and the caption's background.
+    // right sides, the bottom strip and the caption's background; and the bitmap the whole caption
+    // is composed in.
     struct TFrameCache {
         int Width = 0, Height = 0;
         bool Active = false;
         std::unique_ptr<TBitmap> Sides[3];
         std::unique_ptr<TBitmap> Caption;
+        std::unique_ptr<TBitmap> Composed;
     };
     TFrameCache cache_;
     void FillFrameCache(int width, int height);

@@ -1,7 +1,14 @@
 #include "AppSkinScrollbar.h"
 
 #include "AppSkinData.h"
+#include "AppSkinForm.h"
 #include "SkinImageDraw.h"
+#include "SkinManage.h"
+#include "SkinSmallControls.h"
+
+#include "TypeRegistry.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 
@@ -272,6 +279,164 @@ LRESULT CALLBACK TWScrollbar::Procedure(HWND window, UINT message, WPARAM wParam
     auto* self = reinterpret_cast<TWScrollbar*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
     return self->Message(message, wParam, lParam);
+}
+
+// ---- TSkinScrollbar ----
+
+TSkinScrollbar::~TSkinScrollbar() {
+    horz_.reset();
+    vert_.reset();
+}
+
+void TSkinScrollbar::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
+    if (Attached || !HasScrollBarInfo()) return;
+    TSkinControl::AttachControl(form, skinData, changeColor, canvas);
+    if (!Attached || !Control) return;
+    String border = GetEnumPropText(Control, "BorderStyle");
+    for (char& c : border) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    PaintBorderLines = border != "bsnone" && String(Control->ClassName()) != "TImageScrollBox" && Mode != 1;
+    if (const TPropInfo* info = GetPropInfo(Control, "FixedColor");
+        info && info->Kind == TPropKind::Integer && info->Get && info->Set) {
+        savedFixedColor_ = static_cast<int>(GetOrdProp(Control, "FixedColor"));
+        SetOrdProp(Control, "FixedColor", SkinData->ButtonFace);
+        fixedColorChanged_ = true;
+    }
+    horz_ = std::make_unique<TWScrollbar>(skinData);
+    vert_ = std::make_unique<TWScrollbar>(skinData);
+    if (Handle) {
+        horz_->AttachToWindow(Handle, TWScrollbar::mdHorizontal);
+        vert_->AttachToWindow(Handle, TWScrollbar::mdVertical);
+    }
+    if (!Control->Visible()) {
+        horz_->Hide();
+        vert_->Hide();
+    }
+    if (Handle && PaintBorderLines) RedrawWindow(Handle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
+void TSkinScrollbar::Unskin() {
+    if (fixedColorChanged_ && Control && (Control->ComponentState() & csDestroying) == 0)
+        SetOrdProp(Control, "FixedColor", savedFixedColor_);
+    fixedColorChanged_ = false;
+    TSkinControl::Unskin();
+    horz_.reset();
+    vert_.reset();
+}
+
+void TSkinScrollbar::PlaceBars() {
+    if (horz_) horz_->Place();
+    if (vert_) vert_->Place();
+}
+
+void TSkinScrollbar::PaintBorder(HDC dc) {
+    if (!dc || !SkinData) return;
+    RECT w{};
+    GetWindowRect(Handle, &w);
+    RECT r{0, 0, w.right - w.left, w.bottom - w.top};
+    for (TColor colour : {SkinData->ButtonShadow, SkinData->ButtonFace}) {
+        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(colour)));
+        FrameRect(dc, &r, brush);
+        DeleteObject(brush);
+        InflateRect(&r, -1, -1);
+    }
+}
+
+bool TSkinScrollbar::BeforeMessage(TMessage& m) {
+    if (m.Msg == WM_NCPAINT && PaintBorderLines && Handle) {
+        CallDefault(m);
+        if (HDC dc = GetWindowDC(Handle)) {
+            PaintBorder(dc);
+            ReleaseDC(Handle, dc);
+        }
+        return false;
+    }
+    if (m.Msg == SM_PAINTFRAMETO && m.LParam == SM_MAGIC) {
+        PaintBorder(reinterpret_cast<HDC>(m.WParam));
+        m.Result = SM_MAGIC;
+        return false;
+    }
+    return TSkinControl::BeforeMessage(m);
+}
+
+void TSkinScrollbar::AfterMessage(TMessage& m) {
+    if (!horz_ || !vert_) {
+        TSkinControl::AfterMessage(m);
+        return;
+    }
+    switch (m.Msg) {
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+        Resized = true;
+        PlaceBars();
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+        TWScrollbar* bar = m.Msg == WM_HSCROLL ? horz_.get() : vert_.get();
+        bar->HotZone = LOWORD(m.WParam) == SB_ENDSCROLL ? -1 : static_cast<int>(LOWORD(m.WParam));
+        bar->Place();
+        if (bar->Shown()) bar->Repaint();
+        break;
+    }
+    case WM_MOUSEWHEEL:
+        for (TWScrollbar* bar : {horz_.get(), vert_.get()}) {
+            bar->Place();
+            if (bar->Shown()) bar->Repaint();
+        }
+        break;
+    case CM_SHOWINGCHANGED:
+        if (m.WParam) {
+            PlaceBars();
+        } else {
+            horz_->Hide();
+            vert_->Hide();
+        }
+        break;
+    default: TSkinControl::AfterMessage(m); break;
+    }
+}
+
+void TSkinScrollbar::PaintSkin(HDC, const TRect&) {
+    if (!horz_ || !vert_ || !Handle || !IsWindow(Handle)) return;
+    const LONG_PTR style = GetWindowLongPtrW(Handle, GWL_STYLE);
+    for (TWScrollbar* bar : {horz_.get(), vert_.get()}) {
+        if (bar->Shown()) bar->Repaint();
+        else if (style & (bar == horz_.get() ? WS_HSCROLL : WS_VSCROLL)) bar->Place();
+    }
+    if (!horz_->Shown() || !vert_->Shown()) return;
+    // The square between the two bars.
+    RECT h{}, v{}, w{};
+    GetWindowRect(horz_->Handle(), &h);
+    GetWindowRect(vert_->Handle(), &v);
+    GetWindowRect(Handle, &w);
+    RECT corner{v.left, h.top, v.right, h.bottom};
+    OffsetRect(&corner, -w.left, -w.top);
+    if (HDC dc = GetWindowDC(Handle)) {
+        FillFace(dc, TRect(corner.left, corner.top, corner.right, corner.bottom));
+        ReleaseDC(Handle, dc);
+    }
+}
+
+// ---- TSkinListView ----
+
+TSkinListView::~TSkinListView() {
+    if (header_ && !Form) header_->Free();
+    header_ = nullptr;
+}
+
+void TSkinListView::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
+    if (Attached) return;
+    TSkinScrollbar::AttachControl(form, skinData, changeColor, canvas);
+    if (!Attached || !Handle) return;
+    auto headerWindow = reinterpret_cast<HWND>(SendMessageW(Handle, LVM_GETHEADER, 0, 0));
+    if (!headerWindow || (Form && Form->Skinners().ForWindow(headerWindow))) return;
+    auto* header = New<TSkinHeader>(nullptr);
+    header->AttachWindow(headerWindow, SkinData, Form, nullptr);
+    if (!header->Attached) {
+        if (Form) Form->Skinners().Remove(header);
+        header->Free();
+        return;
+    }
+    header_ = header;
 }
 
 // ---- TSkinScrollbarH ----

@@ -5,7 +5,10 @@
 // Classes in this file:
 //   TWScrollbar       the overlay of one bar: a window's horizontal (mode 0) or vertical (mode 1)
 //                     bar, or a scroll-bar control (mode 2)
-//   TSkinScrollbarH   the skinner of a window with scroll bars: its two overlays
+//   TSkinScrollbar    the skinner of a control of this program with scroll bars: its two overlays
+//                     and a border of the skin's colours
+//   TSkinListView     a TSkinScrollbar for list views: their header is skinned too
+//   TSkinScrollbarH   the skinner of a window of another module with scroll bars: its two overlays
 //   TSkinScControl    the skinner of a scroll-bar control: its overlay
 //   TArrowButton      the skinned drop-down button laid over a date-time picker's own
 //   TSkinDateTime     the skinner of a date-time picker: that button and a skinned border
@@ -81,6 +84,46 @@ private:
     skinrules::TThumb thumb_;
     skinrules::TThumb pressThumb_;
     POINT pressPoint_{};
+};
+
+// The overlays of a control's two bars, and its border (a line of the skin's shadow colour, one of
+// its face colour inside) when the control has one; mode 1 (a single bar) draws no border. A
+// control with a FixedColor takes the skin's face colour while skinned.
+class TSkinScrollbar : public TSkinControl {
+    VESTREL_CLASS(TSkinScrollbar, TSkinControl)
+public:
+    using TSkinControl::TSkinControl;
+    ~TSkinScrollbar() override;
+    void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
+    void Unskin() override;
+    bool BeforeMessage(TMessage& m) override;
+    void AfterMessage(TMessage& m) override;
+    // Repaints the shown bars, places a bar the control's style asks for, fills the corner.
+    void PaintSkin(HDC dc, const TRect& rect) override;
+    TWScrollbar* HorzBar() const { return horz_.get(); }
+    TWScrollbar* VertBar() const { return vert_.get(); }
+    bool PaintBorderLines = false;
+    bool Resized = false;
+
+private:
+    void PlaceBars();
+    void PaintBorder(HDC dc);
+    std::unique_ptr<TWScrollbar> horz_, vert_;
+    bool fixedColorChanged_ = false;
+    int savedFixedColor_ = 0;
+};
+
+// A list view: the scroll-bar skinner, and a header skinner on its header when it has one.
+class TSkinListView : public TSkinScrollbar {
+    VESTREL_CLASS(TSkinListView, TSkinScrollbar)
+public:
+    using TSkinScrollbar::TSkinScrollbar;
+    ~TSkinListView() override;
+    void AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) override;
+    TSkinControl* Header() const { return header_; }
+
+private:
+    TSkinControl* header_ = nullptr;  // owned here only without a form skinner (its list owns it)
 };
 
 // The overlays of a window's two bars; the skinner follows the window's messages to keep them in

@@ -78,8 +78,8 @@ void RegisterSkinnerClasses() {
     RegisterClasses<TSkinButton, TSkinBitButton, TSkinSpeedButton, TSkinMenuButton, TSkinCheckBox, TSkinRadioButton,
                     TSkinEdit, TSkinComBox, TSkinStatusBar, TSkinGroupBox, TSkinBox, TSkinToolBar, TSkinToolMenu, TSkinTrackBar,
                     TSkinUpDown, TSkinProgress, TSkinTab, TSkinTab31, TSkinTabSheet, TSkinSizer, TSkinBoxH, TSkinHeader,
-                    TSkinTabBtn, TSkinAdvPage, TSkinObjImage, TSkinMP, TSkinScrollbarH, TSkinScControl,
-                    TSkinDateTime>();
+                    TSkinTabBtn, TSkinAdvPage, TSkinObjImage, TSkinMP, TSkinScrollbar, TSkinListView,
+                    TSkinScrollbarH, TSkinScControl, TSkinDateTime>();
 }
 
 const char* SkinnerClassName(TSkinnerKind kind) {

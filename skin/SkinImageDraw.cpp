@@ -3,7 +3,11 @@
 #include "Controls.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -75,15 +79,167 @@ TBitmap* FitFrame(const TRect& rect, TBitmap* image, const TSkinMargins& margins
     return result.release();
 }
 
+namespace {
+
+// Fitted pictures kept for reuse: skinned controls draw the same element at the same few sizes on
+// every paint. An entry is found by the content of the source image (a hash of its pixels, its size
+// and format), so a changed or freed and reallocated image never finds a stale picture. A
+// transparent entry keeps its picture with the key pixels made black and a mask (white at the key
+// pixels, black elsewhere), drawn with two plain blits and no temporary bitmaps.
+class TFittedPictures {
+public:
+    struct TKey {
+        std::uint64_t Content = 0;
+        int ImageWidth = 0, ImageHeight = 0, Format = 0;
+        int Width = 0, Height = 0;
+        TSkinMargins Margins;
+        bool Stacked = false, TileMiddle = false, Transparent = false;
+        int FrameCount = 0, Frame = 0;
+        bool operator==(const TKey& o) const {
+            return Content == o.Content && ImageWidth == o.ImageWidth && ImageHeight == o.ImageHeight &&
+                   Format == o.Format && Width == o.Width && Height == o.Height && Margins.Left == o.Margins.Left &&
+                   Margins.Top == o.Margins.Top && Margins.Right == o.Margins.Right &&
+                   Margins.Bottom == o.Margins.Bottom && Stacked == o.Stacked && TileMiddle == o.TileMiddle &&
+                   Transparent == o.Transparent && FrameCount == o.FrameCount && Frame == o.Frame;
+        }
+    };
+    struct TEntry {
+        TKey Key;
+        std::unique_ptr<TBitmap> Picture;
+        std::unique_ptr<TBitmap> Mask;  // none: no key pixels (or not transparent)
+        std::int64_t Bytes = 0;
+    };
+
+    // The entry for the key, made by `make` when missing; the most recently used come first.
+    template <class Make>
+    const TEntry& Get(const TKey& key, Make make) {
+        for (auto it = entries_.begin(); it != entries_.end(); ++it)
+            if (it->Key == key) {
+                if (it != entries_.begin()) entries_.splice(entries_.begin(), entries_, it);
+                return entries_.front();
+            }
+        TEntry entry = make();
+        entry.Key = key;
+        bytes_ += entry.Bytes;
+        entries_.push_front(std::move(entry));
+        while (entries_.size() > 1 && (entries_.size() > MaxEntries || bytes_ > MaxBytes)) {
+            bytes_ -= entries_.back().Bytes;
+            entries_.pop_back();
+        }
+        return entries_.front();
+    }
+
+    std::mutex Lock;
+
+private:
+    // Each entry holds two bitmaps with their memory DCs: few enough GDI objects to stay small.
+    static constexpr std::size_t MaxEntries = 96;
+    static constexpr std::int64_t MaxBytes = std::int64_t{12} << 20;
+    std::list<TEntry> entries_;
+    std::int64_t bytes_ = 0;
+};
+
+TFittedPictures& FittedPictures() {
+    static TFittedPictures* pictures = new TFittedPictures;  // never freed: used up to the program's end
+    return *pictures;
+}
+
+std::int64_t RowBytes24(int width) { return (std::int64_t{width} * 24 + 31) / 32 * 4; }
+
+// A hash of the image's pixels (its DIB memory); 0 for a format the cache does not take.
+std::uint64_t ContentHash(TBitmap* image) {
+    const TPixelFormat format = image->PixelFormat();
+    if (format != pf24bit && format != pf32bit) return 0;
+    const std::int64_t row = (std::int64_t{image->Width()} * (format == pf24bit ? 24 : 32) + 31) / 32 * 4;
+    const std::int64_t size = row * image->Height();
+    // The DIB is bottom-up and contiguous: its memory starts at the last picture row.
+    const auto* p = static_cast<const std::uint8_t*>(image->ScanLine(image->Height() - 1));
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(size);
+    std::int64_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h = (h ^ w) * 0x100000001B3ull;
+        h ^= h >> 29;
+    }
+    for (; i < size; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+    return h | 1;  // never 0
+}
+
+// The key pixels of a 24-bit picture made black, and the mask of them; false when it has none.
+bool CutOutKey(TBitmap* picture, TBitmap* mask) {
+    const int w = picture->Width(), h = picture->Height();
+    const std::uint8_t kb = (SkinKeyColour >> 16) & 0xFF, kg = (SkinKeyColour >> 8) & 0xFF, kr = SkinKeyColour & 0xFF;
+    bool any = false;
+    for (int y = 0; y < h && !any; ++y) {
+        const auto* line = static_cast<const std::uint8_t*>(picture->ScanLine(y));
+        for (int x = 0; x < w && !any; ++x)
+            any = line[3 * x] == kb && line[3 * x + 1] == kg && line[3 * x + 2] == kr;
+    }
+    if (!any) return false;
+    mask->SetPixelFormat(pf24bit);
+    mask->SetSize(w, h);
+    for (int y = 0; y < h; ++y) {
+        auto* line = static_cast<std::uint8_t*>(picture->ScanLine(y));
+        auto* m = static_cast<std::uint8_t*>(mask->ScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = line + 3 * x;
+            const bool key = p[0] == kb && p[1] == kg && p[2] == kr;
+            m[3 * x] = m[3 * x + 1] = m[3 * x + 2] = key ? 0xFF : 0;
+            if (key) p[0] = p[1] = p[2] = 0;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void DrawFitted(HDC dc, const TRect& rect, TBitmap* image, bool stacked, bool tileMiddle, bool transparent,
                 int frameCount, int frame, const TSkinMargins& margins) {
     if (Inverted(rect) || !image || image->Empty()) return;
-    std::unique_ptr<TBitmap> fitted(FitFrame(rect, image, margins, stacked, tileMiddle, frameCount, frame));
-    if (fitted->Empty()) return;
-    if (transparent) {
-        TransparentDraw(dc, rect, fitted.get(), SkinKeyColour);
+    TFittedPictures::TKey key;
+    key.Content = ContentHash(image);
+    if (key.Content == 0) {
+        // A palette picture: fitted afresh each time.
+        std::unique_ptr<TBitmap> fitted(FitFrame(rect, image, margins, stacked, tileMiddle, frameCount, frame));
+        if (fitted->Empty()) return;
+        if (transparent) TransparentDraw(dc, rect, fitted.get(), SkinKeyColour);
+        else BitBlt(dc, rect.Left, rect.Top, fitted->Width(), fitted->Height(), DcOf(fitted.get()), 0, 0, SRCCOPY);
+        return;
+    }
+    key.ImageWidth = image->Width();
+    key.ImageHeight = image->Height();
+    key.Format = static_cast<int>(image->PixelFormat());
+    key.Width = rect.Right - rect.Left;
+    key.Height = rect.Bottom - rect.Top;
+    key.Margins = margins;
+    key.Stacked = stacked;
+    key.TileMiddle = tileMiddle;
+    key.Transparent = transparent;
+    key.FrameCount = frameCount;
+    key.Frame = frame;
+    TFittedPictures& pictures = FittedPictures();
+    std::lock_guard<std::mutex> guard(pictures.Lock);
+    const TFittedPictures::TEntry& entry = pictures.Get(key, [&] {
+        TFittedPictures::TEntry made;
+        made.Picture.reset(FitFrame(rect, image, margins, stacked, tileMiddle, frameCount, frame));
+        if (transparent && !made.Picture->Empty()) {
+            auto mask = std::make_unique<TBitmap>();
+            if (CutOutKey(made.Picture.get(), mask.get())) made.Mask = std::move(mask);
+        }
+        made.Bytes = RowBytes24(made.Picture->Width()) * made.Picture->Height() * (made.Mask ? 2 : 1);
+        return made;
+    });
+    TBitmap* picture = entry.Picture.get();
+    if (picture->Empty()) return;
+    const int w = picture->Width(), h = picture->Height();
+    if (entry.Mask) {
+        // The mask keeps the destination at the key pixels and clears it elsewhere; the picture,
+        // black at the key pixels, is then added.
+        BitBlt(dc, rect.Left, rect.Top, w, h, DcOf(entry.Mask.get()), 0, 0, SRCAND);
+        BitBlt(dc, rect.Left, rect.Top, w, h, DcOf(picture), 0, 0, SRCPAINT);
     } else {
-        BitBlt(dc, rect.Left, rect.Top, fitted->Width(), fitted->Height(), DcOf(fitted.get()), 0, 0, SRCCOPY);
+        BitBlt(dc, rect.Left, rect.Top, w, h, DcOf(picture), 0, 0, SRCCOPY);
     }
 }
 

@@ -25,6 +25,8 @@ TRect FrameCell(TBitmap* image, bool stacked, int frameCount, int frame);
 TBitmap* FitFrame(const TRect& rect, TBitmap* image, const TSkinMargins& margins, bool stacked, bool tileMiddle,
                   int frameCount, int frame);
 // FitFrame drawn into `dc` at `rect`, transparently or copied; nothing for an inverted rectangle.
+// The fitted pictures of 24- and 32-bit images are kept (by the image's content and the fitting)
+// and reused by later drawings.
 void DrawFitted(HDC dc, const TRect& rect, TBitmap* image, bool stacked, bool tileMiddle, bool transparent,
                 int frameCount, int frame, const TSkinMargins& margins);
 // The frame as a left cap, a middle repeated across and a right cap, each at the cell's height.

@@ -8,6 +8,8 @@
 #include "SkinManage.h"
 #include "SkinTestSupport.h"
 
+#include "Forms.h"
+#include "StdCtrls.h"
 #include "TestControls.h"
 
 #include <gtest/gtest.h>
@@ -265,6 +267,94 @@ TEST_F(SkinScrollbarTest, DateTimePickerGetsTheSkinsArrowAndBorder) {
     EXPECT_EQ(frame.At(0, 12), skintest::Rgb(skin_->ButtonShadow));
     EXPECT_EQ(frame.At(1, 12), 0xFFFFFFu);
     DestroyWindow(picker);
+}
+
+
+// A list view of this program's kind: a control over the system's list view window.
+class TTestListView : public TWinControl {
+    VESTREL_CLASS(TTestListView, TWinControl)
+public:
+    explicit TTestListView(TComponent* owner) : TWinControl(owner) {}
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        TWinControl::CreateParams(params);
+        CreateSubClass(params, L"SysListView32");
+        params.Style |= LVS_REPORT | WS_BORDER;
+    }
+};
+
+TEST_F(SkinScrollbarTest, ControlOfTheProgramGetsOverlaysAndASkinnedBorder) {
+    ASSERT_TRUE(HasScrollBarInfo());
+    Owned<TForm> form(New<TForm>(nullptr, CreateNew));
+    form->SetBounds(40, 40, 320, 300);
+    auto* memo = New<TMemo>(form.get());
+    memo->SetParent(form.get());
+    memo->SetBounds(10, 10, 200, 150);
+    memo->SetScrollBars(TScrollBars::ssBoth);
+    for (int i = 0; i < 60; ++i) memo->Lines()->Add("line " + std::to_string(i) + String(80, 'x'));
+    form->Show();
+    auto* skinner = New<TSkinScrollbar>(memo);
+    skinner->AttachControl(nullptr, skin_, false, nullptr);
+    ASSERT_TRUE(skinner->Attached);
+    EXPECT_TRUE(skinner->PaintBorderLines);
+    TWScrollbar* vert = skinner->VertBar();
+    ASSERT_TRUE(vert->Shown());
+    EXPECT_TRUE(skinner->HorzBar()->Shown());
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    GetScrollBarInfo(memo->Handle(), OBJID_VSCROLL, &info);
+    RECT overlay{};
+    GetWindowRect(vert->Handle(), &overlay);
+    EXPECT_TRUE(EqualRect(&overlay, &info.rcScrollBar));
+
+    // The border: a line of the skin's shadow colour, one of its face colour inside.
+    RECT w{};
+    GetWindowRect(memo->Handle(), &w);
+    TPixelBuffer border(w.right - w.left, w.bottom - w.top);
+    EXPECT_EQ(SendMessageW(memo->Handle(), SM_PAINTFRAMETO, reinterpret_cast<WPARAM>(border.DC()), SM_MAGIC), SM_MAGIC);
+    EXPECT_EQ(border.At(0, 40), skintest::Rgb(skin_->ButtonShadow));
+    EXPECT_EQ(border.At(1, 40), skintest::Rgb(skin_->ButtonFace));
+
+    // Scrolling moves the overlay's thumb.
+    const int before = vert->Thumb().Start;
+    SendMessageW(memo->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+    SendMessageW(memo->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_GT(vert->Thumb().Start, before);
+
+    // Hidden with the control; the skinner freed takes its overlays away and gives the procedure back.
+    memo->SetVisible(false);
+    EXPECT_FALSE(vert->Shown());
+    memo->SetVisible(true);
+    EXPECT_TRUE(vert->Shown());
+    HWND overlayWindow = vert->Handle();
+    skinner->Free();
+    EXPECT_FALSE(IsWindow(overlayWindow));
+    EXPECT_NE(SendMessageW(memo->Handle(), SM_PAINTFRAMETO, reinterpret_cast<WPARAM>(border.DC()), SM_MAGIC), SM_MAGIC);
+}
+
+TEST_F(SkinScrollbarTest, ListViewHeaderIsSkinnedWithTheList) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    Owned<TForm> form(New<TForm>(nullptr, CreateNew));
+    form->SetBounds(40, 40, 320, 300);
+    auto* list = New<TTestListView>(form.get());
+    list->SetParent(form.get());
+    list->SetBounds(10, 10, 250, 180);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 120;
+    column.pszText = const_cast<wchar_t*>(L"Name");
+    SendMessageW(list->Handle(), LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    form->Show();
+    auto* skinner = New<TSkinListView>(list);
+    skinner->AttachControl(nullptr, skin_, false, nullptr);
+    ASSERT_TRUE(skinner->Attached);
+    ASSERT_NE(skinner->Header(), nullptr);
+    auto header = reinterpret_cast<HWND>(SendMessageW(list->Handle(), LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(skinner->Header()->Handle, header);
+    EXPECT_EQ(SendMessageW(header, SM_ISSKINNED, 0, 0), 1);
+    skinner->Free();
 }
 
 }  // namespace

@@ -103,6 +103,33 @@ TEST(SkinImageDraw, TransparentDrawingLeavesMagentaOut) {
     EXPECT_EQ(Px(canvas.get(), 9, 9), 0xFFFFFF);
 }
 
+TEST(SkinImageDraw, DrawFittedAgainFollowsTheBackgroundAndTheImage) {
+    // The same picture drawn over several backgrounds: its key pixels show each one.
+    auto strip = Blank(4, 4, SkinKeyColour);
+    Fill(strip.get(), 1, 1, 3, 3, 0x336699);
+    for (TColor back : {TColor{0xFFFFFF}, TColor{0x000000}, TColor{0x10A040}}) {
+        auto canvas = Blank(8, 8, back);
+        DrawFitted(canvas->Canvas()->Handle(), TRect{2, 2, 6, 6}, strip.get(), false, false, true, 1, 1, TSkinMargins{});
+        GdiFlush();
+        EXPECT_EQ(Px(canvas.get(), 2, 2), back);
+        EXPECT_EQ(Px(canvas.get(), 3, 3), 0x336699);
+        EXPECT_EQ(Px(canvas.get(), 4, 4), 0x336699);
+        EXPECT_EQ(Px(canvas.get(), 5, 5), back);
+    }
+    // The image changed in place (same object, same size): the next drawing shows the change.
+    Fill(strip.get(), 1, 1, 3, 3, 0x996633);
+    auto canvas = Blank(8, 8, 0xFFFFFF);
+    DrawFitted(canvas->Canvas()->Handle(), TRect{2, 2, 6, 6}, strip.get(), false, false, true, 1, 1, TSkinMargins{});
+    GdiFlush();
+    EXPECT_EQ(Px(canvas.get(), 3, 3), 0x996633);
+    EXPECT_EQ(Px(canvas.get(), 2, 2), 0xFFFFFF);
+    // Drawn opaque, the key colour stays.
+    DrawFitted(canvas->Canvas()->Handle(), TRect{2, 2, 6, 6}, strip.get(), false, false, false, 1, 1, TSkinMargins{});
+    GdiFlush();
+    EXPECT_EQ(Px(canvas.get(), 2, 2), SkinKeyColour);
+    EXPECT_EQ(Px(canvas.get(), 3, 3), 0x996633);
+}
+
 TEST(SkinImageDraw, RegionFromImageCutsOutTheKeyColour) {
     auto allKey = Blank(6, 6, SkinKeyColour);
     HRGN empty = RegionFromImage(allKey.get(), 0, 0, 1, 1, 1, SkinKeyColour);
