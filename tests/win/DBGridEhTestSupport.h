@@ -105,6 +105,16 @@ std::vector<TTextRecord> RecordText(TDBGridEh* grid);
 // The first record whose text is `text` (nullptr when none).
 const TTextRecord* FindText(const std::vector<TTextRecord>& records, const String& text);
 
+// A persistent field of type F named `name` (with `size` when above 0), added to `ds`.
+template <class F>
+F* AddField(TDataSet* ds, const String& name, int size = 0) {
+    F* field = New<F>(ds);
+    field->SetFieldName(name);
+    if (size > 0) field->SetSize(size);
+    field->SetDataSet(ds);
+    return field;
+}
+
 inline bool SameRgb(TColor a, TColor b) { return ColorToRGB(a) == ColorToRGB(b); }
 // Pixels of `r` (inside the bitmap) whose colour is `color`.
 int CountColour(TBitmap* bitmap, const TRect& r, TColor color);

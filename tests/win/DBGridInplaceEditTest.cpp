@@ -26,15 +26,6 @@ INSERT INTO items VALUES (1, 'one', '2020-01-15', 1.5, 1, 'small'), (2, 'two', '
 // Grid columns (after the indicator): id, name, born, amount, cat, size, catName.
 enum { kName = 2, kBorn = 3, kAmount = 4, kSize = 6, kCatName = 7 };
 
-template <class F>
-F* AddField(TDataSet* ds, const String& name, int size = 0) {
-    F* field = New<F>(ds);
-    field->SetFieldName(name);
-    if (size > 0) field->SetSize(size);
-    field->SetDataSet(ds);
-    return field;
-}
-
 class GridInplaceEdit : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -19,15 +19,6 @@ CREATE TABLE items (id INTEGER PRIMARY KEY, cat INTEGER);
 INSERT INTO items VALUES (1, 3), (2, 77);
 )";
 
-template <class F>
-F* AddField(TDataSet* ds, const String& name, int size = 0) {
-    F* field = New<F>(ds);
-    field->SetFieldName(name);
-    if (size > 0) field->SetSize(size);
-    field->SetDataSet(ds);
-    return field;
-}
-
 class LookupGrid : public ::testing::Test {
 protected:
     void SetUp() override {
