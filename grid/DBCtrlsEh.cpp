@@ -2,8 +2,10 @@
 
 #include "Encoding.h"
 #include "Lists.h"
+#include "ToolCtrlsEh.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -270,4 +272,39 @@ int ComboDropDownWidth(int boxWidth, int controlWidth, int widestText, int image
     else
         width = controlWidth;
     return std::max(width, controlWidth);
+}
+
+int LayoutEditButtons(const std::vector<TEditButtonSlotEh>& buttons, int clientWidth, int clientHeight, bool flat,
+                      bool rightToLeft, int flatWidth, int scrollWidth, std::vector<TEditButtonPlaceEh>& places) {
+    places.assign(buttons.size(), TEditButtonPlaceEh{});
+    int smallest = clientHeight;
+    bool anyVisible = false;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        TEditButtonPlaceEh& place = places[i];
+        if (!buttons[i].Visible) continue;
+        place.Width = buttons[i].Width > 0 ? buttons[i].Width : flat ? flatWidth : scrollWidth;
+        place.Height = clientHeight;
+        if (static_cast<int>(std::nearbyint(place.Width * 3.0 / 2.0)) < clientHeight)
+            place.Height = StandardEditButtonHeight(place.Width, flat);
+        smallest = anyVisible ? std::min(smallest, place.Height) : place.Height;
+        anyVisible = true;
+    }
+    int total = 0;
+    // The main button (index 0) innermost: the collection's last button is placed first.
+    std::vector<std::size_t> outerFirst;
+    for (std::size_t i = buttons.size(); i-- > 1;) outerFirst.push_back(i);
+    if (!buttons.empty()) outerFirst.push_back(0);
+    for (std::size_t i : outerFirst) {
+        TEditButtonPlaceEh& place = places[i];
+        place.Height = place.Width > 0 ? smallest : 0;
+        place.Left = rightToLeft ? total : clientWidth - total - place.Width;
+        total += place.Width;
+    }
+    return total;
+}
+
+int DBEditAutoHeight(int textHeight, int imageHeight, bool useImageHeight, int borderHeight, bool ctl3D, bool flat) {
+    const int content = useImageHeight && imageHeight > textHeight ? imageHeight : textHeight;
+    const int factor = ctl3D && !flat ? 8 : !ctl3D && flat ? 4 : 6;
+    return content + borderHeight * factor;
 }

@@ -109,3 +109,29 @@ int ComboStep(int index, int usableCount, bool forward);
 // The drop-down's width: `boxWidth` -1 the widest text + 5 (+ image width + 4 with images), above
 // 0 itself, else the control's; never narrower than the control.
 int ComboDropDownWidth(int boxWidth, int controlWidth, int widestText, int imageWidth);
+
+// ---- Edit-button layout and the edit's height -----------------------------------------------------
+
+// One button of a data-aware edit: shown or not, and its own width (0 or less: the default width).
+struct TEditButtonSlotEh {
+    bool Visible = false;
+    int Width = 0;
+};
+// Where a button goes in the edit's client area (top 0).
+struct TEditButtonPlaceEh {
+    int Left = 0;
+    int Width = 0;
+    int Height = 0;
+};
+// Places `buttons` (the main button first, then the collection's) from the right client edge
+// leftwards (right-to-left: from the left edge rightwards), the last outermost and the main one
+// innermost. A button's width is its own above 0, else `flatWidth` for a flat edit or
+// `scrollWidth`; hidden ones are 0 wide. Its height is the client height unless width * 3 / 2
+// (rounded) is below it, when it is the standard height for that width; every button takes the
+// smallest height among the visible ones. Answers the total width.
+int LayoutEditButtons(const std::vector<TEditButtonSlotEh>& buttons, int clientWidth, int clientHeight, bool flat,
+                      bool rightToLeft, int flatWidth, int scrollWidth, std::vector<TEditButtonPlaceEh>& places);
+// The height an auto-sized edit with a single border keeps: the text height (or a taller image's
+// with `useImageHeight`) plus the system border height times 8 (3-D, not flat), 6 (3-D and flat,
+// or neither) or 4 (flat, not 3-D).
+int DBEditAutoHeight(int textHeight, int imageHeight, bool useImageHeight, int borderHeight, bool ctl3D, bool flat);

@@ -1,8 +1,12 @@
 #include "DBCtrlsEhControls.h"
 
+#include "DBGridEhColumns.h"
 #include "Encoding.h"
 #include "Graphics.h"
 #include "Lists.h"
+#include "MaskUtils.h"
+#include "Menus.h"
+#include "TypeRegistry.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -29,11 +33,17 @@ int UnitLength(const String& text) { return static_cast<int>(ToWide(text).size()
 
 // ---- TCustomDBEditEh ----------------------------------------------------------------------------------
 
-TCustomDBEditEh::TCustomDBEditEh(TComponent* owner) : TCustomEdit(owner), link_(std::make_unique<TFieldDataLinkEh>()) {
+TCustomDBEditEh::TCustomDBEditEh(TComponent* owner)
+    : TCustomMaskEdit(owner),
+      link_(std::make_unique<TFieldDataLinkEh>()),
+      editButtons_(std::make_unique<TEditButtonsEh>(this, TCollectionItemClass::Of<TEditButtonEh>())),
+      mruList_(std::make_unique<TMRUListEh>(this)) {
     link_->SetControl(this);
     link_->OnDataChange = Event<&TCustomDBEditEh::LinkDataChange>(this);
     link_->OnEditingChange = Event<&TCustomDBEditEh::LinkEditingChange>(this);
     link_->OnUpdateData = Event<&TCustomDBEditEh::LinkUpdateData>(this);
+    ReplaceEditButton(std::make_unique<TEditButtonEh>(this, false));
+    editButtons_->OnItemChanged = Event<&TCustomDBEditEh::ButtonsChanged>(this);
 }
 
 TCustomDBEditEh::~TCustomDBEditEh() {
@@ -41,17 +51,33 @@ TCustomDBEditEh::~TCustomDBEditEh() {
     link_->OnEditingChange = nullptr;
     link_->OnUpdateData = nullptr;
     link_->SetLinkDataSource(nullptr);
+    editButtons_->OnItemChanged = nullptr;
+    editButton_->OnChange = nullptr;
+}
+
+void TCustomDBEditEh::ReplaceEditButton(std::unique_ptr<TEditButtonEh> button) {
+    editButton_ = std::move(button);
+    editButton_->OnChange = Event<&TCustomDBEditEh::ButtonsChanged>(this);
+    UpdateEditButtons();
+}
+
+void TCustomDBEditEh::Loaded() {
+    inherited::Loaded();
+    UpdateEditButtons();
+    AdjustHeight();
 }
 
 void TCustomDBEditEh::SetDataSource(TDataSource* value) {
     link_->SetLinkDataSource(value);
     DataChanged();
+    UpdateEditButtons();
 }
 
 void TCustomDBEditEh::SetDataField(const String& value) {
     SetMaxLength(0);
     link_->SetFieldName(value);
     DataChanged();
+    UpdateEditButtons();
 }
 
 void TCustomDBEditEh::SetReadOnly(bool value) {
@@ -59,10 +85,223 @@ void TCustomDBEditEh::SetReadOnly(bool value) {
     UpdateReadOnlyState();
 }
 
-void TCustomDBEditEh::CreateWnd() {
-    TCustomEdit::CreateWnd();
-    DataChanged();
+void TCustomDBEditEh::SetEditMask(const String& value) {
+    editMaskAssigned_ = true;
+    if (value == EditMask()) return;
+    TCustomMaskEdit::SetEditMask(value);
+    if (ComponentState() & csLoading) return;
+    // A value of its own takes the newly laid-out text; a bound control shows its field again.
+    if (link_->DataIndependent())
+        link_->SetText(Text());
+    else
+        DataChanged();
 }
+
+void TCustomDBEditEh::ApplyFieldMask(const String& mask) {
+    if (!editMaskAssigned_ && EditMask() != mask) TCustomMaskEdit::SetEditMask(mask);
+}
+
+void TCustomDBEditEh::SetFlat(bool value) {
+    if (value == flat_) return;
+    flat_ = value;
+    UpdateEditButtons();
+    AdjustHeight();
+}
+
+void TCustomDBEditEh::SetAutoSize(bool value) {
+    if (value == autoSize_) return;
+    autoSize_ = value;
+    AdjustHeight();
+}
+
+int TCustomDBEditEh::AutoHeight() {
+    TTextMeasure measure(Font());
+    return DBEditAutoHeight(measure.Metrics().tmHeight, 0, false, GetSystemMetrics(SM_CYBORDER), true, flat_);
+}
+
+void TCustomDBEditEh::AdjustHeight() {
+    if (autoSize_) SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TCustomDBEditEh::SetBounds(int left, int top, int width, int height) {
+    TCustomMaskEdit::SetBounds(left, top, width, autoSize_ ? AutoHeight() : height);
+}
+
+void TCustomDBEditEh::CMFontChanged(TMessage& m) {
+    TCustomMaskEdit::CMFontChanged(m);
+    AdjustHeight();
+    UpdateEditButtons();
+}
+
+void TCustomDBEditEh::CMEnabledChanged(TMessage& m) {
+    TCustomMaskEdit::CMEnabledChanged(m);
+    UpdateEditButtons();
+}
+
+void TCustomDBEditEh::CreateWnd() {
+    TCustomMaskEdit::CreateWnd();
+    DataChanged();
+    UpdateEditButtons();
+}
+
+void TCustomDBEditEh::Resize() {
+    TCustomMaskEdit::Resize();
+    UpdateEditButtons();
+}
+
+// ---- Edit buttons ----
+
+TEditButtonEh* TCustomDBEditEh::ButtonOf(int index) const {
+    if (index == 0) return editButton_.get();
+    if (index > 0 && index <= editButtons_->Count()) return editButtons_->Items(index - 1);
+    return nullptr;
+}
+
+bool TCustomDBEditEh::MainButtonEnabled() { return Enabled() && link_->LinkActive(); }
+
+void TCustomDBEditEh::UpdateEditButtons() {
+    if (!editButton_ || !editButtons_) return;
+    const std::size_t count = static_cast<std::size_t>(editButtons_->Count()) + 1;
+    while (buttonControls_.size() > count) {
+        buttonControls_.back()->Free();
+        buttonControls_.pop_back();
+    }
+    while (buttonControls_.size() < count) {
+        TEditButtonControlEh* control = MakeEditButtonControl(this);
+        control->SetTag(static_cast<std::intptr_t>(buttonControls_.size()));
+        control->OnDown = Event<&TCustomDBEditEh::ButtonControlDown>(this);
+        control->OnClick = Event<&TCustomDBEditEh::ButtonControlClick>(this);
+        control->OnMouseUp = Event<&TCustomDBEditEh::ButtonControlMouseUp>(this);
+        buttonControls_.push_back(control);
+    }
+    std::vector<TEditButtonSlotEh> slots(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const TEditButtonEh* button = ButtonOf(static_cast<int>(i));
+        slots[i] = TEditButtonSlotEh{button->Visible(), button->Width()};
+    }
+    std::vector<TEditButtonPlaceEh> places;
+    const int clientWidth = HandleAllocated() ? ClientWidth() : Width();
+    const int clientHeight = HandleAllocated() ? ClientHeight() : Height();
+    buttonsWidth_ = LayoutEditButtons(slots, clientWidth, clientHeight, flat_, false, DefaultFlatButtonWidth(),
+                                      GetSystemMetrics(SM_CXVSCROLL), places);
+    const bool enabled = MainButtonEnabled();
+    for (std::size_t i = 0; i < count; ++i) {
+        TEditButtonControlEh* control = buttonControls_[i];
+        const TEditButtonEh* button = ButtonOf(static_cast<int>(i));
+        control->SetStyle(button->Style());
+        control->SetFlat(flat_);
+        control->SetHint(button->Hint());
+        control->SetEnabled(enabled);
+        control->SetBounds(places[i].Left, 0, places[i].Width, places[i].Height);
+        control->SetVisible(places[i].Width > 0);
+    }
+    if (HandleAllocated()) {
+        SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                     MAKELPARAM(1, buttonsWidth_ > 0 ? buttonsWidth_ + 1 : 1));
+        SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
+        InvalidateRect(Handle(), nullptr, TRUE);
+    }
+}
+
+void TCustomDBEditEh::ButtonControlDown(TObject* sender, bool topButton, bool& autoRepeat, bool&) {
+    EditButtonDown(static_cast<int>(static_cast<TComponent*>(sender)->Tag()), topButton, autoRepeat);
+}
+
+void TCustomDBEditEh::ButtonControlClick(TObject* sender) {
+    EditButtonClick(static_cast<int>(static_cast<TComponent*>(sender)->Tag()));
+}
+
+void TCustomDBEditEh::ButtonControlMouseUp(TObject* sender, TMouseButton button, TShiftState, int x, int y) {
+    const auto* control = static_cast<TControl*>(sender);
+    if (button == mbLeft && (x < 0 || y < 0 || x >= control->Width() || y >= control->Height())) noCloseClick_ = false;
+}
+
+void TCustomDBEditEh::EditButtonDown(int index, bool topButton, bool& autoRepeat) {
+    TEditButtonEh* button = ButtonOf(index);
+    if (!button) return;
+    if (HandleAllocated() && CanFocus() && GetFocus() != Handle()) SetFocus();
+    // The press that closed this button's menu does not open it again.
+    MSG queued;
+    if (HandleAllocated() &&
+        PeekMessageW(&queued, Handle(), WM_EDIT_BUTTON_MENU_CLOSED_EH, WM_EDIT_BUTTON_MENU_CLOSED_EH, PM_NOREMOVE) &&
+        static_cast<int>(queued.wParam) == index) {
+        PeekMessageW(&queued, Handle(), WM_EDIT_BUTTON_MENU_CLOSED_EH, WM_EDIT_BUTTON_MENU_CLOSED_EH, PM_REMOVE);
+        return;
+    }
+    bool handled = false;
+    if (index == 0) {
+        if (OnButtonDown) OnButtonDown(this, topButton, autoRepeat, handled);
+    } else if (button->OnDown) {
+        button->OnDown(button, topButton, autoRepeat, handled);
+    }
+    if (handled) return;
+    if (auto* menu = dynamic_cast<TPopupMenu*>(button->DropdownMenu())) {
+        TEditButtonControlEh* control = buttonControls_[static_cast<std::size_t>(index)];
+        TPoint at = control->ClientToScreen(TPoint{0, control->Height()});
+        if (menu->Alignment() == paRight) at.X += control->Width();
+        menu->Popup(at.X, at.Y);
+        if (HandleAllocated()) PostMessageW(Handle(), WM_EDIT_BUTTON_MENU_CLOSED_EH, static_cast<WPARAM>(index), 0);
+        control->ReleaseButton();
+        autoRepeat = false;
+        return;
+    }
+    if (index == 0) MainButtonDown(topButton, autoRepeat);
+}
+
+void TCustomDBEditEh::MainButtonDown(bool, bool&) {
+    if (editButton_->Style() == ebsUpDownEh || droppedDown_) return;
+    DropDown();
+    noCloseClick_ = droppedDown_;
+}
+
+void TCustomDBEditEh::EditButtonClick(int index) {
+    TEditButtonEh* button = ButtonOf(index);
+    if (!button) return;
+    bool handled = false;
+    if (index == 0) {
+        if (OnButtonClick) OnButtonClick(this, handled);
+    } else if (button->OnClick) {
+        button->OnClick(button, handled);
+    }
+    const bool keepOpen = noCloseClick_;
+    noCloseClick_ = false;
+    if (!handled && index == 0 && droppedDown_ && !keepOpen) CloseUp(false);
+}
+
+void TCustomDBEditEh::ClickEditButton(int index) {
+    if (!ButtonOf(index)) return;
+    bool autoRepeat = false;
+    EditButtonDown(index, true, autoRepeat);
+    EditButtonClick(index);
+}
+
+bool TCustomDBEditEh::EditButtonShortCut(WORD key, TShiftState shift) {
+    const TShortCut shortCut = ShortCut(key, shift);
+    if (shortCut == scNone) return false;
+    if (editButton_->ShortCut() == shortCut && MainButtonEnabled()) {
+        ClickEditButton(0);
+        return true;
+    }
+    for (int i = 0; i < editButtons_->Count(); ++i)
+        if (editButtons_->Items(i)->ShortCut() == shortCut) {
+            ClickEditButton(i + 1);
+            return true;
+        }
+    return false;
+}
+
+// The edit itself has nothing to drop down.
+void TCustomDBEditEh::DropDown() {}
+
+void TCustomDBEditEh::CloseUp(bool) {}
+
+void TCustomDBEditEh::SetDroppedDown(bool value) {
+    droppedDown_ = value;
+    if (value) CloseMRUList(false);
+    if (!buttonControls_.empty()) buttonControls_.front()->SetAlwaysDown(value);
+}
+
+// ---- Data ----
 
 void TCustomDBEditEh::UpdateReadOnlyState() {
     const bool readOnly = readOnly_ || (!link_->Editing() && !OnUpdateData);
@@ -82,12 +321,15 @@ void TCustomDBEditEh::SetTextQuietly(const String& text) {
 
 void TCustomDBEditEh::DataChanged() {
     if (TField* field = link_->Field()) {
+        ApplyFieldMask(field->EditMask());
         if (MaxLength() == 0 && (field->DataType() == ftString || field->DataType() == ftWideString))
             SetMaxLength(field->Size());
         SetTextQuietly(focused_ && link_->CanModify() ? FieldEditText(field) : FieldShownText(field));
     } else if (link_->DataIndependent()) {
+        ApplyFieldMask(String());
         SetTextQuietly(ValueText(link_->DataIndependentValue()));
     } else {
+        ApplyFieldMask(String());
         SetTextQuietly(String());
     }
     UpdateReadOnlyState();
@@ -99,7 +341,8 @@ void TCustomDBEditEh::Change() {
         link_->SetModified();
         if (HandleAllocated()) SetModified(true);
     }
-    TCustomEdit::Change();
+    TCustomMaskEdit::Change();
+    if (!quiet_) MRUUserChange();
 }
 
 bool TCustomDBEditEh::IsValidChar(wchar_t key) const {
@@ -108,8 +351,16 @@ bool TCustomDBEditEh::IsValidChar(wchar_t key) const {
 }
 
 void TCustomDBEditEh::KeyDown(WORD& key, TShiftState shift) {
-    TCustomEdit::KeyDown(key, shift);
+    if (mruVisible_ && MRUKey(key, shift)) {
+        key = 0;
+        return;
+    }
+    TCustomMaskEdit::KeyDown(key, shift);
     if (key == 0) return;
+    if (EditButtonShortCut(key, shift)) {
+        key = 0;
+        return;
+    }
     if (key == 'A' && shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
         SelectAll();
         key = 0;
@@ -119,7 +370,7 @@ void TCustomDBEditEh::KeyDown(WORD& key, TShiftState shift) {
 }
 
 void TCustomDBEditEh::KeyPress(wchar_t& key) {
-    TCustomEdit::KeyPress(key);
+    TCustomMaskEdit::KeyPress(key);
     if (key == 0) return;
     if (key == 27) {
         link_->Reset();
@@ -132,18 +383,23 @@ void TCustomDBEditEh::KeyPress(wchar_t& key) {
         key = 0;
         return;
     }
+    if (key == 8 && Text().empty() && mruList_->Active() && !mruVisible_ && Showing()) {
+        DropDownMRUList();
+        key = 0;
+        return;
+    }
     if ((key == 8 || key == 22 || key == 24 || key >= 32) && !readOnly_) link_->Edit();
 }
 
 void TCustomDBEditEh::DoEnter() {
     focused_ = true;
     link_->Reset();  // the edit text in place of the display text
-    TCustomEdit::DoEnter();
+    TCustomMaskEdit::DoEnter();
     if (HandleAllocated()) SelectAll();
 }
 
 void TCustomDBEditEh::DoExit() {
-    TCustomEdit::DoExit();
+    TCustomMaskEdit::DoExit();
     try {
         if (link_->DataIndependent())
             link_->UpdateDataNow();
@@ -158,7 +414,21 @@ void TCustomDBEditEh::DoExit() {
     link_->Reset();  // the display text again
 }
 
+void TCustomDBEditEh::CMExit(TMessage& m) {
+    // Text the mask refuses keeps the focus here.
+    try {
+        TCustomMaskEdit::CMExit(m);
+    } catch (...) {
+        if (HandleAllocated()) {
+            SelectAll();
+            if (GetFocus() != Handle()) SetFocus();
+        }
+        throw;
+    }
+}
+
 void TCustomDBEditEh::UpdateData() {
+    if (focused_) ValidateEdit();
     bool handled = false;
     if (OnUpdateData) {
         posting_ = true;
@@ -172,6 +442,7 @@ void TCustomDBEditEh::UpdateData() {
     }
     if (!handled) link_->SetText(Text());
     if (HandleAllocated()) SetModified(false);
+    if (mruList_->AutoAdd() && mruList_->Active() && Showing()) mruList_->Add(Text());
 }
 
 Variant TCustomDBEditEh::Value() const { return Variant(const_cast<TCustomDBEditEh*>(this)->Text()); }
@@ -191,12 +462,157 @@ void TCustomDBEditEh::SetValue(const Variant& value) {
     }
 }
 
+// ---- Recently-used list ----
+
+void TCustomDBEditEh::MRUUserChange() {
+    const String empty = EditMask().empty() ? String() : FormatMaskText(EditMask(), String());
+    if (mruVisible_ && Text() == empty) {
+        CloseMRUList(false);
+        return;
+    }
+    if (mruList_->Active() && Showing() && !droppedDown_ && !Text().empty()) DropDownMRUList();
+}
+
+void TCustomDBEditEh::DropDownMRUList() {
+    if (!mruBox_) {
+        mruBox_ = New<TMRUListboxEh>(this);
+        mruBox_->SetCtl3D(false);
+        mruBox_->OnMouseUp = Event<&TCustomDBEditEh::MRUMouseUp>(this);
+    }
+    if (HandleAllocated()) {
+        const HWND root = GetAncestor(Handle(), GA_ROOT);
+        if (mruBox_->ParentWindow() != root) mruBox_->SetParentWindow(root);
+    }
+    TStrings* shown = mruBox_->Items();
+    shown->BeginUpdate();
+    shown->Clear();
+    TStringList matching;
+    const bool complete = mruList_->CopyMatchingItems(&matching, Text());
+    matching.Sort();
+    for (int i = 0; i < matching.Count(); ++i) shown->Add(matching.Get(i));
+    shown->EndUpdate();
+    if (!complete || shown->Count() == 0) {
+        CloseMRUList(false);
+        return;
+    }
+    mruList_->DropDown();
+    mruBox_->SetFont(Font());
+    mruBox_->HandleNeeded();
+    TTextMeasure measure(Font());
+    mruBox_->SetItemHeight(std::max(1, measure.Extent("Wg").cy + 2));
+    mruBox_->SetRows(std::max(1, std::min(shown->Count(), mruList_->Rows())));
+    mruBox_->SetBounds(mruBox_->Left(), mruBox_->Top(), Width(), mruBox_->Height());
+    mruBox_->SetItemIndex(-1);
+    TPoint pos;
+    PlaceDropDownWindow(this, mruBox_, daLeft, pos);
+    SetWindowPos(mruBox_->Handle(), HWND_TOP, pos.X, pos.Y, mruBox_->Width(), mruBox_->Height(),
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    mruBox_->SetBounds(pos.X, pos.Y, mruBox_->Width(), mruBox_->Height());
+    mruBox_->SetVisible(true);
+    mruVisible_ = true;
+}
+
+void TCustomDBEditEh::CloseMRUList(bool accept) {
+    if (!mruVisible_ || !mruBox_) return;
+    const int chosen = mruBox_->ItemIndex();
+    const String text = chosen >= 0 ? mruBox_->ItemText(chosen) : String();
+    if (GetCapture() == mruBox_->Handle()) ReleaseCapture();
+    SetWindowPos(mruBox_->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    mruBox_->SetVisible(false);
+    mruVisible_ = false;
+    mruList_->CloseUp(accept);
+    if (accept && chosen >= 0 && !readOnly_ && link_->Edit()) {
+        quiet_ = true;
+        try {
+            SetText(text);
+        } catch (...) {
+            quiet_ = false;
+            throw;
+        }
+        quiet_ = false;
+        link_->SetModified();
+        if (HandleAllocated()) SetModified(true);
+        if (HandleAllocated() && GetFocus() == Handle()) SelectAll();
+    }
+}
+
+void TCustomDBEditEh::MRUMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button == mbLeft && mruVisible_) CloseMRUList(mruBox_->ClientRect().Contains(TPoint{x, y}));
+}
+
+bool TCustomDBEditEh::MRUKey(WORD key, TShiftState shift) {
+    const bool alt = shift.Contains(ssAlt);
+    if (key == VK_RETURN && !alt) {
+        CloseMRUList(mruBox_->ItemIndex() >= 0);
+        return true;
+    }
+    if (key == VK_ESCAPE && !alt) {
+        CloseMRUList(false);
+        return true;
+    }
+    if ((!alt && (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT)) ||
+        (shift.Contains(ssCtrl) && (key == VK_HOME || key == VK_END))) {
+        SendMessageW(mruBox_->Handle(), WM_KEYDOWN, key, 0);
+        return true;
+    }
+    return false;
+}
+
+void TCustomDBEditEh::CMWantSpecialKey(TMessage& m) {
+    // Enter and Esc belong to an open recently-used list with an item chosen, Esc to modified text.
+    const bool mruChoice = mruVisible_ && mruBox_ && mruBox_->ItemIndex() >= 0;
+    if ((m.WParam == VK_RETURN && mruChoice) ||
+        (m.WParam == VK_ESCAPE && (mruChoice || (HandleAllocated() && Modified()))))
+        m.Result = 1;
+    else
+        TCustomMaskEdit::CMWantSpecialKey(m);
+}
+
+void TCustomDBEditEh::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+    case WM_KILLFOCUS:
+        if (mruVisible_ && mruBox_ && reinterpret_cast<HWND>(m.WParam) != mruBox_->Handle()) CloseMRUList(false);
+        break;
+    case WM_MOUSEWHEEL:
+        if (mruVisible_ && mruBox_) {
+            m.Result = SendMessageW(mruBox_->Handle(), m.Msg, m.WParam, m.LParam);
+            return;
+        }
+        break;
+    case WM_UNDO:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+        if (!readOnly_) link_->Edit();
+        break;
+    default: break;
+    }
+    TCustomMaskEdit::Dispatch(m);
+}
+
 // ---- TCustomDBComboBoxEh ------------------------------------------------------------------------------
 
+void TDropDownBoxEh::Assign(TPersistent* source) {
+    if (auto* box = dynamic_cast<TDropDownBoxEh*>(source)) {
+        align_ = box->align_;
+        autoDrop_ = box->autoDrop_;
+        rows_ = box->rows_;
+        sizable_ = box->sizable_;
+        width_ = box->width_;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
 TCustomDBComboBoxEh::TCustomDBComboBoxEh(TComponent* owner)
-    : TCustomDBEditEh(owner), items_(std::make_unique<TStringList>()), keyItems_(std::make_unique<TStringList>()) {
+    : TCustomDBEditEh(owner),
+      items_(std::make_unique<TStringList>()),
+      keyItems_(std::make_unique<TStringList>()),
+      dropDownBox_(std::make_unique<TDropDownBoxEh>()) {
     items_->OnChange = Event<&TCustomDBComboBoxEh::ItemsChanged>(this);
     keyItems_->OnChange = Event<&TCustomDBComboBoxEh::ItemsChanged>(this);
+    ReplaceEditButton(std::make_unique<TVisibleEditButtonEh>(this));
 }
 
 TCustomDBComboBoxEh::~TCustomDBComboBoxEh() {
@@ -214,7 +630,7 @@ void TCustomDBComboBoxEh::ItemsChanged(TObject*) {
         SetTextQuietly(index >= 0 ? items_->Get(index) : String());
         settingIndex_ = false;
     } else {
-        itemIndex_ = items_->IndexOf(Text());
+        itemIndex_ = ComboLocate(items_.get(), items_->Count(), Text(), false);
     }
 }
 
@@ -240,7 +656,15 @@ void TCustomDBComboBoxEh::InternalSetItemIndex(int value) {
 
 void TCustomDBComboBoxEh::SetItemIndex(int value) {
     if (value == itemIndex_) return;
-    InternalSetItemIndex(value);
+    if (!DataLink()->DataIndependent()) {
+        InternalSetItemIndex(value);
+        return;
+    }
+    // A control without a field keeps the chosen item as its value.
+    if (value < 0 || value >= UsableCount())
+        SetValue(Null());
+    else
+        SetValue(Variant(Keyed() ? keyItems_->Get(value) : items_->Get(value)));
 }
 
 void TCustomDBComboBoxEh::InternalSetValue(const Variant& value) {
@@ -267,10 +691,26 @@ void TCustomDBComboBoxEh::DataChanged() {
         return;
     }
     TCustomDBEditEh::DataChanged();
-    itemIndex_ = items_->IndexOf(Text());
+    itemIndex_ = ComboLocate(items_.get(), items_->Count(), Text(), false);
+}
+
+void TCustomDBComboBoxEh::NotInList() {
+    if (!OnNotInList || itemIndex_ >= 0) return;
+    const String text = Text();
+    bool recheck = false;
+    OnNotInList(this, Variant(text), recheck);
+    if (!recheck) return;
+    // The handler may have added the text: search the items again.
+    const int found = ComboLocate(items_.get(), UsableCount(), text, false);
+    if (found < 0) return;
+    if (Keyed())
+        InternalSetItemIndex(found);
+    else
+        itemIndex_ = found;
 }
 
 void TCustomDBComboBoxEh::UpdateData() {
+    NotInList();
     if (Keyed()) {
         bool handled = false;
         if (OnUpdateData) OnUpdateData(this, handled);
@@ -291,7 +731,18 @@ bool TCustomDBComboBoxEh::IsValidChar(wchar_t key) const {
 
 void TCustomDBComboBoxEh::Change() {
     TCustomDBEditEh::Change();
-    if (!settingIndex_ && !Keyed()) itemIndex_ = items_->IndexOf(Text());
+    if (!settingIndex_ && !Keyed()) itemIndex_ = ComboLocate(items_.get(), items_->Count(), Text(), false);
+}
+
+bool TCustomDBComboBoxEh::StepItem(bool forward) {
+    if (ReadOnly() || !DataLink()->CanModify()) return false;
+    const int next = ComboStep(itemIndex_, UsableCount(), forward);
+    if (next != itemIndex_ && DataLink()->Edit()) {
+        InternalSetItemIndex(next);
+        DataLink()->SetModified();
+        if (HandleAllocated()) SelectAll();
+    }
+    return true;
 }
 
 void TCustomDBComboBoxEh::KeyDown(WORD& key, TShiftState shift) {
@@ -307,26 +758,33 @@ void TCustomDBComboBoxEh::KeyDown(WORD& key, TShiftState shift) {
             key = 0;
             return;
         }
+        if (EditButtonShortCut(key, shift)) {
+            key = 0;
+            return;
+        }
         if (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT ||
             (shift.Contains(ssCtrl) && (key == VK_HOME || key == VK_END))) {
             SendMessageW(list_->Handle(), WM_KEYDOWN, key, 0);
             key = 0;
             return;
         }
-    } else if ((alt && (key == VK_UP || key == VK_DOWN)) || key == VK_F4) {
-        DropDown();
-        key = 0;
-        return;
-    }
-    if ((key == VK_UP || key == VK_DOWN) && !alt && !ReadOnly() && DataLink()->CanModify()) {
-        const int next = ComboStep(itemIndex_, UsableCount(), key == VK_DOWN);
-        if (next != itemIndex_ && DataLink()->Edit()) {
-            InternalSetItemIndex(next);
-            DataLink()->SetModified();
-            SelectAll();
+    } else {
+        if (EditButtonShortCut(key, shift)) {
+            key = 0;
+            return;
         }
-        key = 0;
-        return;
+        // F4 and Alt+arrows open the list as in the system's combo boxes.
+        if ((alt && (key == VK_UP || key == VK_DOWN)) || (key == VK_F4 && !alt)) {
+            if (MainButtonEnabled()) DropDown();
+            key = 0;
+            return;
+        }
+    }
+    if ((key == VK_UP || key == VK_DOWN) && !alt && !shift.Contains(ssCtrl)) {
+        if (StepItem(key == VK_DOWN)) {
+            key = 0;
+            return;
+        }
     }
     if (key == VK_DELETE && Keyed() && !ReadOnly() && DataLink()->CanModify() &&
         (DataLink()->DataIndependent() || !(DataLink()->Field() && DataLink()->Field()->Required()))) {
@@ -340,11 +798,44 @@ void TCustomDBComboBoxEh::KeyDown(WORD& key, TShiftState shift) {
     TCustomDBEditEh::KeyDown(key, shift);
 }
 
+void TCustomDBComboBoxEh::MainButtonDown(bool topButton, bool& autoRepeat) {
+    if (EditButton()->Style() == ebsUpDownEh) {
+        StepItem(!topButton);
+        return;
+    }
+    TCustomDBEditEh::MainButtonDown(topButton, autoRepeat);
+}
+
+void TCustomDBComboBoxEh::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomDBEditEh::MouseDown(button, shift, x, y);
+    if (button != mbLeft || shift.Contains(ssDouble)) return;
+    if (listVisible_) {
+        CloseUp(false);
+        return;
+    }
+    // A click on the text of a list-only box opens its list.
+    if (Keyed() && Enabled() && x < ClientWidth() - ButtonsWidth()) {
+        if (CanFocus()) SetFocus();
+        DropDown();
+    }
+}
+
+bool TCustomDBComboBoxEh::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
+    if (listVisible_ || TCustomDBEditEh::DoMouseWheelDown(shift, mousePos)) return true;
+    return StepItem(true);
+}
+
+bool TCustomDBComboBoxEh::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
+    if (listVisible_ || TCustomDBEditEh::DoMouseWheelUp(shift, mousePos)) return true;
+    return StepItem(false);
+}
+
 void TCustomDBComboBoxEh::KeyPress(wchar_t& key) {
     if (listVisible_ && (key == L'\r' || key == 27)) {
         key = 0;
         return;
     }
+    if (key >= 32 && dropDownBox_->AutoDrop() && !listVisible_ && MainButtonEnabled()) DropDown();
     if (!Keyed() || key == 27 || key < 8 || (key > 8 && key < 32)) {
         TCustomDBEditEh::KeyPress(key);
         return;
@@ -375,6 +866,7 @@ void TCustomDBComboBoxEh::KeyPress(wchar_t& key) {
 
 void TCustomDBComboBoxEh::DropDown() {
     if (listVisible_) return;
+    if (OnDropDown) OnDropDown(this);
     if (!list_) {
         list_ = New<TPopupListboxEh>(this);
         list_->OnMouseUp = Event<&TCustomDBComboBoxEh::ListMouseUp>(this);
@@ -398,17 +890,21 @@ void TCustomDBComboBoxEh::DropDown() {
     shown->EndUpdate();
     list_->HandleNeeded();
     list_->SetItemHeight(std::max(1, measure.Extent("Wg").cy + 2));
-    list_->SetRows(std::max(1, std::min(count, dropDownRows_)));
-    const int width = ComboDropDownWidth(dropDownWidth_, Width(), widest + GetSystemMetrics(SM_CXVSCROLL), 0);
+    list_->SetRows(std::max(1, std::min(count, dropDownBox_->Rows())));
+    const int width = ComboDropDownWidth(dropDownBox_->Width(), Width(), widest + GetSystemMetrics(SM_CXVSCROLL), 0);
     list_->SetBounds(list_->Left(), list_->Top(), width, list_->Height());
     list_->SetItemIndex(itemIndex_);
     TPoint pos;
-    PlaceDropDownWindow(this, list_, daLeft, pos);
+    PlaceDropDownWindow(this, list_, dropDownBox_->Align(), pos);
     list_->SetBounds(pos.X, pos.Y, list_->Width(), list_->Height());
+    if (TSizeGripEh* grip = list_->SizeGrip()) grip->SetVisible(dropDownBox_->Sizable());
     SetWindowPos(list_->Handle(), HWND_TOP, pos.X, pos.Y, list_->Width(), list_->Height(),
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
     list_->SetVisible(true);
     listVisible_ = true;
+    shownRows_ = list_->Rows();
+    shownWidth_ = list_->Width();
+    SetDroppedDown(true);
 }
 
 void TCustomDBComboBoxEh::CloseUp(bool accept) {
@@ -421,11 +917,18 @@ void TCustomDBComboBoxEh::CloseUp(bool accept) {
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     list_->SetVisible(false);
     listVisible_ = false;
+    // A list the user resized keeps its size for the next time.
+    if (list_->Rows() != shownRows_ || list_->Width() != shownWidth_) {
+        dropDownBox_->SetRows(list_->Rows());
+        dropDownBox_->SetWidth(list_->Width());
+    }
+    SetDroppedDown(false);
     if (accept && !ReadOnly() && chosen >= 0 && DataLink()->Edit()) {
         InternalSetItemIndex(chosen);
         DataLink()->SetModified();
         if (Focused()) SelectAll();
     }
+    if (OnCloseUp) OnCloseUp(this, accept);
 }
 
 void TCustomDBComboBoxEh::ListMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
@@ -435,6 +938,14 @@ void TCustomDBComboBoxEh::ListMouseUp(TObject*, TMouseButton button, TShiftState
 void TCustomDBComboBoxEh::Dispatch(TMessage& m) {
     if (m.Msg == WM_KILLFOCUS && listVisible_ && list_ && reinterpret_cast<HWND>(m.WParam) != list_->Handle())
         CloseUp(false);
+    if (m.Msg == CM_WANTSPECIALKEY && listVisible_ && (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE)) {
+        m.Result = 1;
+        return;
+    }
+    if (m.Msg == WM_MOUSEWHEEL && listVisible_ && list_) {
+        m.Result = SendMessageW(list_->Handle(), m.Msg, m.WParam, m.LParam);
+        return;
+    }
     if (m.Msg == WM_GETDLGCODE && listVisible_) {
         TCustomDBEditEh::Dispatch(m);
         m.Result |= DLGC_WANTALLKEYS;
@@ -484,7 +995,7 @@ void TCustomDBCheckBoxEh::DataChanged(TObject*) {
                                      : CheckBoxStateOfField(link_->Field(), valueChecked_, valueUnchecked_);
     quiet_ = true;
     try {
-        SetState(state);
+        TCustomCheckBox::SetState(state);
     } catch (...) {
         quiet_ = false;
         throw;
@@ -492,16 +1003,36 @@ void TCustomDBCheckBoxEh::DataChanged(TObject*) {
     quiet_ = false;
 }
 
+void TCustomDBCheckBoxEh::SetState(TCheckBoxState value) {
+    if (!link_->DataIndependent()) link_->Edit();
+    TCustomCheckBox::SetState(value);
+    link_->SetModified();
+    if (posting_) return;
+    try {
+        link_->UpdateDataNow();
+    } catch (...) {
+        link_->Reset();
+        throw;
+    }
+}
+
 void TCustomDBCheckBoxEh::UpdateData(TObject*) {
-    if (link_->DataIndependent())
-        link_->SetValue(CheckBoxStateValue(State()));
-    else
-        PostCheckBoxState(link_->Field(), State(), valueChecked_, valueUnchecked_);
+    posting_ = true;
+    try {
+        if (link_->DataIndependent())
+            link_->SetValue(CheckBoxStateValue(State()));
+        else
+            PostCheckBoxState(link_->Field(), State(), valueChecked_, valueUnchecked_);
+    } catch (...) {
+        posting_ = false;
+        throw;
+    }
+    posting_ = false;
 }
 
 void TCustomDBCheckBoxEh::Toggle() {
     if (readOnly_ || !link_->Edit()) return;
-    SetState(NextCheckBoxState(State(), AllowGrayed()));
+    TCustomCheckBox::SetState(NextCheckBoxState(State(), AllowGrayed()));
     link_->SetModified();
 }
 
@@ -524,4 +1055,77 @@ void TCustomDBCheckBoxEh::DoExit() {
         SetFocus();
         throw;
     }
+}
+
+// ---- Form reader ----------------------------------------------------------------------------------
+
+void RegisterDBCtrlsEhClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterStdCtrlsClasses();
+    RegisterMaskClasses();
+    RegisterGridColumnClasses();  // the edit buttons and the recently-used list
+    RegisterComponentClass<TDBEditEh>();
+    RegisterComponentClass<TDBComboBoxEh>();
+    RegisterComponentClass<TDBCheckBoxEh>();
+
+    RegisterProperties<TDropDownBoxEh>()
+        .Enum("Align", &TDropDownBoxEh::Align, &TDropDownBoxEh::SetAlign, {"daLeft", "daRight", "daCenter"})
+        .Bool("AutoDrop", &TDropDownBoxEh::AutoDrop, &TDropDownBoxEh::SetAutoDrop)
+        .Int("Rows", &TDropDownBoxEh::Rows, &TDropDownBoxEh::SetRows)
+        .Bool("Sizable", &TDropDownBoxEh::Sizable, &TDropDownBoxEh::SetSizable)
+        .Int("Width", &TDropDownBoxEh::Width, &TDropDownBoxEh::SetWidth);
+
+    // Text given to a control without a field is its value.
+    RegisterProperties<TCustomDBEditEh>()
+        .Bool("AutoSize", &TCustomDBEditEh::AutoSize, &TCustomDBEditEh::SetAutoSize)
+        .Str("DataField", &TCustomDBEditEh::DataField, &TCustomDBEditEh::SetDataField)
+        .Component("DataSource", &TCustomDBEditEh::DataSource, &TCustomDBEditEh::SetDataSource)
+        .Object("EditButton", &TCustomDBEditEh::EditButton)
+        .Object("EditButtons", &TCustomDBEditEh::EditButtons)
+        .Str("EditMask", &TCustomDBEditEh::EditMask, &TCustomDBEditEh::SetEditMask)
+        .Bool("Flat", &TCustomDBEditEh::Flat, &TCustomDBEditEh::SetFlat)
+        .Object("MRUList", &TCustomDBEditEh::MRUList)
+        .Bool("ReadOnly", &TCustomDBEditEh::ReadOnly, &TCustomDBEditEh::SetReadOnly)
+        .Str("Text", [](TCustomDBEditEh& e) { return e.Text(); },
+             [](TCustomDBEditEh& e, const String& value) {
+                 if (e.DataLink()->DataIndependent())
+                     e.SetValue(Variant(value));
+                 else
+                     e.SetText(value);
+             })
+        .Event("OnButtonClick", &TCustomDBEditEh::OnButtonClick)
+        .Event("OnButtonDown", &TCustomDBEditEh::OnButtonDown)
+        .Event("OnUpdateData", &TCustomDBEditEh::OnUpdateData);
+
+    RegisterProperties<TCustomDBComboBoxEh>()
+        .Object("DropDownBox", &TCustomDBComboBoxEh::DropDownBox)
+        .Object("Items", [](TCustomDBComboBoxEh& c) { return c.Items(); })
+        .Object("KeyItems", [](TCustomDBComboBoxEh& c) { return c.KeyItems(); })
+        .Str("Text", [](TCustomDBComboBoxEh& c) { return c.Text(); },
+             [](TCustomDBComboBoxEh& c, const String& value) {
+                 if (c.Keyed()) {
+                     // The item shown with this text, by its key.
+                     const int index = ComboLocate(c.Items(), c.UsableCount(), value, false);
+                     c.SetValue(index >= 0 ? Variant(c.KeyItems()->Get(index)) : Null());
+                 } else if (c.DataLink()->DataIndependent()) {
+                     c.SetValue(Variant(value));
+                 } else {
+                     c.SetText(value);
+                 }
+             })
+        .Event("OnDropDown", &TCustomDBComboBoxEh::OnDropDown)
+        .Event("OnCloseUp", &TCustomDBComboBoxEh::OnCloseUp)
+        .Event("OnNotInList", &TCustomDBComboBoxEh::OnNotInList);
+
+    RegisterProperties<TCustomDBCheckBoxEh>()
+        .Bool("Checked", &TCustomDBCheckBoxEh::Checked, &TCustomDBCheckBoxEh::SetChecked)
+        .Str("DataField", &TCustomDBCheckBoxEh::DataField, &TCustomDBCheckBoxEh::SetDataField)
+        .Component("DataSource", &TCustomDBCheckBoxEh::DataSource, &TCustomDBCheckBoxEh::SetDataSource)
+        .Bool("ReadOnly", &TCustomDBCheckBoxEh::ReadOnly, &TCustomDBCheckBoxEh::SetReadOnly)
+        .Enum("State", &TCustomDBCheckBoxEh::State, &TCustomDBCheckBoxEh::SetState,
+              {"cbUnchecked", "cbChecked", "cbGrayed"})
+        .Str("ValueChecked", &TCustomDBCheckBoxEh::ValueChecked, &TCustomDBCheckBoxEh::SetValueChecked)
+        .Str("ValueUnchecked", &TCustomDBCheckBoxEh::ValueUnchecked, &TCustomDBCheckBoxEh::SetValueUnchecked);
 }

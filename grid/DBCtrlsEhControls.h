@@ -2,24 +2,38 @@
 // or keeping a value of its own), TDBComboBoxEh (plain or keyed items, a drop-down list, stepping
 // and completion) and TDBCheckBoxEh (a three-state check box bound the same way).
 //
-// Not yet: edit buttons on the data-aware edit and the combo box's button (Alt+Down and F4 open
-// the list), the recently-used list, the edit image, tooltips, the required mark, edit masks, the
-// in-place hosting interface of a grid's filter row, the check box's own flat painting.
+// The edit carries its main edit button and the EditButtons collection (button controls from the
+// right edge inwards), a recently-used list that drops down while typing, an edit mask (its own or
+// the field's) and a fixed height with AutoSize. A keyed combo box accepts only its items: typing
+// picks them.
+//
+// Not yet: the edit image, tooltips, the required mark, the flat non-client border and button
+// separators, the in-place hosting interface of a grid's filter row, the check box's own flat
+// painting.
 #pragma once
 
 #include "DBCtrlsEh.h"
+#include "Mask.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEhControls.h"
 
 #include <memory>
+#include <vector>
 
 using TDBEditUpdateDataEventEh = TEvent<void(TObject* Sender, bool& Handled)>;
+// A typed text that is no item: the handler may add it and ask for the items to be searched again.
+using TDBNotInListEventEh = TEvent<void(TObject* Sender, Variant NewValue, bool& RecheckInList)>;
 
-class TCustomDBEditEh : public TCustomEdit {
-    VESTREL_CLASS(TCustomDBEditEh, TCustomEdit)
+// Posted to the edit after a button's menu closed (wParam: the button's position), so that the
+// press that closed the menu does not open it again.
+constexpr UINT WM_EDIT_BUTTON_MENU_CLOSED_EH = WM_USER + 102;
+
+class TCustomDBEditEh : public TCustomMaskEdit {
+    VESTREL_CLASS(TCustomDBEditEh, TCustomMaskEdit)
 public:
     explicit TCustomDBEditEh(TComponent* owner);
     ~TCustomDBEditEh() override;
+    void Loaded() override;
 
     TDataSource* DataSource() const { return link_->DataSource(); }
     void SetDataSource(TDataSource* value);
@@ -34,8 +48,41 @@ public:
     // The value as a variant (the text); writing it from code goes into the link like typing.
     virtual Variant Value() const;
     void SetValue(const Variant& value);
+    // An assigned mask is kept; without one the field's mask is used.
+    void SetEditMask(const String& value);
+    bool EditMaskAssigned() const { return editMaskAssigned_; }
+
+    // The main button (hidden for the edit, the drop-down button of the combo box) and the further
+    // buttons; their controls follow every change.
+    TEditButtonEh* EditButton() const { return editButton_.get(); }
+    void SetEditButton(TEditButtonEh* value) { editButton_->Assign(value); }
+    TEditButtonsEh* EditButtons() const { return editButtons_.get(); }
+    void SetEditButtons(TEditButtonsEh* value) { editButtons_->Assign(value); }
+    // The controls: the main button's first, then one per button of EditButtons.
+    const std::vector<TEditButtonControlEh*>& ButtonControls() const { return buttonControls_; }
+    int ButtonsWidth() const { return buttonsWidth_; }
+    bool Flat() const { return flat_; }
+    void SetFlat(bool value);
+    // With AutoSize the height follows the font.
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
+    void SetBounds(int left, int top, int width, int height) override;
+
+    TMRUListEh* MRUList() const { return mruList_.get(); }
+    void SetMRUList(TMRUListEh* value) { mruList_->Assign(value); }
+    TMRUListboxEh* MRUListBox() const { return mruBox_; }
+    bool MRUListVisible() const { return mruVisible_; }
+
+    // The drop-down of the main button (the combo box's list); the edit has none of its own.
+    virtual void DropDown();
+    virtual void CloseUp(bool accept);
+    bool DroppedDown() const { return droppedDown_; }
+    // Presses and releases a button as its short-cut does (0 the main one, then EditButtons).
+    void ClickEditButton(int index);
 
     TDBEditUpdateDataEventEh OnUpdateData;
+    TButtonClickEventEh OnButtonClick;
+    TButtonDownEventEh OnButtonDown;
 
 protected:
     void CreateWnd() override;
@@ -44,32 +91,103 @@ protected:
     void KeyPress(wchar_t& key) override;
     void DoEnter() override;
     void DoExit() override;
+    void Resize() override;
+    void Dispatch(TMessage& message) override;
+    void CMFontChanged(TMessage& m) override;
+    void CMEnabledChanged(TMessage& m) override;
+    void CMWantSpecialKey(TMessage& m) override;
+    void CMExit(TMessage& m) override;
 
     virtual void DataChanged();
     virtual void UpdateData();
     virtual void InternalSetValue(const Variant& value);
     virtual bool IsValidChar(wchar_t key) const;
+    // The main button works while the control is enabled and the link active.
+    virtual bool MainButtonEnabled();
+    // A press of the main button not handled by OnButtonDown: drops down (not for an up-down
+    // button, nor when dropped down already) and keeps the following click from closing again.
+    virtual void MainButtonDown(bool topButton, bool& autoRepeat);
+    void SetDroppedDown(bool value);
     void UpdateReadOnlyState();
     // Sets the window text without marking a user change.
     void SetTextQuietly(const String& text);
     bool Focused_() const { return focused_; }
+    // Replaces the main button (a descendant's own kind), keeping the change wiring.
+    void ReplaceEditButton(std::unique_ptr<TEditButtonEh> button);
+    // Whether `key` with `shift` is an edit button's short-cut; clicks it and answers true.
+    bool EditButtonShortCut(WORD key, TShiftState shift);
+    void UpdateEditButtons();
+    // The height AutoSize keeps for the font and border.
+    int AutoHeight();
+    void AdjustHeight();
+    // The recently-used list follows the text the user changed.
+    void MRUUserChange();
+    void CloseMRUList(bool accept);
 
 private:
     void LinkDataChange(TObject*) { DataChanged(); }
     void LinkEditingChange(TObject*) { UpdateReadOnlyState(); }
     void LinkUpdateData(TObject*) { UpdateData(); }
+    void ButtonsChanged(TObject*) { UpdateEditButtons(); }
+    void ButtonControlDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+    void ButtonControlClick(TObject* sender);
+    void ButtonControlMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void EditButtonDown(int index, bool topButton, bool& autoRepeat);
+    void EditButtonClick(int index);
+    TEditButtonEh* ButtonOf(int index) const;
+    void ApplyFieldMask(const String& mask);
+    void DropDownMRUList();
+    void MRUMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y);
+    bool MRUKey(WORD key, TShiftState shift);
 
     std::unique_ptr<TFieldDataLinkEh> link_;
+    std::unique_ptr<TEditButtonEh> editButton_;
+    std::unique_ptr<TEditButtonsEh> editButtons_;
+    std::vector<TEditButtonControlEh*> buttonControls_;
+    std::unique_ptr<TMRUListEh> mruList_;
+    TMRUListboxEh* mruBox_ = nullptr;
+    int buttonsWidth_ = 0;
     bool readOnly_ = false;
     bool focused_ = false;
     bool quiet_ = false;
     bool posting_ = false;
+    bool flat_ = false;
+    bool autoSize_ = true;
+    bool editMaskAssigned_ = false;
+    bool droppedDown_ = false;
+    bool noCloseClick_ = false;
+    bool mruVisible_ = false;
 };
 
 class TDBEditEh : public TCustomDBEditEh {
     VESTREL_CLASS(TDBEditEh, TCustomDBEditEh)
 public:
     using TCustomDBEditEh::TCustomDBEditEh;
+};
+
+// The drop-down list's settings: rows shown, width (-1 the widest item, above 0 itself, else the
+// control's), placement, dropping down on the first typed character, a size grip.
+class TDropDownBoxEh : public TPersistent {
+    VESTREL_CLASS(TDropDownBoxEh, TPersistent)
+public:
+    void Assign(TPersistent* source) override;
+    TDropDownAlign Align() const { return align_; }
+    void SetAlign(TDropDownAlign value) { align_ = value; }
+    bool AutoDrop() const { return autoDrop_; }
+    void SetAutoDrop(bool value) { autoDrop_ = value; }
+    int Rows() const { return rows_; }
+    void SetRows(int value) { rows_ = value < 1 ? 1 : value; }
+    bool Sizable() const { return sizable_; }
+    void SetSizable(bool value) { sizable_ = value; }
+    int Width() const { return width_; }
+    void SetWidth(int value) { width_ = value; }
+
+private:
+    TDropDownAlign align_ = daLeft;
+    bool autoDrop_ = false;
+    int rows_ = 7;
+    bool sizable_ = false;
+    int width_ = 0;
 };
 
 class TCustomDBComboBoxEh : public TCustomDBEditEh {
@@ -80,44 +198,58 @@ public:
 
     TStrings* Items() const { return items_.get(); }
     TStrings* KeyItems() const { return keyItems_.get(); }
+    // Keyed: only the items are accepted (typing picks them); the field holds the key items.
     bool Keyed() const { return keyItems_->Count() > 0; }
     int UsableCount() const { return ComboUsableCount(items_.get(), keyItems_.get()); }
     int ItemIndex() const { return itemIndex_; }
     void SetItemIndex(int value);
     Variant Value() const override;
-    int DropDownRows() const { return dropDownRows_; }
-    void SetDropDownRows(int value) { dropDownRows_ = value < 1 ? 1 : value; }
-    // -1: the widest item's width; above 0: that width; else the control's.
-    int DropDownWidth() const { return dropDownWidth_; }
-    void SetDropDownWidth(int value) { dropDownWidth_ = value; }
+    TDropDownBoxEh* DropDownBox() const { return dropDownBox_.get(); }
+    void SetDropDownBox(TDropDownBoxEh* value) { dropDownBox_->Assign(value); }
+    int DropDownRows() const { return dropDownBox_->Rows(); }
+    void SetDropDownRows(int value) { dropDownBox_->SetRows(value); }
+    int DropDownWidth() const { return dropDownBox_->Width(); }
+    void SetDropDownWidth(int value) { dropDownBox_->SetWidth(value); }
 
-    void DropDown();
-    void CloseUp(bool accept);
+    void DropDown() override;
+    void CloseUp(bool accept) override;
     bool ListVisible() const { return listVisible_; }
     TPopupListboxEh* PopupList() const { return list_; }
+
+    TNotifyEvent OnDropDown;
+    TEvent<void(TObject* Sender, bool Accept)> OnCloseUp;
+    TDBNotInListEventEh OnNotInList;
 
 protected:
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(wchar_t& key) override;
     void Change() override;
     void Dispatch(TMessage& message) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void DataChanged() override;
     void UpdateData() override;
     void InternalSetValue(const Variant& value) override;
     bool IsValidChar(wchar_t key) const override;
+    void MainButtonDown(bool topButton, bool& autoRepeat) override;
 
 private:
     void ItemsChanged(TObject*);
     void InternalSetItemIndex(int value);
     void ListMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y);
+    // Up (`forward` false) or Down: the previous or next item, when the control may change.
+    bool StepItem(bool forward);
+    void NotInList();
 
     std::unique_ptr<TStringList> items_;
     std::unique_ptr<TStringList> keyItems_;
+    std::unique_ptr<TDropDownBoxEh> dropDownBox_;
     TPopupListboxEh* list_ = nullptr;
     Variant value_ = Null();
     int itemIndex_ = -1;
-    int dropDownRows_ = 7;
-    int dropDownWidth_ = 0;
+    int shownRows_ = 0;
+    int shownWidth_ = 0;
     bool listVisible_ = false;
     bool settingIndex_ = false;
 };
@@ -146,6 +278,9 @@ public:
     void SetValueUnchecked(const String& value);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value) { readOnly_ = value; }
+    // Setting the state from code goes into the link like a click.
+    void SetState(TCheckBoxState value);
+    void SetChecked(bool value) { SetState(value ? cbChecked : cbUnchecked); }
 
 protected:
     void Toggle() override;
@@ -161,6 +296,7 @@ private:
     String valueUnchecked_ = "False";
     bool readOnly_ = false;
     bool quiet_ = false;
+    bool posting_ = false;
 };
 
 class TDBCheckBoxEh : public TCustomDBCheckBoxEh {
@@ -168,3 +304,7 @@ class TDBCheckBoxEh : public TCustomDBCheckBoxEh {
 public:
     using TCustomDBCheckBoxEh::TCustomDBCheckBoxEh;
 };
+
+// Registers the data-aware controls and their published properties with the form reader
+// (idempotent).
+void RegisterDBCtrlsEhClasses();

@@ -53,7 +53,10 @@ void TDBGridEhFindDlg::Notification(TComponent* component, TOperation operation)
     if (operation == opRemove && component == grid_) {
         grid_ = nullptr;
         columns_.clear();
-        if (cbFindIn) cbFindIn->Items()->Clear();
+        if (cbFindIn) {
+            cbFindIn->Items()->Clear();
+            cbFindIn->KeyItems()->Clear();
+        }
         if (bFind) bFind->SetEnabled(false);
     }
 }
@@ -68,8 +71,11 @@ void TDBGridEhFindDlg::SetGrid(TCustomDBGridEh* grid) {
 
 void TDBGridEhFindDlg::FillFindInList() {
     TStrings* items = cbFindIn->Items();
+    TStrings* keys = cbFindIn->KeyItems();
     items->BeginUpdate();
+    keys->BeginUpdate();
     items->Clear();
+    keys->Clear();
     String currentCaption;
     if (grid_) {
         TDBGridColumnsEh* columns = grid_->Columns();
@@ -78,17 +84,20 @@ void TDBGridEhFindDlg::FillFindInList() {
             TColumnEh* column = columns->ColumnAt(i);
             if (!column->Visible()) continue;
             items->AddObject(column->Title()->Caption(), column);
+            keys->Add(column->Title()->Caption());
             if (i == selected) currentCaption = column->Title()->Caption();
         }
     }
     items->AddObject(kAllColumns, nullptr);
+    keys->Add(kAllColumns);
+    keys->EndUpdate();
     items->EndUpdate();
     const int index = currentCaption.empty() ? -1 : items->IndexOf(currentCaption);
     cbFindIn->SetItemIndex(index >= 0 ? index : items->Count() - 1);
 }
 
 void TDBGridEhFindDlg::Open(TCustomDBGridEh* grid, const String& text, bool modal) {
-    cbText->SetText(text);
+    cbText->SetValue(Variant(text));
     SetGrid(grid);
     FillFindInList();
     isFirstTry_ = true;
@@ -191,6 +200,7 @@ void TDBGridEhFindDlg::FormKeyDown(TObject*, WORD& Key, TShiftState) {
     } else {
         bFindClick(this);
     }
+    cbText->SetModified(false);
 }
 
 TDBGridEhFindDlg* DBGridEhFindDlg() { return findDlg; }
@@ -206,6 +216,7 @@ void DBGridEhFindDlgsInitialization() {
     if (!registered) {
         registered = true;
         RegisterStdCtrlsClasses();
+        RegisterDBCtrlsEhClasses();
         RegisterComponentClass<TDBGridEhFindDlg>();
         RegisterProperties<TDBGridEhFindDlg>()
             .Handler<&TDBGridEhFindDlg::cbTextChange>("cbTextChange")

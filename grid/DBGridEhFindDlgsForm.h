@@ -1,10 +1,11 @@
 // The grid's "Find text" dialog: one form for the whole program, opened by the grid's Ctrl+F, that
 // searches the grid's records column by column (the search itself is DBGridEhFindDlgs.h).
 //
-// The text, column, match and direction boxes are the platform's combo boxes and the two options
-// its check boxes (the data-aware ones have no field to show here).
+// The boxes are data-aware combo and check boxes without a field (each keeps its own value); the
+// column, match and direction boxes are keyed, so only their items are accepted.
 #pragma once
 
+#include "DBCtrlsEhControls.h"
 #include "DBGridEh.h"
 #include "DBGridEhFindDlgs.h"
 #include "Forms.h"
@@ -21,15 +22,15 @@ public:
     void Notification(TComponent* component, TOperation operation) override;
 
     TLabel* Label1 = nullptr;
-    TComboBox* cbText = nullptr;
+    TDBComboBoxEh* cbText = nullptr;
     TLabel* Label2 = nullptr;
-    TComboBox* cbFindIn = nullptr;
+    TDBComboBoxEh* cbFindIn = nullptr;
     TLabel* cbMatchType = nullptr;
-    TComboBox* cbMatchinType = nullptr;
+    TDBComboBoxEh* cbMatchinType = nullptr;
     TLabel* Label3 = nullptr;
-    TComboBox* cbFindDirection = nullptr;
-    TCheckBox* cbCharCase = nullptr;
-    TCheckBox* cbUseFormat = nullptr;
+    TDBComboBoxEh* cbFindDirection = nullptr;
+    TDBCheckBoxEh* cbCharCase = nullptr;
+    TDBCheckBoxEh* cbUseFormat = nullptr;
     TButton* bFind = nullptr;
     TButton* bCancel = nullptr;
 

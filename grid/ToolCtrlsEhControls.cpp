@@ -296,7 +296,7 @@ void PlaceDropDownWindow(TControl* edit, TWinControl* dropDown, TDropDownAlign a
 
 // ---- TEditButtonControlEh -------------------------------------------------------------------------
 
-TEditButtonControlEh::TEditButtonControlEh(TComponent* owner) : TGraphicControl(owner) {
+TEditButtonControlEh::TEditButtonControlEh(TComponent* owner) : TSpeedButton(owner) {
     SetControlStyle(ControlStyle() + TControlStyle{csOpaque});
 }
 
@@ -314,23 +314,31 @@ void TEditButtonControlEh::SetActive(bool value) {
     Invalidate();
 }
 
-void TEditButtonControlEh::SetFlat(bool value) {
-    if (value == flat_) return;
-    flat_ = value;
+void TEditButtonControlEh::SetAlwaysDown(bool value) {
+    if (value) {
+        SetGroupIndex(1);
+        SetAllowAllUp(false);
+        SetDown(true);
+        if (hitButton_ == 0) hitButton_ = 1;
+    } else {
+        SetAllowAllUp(true);
+        SetDown(false);
+        SetGroupIndex(0);
+    }
     Invalidate();
 }
 
-void TEditButtonControlEh::SetAlwaysDown(bool value) {
-    if (value == alwaysDown_) return;
-    alwaysDown_ = value;
-    down_ = value;
-    if (value && hitButton_ == 0) hitButton_ = 1;
+void TEditButtonControlEh::ReleaseButton() {
+    pressed_ = false;
+    down_ = false;
+    StopTimer();
+    if (MouseCapture()) SetMouseCapture(false);
     Invalidate();
 }
 
 void TEditButtonControlEh::Click() {
     if (suppressClick_) return;
-    TGraphicControl::Click();
+    TSpeedButton::Click();
 }
 
 int TEditButtonControlEh::ButtonAt(int y) const {
@@ -368,7 +376,7 @@ void TEditButtonControlEh::StopTimer() {
 }
 
 void TEditButtonControlEh::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    TGraphicControl::MouseDown(button, shift, x, y);
+    TSpeedButton::MouseDown(button, shift, x, y);
     if (button != mbLeft || !Enabled()) return;
     pressed_ = true;
     suppressClick_ = false;
@@ -379,8 +387,8 @@ void TEditButtonControlEh::MouseDown(TMouseButton button, TShiftState shift, int
 }
 
 void TEditButtonControlEh::MouseMove(TShiftState shift, int x, int y) {
-    TGraphicControl::MouseMove(shift, x, y);
-    if (!pressed_ || alwaysDown_) return;
+    TSpeedButton::MouseMove(shift, x, y);
+    if (!pressed_ || AlwaysDown()) return;
     // Off the pressed half (or off the button) it shows up again.
     const bool inside = x >= 0 && y >= 0 && x < Width() && y < Height() && ButtonAt(y) == hitButton_;
     if (inside != down_) {
@@ -393,12 +401,12 @@ void TEditButtonControlEh::MouseUp(TMouseButton button, TShiftState shift, int x
     if (button == mbLeft && pressed_) {
         pressed_ = false;
         if (style_ == ebsUpDownEh && !down_) suppressClick_ = true;
-        if (!alwaysDown_) down_ = false;
+        down_ = false;
         hitButton_ = (x >= 0 && y >= 0 && x < Width() && y < Height()) ? ButtonAt(y) : 0;
         StopTimer();
         Invalidate();
     }
-    TGraphicControl::MouseUp(button, shift, x, y);
+    TSpeedButton::MouseUp(button, shift, x, y);
     suppressClick_ = false;
 }
 
@@ -407,19 +415,22 @@ void TEditButtonControlEh::Paint() {
     const TRect r = Rect(0, 0, Width(), Height());
     const TColor frame = Parent() ? Parent()->Color() : clBtnFace;
     if (style_ == ebsGlyphEh) {
-        HDC dc = canvas->Handle();
-        FillSolid(dc, r, clBtnFace);
-        if (flat_) {
-            if (active_)
-                Edge(dc, r, down_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-            else
-                FrameSolid(dc, r, frame);
-        } else {
-            Edge(dc, r, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        if (!Flat()) {
+            TSpeedButton::Paint();
+            return;
         }
+        HDC dc = canvas->Handle();
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, 1, 1, r.Right - 1, r.Bottom - 1);
+        PaintTo(*canvas);
+        RestoreDC(dc, saved);
+        if (active_)
+            Edge(dc, r, Down() ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        else
+            FrameSolid(dc, r, frame);
         return;
     }
-    PaintEditButtonFace(canvas->Handle(), r, frame, 0, Enabled(), active_, flat_, down_ ? hitButton_ : 0,
+    PaintEditButtonFace(canvas->Handle(), r, frame, 0, Enabled(), active_, Flat(), Down() ? std::max(hitButton_, 1) : 0,
                         EditButtonDrawKind(style_));
 }
 

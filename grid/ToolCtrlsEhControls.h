@@ -14,10 +14,11 @@
 // The pop-ups are WS_POPUP windows owned by the window given as their ParentWindow (the edit's
 // form): their owner reflects WM_DRAWITEM to them.
 // Not yet: themed faces (visual styles are off), image lists in the list box (the class library has
-// no image list yet), TMRUListboxEh's own scroll-bar child (it uses the list box's bar), glyph
-// faces of edit buttons beyond the plain raised look.
+// no image list yet), TMRUListboxEh's own scroll-bar child (it uses the list box's bar), the
+// edit buttons' own glyphs.
 #pragma once
 
+#include "Buttons.h"
 #include "ExtCtrls.h"
 #include "ToolCtrlsEh.h"
 
@@ -91,8 +92,10 @@ void PlaceDropDownWindow(TControl* edit, TWinControl* dropDown, TDropDownAlign a
 
 // ---- Edit-button control --------------------------------------------------------------------------
 
-class TEditButtonControlEh : public TGraphicControl {
-    VESTREL_CLASS(TEditButtonControlEh, TGraphicControl)
+// On the class layer's speed button: kept pressed through its group (SetAlwaysDown), glyph-style
+// buttons paint as plain speed buttons, every other style through PaintEditButtonFace.
+class TEditButtonControlEh : public TSpeedButton {
+    VESTREL_CLASS(TEditButtonControlEh, TSpeedButton)
 public:
     explicit TEditButtonControlEh(TComponent* owner);
     ~TEditButtonControlEh() override;
@@ -101,12 +104,14 @@ public:
     void SetStyle(TEditButtonStyleEh value);
     bool Active() const { return active_; }
     void SetActive(bool value);
-    bool Flat() const { return flat_; }
-    void SetFlat(bool value);
-    bool Down() const { return down_; }
-    // Keeps the button pressed (while its drop-down shows) or lets it go.
+    // Shown pressed: held down with the mouse on it, or kept down.
+    bool Down() const { return down_ || TSpeedButton::Down(); }
+    // Keeps the button pressed (while its drop-down shows): group 1, down, all-up off; or lets it
+    // go (all-up on, up, no group).
     void SetAlwaysDown(bool value);
-    bool AlwaysDown() const { return alwaysDown_; }
+    bool AlwaysDown() const { return GroupIndex() != 0 && TSpeedButton::Down(); }
+    // Lets go of a press whose release will not come (a menu took the mouse).
+    void ReleaseButton();
     // The button under the mouse: 0 none, 1 upper or only, 2 lower.
     int HitButton() const { return hitButton_; }
     TTimer* RepeatTimer() const { return timer_; }
@@ -130,9 +135,7 @@ private:
     TTimer* timer_ = nullptr;
     int hitButton_ = 0;
     bool active_ = false;
-    bool flat_ = false;
-    bool down_ = false;
-    bool alwaysDown_ = false;
+    bool down_ = false;     // held with the mouse on the pressed half
     bool suppressClick_ = false;
     bool pressed_ = false;  // the left button went down on us and is held
 };

@@ -212,4 +212,63 @@ TEST(DBComboValues, KeyedItemsMapValuesToTextsAndStepAndComplete) {
     EXPECT_EQ(ComboDropDownWidth(0, 50, 200, 0), 50);
 }
 
+TEST(DBEditButtonLayout, ButtonsGoFromTheRightEdgeInwardsWithTheMainOneInnermost) {
+    struct Case {
+        const char* name;
+        std::vector<TEditButtonSlotEh> buttons;  // the main button first
+        int clientWidth, clientHeight;
+        bool flat, rightToLeft;
+        int total;
+        std::vector<TEditButtonPlaceEh> places;  // left, width, height
+    };
+    // Default widths: 11 for a flat edit, 17 (the scroll bar) otherwise.
+    const Case cases[] = {
+        {"the main button alone, at the right edge, as high as the client", {{true, 0}}, 100, 17, false, false, 17,
+         {{83, 17, 17}}},
+        {"a hidden main button takes no room", {{false, 0}, {true, 20}}, 100, 17, false, false, 20,
+         {{80, 0, 0}, {80, 20, 17}}},
+        {"the last button outermost, the main one innermost", {{true, 0}, {true, 10}, {true, 12}}, 100, 30, false,
+         false, 39, {{61, 17, 10}, {78, 10, 10}, {88, 12, 10}}},
+        {"every button takes the smallest height of the visible ones", {{true, 0}, {true, 30}}, 100, 40, true, false,
+         41, {{59, 11, 16}, {70, 30, 16}}},
+        {"right-to-left from the left edge", {{true, 0}, {true, 10}}, 100, 17, false, true, 27,
+         {{10, 17, 10}, {0, 10, 10}}},
+        {"no visible button: no room", {{false, 0}}, 100, 17, true, false, 0, {{100, 0, 0}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<TEditButtonPlaceEh> places;
+        const int total = LayoutEditButtons(c.buttons, c.clientWidth, c.clientHeight, c.flat, c.rightToLeft, 11, 17,
+                                            places);
+        EXPECT_EQ(total, c.total) << c.name;
+        ASSERT_EQ(places.size(), c.places.size()) << c.name;
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            EXPECT_EQ(places[i].Left, c.places[i].Left) << c.name << " button " << i;
+            EXPECT_EQ(places[i].Width, c.places[i].Width) << c.name << " button " << i;
+            EXPECT_EQ(places[i].Height, c.places[i].Height) << c.name << " button " << i;
+        }
+    }
+}
+
+TEST(DBEditButtonLayout, AutoSizedHeightFollowsTextBorderAndImage) {
+    struct Case {
+        int text, image;
+        bool useImage;
+        int border;
+        bool ctl3D, flat;
+        int height;
+    };
+    const Case cases[] = {
+        {13, 0, false, 1, true, false, 21},   // 3-D: eight borders
+        {13, 0, false, 1, true, true, 19},    // 3-D and flat: six
+        {13, 0, false, 1, false, false, 19},  // neither: six
+        {13, 0, false, 1, false, true, 17},   // flat only: four
+        {13, 20, true, 1, true, false, 28},   // a taller image counts with UseImageHeight
+        {13, 20, false, 1, true, false, 21},  // ... and not without it
+        {13, 10, true, 2, true, false, 29},   // a smaller image never counts
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DBEditAutoHeight(c.text, c.image, c.useImage, c.border, c.ctl3D, c.flat), c.height)
+            << c.text << "/" << c.image << "/" << c.border << "/" << c.ctl3D << c.flat;
+}
+
 }  // namespace

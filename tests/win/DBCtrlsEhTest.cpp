@@ -1,8 +1,10 @@
 // The data-aware edit, combo box and check box over a real data set: following the data set's
-// row, writing typed or chosen values back, Esc, and the keyed combo box's drop-down.
+// row, writing typed or chosen values back, Esc, the combo box's button and list, list-only boxes,
+// further edit buttons, the recently-used list, edit masks and the fixed height.
 #include "DBGridEhTestSupport.h"
 
 #include "DBCtrlsEhControls.h"
+#include "Forms.h"
 
 using namespace gridwin;
 
@@ -49,9 +51,48 @@ protected:
         other->SetBounds(10, 100, 120, 21);
         form_->Show();
         DrainMessages();
+        previousBox_ = SetMessageBoxFunction([this](HWND, const String& text, const String&, UINT) {
+            messages.push_back(text);
+            return IDOK;
+        });
     }
     void TearDown() override {
         form_.reset();
+        DrainMessages();
+        SetMessageBoxFunction(previousBox_);
+    }
+    template <class T>
+    T* Make(int left, int top, int width = 120) {
+        T* control = New<T>(form_.get());
+        control->SetParent(form_.get());
+        control->SetBounds(left, top, width, 21);
+        control->HandleNeeded();
+        return control;
+    }
+    static void Press(TWinControl* control, WORD key, bool alt = false) {
+        const LPARAM data = 1 | (alt ? 0x20000000 : 0);
+        SendMessageW(control->Handle(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, data);
+        if (key == VK_RETURN) SendMessageW(control->Handle(), WM_CHAR, L'\r', data);
+        if (key == VK_ESCAPE) SendMessageW(control->Handle(), WM_CHAR, 27, data);
+        if (key == VK_BACK) SendMessageW(control->Handle(), WM_CHAR, 8, data);
+    }
+    // A press and release on edit button `index` (the lower half of an up-down pair with `lower`).
+    static void ClickButton(TCustomDBEditEh* edit, int index, bool lower = false) {
+        TEditButtonControlEh* button = edit->ButtonControls().at(static_cast<std::size_t>(index));
+        const int y = lower ? button->Height() * 3 / 4 : button->Height() / 4;
+        const LPARAM at = MAKELPARAM(button->Left() + button->Width() / 2, button->Top() + y);
+        SendMessageW(edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(edit->Handle(), WM_LBUTTONUP, 0, at);
+    }
+    static void ClickListRow(TPopupListboxEh* list, int index) {
+        RECT r{};
+        SendMessageW(list->Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(list->Handle(), WM_LBUTTONUP, 0, at);
+    }
+    void Focus(TWinControl* control) {
+        control->SetFocus();
         DrainMessages();
     }
     void Type(TWinControl* control, const String& text) {
@@ -74,6 +115,10 @@ protected:
     TDBComboBoxEh* combo = nullptr;
     TDBCheckBoxEh* check = nullptr;
     TEdit* other = nullptr;
+    std::vector<String> messages;
+
+private:
+    TMessageBoxFunction previousBox_;
 };
 
 TEST_F(DataAwareControls, TheEditFollowsTheRowAndWritesTypedTextBack) {
@@ -202,6 +247,335 @@ TEST_F(DataAwareControls, TheCheckBoxReadsAndWritesItsTexts) {
     check->SetReadOnly(true);
     ClickCheckBox();
     EXPECT_EQ(check->State(), cbUnchecked);
+}
+
+TEST_F(DataAwareControls, TheComboButtonOpensAndClosesTheList) {
+    // The drop-down button sits at the right edge and the text stops before it.
+    ASSERT_EQ(combo->ButtonControls().size(), 1u);
+    TEditButtonControlEh* button = combo->ButtonControls()[0];
+    EXPECT_TRUE(button->Visible());
+    EXPECT_EQ(button->Style(), ebsDropDownEh);
+    EXPECT_EQ(button->Width(), GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(button->Left() + button->Width(), combo->ClientWidth());
+    EXPECT_EQ(HIWORD(SendMessageW(combo->Handle(), EM_GETMARGINS, 0, 0)), button->Width() + 1);
+    EXPECT_EQ(combo->Text(), "Female");
+
+    // A press on the button opens the list and the click that follows keeps it open; the next
+    // click closes it without taking the highlighted item.
+    ClickButton(combo, 0);
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_TRUE(combo->DroppedDown());
+    EXPECT_TRUE(button->Down());
+    EXPECT_EQ(GetFocus(), combo->Handle());
+    Press(combo, VK_UP);  // the list's highlight moves
+    EXPECT_EQ(combo->PopupList()->ItemIndex(), 0);
+    ClickButton(combo, 0);
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_FALSE(button->Down());
+    EXPECT_EQ(combo->Text(), "Female");
+
+    // F4 opens as well; Esc closes without taking, Enter takes.
+    struct Case {
+        WORD open;
+        bool alt;
+        WORD close;
+        const char* text;
+    };
+    for (const Case& c : {Case{VK_F4, false, VK_ESCAPE, "Female"}, Case{VK_F4, false, VK_RETURN, "Male"},
+                          Case{VK_DOWN, true, VK_RETURN, "Female"}}) {
+        Press(combo, c.open, c.alt);
+        ASSERT_TRUE(combo->ListVisible()) << c.text;
+        Press(combo, combo->ItemIndex() == 1 ? VK_UP : VK_DOWN);
+        Press(combo, c.close);
+        EXPECT_FALSE(combo->ListVisible()) << c.text;
+        EXPECT_EQ(combo->Text(), c.text);
+    }
+    q->Post();
+    EXPECT_EQ(Stored(1, "sex"), "F");
+
+    // A list-only box opens on a click into its text; choosing with the mouse writes the key.
+    const LPARAM onText = MAKELPARAM(5, 5);
+    SendMessageW(combo->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, onText);
+    SendMessageW(combo->Handle(), WM_LBUTTONUP, 0, onText);
+    ASSERT_TRUE(combo->ListVisible());
+    ClickListRow(combo->PopupList(), 0);
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(combo->Text(), "Male");
+    q->Post();
+    EXPECT_EQ(Stored(1, "sex"), "M");
+
+    // Leaving the box closes its list without taking anything.
+    Press(combo, VK_F4);
+    Press(combo, VK_DOWN);
+    Focus(other);
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(combo->Text(), "Male");
+}
+
+TEST_F(DataAwareControls, AListOnlyBoxTakesOnlyItsItems) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    for (const char* s : {"Alpha", "Beta", "Gamma"}) {
+        box->Items()->Add(s);
+        box->KeyItems()->Add(String("k") + s);
+    }
+    Focus(box);
+    Type(box, "x");  // no item: nothing changes
+    EXPECT_EQ(box->Text(), "");
+    EXPECT_EQ(box->ItemIndex(), -1);
+    Type(box, "g");
+    EXPECT_EQ(box->Text(), "Gamma");
+    EXPECT_EQ(VarToStr(box->Value()), "kGamma");
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Type(box, "BZ");  // "B" picks Beta, "BZ" is no item
+    EXPECT_EQ(box->Text(), "Beta");
+    EXPECT_EQ(SendMessageW(box->Handle(), WM_GETTEXTLENGTH, 0, 0), 4);
+
+    // The wheel steps through the items.
+    const POINT centre{box->Width() / 2, 10};
+    POINT screen = centre;
+    ClientToScreen(box->Handle(), &screen);
+    SendMessageW(box->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                 MAKELPARAM(screen.x, screen.y));
+    EXPECT_EQ(box->Text(), "Gamma");
+    SendMessageW(box->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+    EXPECT_EQ(box->Text(), "Beta");
+
+    // An up-down button steps instead of dropping down: the upper half back, the lower forward.
+    box->EditButton()->SetStyle(ebsUpDownEh);
+    EXPECT_EQ(box->ButtonControls()[0]->Style(), ebsUpDownEh);
+    ClickButton(box, 0, /*lower=*/true);
+    EXPECT_FALSE(box->ListVisible());
+    EXPECT_EQ(box->Text(), "Gamma");
+    ClickButton(box, 0, /*lower=*/true);  // the last stays
+    EXPECT_EQ(box->Text(), "Gamma");
+    ClickButton(box, 0);
+    ClickButton(box, 0);
+    EXPECT_EQ(box->Text(), "Alpha");
+
+    // Its value is kept when the box is left and entered again.
+    Focus(other);
+    EXPECT_EQ(VarToStr(box->DataLink()->DataIndependentValue()), "kAlpha");
+    Focus(box);
+    EXPECT_EQ(box->Text(), "Alpha");
+}
+
+TEST_F(DataAwareControls, ATextNotInTheListIsOfferedToOnNotInList) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    for (const char* s : {"Alpha", "Beta"}) box->Items()->Add(s);
+    struct THandler {
+        std::vector<String> told;
+        bool add = false;
+        void NotInList(TObject* sender, Variant value, bool& recheck) {
+            told.push_back(VarToStr(value));
+            if (!add) return;
+            static_cast<TDBComboBoxEh*>(sender)->Items()->Add(VarToStr(value));
+            recheck = true;
+        }
+    } handler;
+    box->OnNotInList = Event<&THandler::NotInList>(&handler);
+    struct Case {
+        const char* typed;
+        bool add;
+        std::vector<String> told;
+        int index;
+    };
+    const Case cases[] = {
+        {"beta", false, {}, 1},              // an item (ignoring case): nothing told
+        {"Delta", false, {"Delta"}, -1},     // told; the text is kept as it is
+        {"Omega", true, {"Omega"}, 2},       // told, added and found again
+    };
+    for (const Case& c : cases) {
+        handler.told.clear();
+        handler.add = c.add;
+        Focus(box);
+        SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+        Type(box, c.typed);
+        Focus(other);
+        EXPECT_EQ(handler.told, c.told) << c.typed;
+        EXPECT_EQ(box->ItemIndex(), c.index) << c.typed;
+        EXPECT_EQ(VarToStr(box->DataLink()->DataIndependentValue()), box->Text()) << c.typed;
+    }
+    EXPECT_EQ(box->Items()->Count(), 3);
+}
+
+TEST_F(DataAwareControls, FurtherEditButtonsClickByMouseAndShortCut) {
+    auto* free = Make<TDBEditEh>(150, 10, 150);
+    EXPECT_FALSE(free->ButtonControls()[0]->Visible());  // the edit's main button is hidden
+    EXPECT_EQ(free->ButtonsWidth(), 0);
+    struct TClicks {
+        std::vector<String> seen;
+        bool handleDown = false;
+        void Main(TObject*, bool&) { seen.push_back("main"); }
+        void Button(TObject* sender, bool&) { seen.push_back(static_cast<TEditButtonEh*>(sender)->Hint()); }
+        void Down(TObject* sender, bool top, bool&, bool& handled) {
+            seen.push_back(static_cast<TEditButtonEh*>(sender)->Hint() + (top ? " down" : " lower down"));
+            handled = handleDown;
+        }
+    } clicks;
+    free->OnButtonClick = Event<&TClicks::Main>(&clicks);
+    TEditButtonEh* ellipsis = free->EditButtons()->Add();
+    ellipsis->SetHint("ellipsis");
+    ellipsis->SetStyle(ebsEllipsisEh);
+    ellipsis->SetShortCut(VK_F3);
+    ellipsis->SetVisible(true);
+    ellipsis->OnClick = Event<&TClicks::Button>(&clicks);
+    TEditButtonEh* plus = free->EditButtons()->Add();
+    plus->SetHint("plus");
+    plus->SetStyle(ebsPlusEh);
+    plus->SetWidth(20);
+    plus->SetShortCut(static_cast<TShortCut>('P' | scAlt));
+    plus->SetVisible(true);
+    plus->OnClick = Event<&TClicks::Button>(&clicks);
+    plus->OnDown = Event<&TClicks::Down>(&clicks);
+
+    // The last button outermost; the text stops before both.
+    ASSERT_EQ(free->ButtonControls().size(), 3u);
+    TEditButtonControlEh* ellipsisControl = free->ButtonControls()[1];
+    TEditButtonControlEh* plusControl = free->ButtonControls()[2];
+    EXPECT_EQ(plusControl->Left() + 20, free->ClientWidth());
+    EXPECT_EQ(ellipsisControl->Left() + ellipsisControl->Width(), plusControl->Left());
+    EXPECT_EQ(ellipsisControl->Style(), ebsEllipsisEh);
+    EXPECT_EQ(free->ButtonsWidth(), 20 + GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(HIWORD(SendMessageW(free->Handle(), EM_GETMARGINS, 0, 0)), free->ButtonsWidth() + 1);
+
+    ClickButton(free, 1);
+    ClickButton(free, 2);
+    EXPECT_EQ(clicks.seen, (std::vector<String>{"ellipsis", "plus down", "plus"}));
+    EXPECT_EQ(GetFocus(), free->Handle());  // a press focuses the edit
+    clicks.seen.clear();
+    Press(free, VK_F3);
+    Press(free, 'P', /*alt=*/true);
+    EXPECT_EQ(clicks.seen, (std::vector<String>{"ellipsis", "plus down", "plus"}));
+
+    // The main button shown with its own short-cut raises OnButtonClick; a hidden button is gone.
+    clicks.seen.clear();
+    free->EditButton()->SetStyle(ebsEllipsisEh);
+    free->EditButton()->SetShortCut(VK_F2);
+    free->EditButton()->SetVisible(true);
+    EXPECT_TRUE(free->ButtonControls()[0]->Visible());
+    EXPECT_EQ(free->ButtonControls()[0]->Left() + free->ButtonControls()[0]->Width(), ellipsisControl->Left());
+    Press(free, VK_F2);
+    ClickButton(free, 0);
+    EXPECT_EQ(clicks.seen, (std::vector<String>{"main", "main"}));
+    ellipsis->SetVisible(false);
+    EXPECT_FALSE(ellipsisControl->Visible());
+    EXPECT_EQ(free->ButtonsWidth(), 20 + GetSystemMetrics(SM_CXVSCROLL));
+
+    // A disabled edit's buttons are disabled; removing buttons removes their controls.
+    free->SetEnabled(false);
+    EXPECT_FALSE(plusControl->Enabled());
+    free->SetEnabled(true);
+    EXPECT_TRUE(plusControl->Enabled());
+    free->EditButtons()->Clear();
+    EXPECT_EQ(free->ButtonControls().size(), 1u);
+}
+
+TEST_F(DataAwareControls, TheRecentlyUsedListDropsDownWhileTyping) {
+    auto* free = Make<TDBEditEh>(150, 10, 150);
+    TMRUListEh* mru = free->MRUList();
+    for (const char* s : {"banana", "apricot", "apple"}) mru->Items()->Add(s);
+    mru->SetActive(true);
+    Focus(free);
+    Type(free, "ap");
+    ASSERT_TRUE(free->MRUListVisible());
+    TMRUListboxEh* list = free->MRUListBox();
+    ASSERT_EQ(list->Count(), 2);
+    EXPECT_EQ(list->ItemText(0), "apple");  // sorted
+    EXPECT_EQ(list->ItemText(1), "apricot");
+    EXPECT_EQ(list->Width(), free->Width());
+    Press(free, VK_DOWN);
+    ASSERT_GE(list->ItemIndex(), 0);
+    const String chosen = list->ItemText(list->ItemIndex());
+    Press(free, VK_RETURN);
+    EXPECT_FALSE(free->MRUListVisible());
+    EXPECT_EQ(free->Text(), chosen);
+
+    // A text nothing starts with closes it; Backspace on an empty text shows everything; Esc
+    // closes without taking.
+    Type(free, "z");
+    EXPECT_FALSE(free->MRUListVisible());
+    SendMessageW(free->Handle(), EM_SETSEL, 0, -1);
+    SendMessageW(free->Handle(), WM_CLEAR, 0, 0);
+    EXPECT_EQ(free->Text(), "");
+    Press(free, VK_BACK);
+    ASSERT_TRUE(free->MRUListVisible());
+    EXPECT_EQ(free->MRUListBox()->Count(), 3);
+    Press(free, VK_DOWN);
+    Press(free, VK_ESCAPE);
+    EXPECT_FALSE(free->MRUListVisible());
+    EXPECT_EQ(free->Text(), "");
+
+    // Picking with the mouse; leaving the edit adds the text (an existing one moves to the end).
+    Type(free, "b");
+    ASSERT_TRUE(free->MRUListVisible());
+    ClickListRow(free->MRUListBox(), 0);
+    EXPECT_FALSE(free->MRUListVisible());
+    EXPECT_EQ(free->Text(), "banana");
+    Focus(other);
+    EXPECT_EQ(mru->Items()->Count(), 3);
+    EXPECT_EQ(mru->Items()->Get(2), "banana");
+    Focus(free);
+    SendMessageW(free->Handle(), EM_SETSEL, 0, -1);
+    Type(free, "cherry");
+    Focus(other);
+    EXPECT_EQ(mru->Items()->Get(3), "cherry");
+}
+
+TEST_F(DataAwareControls, EditMasksComeFromTheFieldUnlessAssigned) {
+    // The field's mask is taken; an assigned one is kept when the row changes.
+    q->FieldByName("name")->SetEditMask(">L<LL;1;_");
+    q->Next();
+    EXPECT_EQ(edit->EditMask(), ">L<LL;1;_");
+    EXPECT_EQ(edit->Text(), "Bob");
+    auto* own = Make<TDBEditEh>(150, 10);
+    own->SetEditMask("00-00;1;_");
+    own->SetDataSource(source);
+    own->SetDataField("name");
+    q->Next();
+    EXPECT_EQ(own->EditMask(), "00-00;1;_");
+    q->FieldByName("name")->SetEditMask(String());
+    q->First();
+    EXPECT_EQ(edit->EditMask(), "");
+
+    // A value of its own is laid out by the mask; leaving with a required place empty shows the
+    // error and keeps the focus with the text selected.
+    auto* free = Make<TDBEditEh>(150, 40);
+    free->SetEditMask("00-00;1;_");
+    free->SetValue(Variant("12-3"));
+    EXPECT_EQ(free->Text(), "12-3_");
+    free->SetValue(Variant("12-34"));
+    EXPECT_EQ(free->Text(), "12-34");
+    Focus(free);
+    SendMessageW(free->Handle(), EM_SETSEL, 0, -1);
+    Type(free, "12");
+    Focus(other);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(kMaskValidationErrorText), String::npos) << messages[0];
+    EXPECT_EQ(GetFocus(), free->Handle());
+    EXPECT_EQ(VarToStr(free->DataLink()->DataIndependentValue()), "12-34");
+    SendMessageW(free->Handle(), EM_SETSEL, 0, -1);
+    Type(free, "56-78");
+    Focus(other);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(VarToStr(free->DataLink()->DataIndependentValue()), "56-78");
+}
+
+TEST_F(DataAwareControls, AutoSizeKeepsTheHeightTheFontNeeds) {
+    auto* sized = Make<TDBEditEh>(150, 10);
+    TTextMeasure measure(sized->Font());
+    const int expected = measure.Metrics().tmHeight + 8 * GetSystemMetrics(SM_CYBORDER);
+    EXPECT_EQ(sized->Height(), expected);
+    sized->SetBounds(150, 10, 120, 60);
+    EXPECT_EQ(sized->Height(), expected);
+    sized->Font()->SetHeight(-20);
+    EXPECT_GT(sized->Height(), expected);
+    sized->SetAutoSize(false);
+    sized->SetBounds(150, 10, 120, 60);
+    EXPECT_EQ(sized->Height(), 60);
+    // The buttons follow the new height.
+    EXPECT_EQ(sized->ButtonControls()[0]->Height(), 0);  // hidden
+    sized->EditButton()->SetVisible(true);
+    EXPECT_EQ(sized->ButtonControls()[0]->Height(), GetSystemMetrics(SM_CXVSCROLL));
 }
 
 }  // namespace

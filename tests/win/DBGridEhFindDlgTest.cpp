@@ -1,6 +1,8 @@
 // The grid's find dialog: Ctrl+F opens it for the grid with its columns, it finds a value in another
 // column and the next one, Ctrl reverses the direction, a text not there leaves the grid where it
-// was with the not-found message, Esc closes it when not modal, and a freed grid disables it.
+// was with the not-found message, Esc closes it when not modal, and a freed grid disables it. Its
+// boxes are the data-aware ones: the lists accept only their items and are chosen from with the
+// keyboard.
 #include "DBGridEhFindDlgsForm.h"
 #include "DBGridEhTestSupport.h"
 
@@ -33,17 +35,35 @@ protected:
         SetModifiers(false, false);
         DrainMessages();
     }
-    // Chooses `caption` in a list of the dialog as a person does (its change event runs).
-    static void Choose(TComboBox* box, const String& caption) {
+    static void Key(TWinControl* control, WORD key) {
+        SendMessageW(control->Handle(), WM_KEYDOWN, key, 1);
+        DrainMessages();
+    }
+    // Chooses `caption` in a list of the dialog as a person does: F4, the arrows, Enter.
+    static void Choose(TDBComboBoxEh* box, const String& caption) {
         const int index = box->Items()->IndexOf(caption);
         ASSERT_GE(index, 0) << caption;
-        box->SetItemIndex(index);
-        if (box->OnChange) box->OnChange(box);
+        box->SetFocus();
+        DrainMessages();
+        Key(box, VK_F4);
+        ASSERT_TRUE(box->ListVisible()) << caption;
+        while (box->PopupList()->ItemIndex() < index) Key(box, VK_DOWN);
+        while (box->PopupList()->ItemIndex() > index) Key(box, VK_UP);
+        Key(box, VK_RETURN);
+        ASSERT_FALSE(box->ListVisible()) << caption;
+        ASSERT_EQ(box->Text(), caption);
     }
+    static void TypeInto(TWinControl* box, const String& text) {
+        for (wchar_t c : ToWide(text)) SendMessageW(box->Handle(), WM_CHAR, c, 1);
+        DrainMessages();
+    }
+    // Replaces the text to find by typing.
     void Type(const String& text) {
         TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
-        dlg->cbText->SetText(text);
-        dlg->cbText->OnChange(dlg->cbText);
+        dlg->cbText->SetFocus();
+        DrainMessages();
+        SendMessageW(dlg->cbText->Handle(), EM_SETSEL, 0, -1);
+        TypeInto(dlg->cbText, text);
     }
     void FindNext(bool ctrl = false) {
         SetModifiers(false, ctrl);
@@ -161,7 +181,7 @@ TEST_F(DBGridEhFindDlgTest, ModalDialogFindsAndClosesThroughItsCloseButton) {
     TModalAnswer<TDBGridEhFindDlg> answer([&](TDBGridEhFindDlg* dlg) {
         EXPECT_EQ(dlg->FormStyle(), fsNormal);
         Choose(dlg->cbFindIn, "name");
-        dlg->cbText->SetText("P9");
+        Type("P9");
         WORD enter = VK_RETURN;  // Enter finds
         dlg->FormKeyDown(dlg->cbText, enter, TShiftState());
         EXPECT_EQ(g.CurrentId(), 9);
@@ -187,6 +207,53 @@ TEST_F(DBGridEhFindDlgTest, FreedGridDisablesFindNext) {
     Type("P1");
     FindNext();  // nothing to search, nothing touched
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(DBGridEhFindDlgTest, ListsTakeOnlyTheirItemsAndEnterClosesAnOpenListFirst) {
+    g.query->MoveBy(2);
+    CtrlF();
+    TDBGridEhFindDlg* dlg = DBGridEhFindDlg();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(dlg->cbText->Keyed());
+    for (TDBComboBoxEh* box : {dlg->cbFindIn, dlg->cbMatchinType, dlg->cbFindDirection}) {
+        EXPECT_TRUE(box->Keyed()) << box->Name();
+        EXPECT_EQ(box->KeyItems()->Count(), box->Items()->Count()) << box->Name();
+    }
+    EXPECT_EQ(dlg->cbFindIn->DropDownBox()->Rows(), 16);
+
+    // Typing picks an item or changes nothing; the change resets the search.
+    Choose(dlg->cbFindIn, "<All>");
+    ASSERT_EQ(dlg->FindColumns().size(), static_cast<std::size_t>(g.grid->Columns()->Count()));
+    dlg->cbFindDirection->SetFocus();
+    DrainMessages();
+    TypeInto(dlg->cbFindDirection, "x");
+    EXPECT_EQ(dlg->cbFindDirection->Text(), "All");
+    SendMessageW(dlg->cbFindDirection->Handle(), EM_SETSEL, 0, -1);
+    TypeInto(dlg->cbFindDirection, "u");
+    EXPECT_EQ(dlg->cbFindDirection->Text(), "Up");
+    EXPECT_EQ(dlg->CurrentColumn(), g.grid->Columns()->Count() - 1);
+    Key(dlg->cbFindDirection, VK_DOWN);  // the arrows step through the items
+    EXPECT_EQ(dlg->cbFindDirection->Text(), "Down");
+    EXPECT_EQ(dlg->CurrentColumn(), 0);
+
+    // Enter with the column list open closes the list; the next Enter finds.
+    Type("Cairo");
+    dlg->cbFindIn->SetFocus();
+    DrainMessages();
+    Key(dlg->cbFindIn, VK_F4);
+    ASSERT_TRUE(dlg->cbFindIn->ListVisible());
+    Key(dlg->cbFindIn, VK_RETURN);
+    EXPECT_FALSE(dlg->cbFindIn->ListVisible());
+    EXPECT_EQ(dlg->cbFindIn->Text(), "<All>");
+    EXPECT_EQ(g.CurrentId(), 3);  // nothing searched yet
+    Key(dlg->cbFindIn, VK_RETURN);
+    EXPECT_EQ(g.CurrentId(), 5);  // "Down" from the current record: the next Cairo
+    EXPECT_EQ(CurrentFieldName(), "city");
+    EXPECT_TRUE(messages.empty());
+
+    // The options are data-aware check boxes keeping their own state.
+    EXPECT_TRUE(dlg->cbUseFormat->DataLink()->DataIndependent());
+    EXPECT_EQ(CheckBoxStateOfValue(dlg->cbUseFormat->DataLink()->DataIndependentValue()), cbChecked);
 }
 
 }  // namespace
