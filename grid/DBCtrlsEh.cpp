@@ -183,6 +183,19 @@ void TFieldDataLinkEh::DisabledStateChanged(bool enabled) {
         fields_.clear();
 }
 
+void TFieldDataLinkEh::WriteFromCode(const std::function<void()>& assign, bool posting) {
+    if (!DataIndependent()) Edit();
+    assign();
+    SetModified();
+    if (posting) return;
+    try {
+        UpdateData();
+    } catch (...) {
+        Reset();
+        throw;
+    }
+}
+
 // ---- Check box values -------------------------------------------------------------------------------
 
 TCheckBoxState CheckBoxStateOfValue(const Variant& value) {

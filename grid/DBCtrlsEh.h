@@ -8,6 +8,7 @@
 #include "DB.h"
 #include "Events.h"
 
+#include <functional>
 #include <vector>
 
 class TStrings;
@@ -49,6 +50,10 @@ public:
     void SetValue(const Variant& value);
     // Writes the control's data when it was modified (OnUpdateData), then clears the mark.
     void UpdateDataNow() { UpdateData(); }
+    // A value written from code: a bound link goes into edit, `assign` sets the control's value,
+    // the link is marked modified and, unless a post is running (`posting`), the data is written at
+    // once; a failure shows the stored value again and passes on.
+    void WriteFromCode(const std::function<void()>& assign, bool posting);
 
     TNotifyEvent OnDataChange;
     TNotifyEvent OnEditingChange;

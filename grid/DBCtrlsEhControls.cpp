@@ -450,16 +450,7 @@ Variant TCustomDBEditEh::Value() const { return Variant(const_cast<TCustomDBEdit
 void TCustomDBEditEh::InternalSetValue(const Variant& value) { SetText(ValueText(value)); }
 
 void TCustomDBEditEh::SetValue(const Variant& value) {
-    if (!link_->DataIndependent()) link_->Edit();
-    InternalSetValue(value);
-    link_->SetModified();
-    if (posting_) return;
-    try {
-        link_->UpdateDataNow();
-    } catch (...) {
-        link_->Reset();
-        throw;
-    }
+    link_->WriteFromCode([&] { InternalSetValue(value); }, posting_);
 }
 
 // ---- Recently-used list ----
@@ -1004,16 +995,7 @@ void TCustomDBCheckBoxEh::DataChanged(TObject*) {
 }
 
 void TCustomDBCheckBoxEh::SetState(TCheckBoxState value) {
-    if (!link_->DataIndependent()) link_->Edit();
-    TCustomCheckBox::SetState(value);
-    link_->SetModified();
-    if (posting_) return;
-    try {
-        link_->UpdateDataNow();
-    } catch (...) {
-        link_->Reset();
-        throw;
-    }
+    link_->WriteFromCode([&] { TCustomCheckBox::SetState(value); }, posting_);
 }
 
 void TCustomDBCheckBoxEh::UpdateData(TObject*) {
