@@ -571,6 +571,7 @@ void TCustomDBEditEh::Dispatch(TMessage& m) {
             return;
         }
         break;
+    case WM_EDIT_BUTTON_MENU_CLOSED_EH: return;  // only looked for in the queue
     case WM_UNDO:
     case WM_PASTE:
     case WM_CUT:

@@ -5,6 +5,7 @@
 
 #include "DBCtrlsEhControls.h"
 #include "Forms.h"
+#include "Menus.h"
 
 using namespace gridwin;
 
@@ -14,6 +15,15 @@ const char* kScript = R"(
 CREATE TABLE people (id INTEGER PRIMARY KEY, name VARCHAR(10), sex VARCHAR(1), answer VARCHAR(5));
 INSERT INTO people VALUES (1, 'Ann', 'F', 'y'), (2, 'Bob', 'M', 'no'), (3, 'Cy', NULL, NULL);
 )";
+
+// A button menu that records where it was asked to show (a real one would wait for the person).
+class TRecordingMenu : public TPopupMenu {
+    VESTREL_CLASS(TRecordingMenu, TPopupMenu)
+public:
+    using TPopupMenu::TPopupMenu;
+    void Popup(int x, int y) override { shown.push_back(TPoint{x, y}); }
+    std::vector<TPoint> shown;
+};
 
 class DataAwareControls : public ::testing::Test {
 protected:
@@ -468,6 +478,33 @@ TEST_F(DataAwareControls, FurtherEditButtonsClickByMouseAndShortCut) {
     EXPECT_TRUE(plusControl->Enabled());
     free->EditButtons()->Clear();
     EXPECT_EQ(free->ButtonControls().size(), 1u);
+}
+
+TEST_F(DataAwareControls, AButtonMenuPopsUpBelowItAndThePressThatClosedItDoesNotReopenIt) {
+    auto* free = Make<TDBEditEh>(150, 10, 150);
+    auto* menu = New<TRecordingMenu>(form_.get());
+    TEditButtonEh* button = free->EditButtons()->Add();
+    button->SetVisible(true);
+    button->SetDropdownMenu(menu);
+    TEditButtonControlEh* control = free->ButtonControls().at(1);
+    const TPoint below = control->ClientToScreen(TPoint{0, control->Height()});
+
+    ClickButton(free, 1);
+    ASSERT_EQ(menu->shown.size(), 1u);
+    EXPECT_EQ(menu->shown[0].X, below.X);
+    EXPECT_EQ(menu->shown[0].Y, below.Y);
+    EXPECT_FALSE(control->Down());
+    // The press that closed the menu finds the menu's notice still queued: nothing opens.
+    ClickButton(free, 1);
+    EXPECT_EQ(menu->shown.size(), 1u);
+    // A later press opens it again, at the button's right edge for a right-aligned menu.
+    menu->SetAlignment(paRight);
+    ClickButton(free, 1);
+    ASSERT_EQ(menu->shown.size(), 2u);
+    EXPECT_EQ(menu->shown[1].X, below.X + control->Width());
+    DrainMessages();
+    ClickButton(free, 1);
+    EXPECT_EQ(menu->shown.size(), 3u);
 }
 
 TEST_F(DataAwareControls, TheRecentlyUsedListDropsDownWhileTyping) {
