@@ -351,6 +351,7 @@ bool TCustomDBEditEh::IsValidChar(wchar_t key) const {
 }
 
 void TCustomDBEditEh::KeyDown(WORD& key, TShiftState shift) {
+    SwallowCloseChar(false);
     if (mruVisible_ && MRUKey(key, shift)) {
         key = 0;
         return;
@@ -370,6 +371,12 @@ void TCustomDBEditEh::KeyDown(WORD& key, TShiftState shift) {
 }
 
 void TCustomDBEditEh::KeyPress(wchar_t& key) {
+    const bool swallow = swallowCloseChar_;
+    swallowCloseChar_ = false;
+    if (swallow && (key == L'\r' || key == 27)) {
+        key = 0;
+        return;
+    }
     TCustomMaskEdit::KeyPress(key);
     if (key == 0) return;
     if (key == 27) {
@@ -534,12 +541,9 @@ void TCustomDBEditEh::MRUMouseUp(TObject*, TMouseButton button, TShiftState, int
 
 bool TCustomDBEditEh::MRUKey(WORD key, TShiftState shift) {
     const bool alt = shift.Contains(ssAlt);
-    if (key == VK_RETURN && !alt) {
-        CloseMRUList(mruBox_->ItemIndex() >= 0);
-        return true;
-    }
-    if (key == VK_ESCAPE && !alt) {
-        CloseMRUList(false);
+    if ((key == VK_RETURN || key == VK_ESCAPE) && !alt) {
+        CloseMRUList(key == VK_RETURN && mruBox_->ItemIndex() >= 0);
+        SwallowCloseChar();
         return true;
     }
     if ((!alt && (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT)) ||
@@ -738,10 +742,12 @@ bool TCustomDBComboBoxEh::StepItem(bool forward) {
 }
 
 void TCustomDBComboBoxEh::KeyDown(WORD& key, TShiftState shift) {
+    SwallowCloseChar(false);
     const bool alt = shift.Contains(ssAlt);
     if (listVisible_) {
         if ((key == VK_RETURN || key == VK_ESCAPE) && !alt) {
             CloseUp(key == VK_RETURN);
+            SwallowCloseChar();
             key = 0;
             return;
         }

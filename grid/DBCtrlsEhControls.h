@@ -123,6 +123,8 @@ protected:
     // The recently-used list follows the text the user changed.
     void MRUUserChange();
     void CloseMRUList(bool accept);
+    // An Enter or Esc key that closed a list: its character is not handled again.
+    void SwallowCloseChar(bool value = true) { swallowCloseChar_ = value; }
 
 private:
     void LinkDataChange(TObject*) { DataChanged(); }
@@ -157,6 +159,7 @@ private:
     bool droppedDown_ = false;
     bool noCloseClick_ = false;
     bool mruVisible_ = false;
+    bool swallowCloseChar_ = false;
 };
 
 class TDBEditEh : public TCustomDBEditEh {

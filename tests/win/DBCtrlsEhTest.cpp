@@ -369,6 +369,50 @@ TEST_F(DataAwareControls, AListOnlyBoxTakesOnlyItsItems) {
     EXPECT_EQ(box->Text(), "Alpha");
 }
 
+TEST_F(DataAwareControls, TheListSettingsAndEventsOfTheComboBox) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    for (const char* s : {"One", "Two", "Three", "Four", "Five"}) {
+        box->Items()->Add(s);
+        box->KeyItems()->Add(String("k") + s);
+    }
+    struct TEvents {
+        std::vector<String> seen;
+        void Drop(TObject*) { seen.push_back("drop"); }
+        void Close(TObject*, bool accept) { seen.push_back(accept ? "taken" : "dropped"); }
+    } events;
+    box->OnDropDown = Event<&TEvents::Drop>(&events);
+    box->OnCloseUp = Event<&TEvents::Close>(&events);
+    box->DropDownBox()->SetRows(3);
+    box->DropDownBox()->SetWidth(200);
+    box->DropDownBox()->SetAutoDrop(true);
+
+    // AutoDrop: a typed letter opens the list first, then picks; the open list follows.
+    Focus(box);
+    Type(box, "t");
+    ASSERT_TRUE(box->ListVisible());
+    EXPECT_EQ(box->Text(), "Two");
+    TPopupListboxEh* list = box->PopupList();
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_EQ(list->Rows(), 3);
+    EXPECT_EQ(list->Width(), 200);
+
+    // A list the person resized keeps its size; Esc closes it without undoing the typing.
+    list->SetBounds(list->Left(), list->Top(), 260, list->Height() + list->ItemHeight());
+    Press(box, VK_ESCAPE);
+    EXPECT_FALSE(box->ListVisible());
+    EXPECT_EQ(box->Text(), "Two");
+    EXPECT_EQ(box->DropDownBox()->Rows(), 4);
+    EXPECT_EQ(box->DropDownBox()->Width(), 260);
+    Press(box, VK_F4);
+    EXPECT_EQ(list->Rows(), 4);
+    Press(box, VK_DOWN);
+    Press(box, VK_RETURN);
+    EXPECT_EQ(box->Text(), "Three");
+    EXPECT_EQ(events.seen, (std::vector<String>{"drop", "dropped", "drop", "taken"}));
+    Focus(other);
+    EXPECT_EQ(VarToStr(box->DataLink()->DataIndependentValue()), "kThree");
+}
+
 TEST_F(DataAwareControls, ATextNotInTheListIsOfferedToOnNotInList) {
     auto* box = Make<TDBComboBoxEh>(150, 40);
     for (const char* s : {"Alpha", "Beta"}) box->Items()->Add(s);
