@@ -37,7 +37,7 @@ struct TDragLog {
 };
 
 class ControlDrag : public ::testing::Test {
-protected:
+public:  // the cases of a table reach the fixture through a reference
     static void SetUpTestSuite() { StartWindowTests(); }
 
     // A form on the screen (the control under the mouse is found by its position): Source at the

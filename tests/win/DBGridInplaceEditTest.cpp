@@ -565,11 +565,13 @@ TEST_F(GridInplaceEdit, AnEmptyRequiredValueIsMarkedInTheEditorAsTheColumnsEvent
     EditCell(kName);
     ASSERT_EQ(Editor()->Text(), "one");
     EXPECT_EQ(RedOnBottomLine(EditorWindow()), 0);
-    // Cleared by the user: the record is being edited and the value is missing.
+    // Overtyped, then cleared by the user: the record is being edited and the value is missing.
     SendMessageW(EditorWindow(), EM_SETSEL, 0, -1);
+    Type("w");
+    ASSERT_EQ(items_->State(), dsEdit);
+    EXPECT_EQ(RedOnBottomLine(EditorWindow()), 0);
     SendMessageW(EditorWindow(), WM_CHAR, VK_BACK, 1);
     ASSERT_EQ(Editor()->Text(), "");
-    ASSERT_EQ(items_->State(), dsEdit);
     EXPECT_GT(RedOnBottomLine(EditorWindow()), 3);
     // Typing takes the mark away.
     Type("x");
