@@ -282,10 +282,16 @@ protected:
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(wchar_t& key) override;
     void BoundsChanged() override;
+    void Change() override;
     virtual void AutoCompleteKey(wchar_t& key);
     virtual void EditButtonPressed(TShiftState shift);
+    // The red dotted line along the bottom while a required value is missing (RequiredMarkShown).
+    virtual void DrawRequiredState(TCanvas* canvas);
 
 private:
+    // The column highlights required values, its field is required, the record is being edited
+    // and the text is empty; the column's OnCheckDrawRequiredState has the last word.
+    bool RequiredMarkShown();
     TCustomDBGridEh* DBGrid() const;
     TColumnEh* CurrentColumn() const;
     TEditStyleEh ChooseStyle(TColumnEh* column) const;
@@ -440,8 +446,9 @@ public:
     void SetDefaultDrawing(bool value) { defaultDrawing_ = value; }
     TDBGridEhEditActions EditActions() const { return editActions_; }
     void SetEditActions(TDBGridEhEditActions value) { editActions_ = value; }
-    // The standard edit actions (cut, copy, paste, select all, delete) while the grid has the focus:
-    // executing runs what the keys run; updating enables the action when that is possible now.
+    // Data-set actions go to the data link first. Then the standard edit actions (cut, copy, paste,
+    // select all, delete) while the grid has the focus: executing runs what the keys run; updating
+    // enables the action when that is possible now.
     bool ExecuteAction(TBasicAction* action) override;
     bool UpdateAction(TBasicAction* action) override;
     // The grid's Color until written.
@@ -667,6 +674,7 @@ protected:
     // ---- The platform grid's operations ----
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;
     void Paint() override;
     void DrawCell(int aCol, int aRow, const TRect& aRect, TGridDrawState aState) override;
@@ -697,6 +705,7 @@ protected:
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void DoExit() override;
     void DblClick() override;
+    void DoEndDrag(TObject* target, int x, int y) override;
     void CMMouseLeave(TMessage& m) override;
     void CMFontChanged(TMessage& m) override;
     void CMParentFontChanged(TMessage& m) override;
@@ -800,6 +809,13 @@ private:
     void ShowDragLine();
     void HideDragLine();
     void InvertDragLine();
+    // Inverts `band` of the client area through a 50% dot pattern (drawn twice it is gone).
+    void InvertDottedBand(const TRect& band);
+    // Frozen-column sizing (mouse state 6): the spot in the title rows on a frozen column's right
+    // border (or on the right client edge when the columns exactly fill the client width) gives the
+    // grid column and its border; the dotted line shown while sizing without tracing.
+    bool FrozenSizingSpot(int x, int y, int& col, int& border);
+    void MoveFrozenSizingLine(int x);
     void TraceColSizing(int x);
     // Input pieces.
     void MoveToDataRow(int gridRow, TShiftState shift);
@@ -897,6 +913,9 @@ private:
     int dragStartRow_ = -1;
     int dragTargetRow_ = -1;
     int dragLineY_ = -1;  // where the target line is drawn (-1: not drawn)
+    int frozenSizingCol_ = -1;    // the grid column sized in mouse state 6
+    int frozenSizingLeft_ = 0;    // its left edge
+    int frozenSizingLineX_ = -1;  // where its dotted line is drawn (-1: not drawn)
     int dragStartRecNo_ = 0;
     int traceSizingCol_ = -1;  // the grid column sized live (dghTraceColSizing), -1: none
     int traceSizingOfs_ = 0;   // mouse - border at the press
@@ -911,6 +930,8 @@ private:
     bool rowDragSelect_ = false;   // mouse state 1 follows the mouse
     bool cellDragSelect_ = false;  // the current column follows the mouse
     bool rightMovesColumns_ = false;
+    bool dragSelectionAllowed_ = false;  // a press may arm a drag of the selection
+    bool selectionDragArmed_ = false;    // a press on the selection waits for the mouse to move
     bool widthOptimised_ = false;
     int trackedPosition_ = -1;
     std::unique_ptr<THintWindow> cellHint_;

@@ -624,6 +624,32 @@ void TDBGridInplaceEdit::AutoCompleteKey(wchar_t& key) {
     }
 }
 
+// ---- Required mark ----------------------------------------------------------------------------------
+
+bool TDBGridInplaceEdit::RequiredMarkShown() {
+    TColumnEh* column = CurrentColumn();
+    TCustomDBGridEh* grid = DBGrid();
+    if (!column || !grid || !column->HighlightRequired()) return false;
+    TField* field = column->Field();
+    TDataSet* ds = grid->DataSet();
+    bool draw = field && field->Required() && ds && (ds->State() == dsEdit || ds->State() == dsInsert) &&
+                GetTextLen() == 0;
+    if (column->OnCheckDrawRequiredState) column->OnCheckDrawRequiredState(column, draw);
+    return draw;
+}
+
+void TDBGridInplaceEdit::DrawRequiredState(TCanvas* canvas) {
+    const int bottom = ClientHeight() - 1;
+    DrawDottedLine(canvas, Point(2, bottom), Point(ClientWidth() - buttonWidth_ - 3, bottom), clRed);
+}
+
+void TDBGridInplaceEdit::Change() {
+    TInplaceEdit::Change();
+    // Typing or clearing the text may show or hide the mark.
+    TColumnEh* column = CurrentColumn();
+    if (column && column->HighlightRequired() && HandleAllocated()) Invalidate();
+}
+
 // ---- Messages -------------------------------------------------------------------------------------
 
 void TDBGridInplaceEdit::Dispatch(TMessage& m) {
@@ -672,6 +698,15 @@ void TDBGridInplaceEdit::Dispatch(TMessage& m) {
             return;
         }
         break;
+    case WM_PAINT:
+        // The edit paints itself; the mark goes over its bottom line.
+        TInplaceEdit::Dispatch(m);
+        if (RequiredMarkShown() && HandleAllocated()) {
+            TControlCanvas canvas;
+            canvas.SetControl(this);
+            DrawRequiredState(&canvas);
+        }
+        return;
     default: break;
     }
     TInplaceEdit::Dispatch(m);

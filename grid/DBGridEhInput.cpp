@@ -1,22 +1,42 @@
 // The data grid's messages and input: the dispatcher, focus and sizing messages, the data set moved
 // by keys, the wheel and the vertical scroll bar, row, rectangle and column selection by keys,
-// clicks and drags (with auto-scroll), title clicks handed to the sort markers, live column sizing,
-// width fitting by a double click on a border, and tips over cells whose text does not fit. The
-// incremental search is in DBGridEhSearch.cpp, record moving in DBGridEhRecordMoving.cpp.
-//
-// Not yet (slots only): the find dialog, paste, cut and delete through the clipboard, dragging a
-// selection, the filter row's editor.
+// clicks and drags (with auto-scroll), dragging the selection to other controls, title clicks handed
+// to the sort markers, live column sizing, frozen-column sizing by a dotted line, width fitting by a
+// double click on a border, tips over cells whose text does not fit, and the data-set and edit
+// actions. The incremental search is in DBGridEhSearch.cpp, record moving in
+// DBGridEhRecordMoving.cpp.
 #include "DBGridEh.h"
 #include "DBGridEhClipboard.h"
 #include "DBGridEhSelection.h"
 
 #include "Dialogs.h"
 #include "Encoding.h"
+#include "Forms.h"
 
 #include <algorithm>
 #include <climits>
 
 // ---- Dispatcher -------------------------------------------------------------------------------------------
+
+// An automatic drag of a multi-select grid is a drag of its selection: the press is taken as in
+// manual mode and may arm one (MouseDown); the mouse moving then starts it.
+void TCustomDBGridEh::WndProc(TMessage& m) {
+    if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && DragMode() == dmAutomatic &&
+        Options().Contains(dgMultiSelect) && !IsGridDesigning()) {
+        SetDragMode(dmManual);
+        dragSelectionAllowed_ = true;
+        struct TRestore {
+            TCustomDBGridEh* Grid;
+            ~TRestore() {
+                Grid->SetDragMode(dmAutomatic);
+                Grid->dragSelectionAllowed_ = false;
+            }
+        } restore{this};
+        TCustomGrid::WndProc(m);
+        return;
+    }
+    TCustomGrid::WndProc(m);
+}
 
 void TCustomDBGridEh::Dispatch(TMessage& m) {
     switch (m.Msg) {
@@ -106,6 +126,9 @@ void TCustomDBGridEh::WMCancelMode(TMessage& m) {
     // First, so that the release the platform sends for a held button neither drops nor sizes.
     EndRecordDrag(0, 0, false);
     traceSizingCol_ = -1;
+    selectionDragArmed_ = false;
+    MoveFrozenSizingLine(-1);
+    frozenSizingCol_ = -1;
     if (m.Msg == WM_CANCELMODE) TCustomGrid::Dispatch(m);
     if (titlePressPending_) {
         titlePressPending_ = false;
@@ -163,6 +186,39 @@ void TCustomDBGridEh::CalcSizingState(int x, int y, TGridState& state, int& inde
         if (x >= indicatorRight || index < titleOffset_) state = gsNormal;
     }
     if (state == gsNormal) index = -1;
+}
+
+bool TCustomDBGridEh::FrozenSizingSpot(int x, int y, int& col, int& border) {
+    if (!Options().Contains(dgColumnResize) || !HandleAllocated() || shapeTitleRows_ <= 0) return false;
+    if (y < 0 || y >= CellRect(0, shapeTitleRows_ - 1).Bottom) return false;
+    const int line = GridLineWidth();
+    const int before = std::max(0, (7 - line) / 2);
+    const int after = line > 6 ? line : 7;
+    for (int c = indicatorOffset_; c < FixedCols(); ++c) {
+        const TRect r = CellRect(c, 0);
+        if (!r.IsEmpty() && x >= r.Right - before && x <= r.Right + after) {
+            col = c;
+            border = r.Right;
+            return true;
+        }
+    }
+    // The last column's border is the client edge itself: the platform's sizing cannot reach it.
+    TGridDrawInfo info;
+    CalcDrawInfo(info);
+    const int last = info.Horz.LastFullVisibleCell;
+    const int client = ClientWidth();
+    if (last < indicatorOffset_ || last >= ColCount()) return false;
+    const TRect r = CellRect(last, 0);
+    if (r.IsEmpty() || r.Right + line != client || x < client - before - line - 1 || x >= client) return false;
+    col = last;
+    border = r.Right;
+    return true;
+}
+
+void TCustomDBGridEh::MoveFrozenSizingLine(int x) {
+    if (frozenSizingLineX_ >= 0) InvertDottedBand(TRect{frozenSizingLineX_, 0, frozenSizingLineX_ + 1, ClientHeight()});
+    frozenSizingLineX_ = x;
+    if (frozenSizingLineX_ >= 0) InvertDottedBand(TRect{frozenSizingLineX_, 0, frozenSizingLineX_ + 1, ClientHeight()});
 }
 
 // ---- Focus and moving the data set ---------------------------------------------------------------------------------
@@ -544,7 +600,9 @@ void TCustomDBGridEh::RunEditAction(TDBGridEhEditAction kind) {
     }
 }
 
+// Data-set actions go to the data link first; then the edit actions while the grid has the focus.
 bool TCustomDBGridEh::ExecuteAction(TBasicAction* action) {
+    if (DataLink()->ExecuteAction(action)) return true;
     TDBGridEhEditAction kind;
     if (Focused() && EditActionKind(action, kind)) {
         if (CanRunEditAction(kind)) RunEditAction(kind);
@@ -554,6 +612,7 @@ bool TCustomDBGridEh::ExecuteAction(TBasicAction* action) {
 }
 
 bool TCustomDBGridEh::UpdateAction(TBasicAction* action) {
+    if (DataLink()->UpdateAction(action)) return true;
     TDBGridEhEditAction kind;
     if (Focused() && EditActionKind(action, kind)) {
         if (auto* custom = dynamic_cast<TCustomAction*>(action)) custom->SetEnabled(CanRunEditAction(kind));
@@ -828,6 +887,12 @@ void TCustomDBGridEh::WMSetCursor(TMessage& m) {
         GetCursorPos(&p);
         const TPoint local = ScreenToClient(Point(p.x, p.y));
         TCursor which = crDefault;
+        int frozenCol = -1, frozenBorder = 0;
+        if (FrozenSizingSpot(local.X, local.Y, frozenCol, frozenBorder)) {
+            ::SetCursor(Screen ? Screen->Cursors(crHSplit) : LoadCursorW(nullptr, IDC_SIZEWE));
+            m.Result = 1;
+            return;
+        }
         if (IsRowSelectSpot(local.X, local.Y) && !StartRecordDrag(local.X, local.Y, true))
             which = crDBGridEhRowSelect;
         else if (IsColumnSelectSpot(local.X, local.Y))
@@ -841,6 +906,12 @@ void TCustomDBGridEh::WMSetCursor(TMessage& m) {
         }
     }
     TCustomGrid::Dispatch(m);
+}
+
+// A started drag of the selection took the release: nothing stays armed.
+void TCustomDBGridEh::DoEndDrag(TObject* target, int x, int y) {
+    selectionDragArmed_ = false;
+    TCustomGrid::DoEndDrag(target, x, y);
 }
 
 void TCustomDBGridEh::DblClick() {
@@ -880,6 +951,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
         rightCaptured_ = true;
     }
     checkClickCol_ = checkClickRow_ = -1;
+    selectionDragArmed_ = false;
     mouseDownPoint_ = Point(x, y);
     lastMousePoint_ = Point(x, y);
     if (!AcquireFocus() || guard.Destroyed()) return;
@@ -892,6 +964,22 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
     }
     TGridDrawInfo info;
     CalcDrawInfo(info);
+    int frozenCol = -1, frozenBorder = 0;
+    if (button == mbLeft && !doubleClick && FrozenSizingSpot(x, y, frozenCol, frozenBorder)) {
+        // Sizing a frozen column (or the last one at the client edge): traced, or by a dotted line.
+        mouseState_ = 6;
+        frozenSizingCol_ = frozenCol;
+        frozenSizingLeft_ = CellRect(frozenCol, 0).Left;
+        SetMouseCapture(true);
+        if (OptionsEh().Contains(dghTraceColSizing)) {
+            traceSizingCol_ = frozenCol;
+            traceSizingOfs_ = x - frozenBorder;
+            traceSizingLeft_ = frozenSizingLeft_;
+        } else {
+            MoveFrozenSizingLine(frozenBorder);
+        }
+        return;
+    }
     TGridState sizing = gsNormal;
     int index = -1, pos = 0, ofs = 0;
     if (button == mbLeft && !doubleClick) CalcSizingState(x, y, sizing, index, pos, ofs, info);
@@ -1006,13 +1094,21 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, int x, i
         const bool clearing = OptionsEh().Contains(dghClearSelection);
         const bool plain = !shift.Contains(ssCtrl) && !shift.Contains(ssShift);
         const bool inRecords = type.DataRow < link->RecordCount() && !ds->IsEmpty();
-        if (plain && clearing && inRecords) {
+        // A press on the selection of a grid that drags it waits for the mouse: a move drags it,
+        // a release acts as a click (MouseUp).
+        const bool armDrag = button == mbLeft && !shift.Contains(ssShift) && dragSelectionAllowed_ && inRecords &&
+                             MouseCapture() &&
+                             Selection()->CellIsSelected(onDataCol && !rowSelect ? type.DataCol : -1, ds->Bookmark());
+        if (armDrag) selectionDragArmed_ = true;
+        if (!armDrag && plain && clearing && inRecords) {
             // The right button keeps a selection it clicks into.
             if (button == mbLeft || !Selection()->CellIsSelected(onDataCol ? type.DataCol : -1, ds->Bookmark()))
                 ClearGridSelection();
         }
         const bool rectHere = onDataCol && RectSelectionApplies() && button == mbLeft;
-        if (inRecords && rectHere) {
+        if (armDrag) {
+            // nothing is selected or tracked until the mouse moves or goes up
+        } else if (inRecords && rectHere) {
             // Rows win in row select; elsewhere a drag over data cells spans a rectangle.
             TDBGridEhSelectionRect* rect = Selection()->Rect();
             if (shift.Contains(ssShift)) {
@@ -1229,6 +1325,10 @@ void TCustomDBGridEh::AutoScrollMouseSelection() {
 
 void TCustomDBGridEh::MouseMove(TShiftState shift, int x, int y) {
     lastMousePoint_ = Point(x, y);
+    if (selectionDragArmed_) {
+        if (!Dragging()) BeginDrag(false);
+        return;
+    }
     if (mouseState_ == 0 && !titlePressPending_ && GridState() == gsNormal && !shift.Contains(ssLeft) &&
         !shift.Contains(ssRight))
         UpdateCellHint(x, y);
@@ -1250,6 +1350,10 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, int x, int y) {
     }
     if (mouseState_ == 1 || mouseState_ == 2 || mouseState_ == 3) FollowMouseSelecting(shift, x, y);
     if (mouseState_ == 7) AutoScrollWhileDragging();
+    if (mouseState_ == 6 && traceSizingCol_ < 0) {
+        MoveFrozenSizingLine(std::max(x, frozenSizingLeft_ + 1));
+        return TControl::MouseMove(shift, x, y);
+    }
     if (traceSizingCol_ >= 0) {
         TraceColSizing(x);
         return TControl::MouseMove(shift, x, y);
@@ -1260,13 +1364,40 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, int x, int y) {
 void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TBusyGuard guard(this);
     lastMousePoint_ = Point(x, y);
+    if (mouseState_ == 6 && traceSizingCol_ < 0) {
+        // The column takes the line's place when that leaves it more than a pixel.
+        const int width = frozenSizingLineX_ - frozenSizingLeft_;
+        const int col = frozenSizingCol_;
+        MoveFrozenSizingLine(-1);
+        mouseState_ = 0;
+        frozenSizingCol_ = -1;
+        if (MouseCapture()) SetMouseCapture(false);
+        if (width > 1 && col >= 0 && col < ColCount()) SetColWidths(col, width);
+        if (guard.Destroyed()) return;
+        TControl::MouseUp(button, shift, x, y);
+        return;
+    }
     if (traceSizingCol_ >= 0) {
         TraceColSizing(x);
         traceSizingCol_ = -1;
+        mouseState_ = 0;
+        frozenSizingCol_ = -1;
         if (guard.Destroyed()) return;
         if (MouseCapture()) SetMouseCapture(false);
         TControl::MouseUp(button, shift, x, y);
         return;
+    }
+    if (selectionDragArmed_) {
+        // The selection was pressed but not dragged: a click on it.
+        selectionDragArmed_ = false;
+        TDBGridEhSelection* selection = Selection();
+        if (shift.Contains(ssCtrl) && selection->SelectionType() == gstRecordBookmarks && DataLink()->Active()) {
+            TBookmarkListEh* rows = SelectedRowBookmarks();
+            rows->SetSelectedCurrentRow(!rows->SelectedCurrentRow());
+        } else if (OptionsEh().Contains(dghClearSelection)) {
+            ClearGridSelection();
+        }
+        if (guard.Destroyed()) return;
     }
     const bool draggedRecords = mouseState_ == 7;
     if (draggedRecords) {

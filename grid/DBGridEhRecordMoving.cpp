@@ -202,6 +202,10 @@ void TCustomDBGridEh::HideDragLine() {
 }
 
 void TCustomDBGridEh::InvertDragLine() {
+    InvertDottedBand(TRect{0, dragLineY_ - 2, ClientWidth(), dragLineY_ + 3});
+}
+
+void TCustomDBGridEh::InvertDottedBand(const TRect& band) {
     if (!HandleAllocated()) return;
     static const WORD kDots[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
     HWND window = WindowHandle();
@@ -209,7 +213,7 @@ void TCustomDBGridEh::InvertDragLine() {
     HBITMAP dots = CreateBitmap(8, 8, 1, 1, kDots);
     HBRUSH brush = CreatePatternBrush(dots);
     HGDIOBJ old = SelectObject(dc, brush);
-    PatBlt(dc, 0, dragLineY_ - 2, ClientWidth(), 5, PATINVERT);
+    PatBlt(dc, band.Left, band.Top, band.Width(), band.Height(), PATINVERT);
     SelectObject(dc, old);
     DeleteObject(brush);
     DeleteObject(dots);

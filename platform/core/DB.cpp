@@ -1429,6 +1429,29 @@ int TDataLink::MoveBy(int distance) {
 bool TDataLink::Bof() const { return DataSet() ? DataSet()->Bof() : true; }
 bool TDataLink::Eof() const { return DataSet() ? DataSet()->Eof() : true; }
 
+namespace {
+
+TDataSourceAction* ActionOnSource(TObject* action, TDataSource* source) {
+    auto* sourceAction = dynamic_cast<TDataSourceAction*>(action);
+    return sourceAction && source && sourceAction->HandlesTarget(source) ? sourceAction : nullptr;
+}
+
+}  // namespace
+
+bool TDataLink::ExecuteAction(TObject* action) {
+    TDataSourceAction* sourceAction = ActionOnSource(action, dataSource_);
+    if (!sourceAction) return false;
+    sourceAction->ExecuteTarget(dataSource_);
+    return true;
+}
+
+bool TDataLink::UpdateAction(TObject* action) {
+    TDataSourceAction* sourceAction = ActionOnSource(action, dataSource_);
+    if (!sourceAction) return false;
+    sourceAction->UpdateTarget(dataSource_);
+    return true;
+}
+
 bool TDataLink::Edit() {
     TDataSet* ds = DataSet();
     if (!readOnly_ && active_ && ds && ds->State() == dsBrowse && dataSource_->AutoEdit() && ds->CanModify())

@@ -646,6 +646,18 @@ private:
 
 // --- Links and sources ---------------------------------------------------------------------------
 
+// An action that works on a data source (moving, inserting, posting, ...). The data-set actions of
+// the window half are these; a data-aware control's link offers them its source first.
+class TDataSourceAction {
+public:
+    virtual ~TDataSourceAction() = default;
+    // True when the action works on `target` (a TDataSource).
+    virtual bool HandlesTarget(TObject* target) = 0;
+    virtual void ExecuteTarget(TObject* target) = 0;
+    // Sets the action's enabled state for `target`.
+    virtual void UpdateTarget(TObject* target) = 0;
+};
+
 class TDataLink : public TPersistent {
     VESTREL_CLASS(TDataLink, TPersistent)
 public:
@@ -676,6 +688,11 @@ public:
 
     // Called by the data set and the source.
     virtual void DataEvent(TDataEvent event, std::intptr_t info);
+
+    // Runs (updates) `action` on this link's source when it is a TDataSourceAction that works on
+    // it: true when it did, and the control goes no further.
+    virtual bool ExecuteAction(TObject* action);
+    virtual bool UpdateAction(TObject* action);
 
 protected:
     virtual void ActiveChanged() {}

@@ -27,6 +27,7 @@ TControl::~TControl() {
     }
     if (gMouseControl == this)
         gMouseControl = nullptr;
+    ForgetDragControl(this);
     if (parent_)
         parent_->RemoveControl(this);
     if (!beforeDestructionDone_)
@@ -36,6 +37,7 @@ TControl::~TControl() {
 
 void TControl::BeforeDestruction() {
     inherited::BeforeDestruction();
+    ForgetDragControl(this);  // a drag of this control ends without a word
     beforeDestructionDone_ = true;
 }
 
@@ -49,6 +51,7 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void TControl::WndProc(TMessage& m) {
     if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MBUTTONDBLCLK) {
+        NoteMousePoint(this, m.LParam);
         if (!controlStyle_.Contains(csDoubleClicks)) {
             switch (m.Msg) {
             case WM_LBUTTONDBLCLK: m.Msg = WM_LBUTTONDOWN; break;
@@ -56,12 +59,22 @@ void TControl::WndProc(TMessage& m) {
             case WM_MBUTTONDBLCLK: m.Msg = WM_MBUTTONDOWN; break;
             }
         }
+        // An automatic drag waits for the mouse to move; the press itself is not the control's.
+        if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && dragMode_ == dmAutomatic &&
+            !(ComponentState() & csDesigning) && !Dragging()) {
+            BeginDrag(false);
+            return;
+        }
         switch (m.Msg) {
         case WM_MOUSEMOVE: SetMouseControl(this); break;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: controlState_.Include(csLButtonDown); break;
         case WM_LBUTTONUP: controlState_.Exclude(csLButtonDown); break;
         }
+        if (DragMessage(m))
+            return;
+    } else if (m.Msg == WM_CANCELMODE) {
+        DragMessage(m);
     }
     Dispatch(m);
 }
@@ -764,6 +777,9 @@ void RegisterControlsClasses() {
         .Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
         .Int("Cursor", &TControl::Cursor, &TControl::SetCursor)
         .Idents(kCursorIdents)
+        .Int("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor)
+        .Idents(kCursorIdents)
+        .Enum("DragMode", &TControl::DragMode, &TControl::SetDragMode, {"dmManual", "dmAutomatic"})
         .Str("Hint", &TControl::Hint, &TControl::SetHint)
         .Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
         .Bool("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
@@ -777,6 +793,7 @@ void RegisterControlsClasses() {
         .Event("OnMouseWheel", &TControl::OnMouseWheel)
         .Event("OnMouseWheelDown", &TControl::OnMouseWheelDown)
         .Event("OnMouseWheelUp", &TControl::OnMouseWheelUp)
+        .Event("OnDragOver", &TControl::OnDragOver)
         .Event("OnDragDrop", &TControl::OnDragDrop)
         .Event("OnEndDrag", &TControl::OnEndDrag);
     RegisterProperties<TWinControl>()

@@ -64,6 +64,14 @@ using TShiftState = TEnumSet<TShiftStateElement>;
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// Drag and drop: a manual control drags when told (BeginDrag); an automatic one when its left
+// button is pressed and the mouse then moves past the drag threshold.
+enum TDragMode { dmManual, dmAutomatic };
+// What a DragOver call reports: the drag came in, moved over the control, or left it.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// Pixels the mouse moves from the press before a drag that is not immediate starts.
+constexpr int kDragThreshold = 5;
+
 // Cursors: crDefault (the control's parent decides) and the negative standard cursors; positive
 // numbers are free for cursors registered through Screen->SetCursors.
 using TCursor = int;
@@ -122,7 +130,12 @@ using TMouseWheelEvent =
 using TMouseWheelUpDownEvent = TEvent<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, wchar_t& Key)>;
-// Drag and drop: a control that accepts a drop, and the control a drag ended on (Target may be null).
+// Drag and drop: a control asked whether it accepts the drag over it (Accept starts true when
+// the handler is assigned), a control that takes a drop, and the control a drag ended on (Target
+// is null when the drag was cancelled or nothing accepted it). X and Y are the target's client
+// coordinates.
+using TDragOverEvent =
+    TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
 
@@ -284,6 +297,29 @@ public:
     virtual void Click();
     virtual void DblClick();
 
+    // Drag and drop. One drag runs at a time; the source holds the mouse capture while it runs,
+    // the mouse moving over other controls asks them DragOver, the release drops on the control
+    // under the mouse when it accepted, Esc, cancel mode or a lost capture cancel.
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value) { dragMode_ = value; }
+    // The cursor shown while the drag is over a control that accepts it (crNoDrop elsewhere).
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor value) { dragCursor_ = value; }
+    // Starts a drag at once, or (not immediate) once the mouse has moved `threshold` pixels
+    // (kDragThreshold when negative) from where it is now; a release before that ends it unseen
+    // and reaches the control as a plain release.
+    void BeginDrag(bool immediate, int threshold = -1);
+    // Ends this control's drag: dropped where the mouse is (when the control there accepts), or
+    // cancelled.
+    void EndDrag(bool drop);
+    // True while this control's drag runs (also while it waits for the threshold).
+    bool Dragging() const;
+    // The target's side: asked while a drag is over this control; takes the drop.
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int x, int y);
+    // The source's side: the drag ended on `target` (nullptr: cancelled or not accepted).
+    virtual void DoEndDrag(TObject* target, int x, int y);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TNotifyEvent OnResize;
@@ -293,7 +329,7 @@ public:
     TMouseWheelEvent OnMouseWheel;
     TMouseWheelUpDownEvent OnMouseWheelDown;
     TMouseWheelUpDownEvent OnMouseWheelUp;
-    // Bound from form descriptions; no control here starts a drag, so neither is raised yet.
+    TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
     TEndDragEvent OnEndDrag;
 
@@ -312,6 +348,8 @@ protected:
     virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
     virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
     virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
+    // Mouse and cancel messages that belong to this control's running drag: true when taken.
+    bool DragMessage(TMessage& m);
     virtual void Resize();
     virtual void RequestAlign();
     // Moves the control to the top (or bottom) of its siblings' order.
@@ -373,6 +411,8 @@ private:
     TComponent* popupMenu_ = nullptr;
     int wheelAccumulator_ = 0;
     bool beforeDestructionDone_ = false;
+    TDragMode dragMode_ = dmManual;
+    TCursor dragCursor_ = crDrag;
 };
 
 // ---- TWinControl --------------------------------------------------------------------------------

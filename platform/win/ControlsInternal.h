@@ -35,6 +35,14 @@ void SetMouseControl(TControl* control);
 HCURSOR CursorHandle(TCursor cursor);
 const wchar_t* ControlProperty();  // the window property that leads to the control
 
+// Drag and drop (ControlDrag.cpp).
+void NoteMousePoint(TControl* control, LPARAM pos);  // a mouse message reached `control`
+bool CancelRunningDrag();                            // true when a drag was running
+void ForgetDragControl(TControl* control);           // `control` is being freed
+// The capture of `window` (or of a graphic child) went to `newCapture`: a drag of theirs is
+// cancelled (true).
+bool DragCaptureLost(TWinControl* window, HWND newCapture);
+
 }  // namespace controls_internal
 
 // The window procedure of every control's window.

@@ -30,6 +30,11 @@ void TWinControl::WndProc(TMessage& m) {
             ControlAtPos(ScreenToClient(Point(LParamX(m.LParam), LParamY(m.LParam))), false))
             m.Result = HTCLIENT;
         return;
+    case WM_KEYDOWN:
+        // Esc ends a drag wherever the focus is.
+        if (m.WParam == VK_ESCAPE && CancelRunningDrag())
+            return;
+        break;
     case WM_CANCELMODE:
         if (handle_ && GetCapture() == handle_ && gCaptureControl && gCaptureControl->Parent() == this)
             gCaptureControl->Perform(WM_CANCELMODE);
@@ -117,6 +122,7 @@ void TWinControl::Dispatch(TMessage& m) {
         if (gCaptureControl && (gCaptureControl == this || gCaptureControl->Parent() == this) &&
             reinterpret_cast<HWND>(m.LParam) != handle_)
             gCaptureControl = nullptr;
+        DragCaptureLost(this, reinterpret_cast<HWND>(m.LParam));
         return DefaultHandler(m);
     case CN_KEYDOWN: return CNKeyDown(m);
     case CN_KEYUP: return CNKeyUp(m);

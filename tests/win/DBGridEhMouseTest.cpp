@@ -452,7 +452,7 @@ TEST_F(DBGridEhMouse, ColumnSizingTracedLiveAndOfFrozenColumns) {
     grid->SetOptionsEh(grid->OptionsEh() - TDBGridEhOptions{dghTraceColSizing});
     at = border(1);
     Down(at);
-    EXPECT_EQ(grid->GridState(), gsColSizing);
+    EXPECT_EQ(grid->MouseState(), 6);  // frozen-column sizing, not the platform's
     Move(Point(at.X - 40, at.Y));
     Up(Point(at.X - 40, at.Y));
     EXPECT_EQ(id->Width(), 60);
@@ -624,6 +624,229 @@ TEST_F(DBGridEhMouse, ATipShowsTheWholeTextOfACellThatDoesNotFit) {
     Click(Centre(2, 11));
     EXPECT_FALSE(hint->Showing());
     EXPECT_EQ(g.CurrentId(), 11);
+}
+
+// A drop target beside the grid: records what is dropped on it.
+struct TDropLog {
+    TObject* droppedFrom = nullptr;
+    int drops = 0;
+    TObject* endedOn = nullptr;
+    int ends = 0;
+    void Over(TObject*, TObject*, int, int, TDragState, bool& accept) { accept = true; }
+    void Drop(TObject*, TObject* source, int, int) {
+        droppedFrom = source;
+        ++drops;
+    }
+    void End(TObject*, TObject* target, int, int) {
+        endedOn = target;
+        ++ends;
+    }
+};
+
+TEST_F(DBGridEhMouse, AnAutomaticDragOfAMultiSelectGridDragsItsSelection) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
+    grid->SetOptionsEh(grid->OptionsEh() + TDBGridEhOptions{dghClearSelection});
+    grid->SetDragMode(dmAutomatic);
+    // On the screen with a panel beside the grid (the drop finds the control under the mouse).
+    g.form->SetBounds(40, 40, 820, 360);
+    auto* panel = New<TTestPanel>(g.form.get());
+    panel->SetParent(g.form.get());
+    panel->SetBounds(620, 0, 180, 300);
+    TDropLog drops;
+    panel->OnDragOver = Event<&TDropLog::Over>(&drops);
+    panel->OnDragDrop = Event<&TDropLog::Drop>(&drops);
+    grid->OnEndDrag = Event<&TDropLog::End>(&drops);
+    g.Show();
+    SetWindowPos(g.form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DrainMessages();
+    const TPoint onPanel = grid->ScreenToClient(panel->ClientToScreen(Point(40, 40)));
+    const TPoint panelScreen = panel->ClientToScreen(Point(40, 40));
+    const bool reachable = WindowFromPoint(POINT{panelScreen.X, panelScreen.Y}) == panel->Handle();
+
+    Click(Centre(2, 3));
+    Click(Centre(2, 5), MK_SHIFT);
+    ASSERT_EQ(SelectedIds(), (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(grid->DragMode(), dmAutomatic);
+
+    // A press on the selection arms the drag: the record moves, the selection stays, nothing tracks.
+    Down(Centre(2, 4));
+    EXPECT_EQ(grid->DragMode(), dmAutomatic);
+    EXPECT_EQ(grid->MouseState(), 0);
+    EXPECT_EQ(g.CurrentId(), 4);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4, 5}));
+    Move(Point(Centre(2, 4).X + 1, Centre(2, 4).Y));
+    EXPECT_TRUE(grid->Dragging());
+    if (reachable) {
+        Move(onPanel);
+        Up(onPanel);
+        EXPECT_EQ(drops.drops, 1);
+        EXPECT_EQ(drops.droppedFrom, grid);
+        EXPECT_EQ(drops.endedOn, panel);
+    } else {
+        grid->EndDrag(false);  // no drop target reachable here: the drag still ends cleanly
+        EXPECT_EQ(drops.endedOn, nullptr);
+    }
+    EXPECT_EQ(drops.ends, 1);
+    EXPECT_FALSE(grid->Dragging());
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(g.CurrentId(), 4);
+    EXPECT_NE(GetCapture(), grid->Handle());
+    // Afterwards the mouse moves without dragging anything.
+    Move(Centre(2, 7), 0);
+    EXPECT_FALSE(grid->Dragging());
+
+    // Pressed on the selection and released before the drag began: a click. Ctrl toggles the row...
+    Down(Centre(2, 5), MK_CONTROL);
+    Up(Centre(2, 5), MK_CONTROL);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4}));
+    EXPECT_EQ(drops.ends, 1);
+    // ...a plain click clears the selection.
+    Click(Centre(2, 4));
+    EXPECT_TRUE(SelectedIds().empty());
+    EXPECT_EQ(g.CurrentId(), 4);
+
+    // A press outside any selection selects as before, and dragging from there selects rows.
+    Down(Centre(2, 8));
+    EXPECT_EQ(grid->MouseState(), 1);
+    Move(Centre(2, 9));
+    Move(Centre(2, 10));
+    EXPECT_FALSE(grid->Dragging());
+    Up(Centre(2, 10));
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{8, 9, 10}));
+    EXPECT_EQ(drops.ends, 1);
+}
+
+TEST_F(DBGridEhMouse, CancelModeEndsAnArmedOrRunningSelectionDrag) {
+    TDBGridEh* grid = g.grid;
+    grid->SetOptions(grid->Options() + TDBGridOptions{dgRowSelect, dgMultiSelect});
+    grid->SetDragMode(dmAutomatic);
+    TDropLog drops;
+    grid->OnEndDrag = Event<&TDropLog::End>(&drops);
+    g.Show();
+    Click(Centre(2, 3));
+    Click(Centre(2, 4), MK_SHIFT);
+    ASSERT_EQ(SelectedIds(), (std::vector<int>{3, 4}));
+    // Running: cancel mode ends it without a drop; the selection stays.
+    Down(Centre(2, 3));
+    Move(Point(Centre(2, 3).X + 1, Centre(2, 3).Y));
+    Move(Point(Centre(2, 3).X + 40, Centre(2, 3).Y));
+    ASSERT_TRUE(grid->Dragging());
+    grid->Perform(WM_CANCELMODE);
+    EXPECT_FALSE(grid->Dragging());
+    EXPECT_EQ(drops.ends, 1);
+    EXPECT_EQ(drops.endedOn, nullptr);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4}));
+    // Armed: cancel mode disarms it, so the next move starts nothing.
+    Down(Centre(2, 4));
+    grid->Perform(WM_CANCELMODE);
+    Move(Point(Centre(2, 4).X + 30, Centre(2, 4).Y));
+    EXPECT_FALSE(grid->Dragging());
+    EXPECT_EQ(drops.ends, 1);
+    EXPECT_EQ(SelectedIds(), (std::vector<int>{3, 4}));
+}
+
+// Pixels of column x of the grid's window (rows from `top` to `bottom`) as the screen shows them.
+std::vector<COLORREF> ScreenColumn(TDBGridEh* grid, int x, int top, int bottom) {
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(grid->Handle());
+    for (int y = top; y < bottom; ++y) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(grid->Handle(), dc);
+    return pixels;
+}
+
+TEST_F(DBGridEhMouse, AFrozenColumnSizesByADottedLineFromItsTitleBorder) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city", "amount"}) grid->Columns()->Add()->SetFieldName(name);
+    for (int i = 0; i < 4; ++i) grid->Columns()->ColumnAt(i)->SetWidth(80);
+    grid->SetFrozenCols(2);
+    g.form->SetBounds(40, 40, 640, 360);
+    g.Show();
+    RedrawWindow(grid->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    TColumnEh* name = grid->Columns()->ColumnAt(1);
+    const TRect title = grid->CellRect(2, 0);
+    const int bottom = grid->ClientHeight() - 20;
+    // The spot reaches a few pixels left of the border and up to 7 right of it, in the title only.
+    struct TSpot {
+        int dx;
+        bool inTitle;
+        bool sizes;
+    };
+    for (const TSpot spot : {TSpot{-4, true, false}, TSpot{-3, true, true}, TSpot{0, true, true}, TSpot{7, true, true},
+                             TSpot{9, true, false}, TSpot{0, false, false}}) {
+        SCOPED_TRACE(spot.dx);
+        const TPoint at{title.Right + spot.dx, spot.inTitle ? title.Top + 3 : Centre(2, 3).Y};
+        Down(at);
+        EXPECT_EQ(grid->MouseState() == 6, spot.sizes);
+        Up(at);
+        EXPECT_EQ(grid->MouseState(), 0);
+        name->SetWidth(80);
+    }
+    // Pressed: a dotted line inverts the border's pixels down the grid; it follows the mouse and is
+    // gone on release, when the column takes its place.
+    const std::vector<COLORREF> before = ScreenColumn(grid, title.Right + 30, 30, bottom);
+    Down(Point(title.Right, title.Top + 3));
+    ASSERT_EQ(grid->MouseState(), 6);
+    Move(Point(title.Right + 30, title.Top + 3));
+    EXPECT_EQ(name->Width(), 80);
+    const std::vector<COLORREF> shown = ScreenColumn(grid, title.Right + 30, 30, bottom);
+    int changed = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (shown[i] != before[i]) ++changed;
+    EXPECT_GT(changed, static_cast<int>(shown.size()) / 3);  // every other pixel
+    EXPECT_LT(changed, static_cast<int>(shown.size()) * 2 / 3);
+    Up(Point(title.Right + 30, title.Top + 3));
+    EXPECT_EQ(grid->MouseState(), 0);
+    EXPECT_EQ(name->Width(), 110);
+    EXPECT_EQ(ScreenColumn(grid, title.Right + 30, 30, bottom).size(), before.size());
+    EXPECT_NE(GetCapture(), grid->Handle());
+    // Pulled left past the column's start: the width stays (nothing of 1 pixel or less).
+    const TRect wider = grid->CellRect(2, 0);
+    Down(Point(wider.Right, wider.Top + 3));
+    Move(Point(wider.Left - 50, wider.Top + 3));
+    Up(Point(wider.Left - 50, wider.Top + 3));
+    EXPECT_EQ(name->Width(), 110);
+    // Cancel mode and Esc end it without a change.
+    for (UINT how : {UINT(WM_CANCELMODE), UINT(WM_KEYDOWN)}) {
+        Down(Point(wider.Right, wider.Top + 3));
+        Move(Point(wider.Right + 40, wider.Top + 3));
+        if (how == WM_CANCELMODE)
+            grid->Perform(WM_CANCELMODE);
+        else
+            grid->Perform(WM_KEYDOWN, VK_ESCAPE, 1);
+        EXPECT_EQ(grid->MouseState(), 0) << how;
+        Up(Point(wider.Right + 40, wider.Top + 3));
+        EXPECT_EQ(name->Width(), 110) << how;
+    }
+}
+
+TEST_F(DBGridEhMouse, TheLastColumnSizesFromTheClientEdgeWhenTheColumnsFillIt) {
+    TDBGridEh* grid = g.grid;
+    grid->Columns()->Clear();
+    for (const char* name : {"id", "name", "city"}) grid->Columns()->Add()->SetFieldName(name);
+    g.Show();
+    // Columns that end exactly at the client edge.
+    const int line = grid->GridLineWidth();
+    const int used = grid->ColWidths(0) + line + 2 * (100 + line);
+    grid->Columns()->ColumnAt(0)->SetWidth(100);
+    grid->Columns()->ColumnAt(1)->SetWidth(100);
+    grid->Columns()->ColumnAt(2)->SetWidth(grid->ClientWidth() - used - line);
+    TColumnEh* city = grid->Columns()->ColumnAt(2);
+    const int width = city->Width();
+    ASSERT_EQ(grid->CellRect(3, 0).Right + line, grid->ClientWidth());
+    const TPoint edge{grid->ClientWidth() - 1, grid->CellRect(3, 0).Top + 3};
+    const int left = grid->CellRect(3, 0).Left;
+    Down(edge);
+    EXPECT_EQ(grid->MouseState(), 6);
+    Move(Point(edge.X - 30, edge.Y));
+    Up(Point(edge.X - 30, edge.Y));
+    EXPECT_EQ(city->Width(), edge.X - 30 - left);
+    EXPECT_LT(city->Width(), width);
+    // No longer filling: the edge is an ordinary place.
+    Down(edge);
+    EXPECT_EQ(grid->MouseState(), 0);
+    Up(edge);
 }
 
 }  // namespace

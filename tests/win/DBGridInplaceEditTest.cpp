@@ -546,4 +546,62 @@ TEST_F(GridInplaceEdit, CalculatorComputesInTheDropDownAndASecondEnterPutsTheRes
     EXPECT_TRUE(messages.empty());
 }
 
+// Red pixels on the editor's bottom line as the screen shows it after a repaint.
+int RedOnBottomLine(HWND editor) {
+    RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT r{};
+    GetClientRect(editor, &r);
+    HDC dc = GetDC(editor);
+    int red = 0;
+    for (int x = r.left; x < r.right; ++x)
+        if (GetPixel(dc, x, r.bottom - 1) == RGB(255, 0, 0)) ++red;
+    ReleaseDC(editor, dc);
+    return red;
+}
+
+TEST_F(GridInplaceEdit, AnEmptyRequiredValueIsMarkedInTheEditorAsTheColumnsEventSays) {
+    items_->FieldByName("name")->SetRequired(true);
+    Column(kName)->SetHighlightRequired(true);
+    EditCell(kName);
+    ASSERT_EQ(Editor()->Text(), "one");
+    EXPECT_EQ(RedOnBottomLine(EditorWindow()), 0);
+    // Overtyped, then cleared by the user: the record is being edited and the value is missing.
+    SendMessageW(EditorWindow(), EM_SETSEL, 0, -1);
+    Type("w");
+    ASSERT_EQ(items_->State(), dsEdit);
+    EXPECT_EQ(RedOnBottomLine(EditorWindow()), 0);
+    SendMessageW(EditorWindow(), WM_CHAR, VK_BACK, 1);
+    ASSERT_EQ(Editor()->Text(), "");
+    EXPECT_GT(RedOnBottomLine(EditorWindow()), 3);
+    // Typing takes the mark away.
+    Type("x");
+    EXPECT_EQ(RedOnBottomLine(EditorWindow()), 0);
+    // The column's event has the last word, both ways.
+    struct Judge {
+        bool verdict = false;
+        int asked = 0;
+        TObject* sender = nullptr;
+        void Check(TObject* s, bool& drawState) {
+            ++asked;
+            sender = s;
+            drawState = verdict;
+        }
+    } judge;
+    Column(kName)->OnCheckDrawRequiredState = Event<&Judge::Check>(&judge);
+    judge.verdict = true;
+    EXPECT_GT(RedOnBottomLine(EditorWindow()), 3);  // text "x", marked because the event says so
+    EXPECT_EQ(judge.sender, Column(kName));
+    SendMessageW(EditorWindow(), EM_SETSEL, 0, -1);
+    SendMessageW(EditorWindow(), WM_CHAR, VK_BACK, 1);
+    judge.verdict = false;
+    EXPECT_EQ(RedOnBottomLine(EditorWindow()), 0);  // empty, but the event says no
+    // Without HighlightRequired nothing is marked and the event is not asked.
+    Column(kName)->SetHighlightRequired(false);
+    EditCell(kName);
+    judge.verdict = true;
+    judge.asked = 0;
+    EXPECT_EQ(RedOnBottomLine(EditorWindow()), 0);
+    EXPECT_EQ(judge.asked, 0);
+}
+
 }  // namespace
