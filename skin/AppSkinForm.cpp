@@ -547,8 +547,7 @@ void TAppSkinForm::DrawCaptionButton(HDC dc, const TCaptionButton& b) {
 bool TAppSkinForm::ActiveChildMaximized() const {
     if (Kind != wkMDIFrame || !client_ || !client_->Attached()) return false;
     BOOL maximized = FALSE;
-    const bool any =
-        SendMessageW(client_->Window(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
+    const bool any = client_->CallPrevious(WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
     return any && maximized;
 }
 
@@ -731,7 +730,9 @@ LRESULT TAppSkinForm::WithoutCaptionStyle(UINT message, WPARAM wParam, LPARAM lP
 }
 
 LRESULT TAppSkinForm::ClientMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if ((message >= WM_MDICREATE && message <= WM_MDIREFRESHMENU) || message == WM_PARENTNOTIFY)
+    // A change of the children repaints the frame (asking for the active one changes nothing).
+    if ((message >= WM_MDICREATE && message <= WM_MDIREFRESHMENU && message != WM_MDIGETACTIVE) ||
+        message == WM_PARENTNOTIFY)
         PostMessageW(Window(), SM_PAINTFRAME, 0, 0);
     switch (message) {
     case WM_NCCALCSIZE:

@@ -413,14 +413,20 @@ TEST_F(SkinMenuBarTest, AMenuSetAgainIsTakenIntoTheBarWhenTheClassLibraryReports
     EXPECT_EQ(after.bottom, before.bottom);
 }
 
-// An MDI frame with a menu, skinned, and its children (forms of the program).
+// Forms of the program with their MDI style from the start.
+template <TFormStyle Style>
+class TStyledForm : public TForm {
+public:
+    explicit TStyledForm(TComponent* owner) : TForm(owner, CreateNew) { SetFormStyle(Style); }
+};
+
+// An MDI frame with a menu, skinned, and its children.
 class SkinMdiMenuTest : public SkinMenuTest {
 protected:
     void SetUp() override {
         SkinMenuTest::SetUp();
         app_ = std::make_unique<TScopedApplication>();
         Application->CreateForm(frame_);
-        frame_->SetFormStyle(fsMDIForm);
         frame_->SetBounds(40, 40, 520, 380);
         menu_ = New<TMainMenu>(frame_);
         for (const char* caption : {"&File", "&Edit"}) {
@@ -446,10 +452,8 @@ protected:
     }
 
     TForm* NewChild() {
-        auto* child = New<TForm>(Application, CreateNew);
-        child->SetFormStyle(fsMDIChild);
+        auto* child = New<TStyledForm<fsMDIChild>>(Application);
         child->SetBounds(10, 10, 220, 160);
-        child->Show();
         EXPECT_TRUE(PumpUntil([&] {
             TAppSkinForm* f = SkinManager()->FindForm(child->Handle());
             return f && f->State == TAppSkinForm::fsSkinned;
@@ -467,7 +471,7 @@ protected:
     }
 
     std::unique_ptr<TScopedApplication> app_;
-    TForm* frame_ = nullptr;
+    TStyledForm<fsMDIForm>* frame_ = nullptr;
     TMainMenu* menu_ = nullptr;
     TAppSkinForm* skinner_ = nullptr;
 };
@@ -548,7 +552,7 @@ TEST_F(SkinMdiMenuTest, MenuSetByTheClientIsMergedIntoTheStrip) {
     EXPECT_EQ(skin_->MenuUpdate, update);
     SkinManager()->UnskinAll();
     EXPECT_EQ(GetMenu(frame), merged);
-    SetMenu(frame, menu_->Handle());
+    SetMenu(frame, nullptr);
     DestroyMenu(merged);
 }
 
