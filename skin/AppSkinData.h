@@ -17,8 +17,6 @@
 // The engine's own bitmap resources: "LUMORAMENU" (the menu glyphs), "TRACK" and "TRACKVERT" (the
 // channels of a skin without them). A program linked without them keeps an empty glyph list and
 // no track elements.
-//
-// Not yet: the window-property lookup of ControlOfWindow.
 #pragma once
 
 #include "Graphics.h"
@@ -262,7 +260,7 @@ std::wstring AnsiToWide(const std::string& text);
 int DrawTextWide(HDC dc, const std::wstring& text, RECT& rect, UINT format);
 // `dest` takes the size and pixel format of `source` and a copy of its picture.
 void CopyBitmap(TBitmap* source, TBitmap* dest);
-// The control of this program behind a window, or nullptr.
+// The control of this program behind a window (the class library's window property), or nullptr.
 TControl* ControlOfWindow(HWND window);
 // Asks for one WM_MOUSELEAVE when the mouse leaves the window.
 void TrackMouseLeave(HWND window);

@@ -19,6 +19,8 @@ namespace {
 constexpr UINT_PTR HoverTimerId = 0x5EF1;
 constexpr UINT HoverInterval = 250;
 constexpr UINT FrameChanged = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+constexpr UINT SM_QUERYFRAME = 0xBC4D;  // answered SM_MAGIC when lParam is SM_MAGIC, else 1
+constexpr LPARAM AltHeld = 0x20000000;  // key data: the Alt key is down
 
 int FrameFor(bool active, int frameCount) { return active || frameCount < 2 ? 1 : 2; }
 
@@ -51,6 +53,8 @@ TAppSkinForm::TAppSkinForm(TSkinManage* manager, TSkinData* data, TCustomForm* f
       painter_(std::make_unique<TSkinMenuPainter>(manager, data)) {}
 
 TAppSkinForm::~TAppSkinForm() {
+    UnhookFormProcedure();
+    HotSkinner = nullptr;
     skinners_->Clear();
     if (Attached() && State != fsDead) Unskin();
     client_.reset();
@@ -86,10 +90,96 @@ bool TAppSkinForm::AttachWindow(HWND window) {
         menuBar_ = std::make_unique<TAppSkinMenu>(window, data_, painter_.get(), manager_);
         menuBar_->RightToLeft = rightToLeft_;
     }
-    if (ncSkinned_) ComputeFrame();
-    else State = fsSkinned;
+    savedMenuUpdate_ = data_->MenuUpdate;
+    if (ncSkinned_) {
+        ComputeFrame();
+        HookFormProcedure();
+    } else {
+        State = fsSkinned;
+    }
     if (Kind == wkMDIChild && placement_ == 1 && !manager_->MDIMaximized) manager_->SetMDIMaximized(true);
     return true;
+}
+
+void TAppSkinForm::HookFormProcedure() {
+    if (!form_ || formHooked_) return;
+    savedWindowProc_ = form_->WindowProc;
+    form_->WindowProc = Event<&TAppSkinForm::FormProcedure>(this);
+    formHooked_ = true;
+}
+
+void TAppSkinForm::UnhookFormProcedure() {
+    if (!formHooked_) return;
+    formHooked_ = false;
+    // A hook set over this one later keeps calling it; only this one's own place is given back.
+    if (form_->WindowProc == Event<&TAppSkinForm::FormProcedure>(this)) form_->WindowProc = savedWindowProc_;
+}
+
+void TAppSkinForm::FormProcedure(TMessage& m) {
+    switch (m.Msg) {
+    case SM_REFRESHFORM:
+        Refresh();
+        return;
+    case SM_QUERYFRAME: m.Result = m.LParam == SM_MAGIC ? SM_MAGIC : 1; return;
+    case CM_DIALOGCHAR:
+        savedWindowProc_(m);
+        if (m.Result == 0) DialogChar(m);
+        return;
+    case CM_MENUCHANGED: {
+        const bool update = data_->MenuUpdate;
+        data_->MenuUpdate = false;
+        try {
+            savedWindowProc_(m);
+        } catch (...) {
+            data_->MenuUpdate = update;
+            throw;
+        }
+        data_->MenuUpdate = update;
+        if (menuBar_ && update && started_ && GetMenu(Window())) {
+            menuBar_->Rebuild(menuBar_->Menu());
+            PaintNow();
+        }
+        return;
+    }
+    default: break;
+    }
+    savedWindowProc_(m);
+}
+
+bool TAppSkinForm::DialogChar(TMessage& m) {
+    const bool altOnly = (m.LParam & AltHeld) != 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0;
+    if (menuBar_ && started_ && altOnly) {
+        const int index = menuBar_->ItemByAccelerator(static_cast<wchar_t>(m.WParam));
+        if (index >= 0) {
+            // Opened as a press on the item, once this key's messages are done.
+            const RECT& r = menuBar_->Item(index).Rect;
+            const RECT box = WindowBox(Window());
+            PostMessageW(Window(), WM_NCLBUTTONDOWN, HTMENU, MAKELPARAM(box.left + r.left + 1, box.top + r.top + 1));
+            m.Result = 1;
+            return true;
+        }
+    }
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (Kind == wkMDIChild && manager_->MainWindow)
+        if (auto* frame = dynamic_cast<TCustomForm*>(manager_->FindControl(manager_->MainWindow))) main = frame;
+    if (!main || main == form_) return false;
+    m.Result = main->Perform(CM_DIALOGCHAR, m.WParam, m.LParam);
+    return m.Result != 0;
+}
+
+void TAppSkinForm::SkinnerGone(TSkinControl* skinner) {
+    if (HotSkinner == skinner) HotSkinner = nullptr;
+}
+
+void TAppSkinForm::CheckHotSkinner() {
+    TSkinControl* hot = HotSkinner;
+    if (!hot) return;
+    POINT p{};
+    GetCursorPos(&p);
+    RECT r{};
+    if (hot->Handle && IsWindow(hot->Handle) && GetWindowRect(hot->Handle, &r) && PtInRect(&r, p)) return;
+    HotSkinner = nullptr;
+    hot->LoseHot();
 }
 
 void TAppSkinForm::ComputeFrame() {
@@ -249,7 +339,7 @@ void TAppSkinForm::BuildRegion() {
                 if (f.Trans == 1 && !f.Image->Empty() && big) {
                     std::unique_ptr<TBitmap> picture(FitFrame(TRect(0, 0, w, h), f.Image, f.Margins(), i >= 2,
                                                               f.Tile != 1, f.FrameCount, 1));
-                    part = RegionFromImage(picture.get(), s.left, s.top, 0, 0, 0, SkinKeyColour);
+                    part = RegionFromImage(picture.get(), s.left, s.top, 1, 1, 1, SkinKeyColour);
                 } else {
                     part = CreateRectRgn(s.left, s.top, s.right, s.bottom);
                 }
@@ -294,10 +384,12 @@ void TAppSkinForm::Unskin() {
     hoverTimer_ = false;
     if (pressed_ >= 0 && GetCapture() == window) ReleaseCapture();
     pressed_ = current_ = -1;
+    HotSkinner = nullptr;
     skinners_->Clear();
     if (menusPrepared_ && !destroying && form_) painter_->PrepareFormMenus(form_, false);
     menusPrepared_ = false;
     if (client_) client_->Detach();
+    UnhookFormProcedure();
     Detach();
     if (!ncSkinned_ || destroying) return;
     if (menuBar_ && started_) menuBar_->Restore();
@@ -350,7 +442,7 @@ void TAppSkinForm::LayoutButtons(int width) {
 int TAppSkinForm::ButtonAt(POINT p) const {
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         const TCaptionButton& b = buttons_[i];
-        if (b.Visible && b.Data->Visibility != 100 && PtInRect(&b.Rect, p)) return static_cast<int>(i);
+        if (b.Visible && PtInRect(&b.Rect, p)) return static_cast<int>(i);
     }
     return -1;
 }
@@ -390,6 +482,7 @@ void TAppSkinForm::PaintFrame(HDC dc) {
             if (TBitmap* b = cache_.Sides[i].get(); b && !b->Empty())
                 BitBlt(dc, sides[i].Left, sides[i].Top, b->Width(), b->Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
+    if (Kind == wkMDIFrame && !manager_->MDIMaximized && ActiveChildMaximized()) manager_->SetMDIMaximized(true);
     if (frame_.Caption > 0) {
         // The caption is composed off screen, in a bitmap kept from paint to paint.
         if (!cache_.Composed) {
@@ -414,25 +507,8 @@ void TAppSkinForm::PaintFrame(HDC dc) {
             BitBlt(cdc, frame_.Left, 0, t->Width(), t->Height(), t->Canvas()->Handle(), 0, 0, SRCCOPY);
         DrawTitle(cdc, width);
         LayoutButtons(width);
-        for (const TCaptionButton& b : buttons_) {
-            const TDataSkinSysButton& d = *b.Data;
-            if (!b.Visible || d.Visibility == 100) continue;
-            if (d.Action == 3 || d.Action == 11) {
-                auto icon = reinterpret_cast<HICON>(SendMessageW(Window(), WM_GETICON, ICON_SMALL, 0));
-                if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(Window(), WM_GETICON, ICON_BIG, 0));
-                if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(Window(), GCLP_HICONSM));
-                if (icon) {
-                    DrawIconEx(cdc, b.Rect.left, b.Rect.top, icon, b.Rect.right - b.Rect.left,
-                               b.Rect.bottom - b.Rect.top, 0, nullptr, DI_NORMAL);
-                    continue;
-                }
-            }
-            int frame = b.State;
-            if (!active_ && d.FrameCount >= 4) frame = 4;
-            else if (d.Visibility == 100 && frame == 3) frame = 4;
-            DrawFrame(cdc, TRect(b.Rect.left, b.Rect.top, b.Rect.right, b.Rect.bottom), d.Image, true, d.FrameCount,
-                      std::min(frame, d.FrameCount));
-        }
+        for (const TCaptionButton& b : buttons_)
+            if (b.Visible && b.Data->Visibility != 100) DrawCaptionButton(cdc, b);
         GdiFlush();
         BitBlt(dc, 0, 0, width, frame_.Caption, cdc, 0, 0, SRCCOPY);
     }
@@ -440,7 +516,39 @@ void TAppSkinForm::PaintFrame(HDC dc) {
         RECT strip{frame_.Left, frame_.Caption, width - frame_.Right, frame_.Caption + frame_.MenuBar};
         if (menuBar_ && started_) menuBar_->Paint(dc, strip, active_);
         else FillRect(dc, &strip, data_->FaceBrush);
+        // The maximised child's buttons at the strip's end.
+        for (const TCaptionButton& b : buttons_)
+            if (b.Visible && b.Data->Visibility == 100) DrawCaptionButton(dc, b);
     }
+}
+
+void TAppSkinForm::DrawCaptionButton(HDC dc, const TCaptionButton& b) {
+    const TDataSkinSysButton& d = *b.Data;
+    if (d.Action == 3 || d.Action == 11) {
+        auto icon = reinterpret_cast<HICON>(SendMessageW(Window(), WM_GETICON, ICON_SMALL, 0));
+        if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(Window(), WM_GETICON, ICON_BIG, 0));
+        if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(Window(), GCLP_HICONSM));
+        if (icon) {
+            DrawIconEx(dc, b.Rect.left, b.Rect.top, icon, b.Rect.right - b.Rect.left, b.Rect.bottom - b.Rect.top, 0,
+                       nullptr, DI_NORMAL);
+            return;
+        }
+    }
+    int frame = b.State;
+    if (d.Visibility == 100) {
+        if (frame == 3) frame = 4;
+    } else if (!active_ && d.FrameCount >= 4) {
+        frame = 4;
+    }
+    DrawFrame(dc, TRect(b.Rect.left, b.Rect.top, b.Rect.right, b.Rect.bottom), d.Image, true, d.FrameCount,
+              std::min(frame, d.FrameCount));
+}
+
+bool TAppSkinForm::ActiveChildMaximized() const {
+    if (Kind != wkMDIFrame || !client_ || !client_->Attached()) return false;
+    BOOL maximized = FALSE;
+    const bool any = client_->CallPrevious(WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
+    return any && maximized;
 }
 
 void TAppSkinForm::FillFrameCache(int width, int height) {
@@ -622,7 +730,9 @@ LRESULT TAppSkinForm::WithoutCaptionStyle(UINT message, WPARAM wParam, LPARAM lP
 }
 
 LRESULT TAppSkinForm::ClientMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if ((message >= WM_MDICREATE && message <= WM_MDIREFRESHMENU) || message == WM_PARENTNOTIFY)
+    // A change of the children repaints the frame (asking for the active one changes nothing).
+    if ((message >= WM_MDICREATE && message <= WM_MDIREFRESHMENU && message != WM_MDIGETACTIVE) ||
+        message == WM_PARENTNOTIFY)
         PostMessageW(Window(), SM_PAINTFRAME, 0, 0);
     switch (message) {
     case WM_NCCALCSIZE:
@@ -632,11 +742,27 @@ LRESULT TAppSkinForm::ClientMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (style & (WS_HSCROLL | WS_VSCROLL)) SetWindowLongW(client, GWL_STYLE, style & ~(WS_HSCROLL | WS_VSCROLL));
         }
         break;
+    case WM_MDICREATE: data_->MenuUpdate = false; break;
     case WM_MDIDESTROY: {
         const LRESULT result = client_->CallPrevious(message, wParam, lParam);
         BOOL maximized = FALSE;
         const bool any = SendMessageW(client_->Window(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
         manager_->SetMDIMaximized(any && maximized);
+        if (!any) {
+            data_->MenuUpdate = savedMenuUpdate_;
+            if (menuBar_ && started_) {
+                menuBar_->Rebuild(menuBar_->Menu());
+                PaintNow();
+            }
+        }
+        return result;
+    }
+    case WM_MDISETMENU: {
+        const LRESULT result = client_->CallPrevious(message, wParam, lParam);
+        if (wParam && menuBar_ && started_) {
+            menuBar_->Merge();
+            PaintNow();
+        }
         return result;
     }
     case WM_MDITILE:
@@ -667,6 +793,7 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         break;
     case WM_NCDESTROY: {
         State = fsDestroying;
+        UnhookFormProcedure();
         if (hoverTimer_) KillTimer(window, HoverTimerId);
         hoverTimer_ = false;
         if (client_) client_->Detach();
@@ -753,6 +880,7 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                     barHot_ = -1;
                 }
             }
+            CheckHotSkinner();
             return 0;
         }
         break;
@@ -801,6 +929,11 @@ LRESULT TAppSkinForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             KillTimer(window, HoverTimerId);
             hoverTimer_ = false;
             Leave();
+        }
+        if (!active_ && HotSkinner) {
+            TSkinControl* hot = HotSkinner;
+            HotSkinner = nullptr;
+            hot->LoseHot();
         }
         if (Kind == wkMDIFrame && client_ && client_->Attached())
             SendMessageW(client_->Window(), WM_NCACTIVATE, wParam, lParam);

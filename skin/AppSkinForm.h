@@ -26,12 +26,24 @@
 // The child controls get their skinners at the start (SkinControlMatch.h); the form skinner keeps
 // them in its list and frees them when it unskins.
 //
-// Not yet: foreign windows' background fill, menu merging of MDI frames (WM_MDISETMENU), the
-// maximised child's buttons in the menu strip.
+// An MDI frame with a menu strip shows the buttons of its maximised active child (minimise,
+// restore, close) at the strip's right end; a menu that the MDI client sets on the frame
+// (WM_MDISETMENU) is merged into the strip and taken off the frame again.
+//
+// A form of this program is also hooked through its WindowProc, which sees the class library's
+// own messages: Alt+letter arriving as CM_DIALOGCHAR opens the strip's item with that accelerator;
+// a form without such an item hands the key to the main form (an MDI child to its frame's form).
+//
+// In a foreign window the child skinner under the mouse (HotSkinner) loses its hot look once the
+// hover timer finds the cursor outside it, or when the window is deactivated.
+//
+// Not yet: foreign windows' background fill.
 #pragma once
 
 #include "SkinFrameRules.h"
 #include "WindowSubclass.h"
+
+#include "Controls.h"
 
 #include <memory>
 #include <vector>
@@ -41,6 +53,7 @@ class TSkinManage;
 class TCustomForm;
 class TDataSkinSysButton;
 class TSkinnerList;
+class TSkinControl;
 class TSkinMenuPainter;
 class TAppSkinMenu;
 class TPopupMenu;
@@ -79,6 +92,11 @@ public:
     TAppSkinMenu* MenuBar() const { return menuBar_.get(); }
     // The copy of the system menu last shown (nullptr before the first).
     TPopupMenu* SystemMenuCopy() const { return sysMenuPopup_; }
+    // The child skinner of a foreign window that shows the hot look, or nullptr; a skinner sets it
+    // when it turns hot and clears it when it goes.
+    TSkinControl* HotSkinner = nullptr;
+    // A child skinner leaves: the form skinner forgets it.
+    void SkinnerGone(TSkinControl* skinner);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -113,6 +131,16 @@ private:
     POINT ToWindow(POINT screenPoint) const;
     void DrawTitle(HDC dc, int width);
     LRESULT ClientMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The form's WindowProc while skinned (forms of this program).
+    void FormProcedure(TMessage& m);
+    void HookFormProcedure();
+    void UnhookFormProcedure();
+    bool DialogChar(TMessage& m);
+    // The MDI frame's active child is maximised (asked of the MDI client).
+    bool ActiveChildMaximized() const;
+    // The caption button `b` drawn by its state.
+    void DrawCaptionButton(HDC dc, const TCaptionButton& b);
+    void CheckHotSkinner();
 
     TSkinManage* manager_;
     TSkinData* data_;
@@ -158,4 +186,7 @@ private:
     int barHot_ = -1;  // the menu-bar item under the mouse
     bool menusPrepared_ = false;
     DWORD lastMenuTime_ = 0;
+    TWndMethod savedWindowProc_;
+    bool formHooked_ = false;
+    bool savedMenuUpdate_ = true;
 };

@@ -351,11 +351,17 @@ TAppSkinMenu::~TAppSkinMenu() {
 }
 
 void TAppSkinMenu::Rebuild(TMainMenu* menu) {
+    menu_ = menu;
+    Build(false);
+}
+
+void TAppSkinMenu::Merge() { Build(true); }
+
+void TAppSkinMenu::Build(bool merging) {
     HMENU handle = GetMenu(window_);
     if (!handle) handle = menuHandle_;
     if (!handle) return;
     menuHandle_ = handle;
-    menu_ = menu;
     items_.clear();
     const int count = GetMenuItemCount(handle);
     for (int i = 0; i < count; ++i) {
@@ -370,7 +376,8 @@ void TAppSkinMenu::Rebuild(TMainMenu* menu) {
         b.Enabled = (info.fState & (MFS_GRAYED | MFS_DISABLED)) == 0;
         b.Command = static_cast<int>(info.wID);
         b.Caption = entry.IsLine() ? String() : entry.Caption;
-        if (menu_) {
+        // A merged menu keeps its own entries; only those without a text are completed.
+        if (menu_ && (!merging || b.Caption.empty())) {
             TMenuItem* item = b.SubMenu ? menu_->FindItem(reinterpret_cast<std::intptr_t>(b.SubMenu), fkHandle)
                                         : menu_->FindItem(b.Command, fkCommand);
             if (item) {
@@ -378,6 +385,10 @@ void TAppSkinMenu::Rebuild(TMainMenu* menu) {
                 b.Caption = item->Caption();
                 b.Enabled = item->Enabled();
                 b.LinkedItem = item;
+                if (merging) {
+                    b.Command = item->Command();
+                    b.SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
+                }
             }
         }
         items_.push_back(b);

@@ -106,6 +106,9 @@ public:
     // Reads the window's menu into the items and takes the menu off the window; `menu` is the
     // class-library menu behind it, when there is one.
     void Rebuild(TMainMenu* menu);
+    // The window's new menu (set by the MDI client) read into the items and taken off the window;
+    // only entries without a text are completed from the class-library menu.
+    void Merge();
     // Gives the window its menu back.
     void Restore();
 
@@ -136,6 +139,7 @@ public:
 
 private:
     bool OpenItem(int index);
+    void Build(bool merging);
     void TidySeparators(TMenuItem* item);
     void OwnerDrawEntries(HMENU menu, bool on, std::vector<std::pair<HMENU, UINT>>& changed);
     void PaintCaption(HDC dc, const TMenuBtn& item);

@@ -358,9 +358,24 @@ bool TSkinScrollbar::BeforeMessage(TMessage& m) {
     return TSkinControl::BeforeMessage(m);
 }
 
+namespace {
+
+// The bar a WM_HSCROLL or WM_VSCROLL is about, given the part the message's code names as its hot
+// zone and placed again; nullptr for other messages.
+TWScrollbar* FollowScrollCode(const TMessage& m, TWScrollbar* horz, TWScrollbar* vert) {
+    if (m.Msg != WM_HSCROLL && m.Msg != WM_VSCROLL) return nullptr;
+    TWScrollbar* bar = m.Msg == WM_HSCROLL ? horz : vert;
+    bar->HotZone = LOWORD(m.WParam) == SB_ENDSCROLL ? -1 : static_cast<int>(LOWORD(m.WParam));
+    bar->Place();
+    return bar;
+}
+
+}  // namespace
+
 void TSkinScrollbar::AfterMessage(TMessage& m) {
-    if (!horz_ || !vert_) {
-        TSkinControl::AfterMessage(m);
+    if (!horz_ || !vert_) return TSkinControl::AfterMessage(m);
+    if (TWScrollbar* bar = FollowScrollCode(m, horz_.get(), vert_.get())) {
+        if (bar->Shown()) bar->Repaint();
         return;
     }
     switch (m.Msg) {
@@ -369,14 +384,6 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
         Resized = true;
         PlaceBars();
         break;
-    case WM_HSCROLL:
-    case WM_VSCROLL: {
-        TWScrollbar* bar = m.Msg == WM_HSCROLL ? horz_.get() : vert_.get();
-        bar->HotZone = LOWORD(m.WParam) == SB_ENDSCROLL ? -1 : static_cast<int>(LOWORD(m.WParam));
-        bar->Place();
-        if (bar->Shown()) bar->Repaint();
-        break;
-    }
     case WM_MOUSEWHEEL:
         for (TWScrollbar* bar : {horz_.get(), vert_.get()}) {
             bar->Place();
@@ -488,10 +495,8 @@ void TSkinScrollbarH::PaintSkin(HDC, const TRect&) {
 }
 
 void TSkinScrollbarH::AfterMessage(TMessage& m) {
-    if (!horz_ || !vert_) {
-        TSkinControl::AfterMessage(m);
-        return;
-    }
+    if (!horz_ || !vert_) return TSkinControl::AfterMessage(m);
+    if (FollowScrollCode(m, horz_.get(), vert_.get())) return;
     switch (m.Msg) {
     case WM_SIZE:
     case WM_NCPAINT:
@@ -500,13 +505,6 @@ void TSkinScrollbarH::AfterMessage(TMessage& m) {
         PlaceBars();
         PaintSkin(nullptr, TRect());
         break;
-    case WM_HSCROLL:
-    case WM_VSCROLL: {
-        TWScrollbar* bar = m.Msg == WM_HSCROLL ? horz_.get() : vert_.get();
-        bar->HotZone = LOWORD(m.WParam) == SB_ENDSCROLL ? -1 : static_cast<int>(LOWORD(m.WParam));
-        bar->Place();
-        break;
-    }
     case WM_MOUSEWHEEL: PlaceBars(); break;
     case WM_SHOWWINDOW:
         if (!m.WParam) {

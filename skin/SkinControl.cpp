@@ -159,7 +159,10 @@ TSkinControl::~TSkinControl() {
     if (procedureSaved_ && Control && !controlGoing) GiveProcedureBack();
     procedureSaved_ = false;
     hook_.reset();
-    if (Form) Form->Skinners().Remove(this);
+    if (Form) {
+        Form->SkinnerGone(this);
+        Form->Skinners().Remove(this);
+    }
 }
 
 void TSkinControl::GiveProcedureBack() {
@@ -206,14 +209,18 @@ void TSkinControl::ApplyParentBackgroundRule(bool attach) {
     }
 }
 
-void TSkinControl::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
-    if (Attached) return;
+bool TSkinControl::BindOwner(TAppSkinForm* form, TSkinData* skinData, TCanvas* canvas) {
     Form = form;
     SkinData = skinData;
-    ChangeColor = changeColor;
     Canvas = canvas;
     Control = dynamic_cast<TControl*>(Owner());
-    if (!Control) return;
+    return Control != nullptr;
+}
+
+void TSkinControl::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
+    if (Attached) return;
+    ChangeColor = changeColor;
+    if (!BindOwner(form, skinData, canvas)) return;
     if (auto* w = dynamic_cast<TWinControl*>(Control)) Handle = w->Handle();
     Unicode = Handle ? IsWindowUnicode(Handle) != FALSE : true;
     WindowEnabled = Handle ? (GetWindowLongPtrW(Handle, GWL_STYLE) & WS_DISABLED) == 0 : Control->Enabled();
@@ -285,6 +292,20 @@ void TSkinControl::WindowProcedure(TMessage& m) {
         CallDefault(m);
         AfterMessage(m);
     }
+    NoteHotState();
+}
+
+void TSkinControl::NoteHotState() {
+    // Only foreign windows: a control of this program hears CM_MOUSELEAVE from the class library.
+    if (Control || !Form || SkinState != ssAttached) return;
+    if (ButtonState & bsHot) Form->HotSkinner = this;
+    else Form->SkinnerGone(this);
+}
+
+void TSkinControl::LoseHot() {
+    if ((ButtonState & bsHot) == 0) return;
+    ButtonState &= ~bsHot;
+    Redraw();
 }
 
 void TSkinControl::CallDefault(TMessage& m) {
@@ -546,8 +567,27 @@ void TSkinButton::PaintNow() {
     ReleaseDC(Handle, dc);
 }
 
+const String& TSkinButton::KeptText() {
+    if (!textKept_) {
+        keptText_ = WindowText();
+        textKept_ = true;
+    }
+    return keptText_;
+}
+
+HFONT TSkinButton::KeptFont() {
+    if (!fontKept_) {
+        keptFont_ = WindowFont();
+        fontKept_ = true;
+    }
+    return keptFont_;
+}
+
 bool TSkinButton::BeforeMessage(TMessage& m) {
     const bool face = SkinData && SkinData->Buttons && !SkinData->Buttons->Image->Empty();
+    // A paint while the button's own procedure takes the new text or font reads them afresh.
+    if (m.Msg == WM_SETTEXT) textKept_ = false;
+    if (m.Msg == WM_SETFONT) fontKept_ = false;
     switch (m.Msg) {
     case WM_PAINT:
         // Without a button picture in the skin the button keeps its own painting.
@@ -587,7 +627,11 @@ void TSkinButton::PostClick() {
 
 void TSkinButton::AfterMessage(TMessage& m) {
     switch (m.Msg) {
-    case WM_SETTEXT: PaintNow(); break;
+    case WM_SETTEXT:
+        textKept_ = false;
+        PaintNow();
+        break;
+    case WM_SETFONT: fontKept_ = false; break;
     case WM_KEYDOWN:
         if (m.WParam == VK_SPACE) {
             ButtonState |= bsPressed;
@@ -649,10 +693,10 @@ void TSkinButton::PaintSkin(HDC dc, const TRect& rect) {
     if (!PaintFace(rect, frame)) return;
     HDC bdc = Buffer->Canvas()->Handle();
     {
-        TFontScope font(bdc, WindowFont());
+        TFontScope font(bdc, KeptFont());
         const TColor fallback = Control ? Control->Font()->Color() : (SkinData ? SkinData->ButtonText : clBtnText);
         SetTextColor(bdc, static_cast<COLORREF>(ColorToRGB(TextColourForFrame(frame, fallback))));
-        DrawButtonText(bdc, TRect(0, 0, rect.Width(), rect.Height()), DT_CENTER, WindowText());
+        DrawButtonText(bdc, TRect(0, 0, rect.Width(), rect.Height()), DT_CENTER, KeptText());
     }
     CopyBuffer(dc, rect);
 }

@@ -65,6 +65,8 @@ public:
     void CallDefault(TMessage& m);
     // The form skinner is going away first: forget it.
     void FormGone() { Form = nullptr; }
+    // The mouse has gone elsewhere without a leave notice: the hot look goes.
+    void LoseHot();
 
     int ButtonState = 0;
     TCanvas* Canvas = nullptr;
@@ -114,12 +116,17 @@ protected:
 
     // Registers with the form skinner's list.
     void Register();
+    // The start of attaching a control: keeps the form skinner, the skin and the canvas, and takes
+    // the owner as the control; false when the owner is no control.
+    bool BindOwner(TAppSkinForm* form, TSkinData* skinData, TCanvas* canvas);
     // Controls that paint their parent's background stop doing so while skinned, and start again.
     void ApplyParentBackgroundRule(bool attach);
 
 private:
     class TForeignHook;
 
+    // A foreign window's skinner that turned hot is its form skinner's hot skinner until it cools.
+    void NoteHotState();
     // Hands the control's saved procedure back (to the control, or to a newer skinner that calls
     // this one).
     void GiveProcedureBack();
@@ -186,6 +193,15 @@ protected:
     void PaintNow();
     void PostClick();
     bool Enabled3() const;  // the window is enabled
+    // The button's text and font, kept from paint to paint; WM_SETTEXT and WM_SETFONT renew them.
+    const String& KeptText();
+    HFONT KeptFont();
+
+private:
+    String keptText_;
+    HFONT keptFont_ = nullptr;
+    bool textKept_ = false;
+    bool fontKept_ = false;
 };
 
 class TSkinBitButton : public TSkinButton {

@@ -279,6 +279,9 @@ void MatchControl(TAppSkinForm& form, TControl* control, TComponent* owner) {
             else if (NeedsScrollbars(child)) AttachSkinner(form, TSkinnerKind::Scrollbar, child, false);
         }
     }
+    if (d.Kind == TSkinnerKind::CoolBar)
+        if (auto* bar = dynamic_cast<TCoolBar*>(control))
+            for (int i = 0; i < bar->Bands()->Count(); ++i) bar->Bands()->Items(i)->SetColor(data->ButtonFace);
     if (d.SetTransparent) SetPropText(control, "Transparent", "True");
     bool attach = d.Kind != TSkinnerKind::None;
     if (d.OnlyWithBorder && windowed) attach = attach && HasBorder(windowed->WindowHandle());

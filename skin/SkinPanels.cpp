@@ -233,12 +233,8 @@ void TSkinGroupBox::PaintSkin(HDC dc, const TRect& rect) {
 
 void TSkinBox::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
     if (Attached) return;
-    Form = form;
-    SkinData = skinData;
     ChangeColor = changeColor;
-    Canvas = canvas;
-    Control = dynamic_cast<TControl*>(Owner());
-    if (!Control) return;
+    if (!BindOwner(form, skinData, canvas)) return;
     if (auto* w = dynamic_cast<TWinControl*>(Control)) Handle = w->HandleAllocated() ? w->WindowHandle() : nullptr;
     Register();
     if (ChangeColor) {

@@ -247,12 +247,7 @@ void TSkinAdvPage::Unskin() {
 // ---- Check and radio controls with glyph strips ----
 
 void TSkinObjImage::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool changeColor, TCanvas* canvas) {
-    if (Attached) return;
-    Form = form;
-    SkinData = skinData;
-    Canvas = canvas;
-    Control = dynamic_cast<TControl*>(Owner());
-    if (!Control) return;
+    if (Attached || !BindOwner(form, skinData, canvas)) return;
     if (auto* w = dynamic_cast<TWinControl*>(Control)) Handle = w->HandleAllocated() ? w->WindowHandle() : nullptr;
     Register();
     Build();

@@ -82,12 +82,7 @@ void TSkinMenuHolder::Notification(TComponent* component, TOperation operation) 
 }
 
 void TSkinToolMenu::AttachControl(TAppSkinForm* form, TSkinData* skinData, bool /*changeColor*/, TCanvas* canvas) {
-    if (Attached) return;
-    Form = form;
-    SkinData = skinData;
-    Canvas = canvas;
-    Control = dynamic_cast<TControl*>(Owner());
-    if (!Control) return;
+    if (Attached || !BindOwner(form, skinData, canvas)) return;
     Register();
     HoldMenu("MenuItem", true);
     if (!HeldItem()) return;  // a button without a menu needs no skinner

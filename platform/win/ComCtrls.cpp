@@ -685,6 +685,7 @@ void TCoolBand::Assign(TPersistent* source) {
         minWidth_ = band->minWidth_;
         width_ = band->width_;
         text_ = band->text_;
+        color_ = band->color_;
         SetControl(band->control_);
         Changed(false);
         return;
@@ -747,6 +748,13 @@ void TCoolBand::SetWidth(int value) {
     if (width_ == value)
         return;
     width_ = value;
+    Changed(false);
+}
+
+void TCoolBand::SetColor(TColor value) {
+    if (color_ == value)
+        return;
+    color_ = value;
     Changed(false);
 }
 
@@ -835,7 +843,9 @@ void TCoolBar::Dispatch(TMessage& m) {
 void TCoolBar::FillBandInfo(TCoolBand* band, REBARBANDINFOW& info, std::wstring& text) {
     info = REBARBANDINFOW{};
     info.cbSize = sizeof(info);
-    info.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_ID | RBBIM_TEXT;
+    info.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_ID | RBBIM_TEXT | RBBIM_COLORS;
+    info.clrFore = CLR_DEFAULT;
+    info.clrBack = band->Color() == clBtnFace ? CLR_DEFAULT : static_cast<COLORREF>(ColorToRGB(band->Color()));
     info.fStyle = RBBS_CHILDEDGE;
     if (band->Break())
         info.fStyle |= RBBS_BREAK;
@@ -1870,7 +1880,8 @@ void RegisterComCtrlsClasses() {
         .Int("MinHeight", &TCoolBand::MinHeight, &TCoolBand::SetMinHeight)
         .Int("MinWidth", &TCoolBand::MinWidth, &TCoolBand::SetMinWidth)
         .Int("Width", &TCoolBand::Width, &TCoolBand::SetWidth)
-        .Str("Text", &TCoolBand::Text, &TCoolBand::SetText);
+        .Str("Text", &TCoolBand::Text, &TCoolBand::SetText)
+        .Int("Color", &TCoolBand::Color, &TCoolBand::SetColor);
     RegisterProperties<TCoolBar>()
         .Object("Bands", &TCoolBar::Bands, &TCoolBar::SetBands)
         .Bool("AutoSize", &TCoolBar::AutoSize, &TCoolBar::SetAutoSize)

@@ -282,6 +282,9 @@ public:
     void SetWidth(int value);
     const String& Text() const { return text_; }
     void SetText(const String& value);
+    // The band's background; clBtnFace is the bar's own.
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
 
     TCoolBar* CoolBar() const;
     // Called by the cool bar when its control goes.
@@ -296,6 +299,7 @@ private:
     int minWidth_ = 0;
     int width_ = 0;
     String text_;
+    TColor color_ = clBtnFace;
 };
 
 class TCoolBands : public TCollection {

@@ -356,6 +356,206 @@ TEST_F(SkinMenuBarTest, BarDrawnInTheStripInsteadOfTheWindowsMenu) {
     EXPECT_EQ(c.bottom, clientBefore_.bottom);
 }
 
+constexpr LPARAM AltHeld = 0x20000000;  // key data of a character typed with Alt down
+
+// The press a CM_DIALOGCHAR posted to `window`, as the bar item under it (-1 when none was posted).
+int PostedBarPress(HWND window, TAppSkinMenu* bar) {
+    MSG msg;
+    if (!PeekMessageW(&msg, window, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE)) return -1;
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(HTMENU));
+    RECT w{};
+    GetWindowRect(window, &w);
+    return bar->ItemAt({static_cast<short>(LOWORD(msg.lParam)) - w.left, static_cast<short>(HIWORD(msg.lParam)) - w.top});
+}
+
+TEST_F(SkinMenuBarTest, AltLetterReachingTheFormOpensTheItemWithThatAccelerator) {
+    HWND window = form_->Handle();
+    SendMessageW(window, SM_PAINTFRAME, 0, 0);
+    struct Case {
+        const char* what;
+        wchar_t key;
+        LPARAM keyData;
+        int item;  // the item pressed, -1 for none (the key is not handled)
+    };
+    const Case cases[] = {
+        {"Alt+E", L'e', AltHeld, 1},
+        {"capital letter", L'H', AltHeld, 2},
+        {"without Alt", L'e', 0, -1},
+        {"no item has it", L'q', AltHeld, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LRESULT handled = form_->Perform(CM_DIALOGCHAR, c.key, c.keyData);
+        EXPECT_EQ(handled != 0, c.item >= 0);
+        EXPECT_EQ(PostedBarPress(window, skinner_->MenuBar()), c.item);
+    }
+    // Unskinned, the form's own handling is all there is.
+    SkinManager()->UnskinAll();
+    EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, L'e', AltHeld), 0);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, window, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+}
+
+TEST_F(SkinMenuBarTest, AMenuSetAgainIsTakenIntoTheBarWhenTheClassLibraryReportsIt) {
+    HWND window = form_->Handle();
+    RECT before{};
+    GetClientRect(window, &before);
+    auto* tools = New<TMenuItem>(form_.get());
+    tools->SetCaption("&Tools");
+    main_->Items()->Add(tools);
+    SetMenu(window, main_->Handle());
+    form_->Perform(CM_MENUCHANGED, 0, 0);
+    EXPECT_EQ(GetMenu(window), nullptr);
+    ASSERT_EQ(skinner_->MenuBar()->Count(), 4);
+    EXPECT_EQ(skinner_->MenuBar()->Item(3).Caption, "&Tools");
+    RECT after{};
+    GetClientRect(window, &after);
+    EXPECT_EQ(after.bottom, before.bottom);
+}
+
+// Forms of the program with their MDI style from the start.
+template <TFormStyle Style>
+class TStyledForm : public TForm {
+public:
+    explicit TStyledForm(TComponent* owner) : TForm(owner, CreateNew) { SetFormStyle(Style); }
+};
+
+// An MDI frame with a menu, skinned, and its children.
+class SkinMdiMenuTest : public SkinMenuTest {
+protected:
+    void SetUp() override {
+        SkinMenuTest::SetUp();
+        app_ = std::make_unique<TScopedApplication>();
+        Application->CreateForm(frame_);
+        frame_->SetBounds(40, 40, 520, 380);
+        menu_ = New<TMainMenu>(frame_);
+        for (const char* caption : {"&File", "&Edit"}) {
+            auto* top = New<TMenuItem>(frame_);
+            top->SetCaption(caption);
+            auto* sub = New<TMenuItem>(frame_);
+            sub->SetCaption("&Open");
+            top->Add(sub);
+            menu_->Items()->Add(top);
+        }
+        SetMenu(frame_->Handle(), menu_->Handle());
+        frame_->Show();
+        SetForegroundWindow(frame_->Handle());
+        ASSERT_TRUE(PumpUntil([&] {
+            TAppSkinForm* f = SkinManager()->FindForm(frame_->Handle());
+            return f && f->State == TAppSkinForm::fsSkinned && f->MenuBar() && f->MenuBar()->Count() == 2;
+        }));
+        skinner_ = SkinManager()->FindForm(frame_->Handle());
+    }
+    void TearDown() override {
+        app_.reset();
+        SkinMenuTest::TearDown();
+    }
+
+    TForm* NewChild() {
+        auto* child = New<TStyledForm<fsMDIChild>>(Application);
+        child->SetBounds(10, 10, 220, 160);
+        EXPECT_TRUE(PumpUntil([&] {
+            TAppSkinForm* f = SkinManager()->FindForm(child->Handle());
+            return f && f->State == TAppSkinForm::fsSkinned;
+        }));
+        return child;
+    }
+
+    // The frame's non-client area as painted now.
+    std::unique_ptr<TPixelBuffer> FramePixels() {
+        RECT w{};
+        GetWindowRect(frame_->Handle(), &w);
+        auto buffer = std::make_unique<TPixelBuffer>(w.right - w.left, w.bottom - w.top);
+        SendMessageW(frame_->Handle(), SM_PAINTFRAMETO, reinterpret_cast<WPARAM>(buffer->DC()), SM_MAGIC);
+        return buffer;
+    }
+
+    std::unique_ptr<TScopedApplication> app_;
+    TStyledForm<fsMDIForm>* frame_ = nullptr;
+    TMainMenu* menu_ = nullptr;
+    TAppSkinForm* skinner_ = nullptr;
+};
+
+TEST_F(SkinMdiMenuTest, MaximisedChildsButtonsSitInTheFramesStripAndWork) {
+    HWND frame = frame_->Handle();
+    TForm* child = NewChild();
+    // Alt+letter typed in a child opens the frame's item.
+    EXPECT_NE(child->Perform(CM_DIALOGCHAR, L'e', AltHeld), 0);
+    EXPECT_EQ(PostedBarPress(frame, skinner_->MenuBar()), 1);
+
+    SendMessageW(frame_->ClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->Handle()), 0);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) && SkinManager()->MDIMaximized; }));
+    RECT w{};
+    GetWindowRect(frame, &w);
+    const int width = w.right - w.left;
+    const skinrules::TFrameSizes f = skinner_->Frame();
+    ASSERT_GT(f.MenuBar, 0);
+    const int buttons = ElementIndex("mdicontrols.bmp"), bar = ElementIndex("menubar.bmp");
+    // Minimise, restore and close, 16 pixels wide and 4 apart, ending at the strip's right margin.
+    auto centre = [&](int i) {
+        const int left = width - 20 * (3 - i) - f.Right - skin_->MenuBar->LeftWidth;
+        return POINT{left + 8, f.Caption + f.MenuBar / 2};
+    };
+    // The strip's own background, between the items and the buttons.
+    const POINT ground{centre(0).x - 24, centre(0).y};
+    auto pixels = FramePixels();
+    const std::uint32_t background = pixels->At(ground.x, ground.y);
+    EXPECT_TRUE(background == skinart::ProbeColour(bar, 1) || background == skinart::ProbeColour(bar, 2))
+        << std::hex << background;
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pixels->At(centre(i).x, centre(i).y), skinart::ProbeColour(buttons, 4 * i + 1));
+    }
+    // Hot, by the mouse over it.
+    const POINT restore{w.left + centre(1).x, w.top + centre(1).y};
+    SendMessageW(frame, WM_NCMOUSEMOVE, HTMENU, MAKELPARAM(restore.x, restore.y));
+    pixels = FramePixels();
+    EXPECT_EQ(pixels->At(centre(1).x, centre(1).y), skinart::ProbeColour(buttons, 4 + 4));
+    // A click on the restore button restores the child; the strip loses the buttons.
+    SendMessageW(frame, WM_NCLBUTTONDOWN, HTMENU, MAKELPARAM(restore.x, restore.y));
+    SendMessageW(frame, WM_NCLBUTTONUP, HTMENU, MAKELPARAM(restore.x, restore.y));
+    ASSERT_TRUE(PumpUntil([&] { return !IsZoomed(child->Handle()); }));
+    EXPECT_FALSE(SkinManager()->MDIMaximized);
+    pixels = FramePixels();
+    EXPECT_EQ(pixels->At(centre(1).x, centre(1).y), pixels->At(ground.x, ground.y));
+}
+
+TEST_F(SkinMdiMenuTest, MenuSetByTheClientIsMergedIntoTheStrip) {
+    HWND frame = frame_->Handle();
+    RECT before{};
+    GetClientRect(frame, &before);
+    const bool update = skin_->MenuUpdate;
+    TForm* child = NewChild();
+    EXPECT_FALSE(skin_->MenuUpdate);  // while a child is open
+
+    HMENU merged = CreateMenu();
+    HMENU window = CreatePopupMenu();
+    AppendMenuW(window, MF_STRING, 301, L"&Tile");
+    AppendMenuW(merged, MF_POPUP, reinterpret_cast<UINT_PTR>(window), L"&Window");
+    AppendMenuW(merged, MF_STRING, 302, L"&Tools");
+    SendMessageW(frame_->ClientHandle(), WM_MDISETMENU, reinterpret_cast<WPARAM>(merged), 0);
+    EXPECT_EQ(GetMenu(frame), nullptr);
+    TAppSkinMenu* bar = skinner_->MenuBar();
+    ASSERT_EQ(bar->Count(), 2);
+    EXPECT_EQ(bar->Item(0).Caption, "&Window");
+    EXPECT_EQ(bar->Item(0).SubMenu, window);
+    EXPECT_EQ(bar->Item(1).Caption, "&Tools");
+    EXPECT_EQ(bar->Item(1).Command, 302);
+    RECT after{};
+    GetClientRect(frame, &after);
+    EXPECT_EQ(after.bottom, before.bottom);
+    EXPECT_EQ(after.right, before.right);
+
+    // The last child gone, the bar follows the menu again.
+    child->Free();
+    DrainMessages();
+    EXPECT_EQ(skin_->MenuUpdate, update);
+    SkinManager()->UnskinAll();
+    EXPECT_EQ(GetMenu(frame), merged);
+    SetMenu(frame, nullptr);
+    DestroyMenu(merged);
+}
+
 struct TBarSight {
     TAppSkinMenu* bar = nullptr;
     HWND window = nullptr;

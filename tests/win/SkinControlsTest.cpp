@@ -174,6 +174,50 @@ TEST_F(SkinControlsTest, ButtonShowsTheFrameOfEachState) {
     EXPECT_EQ(frameShown(), Probe("buttons.bmp", 3)) << "disabled";
 }
 
+// Counts the text and font questions a window is asked.
+class TQuestionCounter : public TWindowSubclass {
+public:
+    int Asked = 0;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH || message == WM_GETFONT) ++Asked;
+        return CallPrevious(message, wParam, lParam);
+    }
+};
+
+TEST_F(SkinControlsTest, ButtonKeepsItsTextAndFontUntilTheyChange) {
+    auto* button = Add<TButton>(10, 10, 120, 40, "I");
+    ShowSkinned();
+    HWND h = button->Handle();
+    ASSERT_TRUE(Skinned(h));
+    // Pixels of the caption: those inside that are not the face's colour.
+    auto inked = [&] {
+        const TShot shot = Paint(h);
+        const std::uint32_t face = shot.At(1, 1);
+        int count = 0;
+        for (int y = 6; y < shot.Height - 6; ++y)
+            for (int x = 6; x < shot.Width - 6; ++x) count += shot.At(x, y) != face;
+        return count;
+    };
+    const int narrow = inked();
+    TQuestionCounter counter;
+    ASSERT_TRUE(counter.Attach(h));
+    inked();
+    EXPECT_EQ(counter.Asked, 0) << "a paint reads the kept text and font";
+
+    SetWindowTextW(h, L"WWWW");
+    const int wide = inked();
+    EXPECT_GT(wide, narrow * 2);
+    HFONT big = CreateFontW(-28, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(big), TRUE);
+    EXPECT_GT(inked(), wide * 2);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(button->Font()->Handle()), TRUE);
+    EXPECT_EQ(inked(), wide);
+    counter.Detach();
+    DeleteObject(big);
+}
+
 TEST_F(SkinControlsTest, SkinDrawingSwitchesOffAndOn) {
     auto* button = Add<TButton>(10, 10, 90, 28, "OK");
     ShowSkinned();
@@ -209,6 +253,44 @@ TEST_F(SkinControlsTest, ControlFreedUnderItsSkinnerLeavesTheListCleanly) {
     SkinManager()->UnskinAll();
     EXPECT_EQ(SkinManager()->FindForm(form_->Handle()), nullptr);
     EXPECT_FALSE(Skinned(edit->Handle()));
+}
+
+TEST_F(SkinControlsTest, HotForeignButtonCoolsOnceTheMouseHasGoneWithoutALeaveNotice) {
+    TAppSkinForm* f = ShowSkinned();
+    ASSERT_NE(f, nullptr);
+    HWND foreign = CreateWindowExW(0, L"BUTTON", L"x", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 200, 200, 60, 24,
+                                   form_->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    TSkinControl* s = AttachWindowSkinner(*f, skinrules::TSkinnerKind::Button, foreign);
+    ASSERT_NE(s, nullptr);
+    RECT r{};
+    GetWindowRect(form_->Handle(), &r);
+    auto makeHot = [&] {
+        SendMessageW(foreign, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+        // The leave notice is lost.
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_CANCEL, foreign, 0};
+        TrackMouseEvent(&track);
+        MSG msg;
+        while (PeekMessageW(&msg, foreign, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE)) {
+        }
+        EXPECT_EQ(f->HotSkinner, s);
+        EXPECT_EQ(Paint(foreign).At(1, 1), Probe("buttons.bmp", 4));
+    };
+    // The hover timer finds the cursor elsewhere (outside the form, so no leave notice is due).
+    makeHot();
+    SetCursorPos(r.right + 40, r.bottom + 40);
+    EXPECT_TRUE(PumpUntil([&] { return f->HotSkinner == nullptr; }, 2000));
+    EXPECT_NE(Paint(foreign).At(1, 1), Probe("buttons.bmp", 4));
+    // The window is deactivated.
+    makeHot();
+    SendMessageW(form_->Handle(), WM_NCACTIVATE, FALSE, 0);
+    EXPECT_EQ(f->HotSkinner, nullptr);
+    EXPECT_NE(Paint(foreign).At(1, 1), Probe("buttons.bmp", 4));
+    SendMessageW(form_->Handle(), WM_NCACTIVATE, TRUE, 0);
+    // A hot skinner that is freed is forgotten.
+    makeHot();
+    s->Free();
+    EXPECT_EQ(f->HotSkinner, nullptr);
+    DestroyWindow(foreign);
 }
 
 TEST_F(SkinControlsTest, BitButtonGlyphAndTag5555ShowsTheParentBehind) {
@@ -427,6 +509,19 @@ TEST_F(SkinControlsTest, EditBorderAndComboButton) {
     EXPECT_EQ(buttonFace(), Probe("extraimages.bmp", 2));
     SendMessageW(h, CB_SHOWDROPDOWN, FALSE, 0);
     EXPECT_NE(buttonFace(), Probe("extraimages.bmp", 2));
+}
+
+TEST_F(SkinControlsTest, CoolBarBandsTakeTheSkinsFaceColour) {
+    ASSERT_NE(skin_->ButtonFace, clBtnFace);
+    auto* bar = Add<TCoolBar>(0, 0, 300, 30);
+    TCoolBand* band = bar->Bands()->Add();
+    ShowSkinned();
+    EXPECT_EQ(band->Color(), skin_->ButtonFace);
+    REBARBANDINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = RBBIM_COLORS;
+    ASSERT_TRUE(SendMessageW(bar->Handle(), RB_GETBANDINFOW, 0, reinterpret_cast<LPARAM>(&info)));
+    EXPECT_EQ(info.clrBack, static_cast<COLORREF>(ColorToRGB(skin_->ButtonFace)));
 }
 
 TEST_F(SkinControlsTest, ProgressBarFillsItsShare) {
