@@ -334,9 +334,41 @@ void TCustomDBEditEh::DataChanged() {
     }
     UpdateReadOnlyState();
     if (HandleAllocated()) SetModified(false);
+    if (highlightRequired_) Invalidate();
+}
+
+void TCustomDBEditEh::SetHighlightRequired(bool value) {
+    if (value == highlightRequired_) return;
+    highlightRequired_ = value;
+    Invalidate();
+}
+
+bool TCustomDBEditEh::RequiredStateShown() {
+    bool draw = false;
+    if (highlightRequired_ && link_->LinkActive()) {
+        if (link_->DataIndependent()) {
+            draw = VarIsNull(link_->DataIndependentValue()) || Text().empty();
+        } else if (TField* field = link_->Field()) {
+            const TDataSetState state = field->DataSet() ? field->DataSet()->State() : dsInactive;
+            draw = (state == dsEdit || state == dsInsert) && field->Required() && field->IsNull();
+        }
+    }
+    if (OnCheckDrawRequiredState) OnCheckDrawRequiredState(this, draw);
+    return draw;
+}
+
+void TCustomDBEditEh::PaintRequiredState() {
+    if (!highlightRequired_ || !HandleAllocated() || !RequiredStateShown()) return;
+    // A red dotted line one pixel above the bottom, along the text area.
+    const int y = ClientHeight() - 2;
+    const int right = ClientWidth() - buttonsWidth_ - 3;
+    const HDC dc = GetDC(Handle());
+    for (int x = 2; x < right; x += 2) SetPixel(dc, x, y, RGB(255, 0, 0));
+    ReleaseDC(Handle(), dc);
 }
 
 void TCustomDBEditEh::Change() {
+    if (highlightRequired_) Invalidate();
     if (!quiet_) {
         link_->SetModified();
         if (HandleAllocated()) SetModified(true);
@@ -582,6 +614,10 @@ void TCustomDBEditEh::Dispatch(TMessage& m) {
     case WM_CLEAR:
         if (!readOnly_) link_->Edit();
         break;
+    case WM_PAINT:
+        TCustomMaskEdit::Dispatch(m);
+        PaintRequiredState();
+        return;
     default: break;
     }
     TCustomMaskEdit::Dispatch(m);
@@ -836,6 +872,7 @@ void TCustomDBComboBoxEh::KeyPress(wchar_t& key) {
     if (key >= 32 && dropDownBox_->AutoDrop() && !listVisible_ && MainButtonEnabled()) DropDown();
     if (!Keyed() || key == 27 || key < 8 || (key > 8 && key < 32)) {
         TCustomDBEditEh::KeyPress(key);
+        completePending_ = !Keyed() && key >= 32 && GetKeyState(VK_CONTROL) >= 0;
         return;
     }
     // A keyed control searches its items with what is typed before the selection.
@@ -862,9 +899,24 @@ void TCustomDBComboBoxEh::KeyPress(wchar_t& key) {
     key = 0;
 }
 
+void TCustomDBComboBoxEh::CompleteTyping() {
+    const std::wstring typed = ToWide(Text());
+    DWORD start = 0, end = 0;
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (WindowReadOnly() || typed.empty() || start != end || end != typed.size()) return;
+    const int found = ComboLocate(items_.get(), items_->Count(), Text(), true);
+    if (found < 0) return;
+    const std::wstring item = ToWide(items_->Get(found));
+    if (item.size() <= typed.size()) return;
+    const std::wstring completed = typed + item.substr(typed.size());
+    SetText(FromWide(completed.c_str(), completed.size()));
+    SendMessageW(Handle(), EM_SETSEL, typed.size(), completed.size());
+}
+
 void TCustomDBComboBoxEh::DropDown() {
     if (listVisible_) return;
     if (OnDropDown) OnDropDown(this);
+    if (items_->Count() == 0 && OnGetItemsList) OnGetItemsList(this);
     if (!list_) {
         list_ = New<TPopupListboxEh>(this);
         list_->OnMouseUp = Event<&TCustomDBComboBoxEh::ListMouseUp>(this);
@@ -947,6 +999,14 @@ void TCustomDBComboBoxEh::Dispatch(TMessage& m) {
     if (m.Msg == WM_GETDLGCODE && listVisible_) {
         TCustomDBEditEh::Dispatch(m);
         m.Result |= DLGC_WANTALLKEYS;
+        return;
+    }
+    if (m.Msg == WM_CHAR) {
+        // The character is in the text once the edit window handled it.
+        completePending_ = false;
+        TCustomDBEditEh::Dispatch(m);
+        if (completePending_ && HandleAllocated()) CompleteTyping();
+        completePending_ = false;
         return;
     }
     TCustomDBEditEh::Dispatch(m);
@@ -1075,6 +1135,7 @@ void RegisterDBCtrlsEhClasses() {
         .Object("EditButtons", &TCustomDBEditEh::EditButtons)
         .Str("EditMask", &TCustomDBEditEh::EditMask, &TCustomDBEditEh::SetEditMask)
         .Bool("Flat", &TCustomDBEditEh::Flat, &TCustomDBEditEh::SetFlat)
+        .Bool("HighlightRequired", &TCustomDBEditEh::HighlightRequired, &TCustomDBEditEh::SetHighlightRequired)
         .Object("MRUList", &TCustomDBEditEh::MRUList)
         .Bool("ReadOnly", &TCustomDBEditEh::ReadOnly, &TCustomDBEditEh::SetReadOnly)
         .Str("Text", [](TCustomDBEditEh& e) { return e.Text(); },
@@ -1086,6 +1147,7 @@ void RegisterDBCtrlsEhClasses() {
              })
         .Event("OnButtonClick", &TCustomDBEditEh::OnButtonClick)
         .Event("OnButtonDown", &TCustomDBEditEh::OnButtonDown)
+        .Event("OnCheckDrawRequiredState", &TCustomDBEditEh::OnCheckDrawRequiredState)
         .Event("OnUpdateData", &TCustomDBEditEh::OnUpdateData);
 
     RegisterProperties<TCustomDBComboBoxEh>()

@@ -4,12 +4,11 @@
 //
 // The edit carries its main edit button and the EditButtons collection (button controls from the
 // right edge inwards), a recently-used list that drops down while typing, an edit mask (its own or
-// the field's) and a fixed height with AutoSize. A keyed combo box accepts only its items: typing
-// picks them.
+// the field's), a fixed height with AutoSize and a red dotted mark under a required empty value. A
+// keyed combo box accepts only its items: typing picks them; a plain one completes typed text.
 //
-// Not yet: the edit image, tooltips, the required mark, the flat non-client border and button
-// separators, the in-place hosting interface of a grid's filter row, the check box's own flat
-// painting.
+// Not yet: the edit image, tooltips, the flat non-client border and button separators, the
+// in-place hosting interface of a grid's filter row, the check box's own flat painting.
 #pragma once
 
 #include "DBCtrlsEh.h"
@@ -80,7 +79,14 @@ public:
     // Presses and releases a button as its short-cut does (0 the main one, then EditButtons).
     void ClickEditButton(int index);
 
+    // A required field left empty shows a red dotted line under the text.
+    bool HighlightRequired() const { return highlightRequired_; }
+    void SetHighlightRequired(bool value);
+    // Whether the mark shows now (OnCheckDrawRequiredState has the last word).
+    bool RequiredStateShown();
+
     TDBEditUpdateDataEventEh OnUpdateData;
+    TEvent<void(TObject* Sender, bool& DrawState)> OnCheckDrawRequiredState;
     TButtonClickEventEh OnButtonClick;
     TButtonDownEventEh OnButtonDown;
 
@@ -128,7 +134,11 @@ protected:
 
 private:
     void LinkDataChange(TObject*) { DataChanged(); }
-    void LinkEditingChange(TObject*) { UpdateReadOnlyState(); }
+    void LinkEditingChange(TObject*) {
+        UpdateReadOnlyState();
+        if (highlightRequired_) Invalidate();
+    }
+    void PaintRequiredState();
     void LinkUpdateData(TObject*) { UpdateData(); }
     void ButtonsChanged(TObject*) { UpdateEditButtons(); }
     void ButtonControlDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
@@ -160,6 +170,7 @@ private:
     bool noCloseClick_ = false;
     bool mruVisible_ = false;
     bool swallowCloseChar_ = false;
+    bool highlightRequired_ = false;
 };
 
 class TDBEditEh : public TCustomDBEditEh {
@@ -222,6 +233,8 @@ public:
     TNotifyEvent OnDropDown;
     TEvent<void(TObject* Sender, bool Accept)> OnCloseUp;
     TDBNotInListEventEh OnNotInList;
+    // Asked on dropping down while Items is empty, so the owner can fill it.
+    TNotifyEvent OnGetItemsList;
 
 protected:
     void KeyDown(WORD& key, TShiftState shift) override;
@@ -244,6 +257,9 @@ private:
     // Up (`forward` false) or Down: the previous or next item, when the control may change.
     bool StepItem(bool forward);
     void NotInList();
+    // A plain box completes a character typed at the end with the rest of the first item that
+    // starts with the text, selected; the typed characters stay as typed.
+    void CompleteTyping();
 
     std::unique_ptr<TStringList> items_;
     std::unique_ptr<TStringList> keyItems_;
@@ -255,6 +271,7 @@ private:
     int shownWidth_ = 0;
     bool listVisible_ = false;
     bool settingIndex_ = false;
+    bool completePending_ = false;
 };
 
 class TDBComboBoxEh : public TCustomDBComboBoxEh {

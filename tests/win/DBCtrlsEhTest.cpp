@@ -660,3 +660,131 @@ TEST_F(DataAwareControls, AutoSizeKeepsTheHeightTheFontNeeds) {
 }
 
 }  // namespace
+
+TEST_F(DataAwareControls, APlainBoxCompletesWhatIsTypedAtTheEnd) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    for (const char* s : {"Apple", "apricot", "Banana"}) box->Items()->Add(s);
+    auto selection = [box] {
+        DWORD start = 0, end = 0;
+        SendMessageW(box->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return std::pair<int, int>(static_cast<int>(start), static_cast<int>(end));
+    };
+    struct Case {
+        const char* typed;
+        const char* text;  // the typed characters keep their case
+        std::pair<int, int> selected;
+        int index;
+    };
+    for (const Case& c : {Case{"a", "apple", {1, 5}, 0}, Case{"ap", "apple", {2, 5}, 0},
+                          Case{"APR", "APRicot", {3, 7}, 1}, Case{"apple", "apple", {5, 5}, 0},
+                          Case{"bx", "bx", {2, 2}, -1}, Case{"Banana!", "Banana!", {7, 7}, -1}}) {
+        SCOPED_TRACE(c.typed);
+        Focus(box);
+        SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+        Type(box, c.typed);
+        EXPECT_EQ(box->Text(), c.text);
+        EXPECT_EQ(selection(), c.selected);
+        EXPECT_EQ(box->ItemIndex(), c.index);
+    }
+
+    // Backspace takes the completion away and completes nothing.
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Type(box, "ap");
+    Press(box, VK_BACK);
+    EXPECT_EQ(box->Text(), "ap");
+    EXPECT_EQ(box->ItemIndex(), -1);
+    // Typing inside the text completes nothing.
+    box->SetText("Bnana");
+    SendMessageW(box->Handle(), EM_SETSEL, 1, 1);
+    Type(box, "a");
+    EXPECT_EQ(box->Text(), "Banana");
+    EXPECT_EQ(selection(), (std::pair<int, int>(2, 2)));
+    EXPECT_EQ(box->ItemIndex(), 2);
+    // The completed text is what is posted.
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Type(box, "apr");
+    Focus(other);
+    EXPECT_EQ(VarToStr(box->DataLink()->DataIndependentValue()), "apricot");
+
+    // A read-only box takes no typing and completes nothing.
+    Focus(box);
+    box->SetReadOnly(true);
+    box->SetText("ap");
+    SendMessageW(box->Handle(), EM_SETSEL, 2, 2);
+    Type(box, "r");
+    EXPECT_EQ(box->Text(), "ap");
+}
+
+TEST_F(DataAwareControls, AnEmptyListIsFilledByTheOwnerOnDroppingDown) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    struct TOwner {
+        int asked = 0;
+        void Fill(TObject* sender) {
+            ++asked;
+            for (const char* s : {"North", "South"}) static_cast<TDBComboBoxEh*>(sender)->Items()->Add(s);
+        }
+    } owner;
+    box->OnGetItemsList = Event<&TOwner::Fill>(&owner);
+    Focus(box);
+    Press(box, VK_F4);
+    ASSERT_TRUE(box->ListVisible());
+    EXPECT_EQ(owner.asked, 1);
+    EXPECT_EQ(box->PopupList()->Items()->Count(), 2);
+    Press(box, VK_DOWN);
+    Press(box, VK_RETURN);
+    EXPECT_EQ(box->Text(), "North");
+    // Filled once: a list with items is not asked for again.
+    Press(box, VK_F4);
+    Press(box, VK_ESCAPE);
+    EXPECT_EQ(owner.asked, 1);
+    EXPECT_EQ(box->Items()->Count(), 2);
+}
+
+TEST_F(DataAwareControls, ARequiredEmptyValueIsMarkedWithARedDottedLine) {
+    auto redOnMarkLine = [](TCustomDBEditEh* e) {
+        UpdateWindow(e->Handle());
+        const HDC dc = GetDC(e->Handle());
+        int red = 0;
+        const int y = e->ClientHeight() - 2;
+        for (int x = 2; x < e->ClientWidth() - e->ButtonsWidth() - 3; ++x)
+            if (GetPixel(dc, x, y) == RGB(255, 0, 0)) ++red;
+        ReleaseDC(e->Handle(), dc);
+        return red;
+    };
+    // Bound: only while the record is edited and the required field is empty.
+    TField* name = q->FieldByName("name");
+    name->SetRequired(true);
+    edit->SetHighlightRequired(true);
+    EXPECT_FALSE(edit->RequiredStateShown());
+    q->Edit();
+    name->Clear();
+    EXPECT_TRUE(edit->RequiredStateShown());
+    edit->Invalidate();
+    EXPECT_GT(redOnMarkLine(edit), 10);
+    name->SetRequired(false);
+    EXPECT_FALSE(edit->RequiredStateShown());
+    name->SetRequired(true);
+    name->SetAsString("Ann");
+    EXPECT_FALSE(edit->RequiredStateShown());
+    name->Clear();
+    edit->SetHighlightRequired(false);
+    EXPECT_FALSE(edit->RequiredStateShown());
+    edit->Invalidate();
+    EXPECT_EQ(redOnMarkLine(edit), 0);
+    q->Cancel();
+
+    // Without a field: while the value or the text is empty; the handler has the last word.
+    auto* own = Make<TDBEditEh>(150, 10);
+    own->SetHighlightRequired(true);
+    EXPECT_TRUE(own->RequiredStateShown());
+    own->SetValue(Variant(String("x")));
+    EXPECT_FALSE(own->RequiredStateShown());
+    EXPECT_EQ(redOnMarkLine(own), 0);
+    struct THandler {
+        void Check(TObject*, bool& draw) { draw = !draw; }
+    } handler;
+    own->OnCheckDrawRequiredState = Event<&THandler::Check>(&handler);
+    EXPECT_TRUE(own->RequiredStateShown());
+    own->Invalidate();
+    EXPECT_GT(redOnMarkLine(own), 10);
+}
