@@ -138,6 +138,38 @@ void TCustomDBEditEh::CMEnabledChanged(TMessage& m) {
     UpdateEditButtons();
 }
 
+void TCustomDBEditEh::CreateParams(TCreateParams& params) {
+    TCustomMaskEdit::CreateParams(params);
+    shownAlignment_ = Alignment();
+    params.Style &= ~static_cast<DWORD>(ES_RIGHT | ES_CENTER);
+    if (shownAlignment_ == taRightJustify) params.Style |= ES_RIGHT;
+    if (shownAlignment_ == taCenter) params.Style |= ES_CENTER;
+    shownWordWrap_ = wordWrap_;
+    if (wordWrap_) params.Style = (params.Style & ~static_cast<DWORD>(ES_AUTOHSCROLL)) | ES_MULTILINE | ES_AUTOVSCROLL;
+}
+
+TAlignment TCustomDBEditEh::DefaultAlignment() const {
+    TField* field = link_->Field();
+    return field ? field->Alignment() : taLeftJustify;
+}
+
+void TCustomDBEditEh::SetAlignment(TAlignment value) {
+    alignmentAssigned_ = true;
+    alignment_ = value;
+    UpdateWindowStyle();
+}
+
+void TCustomDBEditEh::SetWordWrap(bool value) {
+    wordWrap_ = value;
+    UpdateWindowStyle();
+}
+
+void TCustomDBEditEh::UpdateWindowStyle() {
+    // A window being typed into is kept; it takes the new style once the focus has left it.
+    if (!HandleAllocated() || focused_ || GetFocus() == Handle()) return;
+    if (Alignment() != shownAlignment_ || wordWrap_ != shownWordWrap_) RecreateWnd();
+}
+
 void TCustomDBEditEh::CreateWnd() {
     TCustomMaskEdit::CreateWnd();
     DataChanged();
@@ -335,6 +367,7 @@ void TCustomDBEditEh::DataChanged() {
     UpdateReadOnlyState();
     if (HandleAllocated()) SetModified(false);
     if (highlightRequired_) Invalidate();
+    UpdateWindowStyle();
 }
 
 void TCustomDBEditEh::SetHighlightRequired(bool value) {
@@ -411,6 +444,11 @@ void TCustomDBEditEh::KeyPress(wchar_t& key) {
     }
     TCustomMaskEdit::KeyPress(key);
     if (key == 0) return;
+    // Line breaks never go into the text.
+    if (key == L'\r' || key == L'\n') {
+        key = 0;
+        return;
+    }
     if (key == 27) {
         link_->Reset();
         SelectAll();
@@ -757,6 +795,10 @@ void TCustomDBComboBoxEh::UpdateData() {
     TCustomDBEditEh::UpdateData();
 }
 
+TAlignment TCustomDBComboBoxEh::DefaultAlignment() const {
+    return Keyed() ? taLeftJustify : TCustomDBEditEh::DefaultAlignment();
+}
+
 bool TCustomDBComboBoxEh::IsValidChar(wchar_t key) const {
     return Keyed() || TCustomDBEditEh::IsValidChar(key);
 }
@@ -814,7 +856,9 @@ void TCustomDBComboBoxEh::KeyDown(WORD& key, TShiftState shift) {
             return;
         }
     }
-    if ((key == VK_UP || key == VK_DOWN) && !alt && !shift.Contains(ssCtrl)) {
+    // A wrapping box steps only with all its text selected (else the arrows move between lines).
+    const bool allSelected = !WordWrap() || SelLength() == static_cast<int>(ToWide(Text()).size());
+    if ((key == VK_UP || key == VK_DOWN) && !alt && !shift.Contains(ssCtrl) && allSelected) {
         if (StepItem(key == VK_DOWN)) {
             key = 0;
             return;
@@ -1128,6 +1172,8 @@ void RegisterDBCtrlsEhClasses() {
 
     // Text given to a control without a field is its value.
     RegisterProperties<TCustomDBEditEh>()
+        .Enum("Alignment", &TCustomDBEditEh::Alignment, &TCustomDBEditEh::SetAlignment,
+              {"taLeftJustify", "taRightJustify", "taCenter"})
         .Bool("AutoSize", &TCustomDBEditEh::AutoSize, &TCustomDBEditEh::SetAutoSize)
         .Str("DataField", &TCustomDBEditEh::DataField, &TCustomDBEditEh::SetDataField)
         .Component("DataSource", &TCustomDBEditEh::DataSource, &TCustomDBEditEh::SetDataSource)
@@ -1138,6 +1184,7 @@ void RegisterDBCtrlsEhClasses() {
         .Bool("HighlightRequired", &TCustomDBEditEh::HighlightRequired, &TCustomDBEditEh::SetHighlightRequired)
         .Object("MRUList", &TCustomDBEditEh::MRUList)
         .Bool("ReadOnly", &TCustomDBEditEh::ReadOnly, &TCustomDBEditEh::SetReadOnly)
+        .Bool("WordWrap", &TCustomDBEditEh::WordWrap, &TCustomDBEditEh::SetWordWrap)
         .Str("Text", [](TCustomDBEditEh& e) { return e.Text(); },
              [](TCustomDBEditEh& e, const String& value) {
                  if (e.DataLink()->DataIndependent())

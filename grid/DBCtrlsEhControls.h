@@ -79,6 +79,13 @@ public:
     // Presses and releases a button as its short-cut does (0 the main one, then EditButtons).
     void ClickEditButton(int index);
 
+    // The text's alignment: the assigned one, else the field's (left without a field).
+    TAlignment Alignment() const { return alignmentAssigned_ ? alignment_ : DefaultAlignment(); }
+    void SetAlignment(TAlignment value);
+    // Long text wraps onto further lines of a taller control.
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+
     // A required field left empty shows a red dotted line under the text.
     bool HighlightRequired() const { return highlightRequired_; }
     void SetHighlightRequired(bool value);
@@ -91,6 +98,7 @@ public:
     TButtonDownEventEh OnButtonDown;
 
 protected:
+    void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void Change() override;
     void KeyDown(WORD& key, TShiftState shift) override;
@@ -106,6 +114,7 @@ protected:
 
     virtual void DataChanged();
     virtual void UpdateData();
+    virtual TAlignment DefaultAlignment() const;
     virtual void InternalSetValue(const Variant& value);
     virtual bool IsValidChar(wchar_t key) const;
     // The main button works while the control is enabled and the link active.
@@ -139,6 +148,8 @@ private:
         if (highlightRequired_) Invalidate();
     }
     void PaintRequiredState();
+    // Re-creates the window when alignment or wrapping changed (not while it is typed into).
+    void UpdateWindowStyle();
     void LinkUpdateData(TObject*) { UpdateData(); }
     void ButtonsChanged(TObject*) { UpdateEditButtons(); }
     void ButtonControlDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
@@ -171,6 +182,11 @@ private:
     bool mruVisible_ = false;
     bool swallowCloseChar_ = false;
     bool highlightRequired_ = false;
+    TAlignment alignment_ = taLeftJustify;
+    TAlignment shownAlignment_ = taLeftJustify;  // the window's
+    bool shownWordWrap_ = false;
+    bool alignmentAssigned_ = false;
+    bool wordWrap_ = false;
 };
 
 class TDBEditEh : public TCustomDBEditEh {
@@ -246,6 +262,7 @@ protected:
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void DataChanged() override;
     void UpdateData() override;
+    TAlignment DefaultAlignment() const override;
     void InternalSetValue(const Variant& value) override;
     bool IsValidChar(wchar_t key) const override;
     void MainButtonDown(bool topButton, bool& autoRepeat) override;

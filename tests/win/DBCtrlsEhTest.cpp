@@ -788,3 +788,81 @@ TEST_F(DataAwareControls, ARequiredEmptyValueIsMarkedWithARedDottedLine) {
     own->Invalidate();
     EXPECT_GT(redOnMarkLine(own), 10);
 }
+
+TEST_F(DataAwareControls, TextIsAlignedAsAssignedElseAsTheField) {
+    auto styleOf = [](TWinControl* c) { return GetWindowLongPtrW(c->Handle(), GWL_STYLE) & (ES_RIGHT | ES_CENTER); };
+    auto* plain = Make<TDBComboBoxEh>(150, 40);
+    plain->SetDataSource(source);
+    plain->SetDataField("name");
+    Focus(other);  // a control being typed into keeps its window
+    TField* name = q->FieldByName("name");
+    q->FieldByName("sex")->SetAlignment(taRightJustify);
+    name->SetAlignment(taRightJustify);
+    q->Next();  // Bob
+    DrainMessages();
+    struct Case {
+        TCustomDBEditEh* control;
+        LONG_PTR style;
+    };
+    // The keyed combo keeps to the left; the others take the field's alignment.
+    for (const Case& c : {Case{edit, ES_RIGHT}, Case{plain, ES_RIGHT}, Case{combo, 0}}) {
+        SCOPED_TRACE(c.control->DataField());
+        EXPECT_EQ(styleOf(c.control), c.style);
+    }
+    // The text really stands at the right, before the buttons.
+    const LRESULT at = SendMessageW(edit->Handle(), EM_POSFROMCHAR, 0, 0);
+    EXPECT_GT(static_cast<short>(LOWORD(at)), edit->ClientWidth() / 2);
+    EXPECT_EQ(edit->Text(), "Bob");
+
+    // Assigned wins over the field, for keyed boxes too; the window still edits and writes back.
+    edit->SetAlignment(taCenter);
+    combo->SetAlignment(taRightJustify);
+    name->SetAlignment(taLeftJustify);
+    q->Prior();
+    for (const Case& c : {Case{edit, ES_CENTER}, Case{plain, 0}, Case{combo, ES_RIGHT}}) {
+        SCOPED_TRACE(c.control->DataField());
+        EXPECT_EQ(styleOf(c.control), c.style);
+    }
+    Focus(edit);
+    SendMessageW(edit->Handle(), EM_SETSEL, 0, -1);
+    Type(edit, "Ada");
+    // A window being typed into is kept; it is aligned anew once left.
+    edit->SetAlignment(taRightJustify);
+    EXPECT_EQ(styleOf(edit), ES_CENTER);
+    EXPECT_EQ(edit->Text(), "Ada");
+    Focus(other);
+    EXPECT_EQ(styleOf(edit), ES_RIGHT);
+    EXPECT_EQ(name->AsString(), "Ada");
+    q->Post();
+    EXPECT_EQ(Stored(1, "name"), "Ada");
+}
+
+TEST_F(DataAwareControls, AWrappingEditShowsLongTextOnSeveralLines) {
+    auto* own = Make<TDBEditEh>(150, 10);
+    own->SetAutoSize(false);
+    own->SetBounds(150, 10, 120, 80);
+    own->SetWordWrap(true);
+    ASSERT_TRUE(GetWindowLongPtrW(own->Handle(), GWL_STYLE) & ES_MULTILINE);
+    own->SetValue(Variant(String("one two three four five six seven eight nine ten")));
+    EXPECT_GT(SendMessageW(own->Handle(), EM_GETLINECOUNT, 0, 0), 1);
+    // Enter never breaks the line.
+    Focus(own);
+    SendMessageW(own->Handle(), EM_SETSEL, 3, 3);
+    Press(own, VK_RETURN);
+    EXPECT_EQ(own->Text(), "one two three four five six seven eight nine ten");
+
+    // A wrapping combo steps with the arrows only while all its text is selected.
+    auto* box = Make<TDBComboBoxEh>(150, 100);
+    for (const char* s : {"First", "Second"}) box->Items()->Add(s);
+    box->SetWordWrap(true);
+    Focus(box);
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Press(box, VK_DOWN);
+    EXPECT_EQ(box->Text(), "First");
+    SendMessageW(box->Handle(), EM_SETSEL, 1, 1);
+    Press(box, VK_DOWN);
+    EXPECT_EQ(box->Text(), "First");
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Press(box, VK_DOWN);
+    EXPECT_EQ(box->Text(), "Second");
+}
