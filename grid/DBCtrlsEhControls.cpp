@@ -31,13 +31,69 @@ int UnitLength(const String& text) { return static_cast<int>(ToWide(text).size()
 
 }  // namespace
 
+// ---- TEditImageEh -------------------------------------------------------------------------------------
+
+TEditImageEh::TEditImageEh(TCustomDBEditEh* edit) : edit_(edit), link_(std::make_unique<TChangeLink>()) {
+    link_->OnChange = Event<&TEditImageEh::Changed>(this);
+}
+
+TEditImageEh::~TEditImageEh() { link_->Follow(edit_, nullptr); }
+
+void TEditImageEh::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TEditImageEh*>(source);
+    if (!other) return inherited::Assign(source);
+    link_->Follow(edit_, other->images_);
+    images_ = other->images_;
+    imageIndex_ = other->imageIndex_;
+    visible_ = other->visible_;
+    width_ = other->width_;
+    useImageHeight_ = other->useImageHeight_;
+    Changed();
+}
+
+void TEditImageEh::SetImages(TCustomImageList* value) {
+    if (value == images_) return;
+    link_->Follow(edit_, value);
+    images_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetImageIndex(int value) {
+    if (value == imageIndex_) return;
+    imageIndex_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetWidth(int value) {
+    if (value == width_) return;
+    width_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetUseImageHeight(bool value) {
+    if (value == useImageHeight_) return;
+    useImageHeight_ = value;
+    Changed();
+}
+
+void TEditImageEh::Changed(TObject*) {
+    if (edit_ && edit_->HandleAllocated()) SendMessageW(edit_->Handle(), WM_EDIT_IMAGE_CHANGED_EH, 0, 0);
+}
+
 // ---- TCustomDBEditEh ----------------------------------------------------------------------------------
 
 TCustomDBEditEh::TCustomDBEditEh(TComponent* owner)
     : TCustomMaskEdit(owner),
       link_(std::make_unique<TFieldDataLinkEh>()),
       editButtons_(std::make_unique<TEditButtonsEh>(this, TCollectionItemClass::Of<TEditButtonEh>())),
-      mruList_(std::make_unique<TMRUListEh>(this)) {
+      mruList_(std::make_unique<TMRUListEh>(this)),
+      editImage_(std::make_unique<TEditImageEh>(this)) {
     link_->SetControl(this);
     link_->OnDataChange = Event<&TCustomDBEditEh::LinkDataChange>(this);
     link_->OnEditingChange = Event<&TCustomDBEditEh::LinkEditingChange>(this);
@@ -116,7 +172,11 @@ void TCustomDBEditEh::SetAutoSize(bool value) {
 
 int TCustomDBEditEh::AutoHeight() {
     TTextMeasure measure(Font());
-    return DBEditAutoHeight(measure.Metrics().tmHeight, 0, false, GetSystemMetrics(SM_CYBORDER), true, flat_);
+    int height = measure.Metrics().tmHeight;
+    // Taller images count instead of the font.
+    if (editImage_ && editImage_->UseImageHeight() && ImageAreaWidth() > 0)
+        height = std::max(height, editImage_->Images()->Height());
+    return DBEditAutoHeight(height, 0, false, GetSystemMetrics(SM_CYBORDER), true, flat_);
 }
 
 void TCustomDBEditEh::AdjustHeight() {
@@ -229,7 +289,7 @@ void TCustomDBEditEh::UpdateEditButtons() {
     }
     if (HandleAllocated()) {
         SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                     MAKELPARAM(1, buttonsWidth_ > 0 ? buttonsWidth_ + 1 : 1));
+                     MAKELPARAM(1 + ImageAreaWidth(), buttonsWidth_ > 0 ? buttonsWidth_ + 1 : 1));
         SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
         InvalidateRect(Handle(), nullptr, TRUE);
     }
@@ -370,6 +430,47 @@ void TCustomDBEditEh::DataChanged() {
     UpdateWindowStyle();
 }
 
+int TCustomDBEditEh::ImageAreaWidth() const {
+    TCustomImageList* images = editImage_->Images();
+    if (!editImage_->Visible() || !images) return 0;
+    return (editImage_->Width() > 0 ? editImage_->Width() : images->Width()) + 4;
+}
+
+int TCustomDBEditEh::DefaultImageIndex() { return editImage_->ImageIndex(); }
+
+int TCustomDBEditEh::ShownImageIndex() {
+    if (ImageAreaWidth() == 0) return -1;
+    int index = DefaultImageIndex();
+    if (OnGetImageIndex) OnGetImageIndex(this, index);
+    return index;
+}
+
+void TCustomDBEditEh::PaintEditImage() {
+    const int area = ImageAreaWidth();
+    if (area == 0 || !HandleAllocated()) return;
+    const int index = ShownImageIndex();
+    TCustomImageList* images = editImage_->Images();
+    const HDC dc = GetDC(Handle());
+    // The column's background, then the image in it, 2 pixels in and centred vertically.
+    RECT column{0, 0, area, ClientHeight()};
+    const HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Color())));
+    FillRect(dc, &column, brush);
+    DeleteObject(brush);
+    if (index >= 0) {
+        TCanvas canvas;
+        canvas.SetHandle(dc);
+        const int top = std::max(1, (ClientHeight() - images->Height()) / 2);
+        images->Draw(&canvas, 2, top, index, Enabled());
+        canvas.SetHandle(nullptr);
+    }
+    ReleaseDC(Handle(), dc);
+}
+
+void TCustomDBEditEh::Notification(TComponent* component, TOperation operation) {
+    TCustomMaskEdit::Notification(component, operation);
+    if (operation == opRemove && editImage_ && component == editImage_->Images()) editImage_->SetImages(nullptr);
+}
+
 void TCustomDBEditEh::SetHighlightRequired(bool value) {
     if (value == highlightRequired_) return;
     highlightRequired_ = value;
@@ -401,7 +502,7 @@ void TCustomDBEditEh::PaintRequiredState() {
 }
 
 void TCustomDBEditEh::Change() {
-    if (highlightRequired_) Invalidate();
+    if (highlightRequired_ || ImageAreaWidth() > 0) Invalidate();
     if (!quiet_) {
         link_->SetModified();
         if (HandleAllocated()) SetModified(true);
@@ -654,7 +755,12 @@ void TCustomDBEditEh::Dispatch(TMessage& m) {
         break;
     case WM_PAINT:
         TCustomMaskEdit::Dispatch(m);
+        PaintEditImage();
         PaintRequiredState();
+        return;
+    case WM_EDIT_IMAGE_CHANGED_EH:
+        AdjustHeight();
+        UpdateEditButtons();
         return;
     default: break;
     }
@@ -1163,6 +1269,13 @@ void RegisterDBCtrlsEhClasses() {
     RegisterComponentClass<TDBComboBoxEh>();
     RegisterComponentClass<TDBCheckBoxEh>();
 
+    RegisterProperties<TEditImageEh>()
+        .Component("Images", &TEditImageEh::Images, &TEditImageEh::SetImages)
+        .Int("ImageIndex", &TEditImageEh::ImageIndex, &TEditImageEh::SetImageIndex)
+        .Bool("UseImageHeight", &TEditImageEh::UseImageHeight, &TEditImageEh::SetUseImageHeight)
+        .Bool("Visible", &TEditImageEh::Visible, &TEditImageEh::SetVisible)
+        .Int("Width", &TEditImageEh::Width, &TEditImageEh::SetWidth);
+
     RegisterProperties<TDropDownBoxEh>()
         .Enum("Align", &TDropDownBoxEh::Align, &TDropDownBoxEh::SetAlign, {"daLeft", "daRight", "daCenter"})
         .Bool("AutoDrop", &TDropDownBoxEh::AutoDrop, &TDropDownBoxEh::SetAutoDrop)
@@ -1182,6 +1295,7 @@ void RegisterDBCtrlsEhClasses() {
         .Str("EditMask", &TCustomDBEditEh::EditMask, &TCustomDBEditEh::SetEditMask)
         .Bool("Flat", &TCustomDBEditEh::Flat, &TCustomDBEditEh::SetFlat)
         .Bool("HighlightRequired", &TCustomDBEditEh::HighlightRequired, &TCustomDBEditEh::SetHighlightRequired)
+        .Object("Images", &TCustomDBEditEh::EditImage)
         .Object("MRUList", &TCustomDBEditEh::MRUList)
         .Bool("ReadOnly", &TCustomDBEditEh::ReadOnly, &TCustomDBEditEh::SetReadOnly)
         .Bool("WordWrap", &TCustomDBEditEh::WordWrap, &TCustomDBEditEh::SetWordWrap)
@@ -1195,6 +1309,7 @@ void RegisterDBCtrlsEhClasses() {
         .Event("OnButtonClick", &TCustomDBEditEh::OnButtonClick)
         .Event("OnButtonDown", &TCustomDBEditEh::OnButtonDown)
         .Event("OnCheckDrawRequiredState", &TCustomDBEditEh::OnCheckDrawRequiredState)
+        .Event("OnGetImageIndex", &TCustomDBEditEh::OnGetImageIndex)
         .Event("OnUpdateData", &TCustomDBEditEh::OnUpdateData);
 
     RegisterProperties<TCustomDBComboBoxEh>()

@@ -7,11 +7,14 @@
 // the field's), a fixed height with AutoSize and a red dotted mark under a required empty value. A
 // keyed combo box accepts only its items: typing picks them; a plain one completes typed text.
 //
-// Not yet: the edit image, tooltips, the flat non-client border and button separators, the
-// in-place hosting interface of a grid's filter row, the check box's own flat painting.
+// An image from an image list may stand in front of the text (the combo box's: its item's).
+//
+// Not yet: tooltips, the flat non-client border and button separators, images in the combo box's
+// list, the in-place hosting interface of a grid's filter row, the check box's own flat painting.
 #pragma once
 
 #include "DBCtrlsEh.h"
+#include "ImgList.h"
 #include "Mask.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEhControls.h"
@@ -26,6 +29,46 @@ using TDBNotInListEventEh = TEvent<void(TObject* Sender, Variant NewValue, bool&
 // Posted to the edit after a button's menu closed (wParam: the button's position), so that the
 // press that closed the menu does not open it again.
 constexpr UINT WM_EDIT_BUTTON_MENU_CLOSED_EH = WM_USER + 102;
+
+// Sent to the edit when its image's settings changed: it lays out and repaints.
+constexpr UINT WM_EDIT_IMAGE_CHANGED_EH = WM_USER + 101;
+
+class TCustomDBEditEh;
+
+// The picture shown in front of the edit's text: image `ImageIndex` of `Images`, in a column of
+// `Width` (0: the images' width) plus 4 pixels.
+class TEditImageEh : public TPersistent {
+    VESTREL_CLASS(TEditImageEh, TPersistent)
+public:
+    explicit TEditImageEh(TCustomDBEditEh* edit);
+    ~TEditImageEh() override;
+    void Assign(TPersistent* source) override;
+
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* value);
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int value);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    int Width() const { return width_; }
+    void SetWidth(int value);
+    // Taller images make an AutoSize edit taller.
+    bool UseImageHeight() const { return useImageHeight_; }
+    void SetUseImageHeight(bool value);
+
+private:
+    void Changed(TObject* = nullptr);
+
+    TCustomDBEditEh* edit_;
+    TCustomImageList* images_ = nullptr;
+    std::unique_ptr<TChangeLink> link_;
+    int imageIndex_ = -1;
+    bool visible_ = false;
+    int width_ = 0;
+    bool useImageHeight_ = true;
+};
+
+using TGetImageIndexEventEh = TEvent<void(TObject* Sender, int& ImageIndex)>;
 
 class TCustomDBEditEh : public TCustomMaskEdit {
     VESTREL_CLASS(TCustomDBEditEh, TCustomMaskEdit)
@@ -86,6 +129,14 @@ public:
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
 
+    // The image in front of the text.
+    TEditImageEh* EditImage() const { return editImage_.get(); }
+    void SetEditImage(TEditImageEh* value) { editImage_->Assign(value); }
+    // The width the image takes in front of the text (0 without a visible image).
+    int ImageAreaWidth() const;
+    // The image shown now (-1 none): the default one, then OnGetImageIndex.
+    int ShownImageIndex();
+
     // A required field left empty shows a red dotted line under the text.
     bool HighlightRequired() const { return highlightRequired_; }
     void SetHighlightRequired(bool value);
@@ -94,6 +145,7 @@ public:
 
     TDBEditUpdateDataEventEh OnUpdateData;
     TEvent<void(TObject* Sender, bool& DrawState)> OnCheckDrawRequiredState;
+    TGetImageIndexEventEh OnGetImageIndex;
     TButtonClickEventEh OnButtonClick;
     TButtonDownEventEh OnButtonDown;
 
@@ -115,6 +167,8 @@ protected:
     virtual void DataChanged();
     virtual void UpdateData();
     virtual TAlignment DefaultAlignment() const;
+    virtual int DefaultImageIndex();
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void InternalSetValue(const Variant& value);
     virtual bool IsValidChar(wchar_t key) const;
     // The main button works while the control is enabled and the link active.
@@ -148,6 +202,7 @@ private:
         if (highlightRequired_) Invalidate();
     }
     void PaintRequiredState();
+    void PaintEditImage();
     // Re-creates the window when alignment or wrapping changed (not while it is typed into).
     void UpdateWindowStyle();
     void LinkUpdateData(TObject*) { UpdateData(); }
@@ -168,6 +223,7 @@ private:
     std::unique_ptr<TEditButtonsEh> editButtons_;
     std::vector<TEditButtonControlEh*> buttonControls_;
     std::unique_ptr<TMRUListEh> mruList_;
+    std::unique_ptr<TEditImageEh> editImage_;
     TMRUListboxEh* mruBox_ = nullptr;
     int buttonsWidth_ = 0;
     bool readOnly_ = false;
@@ -263,6 +319,7 @@ protected:
     void DataChanged() override;
     void UpdateData() override;
     TAlignment DefaultAlignment() const override;
+    int DefaultImageIndex() override { return itemIndex_; }
     void InternalSetValue(const Variant& value) override;
     bool IsValidChar(wchar_t key) const override;
     void MainButtonDown(bool topButton, bool& autoRepeat) override;

@@ -866,3 +866,66 @@ TEST_F(DataAwareControls, AWrappingEditShowsLongTextOnSeveralLines) {
     Press(box, VK_DOWN);
     EXPECT_EQ(box->Text(), "Second");
 }
+
+TEST_F(DataAwareControls, AnImageStandsInFrontOfTheText) {
+    // Two images 16 wide and 30 high: red, then blue.
+    auto* images = New<TImageList>(form_.get());
+    images->SetWidth(16);
+    images->SetHeight(30);
+    TBitmap strip;
+    strip.SetSize(32, 30);
+    strip.Canvas()->Brush()->SetColor(clRed);
+    strip.Canvas()->FillRect(Rect(0, 0, 16, 30));
+    strip.Canvas()->Brush()->SetColor(clBlue);
+    strip.Canvas()->FillRect(Rect(16, 0, 32, 30));
+    ASSERT_EQ(images->Add(&strip, nullptr), 0);
+    auto shown = [](TCustomDBEditEh* e) {
+        UpdateWindow(e->Handle());
+        const HDC dc = GetDC(e->Handle());
+        const COLORREF c = GetPixel(dc, 10, e->ClientHeight() / 2);
+        ReleaseDC(e->Handle(), dc);
+        return c;
+    };
+    auto leftMargin = [](TCustomDBEditEh* e) { return LOWORD(SendMessageW(e->Handle(), EM_GETMARGINS, 0, 0)); };
+
+    auto* own = Make<TDBEditEh>(150, 10);
+    const int plainHeight = own->Height();
+    own->EditImage()->SetImages(images);
+    EXPECT_EQ(own->ImageAreaWidth(), 0);  // not visible yet
+    own->EditImage()->SetVisible(true);
+    own->EditImage()->SetImageIndex(1);
+    EXPECT_EQ(own->ImageAreaWidth(), 20);
+    EXPECT_EQ(leftMargin(own), 21);  // the text starts after the image
+    EXPECT_GT(own->Height(), plainHeight);  // the taller image counts with AutoSize
+    EXPECT_EQ(shown(own), RGB(0, 0, 255));
+    own->EditImage()->SetWidth(30);
+    EXPECT_EQ(leftMargin(own), 35);
+    own->EditImage()->SetUseImageHeight(false);
+    EXPECT_EQ(own->Height(), plainHeight);
+
+    // The handler has the last word.
+    struct THandler {
+        void Get(TObject*, int& index) { index = 0; }
+    } handler;
+    own->OnGetImageIndex = Event<&THandler::Get>(&handler);
+    own->Invalidate();
+    EXPECT_EQ(shown(own), RGB(255, 0, 0));
+
+    // A combo box shows the image of its item.
+    combo->EditImage()->SetImages(images);
+    combo->EditImage()->SetVisible(true);
+    EXPECT_EQ(combo->Text(), "Female");
+    EXPECT_EQ(combo->ShownImageIndex(), 1);
+    EXPECT_EQ(shown(combo), RGB(0, 0, 255));
+    Focus(combo);
+    Press(combo, VK_UP);
+    EXPECT_EQ(combo->Text(), "Male");
+    EXPECT_EQ(shown(combo), RGB(255, 0, 0));
+    Press(combo, VK_ESCAPE);
+
+    // A freed image list is let go.
+    images->Free();
+    EXPECT_EQ(own->EditImage()->Images(), nullptr);
+    EXPECT_EQ(combo->ImageAreaWidth(), 0);
+    EXPECT_EQ(leftMargin(combo), 1);
+}
