@@ -284,6 +284,7 @@ void TCustomDBEditEh::UpdateEditButtons() {
         control->SetFlat(flat_);
         control->SetHint(button->Hint());
         control->SetEnabled(enabled);
+        control->SetActive(BorderActive());
         control->SetBounds(places[i].Left, 0, places[i].Width, places[i].Height);
         control->SetVisible(places[i].Width > 0);
     }
@@ -495,9 +496,12 @@ void TCustomDBEditEh::PaintRequiredState() {
     if (!highlightRequired_ || !HandleAllocated() || !RequiredStateShown()) return;
     // A red dotted line one pixel above the bottom, along the text area.
     const int y = ClientHeight() - 2;
-    const int right = ClientWidth() - buttonsWidth_ - 3;
+    const int right = ClientWidth() - buttonsWidth_ - 4;
     const HDC dc = GetDC(Handle());
-    for (int x = 2; x < right; x += 2) SetPixel(dc, x, y, RGB(255, 0, 0));
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    DrawDottedLine(&canvas, TPoint{2, y}, TPoint{right, y}, clRed);
+    canvas.SetHandle(nullptr);
     ReleaseDC(Handle(), dc);
 }
 
@@ -569,8 +573,30 @@ void TCustomDBEditEh::KeyPress(wchar_t& key) {
     if ((key == 8 || key == 22 || key == 24 || key >= 32) && !readOnly_) link_->Edit();
 }
 
+void TCustomDBEditEh::SetAlwaysShowBorder(bool value) {
+    alwaysShowBorder_ = value;
+    UpdateBorderState();
+}
+
+void TCustomDBEditEh::UpdateBorderState() {
+    for (TEditButtonControlEh* control : buttonControls_) control->SetActive(BorderActive());
+}
+
+void TCustomDBEditEh::CMMouseEnter(TMessage& m) {
+    TCustomMaskEdit::CMMouseEnter(m);
+    mouseInside_ = true;
+    UpdateBorderState();
+}
+
+void TCustomDBEditEh::CMMouseLeave(TMessage& m) {
+    TCustomMaskEdit::CMMouseLeave(m);
+    mouseInside_ = false;
+    UpdateBorderState();
+}
+
 void TCustomDBEditEh::DoEnter() {
     focused_ = true;
+    UpdateBorderState();
     link_->Reset();  // the edit text in place of the display text
     TCustomMaskEdit::DoEnter();
     if (HandleAllocated()) SelectAll();
@@ -589,6 +615,7 @@ void TCustomDBEditEh::DoExit() {
         throw;
     }
     focused_ = false;
+    UpdateBorderState();
     link_->Reset();  // the display text again
 }
 
@@ -901,6 +928,21 @@ void TCustomDBComboBoxEh::UpdateData() {
     TCustomDBEditEh::UpdateData();
 }
 
+int TCustomDBComboBoxEh::DefaultImageIndex() {
+    int index = itemIndex_;
+    if (OnGetItemImageIndex) OnGetItemImageIndex(this, itemIndex_, index);
+    return index;
+}
+
+void TCustomDBComboBoxEh::ListImageIndex(TObject*, int itemIndex, int& imageIndex) {
+    if (OnGetItemImageIndex) OnGetItemImageIndex(this, itemIndex, imageIndex);
+}
+
+void TCustomDBComboBoxEh::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && list_ && component == list_->Images()) list_->SetImages(nullptr);
+    TCustomDBEditEh::Notification(component, operation);
+}
+
 TAlignment TCustomDBComboBoxEh::DefaultAlignment() const {
     return Keyed() ? taLeftJustify : TCustomDBEditEh::DefaultAlignment();
 }
@@ -1077,6 +1119,9 @@ void TCustomDBComboBoxEh::DropDown() {
     }
     list_->SetColor(Color());
     list_->SetFont(Font());
+    TCustomImageList* images = ImageAreaWidth() > 0 ? EditImage()->Images() : nullptr;
+    list_->SetImages(images);
+    list_->OnGetImageIndex = Event<&TCustomDBComboBoxEh::ListImageIndex>(this);
     TStrings* shown = list_->Items();
     shown->BeginUpdate();
     shown->Clear();
@@ -1089,9 +1134,13 @@ void TCustomDBComboBoxEh::DropDown() {
     }
     shown->EndUpdate();
     list_->HandleNeeded();
-    list_->SetItemHeight(std::max(1, measure.Extent("Wg").cy + 2));
+    int itemHeight = measure.Extent("Wg").cy + 2;
+    // Taller images make taller rows.
+    if (images && EditImage()->UseImageHeight()) itemHeight = std::max(itemHeight, images->Height());
+    list_->SetItemHeight(std::max(1, itemHeight));
     list_->SetRows(std::max(1, std::min(count, dropDownBox_->Rows())));
-    const int width = ComboDropDownWidth(dropDownBox_->Width(), Width(), widest + GetSystemMetrics(SM_CXVSCROLL), 0);
+    const int width = ComboDropDownWidth(dropDownBox_->Width(), Width(), widest + GetSystemMetrics(SM_CXVSCROLL),
+                                         images ? images->Width() : 0);
     list_->SetBounds(list_->Left(), list_->Top(), width, list_->Height());
     list_->SetItemIndex(itemIndex_);
     TPoint pos;
@@ -1287,6 +1336,7 @@ void RegisterDBCtrlsEhClasses() {
     RegisterProperties<TCustomDBEditEh>()
         .Enum("Alignment", &TCustomDBEditEh::Alignment, &TCustomDBEditEh::SetAlignment,
               {"taLeftJustify", "taRightJustify", "taCenter"})
+        .Bool("AlwaysShowBorder", &TCustomDBEditEh::AlwaysShowBorder, &TCustomDBEditEh::SetAlwaysShowBorder)
         .Bool("AutoSize", &TCustomDBEditEh::AutoSize, &TCustomDBEditEh::SetAutoSize)
         .Str("DataField", &TCustomDBEditEh::DataField, &TCustomDBEditEh::SetDataField)
         .Component("DataSource", &TCustomDBEditEh::DataSource, &TCustomDBEditEh::SetDataSource)

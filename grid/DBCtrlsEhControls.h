@@ -9,8 +9,8 @@
 //
 // An image from an image list may stand in front of the text (the combo box's: its item's).
 //
-// Not yet: tooltips, the flat non-client border and button separators, images in the combo box's
-// list, the in-place hosting interface of a grid's filter row, the check box's own flat painting.
+// Not yet: tooltips, the flat non-client border and button separators, the in-place hosting
+// interface of a grid's filter row, the check box's own flat painting.
 #pragma once
 
 #include "DBCtrlsEh.h"
@@ -105,6 +105,10 @@ public:
     int ButtonsWidth() const { return buttonsWidth_; }
     bool Flat() const { return flat_; }
     void SetFlat(bool value);
+    // The border (and the buttons with it) shows active while focused or under the mouse, or always.
+    bool AlwaysShowBorder() const { return alwaysShowBorder_; }
+    void SetAlwaysShowBorder(bool value);
+    bool BorderActive() const { return alwaysShowBorder_ || focused_ || mouseInside_; }
     // With AutoSize the height follows the font.
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool value);
@@ -163,6 +167,8 @@ protected:
     void CMEnabledChanged(TMessage& m) override;
     void CMWantSpecialKey(TMessage& m) override;
     void CMExit(TMessage& m) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
 
     virtual void DataChanged();
     virtual void UpdateData();
@@ -203,6 +209,7 @@ private:
     }
     void PaintRequiredState();
     void PaintEditImage();
+    void UpdateBorderState();
     // Re-creates the window when alignment or wrapping changed (not while it is typed into).
     void UpdateWindowStyle();
     void LinkUpdateData(TObject*) { UpdateData(); }
@@ -238,6 +245,8 @@ private:
     bool mruVisible_ = false;
     bool swallowCloseChar_ = false;
     bool highlightRequired_ = false;
+    bool alwaysShowBorder_ = false;
+    bool mouseInside_ = false;
     TAlignment alignment_ = taLeftJustify;
     TAlignment shownAlignment_ = taLeftJustify;  // the window's
     bool shownWordWrap_ = false;
@@ -305,6 +314,8 @@ public:
     TNotifyEvent OnDropDown;
     TEvent<void(TObject* Sender, bool Accept)> OnCloseUp;
     TDBNotInListEventEh OnNotInList;
+    // The image of an item, in front of the text and in the list (default: the item's position).
+    TListGetImageIndexEventEh OnGetItemImageIndex;
     // Asked on dropping down while Items is empty, so the owner can fill it.
     TNotifyEvent OnGetItemsList;
 
@@ -319,7 +330,8 @@ protected:
     void DataChanged() override;
     void UpdateData() override;
     TAlignment DefaultAlignment() const override;
-    int DefaultImageIndex() override { return itemIndex_; }
+    int DefaultImageIndex() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void InternalSetValue(const Variant& value) override;
     bool IsValidChar(wchar_t key) const override;
     void MainButtonDown(bool topButton, bool& autoRepeat) override;
@@ -328,6 +340,7 @@ private:
     void ItemsChanged(TObject*);
     void InternalSetItemIndex(int value);
     void ListMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y);
+    void ListImageIndex(TObject*, int itemIndex, int& imageIndex);
     // Up (`forward` false) or Down: the previous or next item, when the control may change.
     bool StepItem(bool forward);
     void NotInList();

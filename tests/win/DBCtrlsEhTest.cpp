@@ -923,9 +923,56 @@ TEST_F(DataAwareControls, AnImageStandsInFrontOfTheText) {
     EXPECT_EQ(shown(combo), RGB(255, 0, 0));
     Press(combo, VK_ESCAPE);
 
+    // Its list shows every item's image in rows as tall as the images; the handler picks them.
+    struct TItems {
+        void Get(TObject*, int item, int& image) { image = 1 - item; }
+    } items;
+    combo->OnGetItemImageIndex = Event<&TItems::Get>(&items);
+    Press(combo, VK_F4);
+    TPopupListboxEh* list = combo->PopupList();
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_EQ(list->Images(), images);
+    EXPECT_GE(list->ItemHeight(), 30);
+    UpdateWindow(list->Handle());
+    auto rowColour = [list](int row) {
+        RECT r{};
+        SendMessageW(list->Handle(), LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        const HDC dc = GetDC(list->Handle());
+        const COLORREF c = GetPixel(dc, r.left + 10, (r.top + r.bottom) / 2);
+        ReleaseDC(list->Handle(), dc);
+        return c;
+    };
+    EXPECT_EQ(rowColour(0), RGB(0, 0, 255));
+    EXPECT_EQ(rowColour(1), RGB(255, 0, 0));
+    Press(combo, VK_ESCAPE);
+    EXPECT_EQ(shown(combo), RGB(255, 0, 0));  // Female (Esc gave it back): item 1, image 0
+
     // A freed image list is let go.
     images->Free();
     EXPECT_EQ(own->EditImage()->Images(), nullptr);
     EXPECT_EQ(combo->ImageAreaWidth(), 0);
     EXPECT_EQ(leftMargin(combo), 1);
+}
+
+TEST_F(DataAwareControls, TheButtonsShowActiveWithTheBorder) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    box->SetFlat(true);
+    TEditButtonControlEh* main = box->ButtonControls().at(0);
+    EXPECT_FALSE(main->Active());
+    // Focus, the mouse over the control, or always.
+    box->SetAlwaysShowBorder(true);
+    EXPECT_TRUE(main->Active());
+    static_cast<TEditButtonEh*>(box->EditButtons()->Add())->SetVisible(true);  // a new button follows
+    ASSERT_EQ(box->ButtonControls().size(), 2u);
+    EXPECT_TRUE(box->ButtonControls()[1]->Active());
+    box->SetAlwaysShowBorder(false);
+    EXPECT_FALSE(main->Active());
+    Focus(box);
+    EXPECT_TRUE(main->Active());
+    Focus(other);
+    EXPECT_FALSE(main->Active());
+    box->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_TRUE(main->Active());
+    box->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(main->Active());
 }
