@@ -31,13 +31,69 @@ int UnitLength(const String& text) { return static_cast<int>(ToWide(text).size()
 
 }  // namespace
 
+// ---- TEditImageEh -------------------------------------------------------------------------------------
+
+TEditImageEh::TEditImageEh(TCustomDBEditEh* edit) : edit_(edit), link_(std::make_unique<TChangeLink>()) {
+    link_->OnChange = Event<&TEditImageEh::Changed>(this);
+}
+
+TEditImageEh::~TEditImageEh() { link_->Follow(edit_, nullptr); }
+
+void TEditImageEh::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TEditImageEh*>(source);
+    if (!other) return inherited::Assign(source);
+    link_->Follow(edit_, other->images_);
+    images_ = other->images_;
+    imageIndex_ = other->imageIndex_;
+    visible_ = other->visible_;
+    width_ = other->width_;
+    useImageHeight_ = other->useImageHeight_;
+    Changed();
+}
+
+void TEditImageEh::SetImages(TCustomImageList* value) {
+    if (value == images_) return;
+    link_->Follow(edit_, value);
+    images_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetImageIndex(int value) {
+    if (value == imageIndex_) return;
+    imageIndex_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetVisible(bool value) {
+    if (value == visible_) return;
+    visible_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetWidth(int value) {
+    if (value == width_) return;
+    width_ = value;
+    Changed();
+}
+
+void TEditImageEh::SetUseImageHeight(bool value) {
+    if (value == useImageHeight_) return;
+    useImageHeight_ = value;
+    Changed();
+}
+
+void TEditImageEh::Changed(TObject*) {
+    if (edit_ && edit_->HandleAllocated()) SendMessageW(edit_->Handle(), WM_EDIT_IMAGE_CHANGED_EH, 0, 0);
+}
+
 // ---- TCustomDBEditEh ----------------------------------------------------------------------------------
 
 TCustomDBEditEh::TCustomDBEditEh(TComponent* owner)
     : TCustomMaskEdit(owner),
       link_(std::make_unique<TFieldDataLinkEh>()),
       editButtons_(std::make_unique<TEditButtonsEh>(this, TCollectionItemClass::Of<TEditButtonEh>())),
-      mruList_(std::make_unique<TMRUListEh>(this)) {
+      mruList_(std::make_unique<TMRUListEh>(this)),
+      editImage_(std::make_unique<TEditImageEh>(this)) {
     link_->SetControl(this);
     link_->OnDataChange = Event<&TCustomDBEditEh::LinkDataChange>(this);
     link_->OnEditingChange = Event<&TCustomDBEditEh::LinkEditingChange>(this);
@@ -116,7 +172,11 @@ void TCustomDBEditEh::SetAutoSize(bool value) {
 
 int TCustomDBEditEh::AutoHeight() {
     TTextMeasure measure(Font());
-    return DBEditAutoHeight(measure.Metrics().tmHeight, 0, false, GetSystemMetrics(SM_CYBORDER), true, flat_);
+    int height = measure.Metrics().tmHeight;
+    // Taller images count instead of the font.
+    if (editImage_ && editImage_->UseImageHeight() && ImageAreaWidth() > 0)
+        height = std::max(height, editImage_->Images()->Height());
+    return DBEditAutoHeight(height, 0, false, GetSystemMetrics(SM_CYBORDER), true, flat_);
 }
 
 void TCustomDBEditEh::AdjustHeight() {
@@ -136,6 +196,38 @@ void TCustomDBEditEh::CMFontChanged(TMessage& m) {
 void TCustomDBEditEh::CMEnabledChanged(TMessage& m) {
     TCustomMaskEdit::CMEnabledChanged(m);
     UpdateEditButtons();
+}
+
+void TCustomDBEditEh::CreateParams(TCreateParams& params) {
+    TCustomMaskEdit::CreateParams(params);
+    shownAlignment_ = Alignment();
+    params.Style &= ~static_cast<DWORD>(ES_RIGHT | ES_CENTER);
+    if (shownAlignment_ == taRightJustify) params.Style |= ES_RIGHT;
+    if (shownAlignment_ == taCenter) params.Style |= ES_CENTER;
+    shownWordWrap_ = wordWrap_;
+    if (wordWrap_) params.Style = (params.Style & ~static_cast<DWORD>(ES_AUTOHSCROLL)) | ES_MULTILINE | ES_AUTOVSCROLL;
+}
+
+TAlignment TCustomDBEditEh::DefaultAlignment() const {
+    TField* field = link_->Field();
+    return field ? field->Alignment() : taLeftJustify;
+}
+
+void TCustomDBEditEh::SetAlignment(TAlignment value) {
+    alignmentAssigned_ = true;
+    alignment_ = value;
+    UpdateWindowStyle();
+}
+
+void TCustomDBEditEh::SetWordWrap(bool value) {
+    wordWrap_ = value;
+    UpdateWindowStyle();
+}
+
+void TCustomDBEditEh::UpdateWindowStyle() {
+    // A window being typed into is kept; it takes the new style once the focus has left it.
+    if (!HandleAllocated() || focused_ || GetFocus() == Handle()) return;
+    if (Alignment() != shownAlignment_ || wordWrap_ != shownWordWrap_) RecreateWnd();
 }
 
 void TCustomDBEditEh::CreateWnd() {
@@ -192,12 +284,13 @@ void TCustomDBEditEh::UpdateEditButtons() {
         control->SetFlat(flat_);
         control->SetHint(button->Hint());
         control->SetEnabled(enabled);
+        control->SetActive(BorderActive());
         control->SetBounds(places[i].Left, 0, places[i].Width, places[i].Height);
         control->SetVisible(places[i].Width > 0);
     }
     if (HandleAllocated()) {
         SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                     MAKELPARAM(1, buttonsWidth_ > 0 ? buttonsWidth_ + 1 : 1));
+                     MAKELPARAM(1 + ImageAreaWidth(), buttonsWidth_ > 0 ? buttonsWidth_ + 1 : 1));
         SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
         InvalidateRect(Handle(), nullptr, TRUE);
     }
@@ -334,9 +427,86 @@ void TCustomDBEditEh::DataChanged() {
     }
     UpdateReadOnlyState();
     if (HandleAllocated()) SetModified(false);
+    if (highlightRequired_) Invalidate();
+    UpdateWindowStyle();
+}
+
+int TCustomDBEditEh::ImageAreaWidth() const {
+    TCustomImageList* images = editImage_->Images();
+    if (!editImage_->Visible() || !images) return 0;
+    return (editImage_->Width() > 0 ? editImage_->Width() : images->Width()) + 4;
+}
+
+int TCustomDBEditEh::DefaultImageIndex() { return editImage_->ImageIndex(); }
+
+int TCustomDBEditEh::ShownImageIndex() {
+    if (ImageAreaWidth() == 0) return -1;
+    int index = DefaultImageIndex();
+    if (OnGetImageIndex) OnGetImageIndex(this, index);
+    return index;
+}
+
+void TCustomDBEditEh::PaintEditImage() {
+    const int area = ImageAreaWidth();
+    if (area == 0 || !HandleAllocated()) return;
+    const int index = ShownImageIndex();
+    TCustomImageList* images = editImage_->Images();
+    const HDC dc = GetDC(Handle());
+    // The column's background, then the image in it, 2 pixels in and centred vertically.
+    RECT column{0, 0, area, ClientHeight()};
+    const HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Color())));
+    FillRect(dc, &column, brush);
+    DeleteObject(brush);
+    if (index >= 0) {
+        TCanvas canvas;
+        canvas.SetHandle(dc);
+        const int top = std::max(1, (ClientHeight() - images->Height()) / 2);
+        images->Draw(&canvas, 2, top, index, Enabled());
+        canvas.SetHandle(nullptr);
+    }
+    ReleaseDC(Handle(), dc);
+}
+
+void TCustomDBEditEh::Notification(TComponent* component, TOperation operation) {
+    TCustomMaskEdit::Notification(component, operation);
+    if (operation == opRemove && editImage_ && component == editImage_->Images()) editImage_->SetImages(nullptr);
+}
+
+void TCustomDBEditEh::SetHighlightRequired(bool value) {
+    if (value == highlightRequired_) return;
+    highlightRequired_ = value;
+    Invalidate();
+}
+
+bool TCustomDBEditEh::RequiredStateShown() {
+    bool draw = false;
+    if (highlightRequired_ && link_->LinkActive()) {
+        if (link_->DataIndependent()) {
+            draw = VarIsNull(link_->DataIndependentValue()) || Text().empty();
+        } else if (TField* field = link_->Field()) {
+            const TDataSetState state = field->DataSet() ? field->DataSet()->State() : dsInactive;
+            draw = (state == dsEdit || state == dsInsert) && field->Required() && field->IsNull();
+        }
+    }
+    if (OnCheckDrawRequiredState) OnCheckDrawRequiredState(this, draw);
+    return draw;
+}
+
+void TCustomDBEditEh::PaintRequiredState() {
+    if (!highlightRequired_ || !HandleAllocated() || !RequiredStateShown()) return;
+    // A red dotted line one pixel above the bottom, along the text area.
+    const int y = ClientHeight() - 2;
+    const int right = ClientWidth() - buttonsWidth_ - 4;
+    const HDC dc = GetDC(Handle());
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    DrawDottedLine(&canvas, TPoint{2, y}, TPoint{right, y}, clRed);
+    canvas.SetHandle(nullptr);
+    ReleaseDC(Handle(), dc);
 }
 
 void TCustomDBEditEh::Change() {
+    if (highlightRequired_ || ImageAreaWidth() > 0) Invalidate();
     if (!quiet_) {
         link_->SetModified();
         if (HandleAllocated()) SetModified(true);
@@ -379,6 +549,11 @@ void TCustomDBEditEh::KeyPress(wchar_t& key) {
     }
     TCustomMaskEdit::KeyPress(key);
     if (key == 0) return;
+    // Line breaks never go into the text.
+    if (key == L'\r' || key == L'\n') {
+        key = 0;
+        return;
+    }
     if (key == 27) {
         link_->Reset();
         SelectAll();
@@ -398,8 +573,30 @@ void TCustomDBEditEh::KeyPress(wchar_t& key) {
     if ((key == 8 || key == 22 || key == 24 || key >= 32) && !readOnly_) link_->Edit();
 }
 
+void TCustomDBEditEh::SetAlwaysShowBorder(bool value) {
+    alwaysShowBorder_ = value;
+    UpdateBorderState();
+}
+
+void TCustomDBEditEh::UpdateBorderState() {
+    for (TEditButtonControlEh* control : buttonControls_) control->SetActive(BorderActive());
+}
+
+void TCustomDBEditEh::CMMouseEnter(TMessage& m) {
+    TCustomMaskEdit::CMMouseEnter(m);
+    mouseInside_ = true;
+    UpdateBorderState();
+}
+
+void TCustomDBEditEh::CMMouseLeave(TMessage& m) {
+    TCustomMaskEdit::CMMouseLeave(m);
+    mouseInside_ = false;
+    UpdateBorderState();
+}
+
 void TCustomDBEditEh::DoEnter() {
     focused_ = true;
+    UpdateBorderState();
     link_->Reset();  // the edit text in place of the display text
     TCustomMaskEdit::DoEnter();
     if (HandleAllocated()) SelectAll();
@@ -418,6 +615,7 @@ void TCustomDBEditEh::DoExit() {
         throw;
     }
     focused_ = false;
+    UpdateBorderState();
     link_->Reset();  // the display text again
 }
 
@@ -582,6 +780,15 @@ void TCustomDBEditEh::Dispatch(TMessage& m) {
     case WM_CLEAR:
         if (!readOnly_) link_->Edit();
         break;
+    case WM_PAINT:
+        TCustomMaskEdit::Dispatch(m);
+        PaintEditImage();
+        PaintRequiredState();
+        return;
+    case WM_EDIT_IMAGE_CHANGED_EH:
+        AdjustHeight();
+        UpdateEditButtons();
+        return;
     default: break;
     }
     TCustomMaskEdit::Dispatch(m);
@@ -721,6 +928,25 @@ void TCustomDBComboBoxEh::UpdateData() {
     TCustomDBEditEh::UpdateData();
 }
 
+int TCustomDBComboBoxEh::DefaultImageIndex() {
+    int index = itemIndex_;
+    if (OnGetItemImageIndex) OnGetItemImageIndex(this, itemIndex_, index);
+    return index;
+}
+
+void TCustomDBComboBoxEh::ListImageIndex(TObject*, int itemIndex, int& imageIndex) {
+    if (OnGetItemImageIndex) OnGetItemImageIndex(this, itemIndex, imageIndex);
+}
+
+void TCustomDBComboBoxEh::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && list_ && component == list_->Images()) list_->SetImages(nullptr);
+    TCustomDBEditEh::Notification(component, operation);
+}
+
+TAlignment TCustomDBComboBoxEh::DefaultAlignment() const {
+    return Keyed() ? taLeftJustify : TCustomDBEditEh::DefaultAlignment();
+}
+
 bool TCustomDBComboBoxEh::IsValidChar(wchar_t key) const {
     return Keyed() || TCustomDBEditEh::IsValidChar(key);
 }
@@ -778,7 +1004,9 @@ void TCustomDBComboBoxEh::KeyDown(WORD& key, TShiftState shift) {
             return;
         }
     }
-    if ((key == VK_UP || key == VK_DOWN) && !alt && !shift.Contains(ssCtrl)) {
+    // A wrapping box steps only with all its text selected (else the arrows move between lines).
+    const bool allSelected = !WordWrap() || SelLength() == static_cast<int>(ToWide(Text()).size());
+    if ((key == VK_UP || key == VK_DOWN) && !alt && !shift.Contains(ssCtrl) && allSelected) {
         if (StepItem(key == VK_DOWN)) {
             key = 0;
             return;
@@ -836,6 +1064,7 @@ void TCustomDBComboBoxEh::KeyPress(wchar_t& key) {
     if (key >= 32 && dropDownBox_->AutoDrop() && !listVisible_ && MainButtonEnabled()) DropDown();
     if (!Keyed() || key == 27 || key < 8 || (key > 8 && key < 32)) {
         TCustomDBEditEh::KeyPress(key);
+        completePending_ = !Keyed() && key >= 32 && GetKeyState(VK_CONTROL) >= 0;
         return;
     }
     // A keyed control searches its items with what is typed before the selection.
@@ -862,9 +1091,24 @@ void TCustomDBComboBoxEh::KeyPress(wchar_t& key) {
     key = 0;
 }
 
+void TCustomDBComboBoxEh::CompleteTyping() {
+    const std::wstring typed = ToWide(Text());
+    DWORD start = 0, end = 0;
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (WindowReadOnly() || typed.empty() || start != end || end != typed.size()) return;
+    const int found = ComboLocate(items_.get(), items_->Count(), Text(), true);
+    if (found < 0) return;
+    const std::wstring item = ToWide(items_->Get(found));
+    if (item.size() <= typed.size()) return;
+    const std::wstring completed = typed + item.substr(typed.size());
+    SetText(FromWide(completed.c_str(), completed.size()));
+    SendMessageW(Handle(), EM_SETSEL, typed.size(), completed.size());
+}
+
 void TCustomDBComboBoxEh::DropDown() {
     if (listVisible_) return;
     if (OnDropDown) OnDropDown(this);
+    if (items_->Count() == 0 && OnGetItemsList) OnGetItemsList(this);
     if (!list_) {
         list_ = New<TPopupListboxEh>(this);
         list_->OnMouseUp = Event<&TCustomDBComboBoxEh::ListMouseUp>(this);
@@ -875,6 +1119,9 @@ void TCustomDBComboBoxEh::DropDown() {
     }
     list_->SetColor(Color());
     list_->SetFont(Font());
+    TCustomImageList* images = ImageAreaWidth() > 0 ? EditImage()->Images() : nullptr;
+    list_->SetImages(images);
+    list_->OnGetImageIndex = Event<&TCustomDBComboBoxEh::ListImageIndex>(this);
     TStrings* shown = list_->Items();
     shown->BeginUpdate();
     shown->Clear();
@@ -887,9 +1134,13 @@ void TCustomDBComboBoxEh::DropDown() {
     }
     shown->EndUpdate();
     list_->HandleNeeded();
-    list_->SetItemHeight(std::max(1, measure.Extent("Wg").cy + 2));
+    int itemHeight = measure.Extent("Wg").cy + 2;
+    // Taller images make taller rows.
+    if (images && EditImage()->UseImageHeight()) itemHeight = std::max(itemHeight, images->Height());
+    list_->SetItemHeight(std::max(1, itemHeight));
     list_->SetRows(std::max(1, std::min(count, dropDownBox_->Rows())));
-    const int width = ComboDropDownWidth(dropDownBox_->Width(), Width(), widest + GetSystemMetrics(SM_CXVSCROLL), 0);
+    const int width = ComboDropDownWidth(dropDownBox_->Width(), Width(), widest + GetSystemMetrics(SM_CXVSCROLL),
+                                         images ? images->Width() : 0);
     list_->SetBounds(list_->Left(), list_->Top(), width, list_->Height());
     list_->SetItemIndex(itemIndex_);
     TPoint pos;
@@ -947,6 +1198,14 @@ void TCustomDBComboBoxEh::Dispatch(TMessage& m) {
     if (m.Msg == WM_GETDLGCODE && listVisible_) {
         TCustomDBEditEh::Dispatch(m);
         m.Result |= DLGC_WANTALLKEYS;
+        return;
+    }
+    if (m.Msg == WM_CHAR) {
+        // The character is in the text once the edit window handled it.
+        completePending_ = false;
+        TCustomDBEditEh::Dispatch(m);
+        if (completePending_ && HandleAllocated()) CompleteTyping();
+        completePending_ = false;
         return;
     }
     TCustomDBEditEh::Dispatch(m);
@@ -1059,6 +1318,13 @@ void RegisterDBCtrlsEhClasses() {
     RegisterComponentClass<TDBComboBoxEh>();
     RegisterComponentClass<TDBCheckBoxEh>();
 
+    RegisterProperties<TEditImageEh>()
+        .Component("Images", &TEditImageEh::Images, &TEditImageEh::SetImages)
+        .Int("ImageIndex", &TEditImageEh::ImageIndex, &TEditImageEh::SetImageIndex)
+        .Bool("UseImageHeight", &TEditImageEh::UseImageHeight, &TEditImageEh::SetUseImageHeight)
+        .Bool("Visible", &TEditImageEh::Visible, &TEditImageEh::SetVisible)
+        .Int("Width", &TEditImageEh::Width, &TEditImageEh::SetWidth);
+
     RegisterProperties<TDropDownBoxEh>()
         .Enum("Align", &TDropDownBoxEh::Align, &TDropDownBoxEh::SetAlign, {"daLeft", "daRight", "daCenter"})
         .Bool("AutoDrop", &TDropDownBoxEh::AutoDrop, &TDropDownBoxEh::SetAutoDrop)
@@ -1068,6 +1334,9 @@ void RegisterDBCtrlsEhClasses() {
 
     // Text given to a control without a field is its value.
     RegisterProperties<TCustomDBEditEh>()
+        .Enum("Alignment", &TCustomDBEditEh::Alignment, &TCustomDBEditEh::SetAlignment,
+              {"taLeftJustify", "taRightJustify", "taCenter"})
+        .Bool("AlwaysShowBorder", &TCustomDBEditEh::AlwaysShowBorder, &TCustomDBEditEh::SetAlwaysShowBorder)
         .Bool("AutoSize", &TCustomDBEditEh::AutoSize, &TCustomDBEditEh::SetAutoSize)
         .Str("DataField", &TCustomDBEditEh::DataField, &TCustomDBEditEh::SetDataField)
         .Component("DataSource", &TCustomDBEditEh::DataSource, &TCustomDBEditEh::SetDataSource)
@@ -1075,8 +1344,11 @@ void RegisterDBCtrlsEhClasses() {
         .Object("EditButtons", &TCustomDBEditEh::EditButtons)
         .Str("EditMask", &TCustomDBEditEh::EditMask, &TCustomDBEditEh::SetEditMask)
         .Bool("Flat", &TCustomDBEditEh::Flat, &TCustomDBEditEh::SetFlat)
+        .Bool("HighlightRequired", &TCustomDBEditEh::HighlightRequired, &TCustomDBEditEh::SetHighlightRequired)
+        .Object("Images", &TCustomDBEditEh::EditImage)
         .Object("MRUList", &TCustomDBEditEh::MRUList)
         .Bool("ReadOnly", &TCustomDBEditEh::ReadOnly, &TCustomDBEditEh::SetReadOnly)
+        .Bool("WordWrap", &TCustomDBEditEh::WordWrap, &TCustomDBEditEh::SetWordWrap)
         .Str("Text", [](TCustomDBEditEh& e) { return e.Text(); },
              [](TCustomDBEditEh& e, const String& value) {
                  if (e.DataLink()->DataIndependent())
@@ -1086,6 +1358,8 @@ void RegisterDBCtrlsEhClasses() {
              })
         .Event("OnButtonClick", &TCustomDBEditEh::OnButtonClick)
         .Event("OnButtonDown", &TCustomDBEditEh::OnButtonDown)
+        .Event("OnCheckDrawRequiredState", &TCustomDBEditEh::OnCheckDrawRequiredState)
+        .Event("OnGetImageIndex", &TCustomDBEditEh::OnGetImageIndex)
         .Event("OnUpdateData", &TCustomDBEditEh::OnUpdateData);
 
     RegisterProperties<TCustomDBComboBoxEh>()

@@ -4,15 +4,17 @@
 //
 // The edit carries its main edit button and the EditButtons collection (button controls from the
 // right edge inwards), a recently-used list that drops down while typing, an edit mask (its own or
-// the field's) and a fixed height with AutoSize. A keyed combo box accepts only its items: typing
-// picks them.
+// the field's), a fixed height with AutoSize and a red dotted mark under a required empty value. A
+// keyed combo box accepts only its items: typing picks them; a plain one completes typed text.
 //
-// Not yet: the edit image, tooltips, the required mark, the flat non-client border and button
-// separators, the in-place hosting interface of a grid's filter row, the check box's own flat
-// painting.
+// An image from an image list may stand in front of the text (the combo box's: its item's).
+//
+// Not yet: tooltips, the flat non-client border and button separators, the in-place hosting
+// interface of a grid's filter row, the check box's own flat painting.
 #pragma once
 
 #include "DBCtrlsEh.h"
+#include "ImgList.h"
 #include "Mask.h"
 #include "StdCtrls.h"
 #include "ToolCtrlsEhControls.h"
@@ -27,6 +29,46 @@ using TDBNotInListEventEh = TEvent<void(TObject* Sender, Variant NewValue, bool&
 // Posted to the edit after a button's menu closed (wParam: the button's position), so that the
 // press that closed the menu does not open it again.
 constexpr UINT WM_EDIT_BUTTON_MENU_CLOSED_EH = WM_USER + 102;
+
+// Sent to the edit when its image's settings changed: it lays out and repaints.
+constexpr UINT WM_EDIT_IMAGE_CHANGED_EH = WM_USER + 101;
+
+class TCustomDBEditEh;
+
+// The picture shown in front of the edit's text: image `ImageIndex` of `Images`, in a column of
+// `Width` (0: the images' width) plus 4 pixels.
+class TEditImageEh : public TPersistent {
+    VESTREL_CLASS(TEditImageEh, TPersistent)
+public:
+    explicit TEditImageEh(TCustomDBEditEh* edit);
+    ~TEditImageEh() override;
+    void Assign(TPersistent* source) override;
+
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* value);
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int value);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    int Width() const { return width_; }
+    void SetWidth(int value);
+    // Taller images make an AutoSize edit taller.
+    bool UseImageHeight() const { return useImageHeight_; }
+    void SetUseImageHeight(bool value);
+
+private:
+    void Changed(TObject* = nullptr);
+
+    TCustomDBEditEh* edit_;
+    TCustomImageList* images_ = nullptr;
+    std::unique_ptr<TChangeLink> link_;
+    int imageIndex_ = -1;
+    bool visible_ = false;
+    int width_ = 0;
+    bool useImageHeight_ = true;
+};
+
+using TGetImageIndexEventEh = TEvent<void(TObject* Sender, int& ImageIndex)>;
 
 class TCustomDBEditEh : public TCustomMaskEdit {
     VESTREL_CLASS(TCustomDBEditEh, TCustomMaskEdit)
@@ -63,6 +105,10 @@ public:
     int ButtonsWidth() const { return buttonsWidth_; }
     bool Flat() const { return flat_; }
     void SetFlat(bool value);
+    // The border (and the buttons with it) shows active while focused or under the mouse, or always.
+    bool AlwaysShowBorder() const { return alwaysShowBorder_; }
+    void SetAlwaysShowBorder(bool value);
+    bool BorderActive() const { return alwaysShowBorder_ || focused_ || mouseInside_; }
     // With AutoSize the height follows the font.
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool value);
@@ -80,11 +126,35 @@ public:
     // Presses and releases a button as its short-cut does (0 the main one, then EditButtons).
     void ClickEditButton(int index);
 
+    // The text's alignment: the assigned one, else the field's (left without a field).
+    TAlignment Alignment() const { return alignmentAssigned_ ? alignment_ : DefaultAlignment(); }
+    void SetAlignment(TAlignment value);
+    // Long text wraps onto further lines of a taller control.
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+
+    // The image in front of the text.
+    TEditImageEh* EditImage() const { return editImage_.get(); }
+    void SetEditImage(TEditImageEh* value) { editImage_->Assign(value); }
+    // The width the image takes in front of the text (0 without a visible image).
+    int ImageAreaWidth() const;
+    // The image shown now (-1 none): the default one, then OnGetImageIndex.
+    int ShownImageIndex();
+
+    // A required field left empty shows a red dotted line under the text.
+    bool HighlightRequired() const { return highlightRequired_; }
+    void SetHighlightRequired(bool value);
+    // Whether the mark shows now (OnCheckDrawRequiredState has the last word).
+    bool RequiredStateShown();
+
     TDBEditUpdateDataEventEh OnUpdateData;
+    TEvent<void(TObject* Sender, bool& DrawState)> OnCheckDrawRequiredState;
+    TGetImageIndexEventEh OnGetImageIndex;
     TButtonClickEventEh OnButtonClick;
     TButtonDownEventEh OnButtonDown;
 
 protected:
+    void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void Change() override;
     void KeyDown(WORD& key, TShiftState shift) override;
@@ -97,9 +167,14 @@ protected:
     void CMEnabledChanged(TMessage& m) override;
     void CMWantSpecialKey(TMessage& m) override;
     void CMExit(TMessage& m) override;
+    void CMMouseEnter(TMessage& m) override;
+    void CMMouseLeave(TMessage& m) override;
 
     virtual void DataChanged();
     virtual void UpdateData();
+    virtual TAlignment DefaultAlignment() const;
+    virtual int DefaultImageIndex();
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void InternalSetValue(const Variant& value);
     virtual bool IsValidChar(wchar_t key) const;
     // The main button works while the control is enabled and the link active.
@@ -128,7 +203,15 @@ protected:
 
 private:
     void LinkDataChange(TObject*) { DataChanged(); }
-    void LinkEditingChange(TObject*) { UpdateReadOnlyState(); }
+    void LinkEditingChange(TObject*) {
+        UpdateReadOnlyState();
+        if (highlightRequired_) Invalidate();
+    }
+    void PaintRequiredState();
+    void PaintEditImage();
+    void UpdateBorderState();
+    // Re-creates the window when alignment or wrapping changed (not while it is typed into).
+    void UpdateWindowStyle();
     void LinkUpdateData(TObject*) { UpdateData(); }
     void ButtonsChanged(TObject*) { UpdateEditButtons(); }
     void ButtonControlDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
@@ -147,6 +230,7 @@ private:
     std::unique_ptr<TEditButtonsEh> editButtons_;
     std::vector<TEditButtonControlEh*> buttonControls_;
     std::unique_ptr<TMRUListEh> mruList_;
+    std::unique_ptr<TEditImageEh> editImage_;
     TMRUListboxEh* mruBox_ = nullptr;
     int buttonsWidth_ = 0;
     bool readOnly_ = false;
@@ -160,6 +244,14 @@ private:
     bool noCloseClick_ = false;
     bool mruVisible_ = false;
     bool swallowCloseChar_ = false;
+    bool highlightRequired_ = false;
+    bool alwaysShowBorder_ = false;
+    bool mouseInside_ = false;
+    TAlignment alignment_ = taLeftJustify;
+    TAlignment shownAlignment_ = taLeftJustify;  // the window's
+    bool shownWordWrap_ = false;
+    bool alignmentAssigned_ = false;
+    bool wordWrap_ = false;
 };
 
 class TDBEditEh : public TCustomDBEditEh {
@@ -222,6 +314,10 @@ public:
     TNotifyEvent OnDropDown;
     TEvent<void(TObject* Sender, bool Accept)> OnCloseUp;
     TDBNotInListEventEh OnNotInList;
+    // The image of an item, in front of the text and in the list (default: the item's position).
+    TListGetImageIndexEventEh OnGetItemImageIndex;
+    // Asked on dropping down while Items is empty, so the owner can fill it.
+    TNotifyEvent OnGetItemsList;
 
 protected:
     void KeyDown(WORD& key, TShiftState shift) override;
@@ -233,6 +329,9 @@ protected:
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void DataChanged() override;
     void UpdateData() override;
+    TAlignment DefaultAlignment() const override;
+    int DefaultImageIndex() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void InternalSetValue(const Variant& value) override;
     bool IsValidChar(wchar_t key) const override;
     void MainButtonDown(bool topButton, bool& autoRepeat) override;
@@ -241,9 +340,13 @@ private:
     void ItemsChanged(TObject*);
     void InternalSetItemIndex(int value);
     void ListMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y);
+    void ListImageIndex(TObject*, int itemIndex, int& imageIndex);
     // Up (`forward` false) or Down: the previous or next item, when the control may change.
     bool StepItem(bool forward);
     void NotInList();
+    // A plain box completes a character typed at the end with the rest of the first item that
+    // starts with the text, selected; the typed characters stay as typed.
+    void CompleteTyping();
 
     std::unique_ptr<TStringList> items_;
     std::unique_ptr<TStringList> keyItems_;
@@ -255,6 +358,7 @@ private:
     int shownWidth_ = 0;
     bool listVisible_ = false;
     bool settingIndex_ = false;
+    bool completePending_ = false;
 };
 
 class TDBComboBoxEh : public TCustomDBComboBoxEh {

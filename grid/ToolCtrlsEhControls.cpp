@@ -743,13 +743,32 @@ void TPopupListboxEh::MouseMove(TShiftState shift, int x, int y) {
     }
 }
 
+void TPopupListboxEh::SetImages(TCustomImageList* value) {
+    if (value == images_) return;
+    images_ = value;
+    if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 void TPopupListboxEh::DrawItem(int index, const TRect& rect, bool selected, HDC dc) {
     FillSolid(dc, rect, selected ? clHighlight : clWindow);
+    int textLeft = rect.Left + 2;
+    if (images_) {
+        int image = index;
+        if (OnGetImageIndex) OnGetImageIndex(this, index, image);
+        if (image >= 0) {
+            TCanvas canvas;
+            canvas.SetHandle(dc);
+            const int top = rect.Top + std::max(0, (rect.Bottom - rect.Top - images_->Height()) / 2);
+            images_->Draw(&canvas, rect.Left + 2, top, image, Enabled());
+            canvas.SetHandle(nullptr);
+        }
+        textLeft += images_->Width() + 4;
+    }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(selected ? clHighlightText : clWindowText)));
     HGDIOBJ oldFont = SelectObject(dc, Font()->Handle());
     const std::wstring text = ToWide(ItemText(index));
-    RECT r = Win(TRect{rect.Left + 2, rect.Top, rect.Right, rect.Bottom});
+    RECT r = Win(TRect{textLeft, rect.Top, rect.Right, rect.Bottom});
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     SelectObject(dc, oldFont);
 }

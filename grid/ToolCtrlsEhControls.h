@@ -20,6 +20,7 @@
 
 #include "Buttons.h"
 #include "ExtCtrls.h"
+#include "ImgList.h"
 #include "ToolCtrlsEh.h"
 
 #include <memory>
@@ -192,6 +193,8 @@ private:
 
 // ---- Pop-up list boxes ----------------------------------------------------------------------------
 
+using TListGetImageIndexEventEh = TEvent<void(TObject* Sender, int ItemIndex, int& ImageIndex)>;
+
 class TPopupListboxEh : public TWinControl {
     VESTREL_CLASS(TPopupListboxEh, TWinControl)
 public:
@@ -217,6 +220,11 @@ public:
     void SetRows(int value);  // at least 1: height = rows * item height + border
     TSizeGripEh* SizeGrip() const { return grip_; }
     const String& SearchText() const { return search_.Text(); }
+    // Images drawn in a column before the texts (not owned; the owner clears it before freeing).
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* value);
+    // The image of a row (default: the row itself).
+    TListGetImageIndexEventEh OnGetImageIndex;
     // Re-reads the items into the window.
     void ItemsChanged();
 
@@ -242,6 +250,7 @@ private:
 
     std::unique_ptr<TStringList> items_;
     TStrings* externalItems_ = nullptr;
+    TCustomImageList* images_ = nullptr;
     TSizeGripEh* grip_ = nullptr;
     TIncrementalSearchEh search_;
     TPoint lastMouse_{-1, -1};

@@ -660,3 +660,319 @@ TEST_F(DataAwareControls, AutoSizeKeepsTheHeightTheFontNeeds) {
 }
 
 }  // namespace
+
+TEST_F(DataAwareControls, APlainBoxCompletesWhatIsTypedAtTheEnd) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    for (const char* s : {"Apple", "apricot", "Banana"}) box->Items()->Add(s);
+    auto selection = [box] {
+        DWORD start = 0, end = 0;
+        SendMessageW(box->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return std::pair<int, int>(static_cast<int>(start), static_cast<int>(end));
+    };
+    struct Case {
+        const char* typed;
+        const char* text;  // the typed characters keep their case
+        std::pair<int, int> selected;
+        int index;
+    };
+    for (const Case& c : {Case{"a", "apple", {1, 5}, 0}, Case{"ap", "apple", {2, 5}, 0},
+                          Case{"APR", "APRicot", {3, 7}, 1}, Case{"apple", "apple", {5, 5}, 0},
+                          Case{"bx", "bx", {2, 2}, -1}, Case{"Banana!", "Banana!", {7, 7}, -1}}) {
+        SCOPED_TRACE(c.typed);
+        Focus(box);
+        SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+        Type(box, c.typed);
+        EXPECT_EQ(box->Text(), c.text);
+        EXPECT_EQ(selection(), c.selected);
+        EXPECT_EQ(box->ItemIndex(), c.index);
+    }
+
+    // Backspace takes the completion away and completes nothing.
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Type(box, "ap");
+    Press(box, VK_BACK);
+    EXPECT_EQ(box->Text(), "ap");
+    EXPECT_EQ(box->ItemIndex(), -1);
+    // Typing inside the text completes nothing.
+    box->SetText("Bnana");
+    SendMessageW(box->Handle(), EM_SETSEL, 1, 1);
+    Type(box, "a");
+    EXPECT_EQ(box->Text(), "Banana");
+    EXPECT_EQ(selection(), (std::pair<int, int>(2, 2)));
+    EXPECT_EQ(box->ItemIndex(), 2);
+    // The completed text is what is posted.
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Type(box, "apr");
+    Focus(other);
+    EXPECT_EQ(VarToStr(box->DataLink()->DataIndependentValue()), "apricot");
+
+    // A read-only box takes no typing and completes nothing.
+    Focus(box);
+    box->SetReadOnly(true);
+    box->SetText("ap");
+    SendMessageW(box->Handle(), EM_SETSEL, 2, 2);
+    Type(box, "r");
+    EXPECT_EQ(box->Text(), "ap");
+}
+
+TEST_F(DataAwareControls, AnEmptyListIsFilledByTheOwnerOnDroppingDown) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    struct TOwner {
+        int asked = 0;
+        void Fill(TObject* sender) {
+            ++asked;
+            for (const char* s : {"North", "South"}) static_cast<TDBComboBoxEh*>(sender)->Items()->Add(s);
+        }
+    } owner;
+    box->OnGetItemsList = Event<&TOwner::Fill>(&owner);
+    Focus(box);
+    Press(box, VK_F4);
+    ASSERT_TRUE(box->ListVisible());
+    EXPECT_EQ(owner.asked, 1);
+    EXPECT_EQ(box->PopupList()->Items()->Count(), 2);
+    Press(box, VK_DOWN);
+    Press(box, VK_RETURN);
+    EXPECT_EQ(box->Text(), "North");
+    // Filled once: a list with items is not asked for again.
+    Press(box, VK_F4);
+    Press(box, VK_ESCAPE);
+    EXPECT_EQ(owner.asked, 1);
+    EXPECT_EQ(box->Items()->Count(), 2);
+}
+
+TEST_F(DataAwareControls, ARequiredEmptyValueIsMarkedWithARedDottedLine) {
+    auto redOnMarkLine = [](TCustomDBEditEh* e) {
+        UpdateWindow(e->Handle());
+        const HDC dc = GetDC(e->Handle());
+        int red = 0;
+        const int y = e->ClientHeight() - 2;
+        for (int x = 2; x < e->ClientWidth() - e->ButtonsWidth() - 3; ++x)
+            if (GetPixel(dc, x, y) == RGB(255, 0, 0)) ++red;
+        ReleaseDC(e->Handle(), dc);
+        return red;
+    };
+    // Bound: only while the record is edited and the required field is empty.
+    TField* name = q->FieldByName("name");
+    name->SetRequired(true);
+    edit->SetHighlightRequired(true);
+    EXPECT_FALSE(edit->RequiredStateShown());
+    q->Edit();
+    name->Clear();
+    EXPECT_TRUE(edit->RequiredStateShown());
+    edit->Invalidate();
+    EXPECT_GT(redOnMarkLine(edit), 10);
+    name->SetRequired(false);
+    EXPECT_FALSE(edit->RequiredStateShown());
+    name->SetRequired(true);
+    name->SetAsString("Ann");
+    EXPECT_FALSE(edit->RequiredStateShown());
+    name->Clear();
+    edit->SetHighlightRequired(false);
+    EXPECT_FALSE(edit->RequiredStateShown());
+    edit->Invalidate();
+    EXPECT_EQ(redOnMarkLine(edit), 0);
+    q->Cancel();
+
+    // Without a field: while the value or the text is empty; the handler has the last word.
+    auto* own = Make<TDBEditEh>(150, 10);
+    own->SetHighlightRequired(true);
+    EXPECT_TRUE(own->RequiredStateShown());
+    own->SetValue(Variant(String("x")));
+    EXPECT_FALSE(own->RequiredStateShown());
+    EXPECT_EQ(redOnMarkLine(own), 0);
+    struct THandler {
+        void Check(TObject*, bool& draw) { draw = !draw; }
+    } handler;
+    own->OnCheckDrawRequiredState = Event<&THandler::Check>(&handler);
+    EXPECT_TRUE(own->RequiredStateShown());
+    own->Invalidate();
+    EXPECT_GT(redOnMarkLine(own), 10);
+}
+
+TEST_F(DataAwareControls, TextIsAlignedAsAssignedElseAsTheField) {
+    auto styleOf = [](TWinControl* c) { return GetWindowLongPtrW(c->Handle(), GWL_STYLE) & (ES_RIGHT | ES_CENTER); };
+    auto* plain = Make<TDBComboBoxEh>(150, 40);
+    plain->SetDataSource(source);
+    plain->SetDataField("name");
+    Focus(other);  // a control being typed into keeps its window
+    TField* name = q->FieldByName("name");
+    q->FieldByName("sex")->SetAlignment(taRightJustify);
+    name->SetAlignment(taRightJustify);
+    q->Next();  // Bob
+    DrainMessages();
+    struct Case {
+        TCustomDBEditEh* control;
+        LONG_PTR style;
+    };
+    // The keyed combo keeps to the left; the others take the field's alignment.
+    for (const Case& c : {Case{edit, ES_RIGHT}, Case{plain, ES_RIGHT}, Case{combo, 0}}) {
+        SCOPED_TRACE(c.control->DataField());
+        EXPECT_EQ(styleOf(c.control), c.style);
+    }
+    // The text really stands at the right, before the buttons.
+    const LRESULT at = SendMessageW(edit->Handle(), EM_POSFROMCHAR, 0, 0);
+    EXPECT_GT(static_cast<short>(LOWORD(at)), edit->ClientWidth() / 2);
+    EXPECT_EQ(edit->Text(), "Bob");
+
+    // Assigned wins over the field, for keyed boxes too; the window still edits and writes back.
+    edit->SetAlignment(taCenter);
+    combo->SetAlignment(taRightJustify);
+    name->SetAlignment(taLeftJustify);
+    q->Prior();
+    for (const Case& c : {Case{edit, ES_CENTER}, Case{plain, 0}, Case{combo, ES_RIGHT}}) {
+        SCOPED_TRACE(c.control->DataField());
+        EXPECT_EQ(styleOf(c.control), c.style);
+    }
+    Focus(edit);
+    SendMessageW(edit->Handle(), EM_SETSEL, 0, -1);
+    Type(edit, "Ada");
+    // A window being typed into is kept; it is aligned anew once left.
+    edit->SetAlignment(taRightJustify);
+    EXPECT_EQ(styleOf(edit), ES_CENTER);
+    EXPECT_EQ(edit->Text(), "Ada");
+    Focus(other);
+    EXPECT_EQ(styleOf(edit), ES_RIGHT);
+    EXPECT_EQ(name->AsString(), "Ada");
+    q->Post();
+    EXPECT_EQ(Stored(1, "name"), "Ada");
+}
+
+TEST_F(DataAwareControls, AWrappingEditShowsLongTextOnSeveralLines) {
+    auto* own = Make<TDBEditEh>(150, 10);
+    own->SetAutoSize(false);
+    own->SetBounds(150, 10, 120, 80);
+    own->SetWordWrap(true);
+    ASSERT_TRUE(GetWindowLongPtrW(own->Handle(), GWL_STYLE) & ES_MULTILINE);
+    own->SetValue(Variant(String("one two three four five six seven eight nine ten")));
+    EXPECT_GT(SendMessageW(own->Handle(), EM_GETLINECOUNT, 0, 0), 1);
+    // Enter never breaks the line.
+    Focus(own);
+    SendMessageW(own->Handle(), EM_SETSEL, 3, 3);
+    Press(own, VK_RETURN);
+    EXPECT_EQ(own->Text(), "one two three four five six seven eight nine ten");
+
+    // A wrapping combo steps with the arrows only while all its text is selected.
+    auto* box = Make<TDBComboBoxEh>(150, 100);
+    for (const char* s : {"First", "Second"}) box->Items()->Add(s);
+    box->SetWordWrap(true);
+    Focus(box);
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Press(box, VK_DOWN);
+    EXPECT_EQ(box->Text(), "First");
+    SendMessageW(box->Handle(), EM_SETSEL, 1, 1);
+    Press(box, VK_DOWN);
+    EXPECT_EQ(box->Text(), "First");
+    SendMessageW(box->Handle(), EM_SETSEL, 0, -1);
+    Press(box, VK_DOWN);
+    EXPECT_EQ(box->Text(), "Second");
+}
+
+TEST_F(DataAwareControls, AnImageStandsInFrontOfTheText) {
+    // Two images 16 wide and 30 high: red, then blue.
+    auto* images = New<TImageList>(form_.get());
+    images->SetWidth(16);
+    images->SetHeight(30);
+    TBitmap strip;
+    strip.SetSize(32, 30);
+    strip.Canvas()->Brush()->SetColor(clRed);
+    strip.Canvas()->FillRect(Rect(0, 0, 16, 30));
+    strip.Canvas()->Brush()->SetColor(clBlue);
+    strip.Canvas()->FillRect(Rect(16, 0, 32, 30));
+    ASSERT_EQ(images->Add(&strip, nullptr), 0);
+    auto shown = [](TCustomDBEditEh* e) {
+        UpdateWindow(e->Handle());
+        const HDC dc = GetDC(e->Handle());
+        const COLORREF c = GetPixel(dc, 10, e->ClientHeight() / 2);
+        ReleaseDC(e->Handle(), dc);
+        return c;
+    };
+    auto leftMargin = [](TCustomDBEditEh* e) { return LOWORD(SendMessageW(e->Handle(), EM_GETMARGINS, 0, 0)); };
+
+    auto* own = Make<TDBEditEh>(150, 10);
+    const int plainHeight = own->Height();
+    own->EditImage()->SetImages(images);
+    EXPECT_EQ(own->ImageAreaWidth(), 0);  // not visible yet
+    own->EditImage()->SetVisible(true);
+    own->EditImage()->SetImageIndex(1);
+    EXPECT_EQ(own->ImageAreaWidth(), 20);
+    EXPECT_EQ(leftMargin(own), 21);  // the text starts after the image
+    EXPECT_GT(own->Height(), plainHeight);  // the taller image counts with AutoSize
+    EXPECT_EQ(shown(own), RGB(0, 0, 255));
+    own->EditImage()->SetWidth(30);
+    EXPECT_EQ(leftMargin(own), 35);
+    own->EditImage()->SetUseImageHeight(false);
+    EXPECT_EQ(own->Height(), plainHeight);
+
+    // The handler has the last word.
+    struct THandler {
+        void Get(TObject*, int& index) { index = 0; }
+    } handler;
+    own->OnGetImageIndex = Event<&THandler::Get>(&handler);
+    own->Invalidate();
+    EXPECT_EQ(shown(own), RGB(255, 0, 0));
+
+    // A combo box shows the image of its item.
+    combo->EditImage()->SetImages(images);
+    combo->EditImage()->SetVisible(true);
+    EXPECT_EQ(combo->Text(), "Female");
+    EXPECT_EQ(combo->ShownImageIndex(), 1);
+    EXPECT_EQ(shown(combo), RGB(0, 0, 255));
+    Focus(combo);
+    Press(combo, VK_UP);
+    EXPECT_EQ(combo->Text(), "Male");
+    EXPECT_EQ(shown(combo), RGB(255, 0, 0));
+    Press(combo, VK_ESCAPE);
+
+    // Its list shows every item's image in rows as tall as the images; the handler picks them.
+    struct TItems {
+        void Get(TObject*, int item, int& image) { image = 1 - item; }
+    } items;
+    combo->OnGetItemImageIndex = Event<&TItems::Get>(&items);
+    Press(combo, VK_F4);
+    TPopupListboxEh* list = combo->PopupList();
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_EQ(list->Images(), images);
+    EXPECT_GE(list->ItemHeight(), 30);
+    UpdateWindow(list->Handle());
+    auto rowColour = [list](int row) {
+        RECT r{};
+        SendMessageW(list->Handle(), LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        const HDC dc = GetDC(list->Handle());
+        const COLORREF c = GetPixel(dc, r.left + 10, (r.top + r.bottom) / 2);
+        ReleaseDC(list->Handle(), dc);
+        return c;
+    };
+    EXPECT_EQ(rowColour(0), RGB(0, 0, 255));
+    EXPECT_EQ(rowColour(1), RGB(255, 0, 0));
+    Press(combo, VK_ESCAPE);
+    EXPECT_EQ(shown(combo), RGB(255, 0, 0));  // Female (Esc gave it back): item 1, image 0
+
+    // A freed image list is let go.
+    images->Free();
+    EXPECT_EQ(own->EditImage()->Images(), nullptr);
+    EXPECT_EQ(combo->ImageAreaWidth(), 0);
+    EXPECT_EQ(leftMargin(combo), 1);
+}
+
+TEST_F(DataAwareControls, TheButtonsShowActiveWithTheBorder) {
+    auto* box = Make<TDBComboBoxEh>(150, 40);
+    box->SetFlat(true);
+    TEditButtonControlEh* main = box->ButtonControls().at(0);
+    EXPECT_FALSE(main->Active());
+    // Focus, the mouse over the control, or always.
+    box->SetAlwaysShowBorder(true);
+    EXPECT_TRUE(main->Active());
+    static_cast<TEditButtonEh*>(box->EditButtons()->Add())->SetVisible(true);  // a new button follows
+    ASSERT_EQ(box->ButtonControls().size(), 2u);
+    EXPECT_TRUE(box->ButtonControls()[1]->Active());
+    box->SetAlwaysShowBorder(false);
+    EXPECT_FALSE(main->Active());
+    Focus(box);
+    EXPECT_TRUE(main->Active());
+    Focus(other);
+    EXPECT_FALSE(main->Active());
+    box->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_TRUE(main->Active());
+    box->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(main->Active());
+}

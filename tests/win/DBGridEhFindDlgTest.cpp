@@ -152,6 +152,10 @@ TEST_F(DBGridEhFindDlgTest, FindsInAnotherColumnThenTheNextAndCtrlGoesBack) {
     EXPECT_EQ(g.CurrentId(), 7);  // not found: still there
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "String \"p7\" not found.");
+    // The start of a text searched before is completed; the typed letters keep their case.
+    Type("E");
+    EXPECT_EQ(dlg->cbText->Text(), "Elh");
+    EXPECT_EQ(dlg->cbText->SelLength(), 2);
 }
 
 TEST_F(DBGridEhFindDlgTest, TextNotThereLeavesTheGridWhereItWas) {
