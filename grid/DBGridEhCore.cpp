@@ -454,7 +454,7 @@ void TDBGridEhCore::InitGridCore() {
     selection_ = std::make_unique<TDBGridEhSelection>(this);
     sumList_ = std::make_unique<TDBGridEhSumList>(this);
     sumList_->SumListChanged = Event<&TDBGridEhCore::SumListChangedHandler>(this);
-    columns_.reset(New<TDBGridColumnsEh>(this, TCollectionItemClass::Of<TDBGridColumnEh>()));
+    columns_.reset(New<TDBGridColumnsEh>(this, host_.GridColumnClass()));
 }
 
 void TDBGridEhCore::SumListChangedHandler(TObject*) { host_.SumListValuesChanged(); }

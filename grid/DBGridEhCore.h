@@ -271,6 +271,8 @@ public:
     // The fields the grid's own columns follow when not customized; false: the data set's visible
     // fields.
     virtual bool GridDataSetFields(std::vector<TField*>& fields) { return false; }
+    // The class of the grid's columns (asked once, when the columns are made).
+    virtual TCollectionItemClass GridColumnClass() { return TCollectionItemClass::Of<TDBGridColumnEh>(); }
 
     // The selection object: its changes, its kind changed (the editor follows), and a cleared
     // selection (the editor comes back when always shown).

@@ -3,12 +3,13 @@
 // bound); and its drop-down form, which the grid's cell editor shows under a lookup cell.
 //
 // Classes in this file:
+//   TGridColumnSpecCellEh   one column's cell of the special row
+//   TDBLookupGridColumnEh   the grid's column class
 //   TLookupGridDataLinkEh   the link to the edited data set (data side)
 //   TDBLookupGridEh         the grid
 //   TPopupDataGridEh        the grid as a pop-up window with a size grip and a close-up callback
 //
-// Not yet: the lookup grid's own scroll-bar positions (the grid's bar is used), per-column cells of
-// the special row (each column shows the special row's cell at its index) and right-to-left mirroring.
+// Not yet: right-to-left mirroring.
 #pragma once
 
 #include "DBGridEh.h"
@@ -17,6 +18,61 @@
 #include <vector>
 
 class TDBLookupGridEh;
+class TDBLookupGridColumnEh;
+
+// A column's cell of the special row: its text, colour and font are the special row's (the text by
+// the column's index) until assigned here.
+class TGridColumnSpecCellEh : public TPersistent {
+    VESTREL_CLASS(TGridColumnSpecCellEh, TPersistent)
+public:
+    explicit TGridColumnSpecCellEh(TDBLookupGridColumnEh* column);
+    ~TGridColumnSpecCellEh() override;
+    void Assign(TPersistent* source) override;
+    TDBLookupGridColumnEh* Column() const { return column_; }
+
+    String Text() const;
+    void SetText(const String& value);
+    bool TextAssigned() const { return textAssigned_; }
+    TColor Color() const;
+    void SetColor(TColor value);
+    bool ColorAssigned() const { return colorAssigned_; }
+    TCustomFont* Font();
+    void SetFont(TCustomFont* value) { font_->Assign(value); }
+    bool FontAssigned() const { return fontAssigned_; }
+
+private:
+    TSpecRowEh* SpecRow() const;
+    void FontChanged(TObject* sender);
+    void Changed();
+
+    TDBLookupGridColumnEh* column_;
+    String text_;
+    TColor color_ = clWindow;
+    std::unique_ptr<TCustomFont> font_;
+    bool textAssigned_ = false;
+    bool colorAssigned_ = false;
+    bool fontAssigned_ = false;
+    bool refreshingFont_ = false;
+};
+
+// A lookup grid's column: it owns its special-row cell, and moving it while the list is active
+// reorders the special row's cells (and, for the grid's own columns, the list fields).
+class TDBLookupGridColumnEh : public TColumnEh {
+    VESTREL_CLASS(TDBLookupGridColumnEh, TColumnEh)
+public:
+    explicit TDBLookupGridColumnEh(TCollection* collection);
+    ~TDBLookupGridColumnEh() override;
+    void Assign(TPersistent* source) override;
+    void SetIndex(int index) override;
+
+    TGridColumnSpecCellEh* SpecCell() const { return specCell_.get(); }
+    void SetSpecCell(TGridColumnSpecCellEh* value) { specCell_->Assign(value); }
+    // The lookup grid the column belongs to (nullptr outside one).
+    TDBLookupGridEh* LookupGrid() const;
+
+private:
+    std::unique_ptr<TGridColumnSpecCellEh> specCell_;
+};
 
 class TLookupGridDataLinkEh : public TDataLink {
     VESTREL_CLASS(TLookupGridDataLinkEh, TDataLink)
@@ -117,8 +173,12 @@ public:
     void DrawTitleFooterFilterCell(int aCol, int aRow, const TRect& rect, TGridDrawState state,
                                    const TCellTypeEh& type) override;
     void LinkActiveChanged(bool active) override;
+    // The bar shows the list's window (see CalcLookupVertScrollInfoEh); it is written only when it
+    // differs from the window's.
+    void UpdateVertScrollBar() override;
     void Notification(TComponent* component, TOperation operation) override;
     bool GridDataSetFields(std::vector<TField*>& fields) override;
+    TCollectionItemClass GridColumnClass() override { return TCollectionItemClass::Of<TDBLookupGridColumnEh>(); }
     TCustomFont* SpecRowOwnerFont() override { return Font(); }
     TColor SpecRowOwnerColor() override { return Color(); }
 
@@ -134,6 +194,11 @@ protected:
     bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void InternalLayout() override;
+    // Scrolling moves the list's window; the key value stays.
+    void ModifyScrollBar(int bar, int scrollCode, int pos) override;
+    // A column the user sized with AutoFitColWidths keeps its width: the grid's client width becomes
+    // the columns' sum and every column's width is taken as its initial width.
+    void ColWidthsChanged() override;
     virtual bool IsRowSelectFocused();
     // The data row under client point y (-1: the special row, -2: none).
     int RowAtY(int y);
@@ -144,6 +209,10 @@ protected:
 
 private:
     friend class TLookupGridDataLinkEh;
+    friend class TDBLookupGridColumnEh;
+    // A column moves while the list is active: the special row's cells follow it, and the grid's
+    // own columns are rebuilt in the new order from rewritten list fields.
+    void LookupColumnMoved(int from, int to);
     void SpecRowChanged(TObject* sender);
     void ReadKeyFromData();
     bool RowHoldsKey();
@@ -174,6 +243,8 @@ private:
     bool fitting_ = false;
     bool destroying_ = false;
     bool specRowShown_ = false;
+    bool updatingScrollBar_ = false;
+    bool fittingWidths_ = false;
     int trackDirection_ = 0;
 };
 
