@@ -112,7 +112,7 @@ void TGridColumnSpecCellEh::Changed() {
 }
 
 TDBLookupGridColumnEh::TDBLookupGridColumnEh(TCollection* collection)
-    : TColumnEh(collection), specCell_(std::make_unique<TGridColumnSpecCellEh>(this)) {}
+    : TDBGridColumnEh(collection), specCell_(std::make_unique<TGridColumnSpecCellEh>(this)) {}
 
 TDBLookupGridColumnEh::~TDBLookupGridColumnEh() = default;
 

@@ -55,10 +55,11 @@ private:
     bool refreshingFont_ = false;
 };
 
-// A lookup grid's column: it owns its special-row cell, and moving it while the list is active
-// reorders the special row's cells (and, for the grid's own columns, the list fields).
-class TDBLookupGridColumnEh : public TColumnEh {
-    VESTREL_CLASS(TDBLookupGridColumnEh, TColumnEh)
+// A lookup grid's column (on the published column class, so it is stored whole): it owns its
+// special-row cell, and moving it while the list is active reorders the special row's cells (and,
+// for the grid's own columns, the list fields).
+class TDBLookupGridColumnEh : public TDBGridColumnEh {
+    VESTREL_CLASS(TDBLookupGridColumnEh, TDBGridColumnEh)
 public:
     explicit TDBLookupGridColumnEh(TCollection* collection);
     ~TDBLookupGridColumnEh() override;

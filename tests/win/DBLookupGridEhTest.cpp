@@ -340,6 +340,7 @@ TEST_F(LookupGrid, TheColumnDropDownBoxReachesTheColumnsLookupGrid) {
     box->Columns()->Add()->SetFieldName("grp");
     EXPECT_TRUE(box->ColumnsStored());
     EXPECT_EQ(dropDown->Columns()->ColumnAt(0)->FieldName(), "grp");
+    EXPECT_NE(box->Columns()->WriteColumnsText().find("grp"), String::npos);  // the lookup column is stored whole
 
     // Assigning: the settings and customized columns come along; uncustomized ones clear.
     TColumnEh* second = owner->Columns()->Add();
