@@ -2,6 +2,7 @@
 #include "DBLookupGridsEh.h"
 
 #include "Encoding.h"
+#include "TypeRegistry.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -99,6 +100,13 @@ TCustomFont* TGridColumnSpecCellEh::Font() {
         }
     }
     return font_.get();
+}
+
+bool TGridColumnSpecCellEh::IsPropertyStored(const String& name) const {
+    if (SameText(name, "Text")) return textAssigned_;
+    if (SameText(name, "Color")) return colorAssigned_;
+    if (SameText(name, "Font")) return fontAssigned_;
+    return false;
 }
 
 void TGridColumnSpecCellEh::FontChanged(TObject*) {
@@ -1128,4 +1136,11 @@ std::unique_ptr<IColumnLookupGridEh> MakeColumnLookupGrid(TColumnEh* column) {
 
 }  // namespace
 
-void RegisterLookupGridFactory() { ColumnLookupGridFactory() = &MakeColumnLookupGrid; }
+void RegisterLookupGridFactory() {
+    ColumnLookupGridFactory() = &MakeColumnLookupGrid;
+    RegisterProperties<TGridColumnSpecCellEh>()
+        .Str("Text", &TGridColumnSpecCellEh::Text, &TGridColumnSpecCellEh::SetText)
+        .Int("Color", &TGridColumnSpecCellEh::Color, &TGridColumnSpecCellEh::SetColor)
+        .Object("Font", [](TGridColumnSpecCellEh& c) { return c.Font(); });
+    RegisterProperties<TDBLookupGridColumnEh>().Object("SpecCell", [](TDBLookupGridColumnEh& c) { return c.SpecCell(); });
+}

@@ -22,7 +22,7 @@ class TDBLookupGridColumnEh;
 
 // A column's cell of the special row: its text, colour and font are the special row's (the text by
 // the column's index) until assigned here.
-class TGridColumnSpecCellEh : public TPersistent {
+class TGridColumnSpecCellEh : public TPersistent, public IStoredPropertiesEh {
     VESTREL_CLASS(TGridColumnSpecCellEh, TPersistent)
 public:
     explicit TGridColumnSpecCellEh(TDBLookupGridColumnEh* column);
@@ -39,6 +39,8 @@ public:
     TCustomFont* Font();
     void SetFont(TCustomFont* value) { font_->Assign(value); }
     bool FontAssigned() const { return fontAssigned_; }
+    // What was assigned is what is stored.
+    bool IsPropertyStored(const String& name) const override;
 
 private:
     TSpecRowEh* SpecRow() const;
@@ -252,7 +254,8 @@ private:
 // The lookup grid as a drop-down: a pop-up window that takes no focus and is not activated by the
 // mouse, with a size grip; a release of the mouse inside after a press inside closes it accepting,
 // outside without.
-// Makes every grid column's lookup drop-down a TPopupDataGridEh (the grid library's start-up).
+// Makes every grid column's lookup drop-down a TPopupDataGridEh and registers the lookup columns'
+// published properties (the grid library's start-up).
 void RegisterLookupGridFactory();
 
 using TCloseUpEventEh = TEvent<void(TObject* Sender, bool Accept)>;

@@ -340,7 +340,15 @@ TEST_F(LookupGrid, TheColumnDropDownBoxReachesTheColumnsLookupGrid) {
     box->Columns()->Add()->SetFieldName("grp");
     EXPECT_TRUE(box->ColumnsStored());
     EXPECT_EQ(dropDown->Columns()->ColumnAt(0)->FieldName(), "grp");
-    EXPECT_NE(box->Columns()->WriteColumnsText().find("grp"), String::npos);  // the lookup column is stored whole
+    // The lookup column is stored whole, its special-row cell with what was assigned on it.
+    auto* stored = dynamic_cast<TDBLookupGridColumnEh*>(box->Columns()->ColumnAt(0));
+    ASSERT_NE(stored, nullptr);
+    stored->SpecCell()->SetText("any");
+    const String text = box->Columns()->WriteColumnsText();
+    EXPECT_NE(text.find("FieldName = 'grp'"), String::npos) << text;
+    EXPECT_NE(text.find("SpecCell.Text = 'any'"), String::npos) << text;
+    EXPECT_EQ(text.find("SpecCell.Color"), String::npos) << text;
+    EXPECT_EQ(text.find("SpecCell.Font"), String::npos) << text;
 
     // Assigning: the settings and customized columns come along; uncustomized ones clear.
     TColumnEh* second = owner->Columns()->Add();
