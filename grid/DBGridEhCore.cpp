@@ -448,7 +448,7 @@ TDBGridEhCore::~TDBGridEhCore() { DoneGridCore(); }
 
 void TDBGridEhCore::InitGridCore() {
     if (columns_) return;
-    columnDefValues_.reset(New<TDBGridEhColumnDefValuesEh>(this));
+    columnDefValues_.reset(host_.NewColumnDefValues(this));
     dataLink_ = std::make_unique<TGridDataLinkEh>(this);
     selectedRows_ = std::make_unique<TBookmarkListEh>(this);
     selection_ = std::make_unique<TDBGridEhSelection>(this);

@@ -759,7 +759,9 @@ void TDBLookupGridEh::DrawTitleFooterFilterCell(int aCol, int aRow, const TRect&
     if (specRowSelected_) canvas->Font()->SetColor(clHighlightText);
     canvas->FillRect(rect);
     const String text = spec ? spec->Text() : specRow_->ReadCellText(dataCol);
-    const TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+    TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+    if (column && column->UseRightToLeftAlignment() && alignment != taCenter)
+        alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
     if (alignment == taRightJustify) format |= DT_RIGHT;
     if (alignment == taCenter) format |= DT_CENTER;

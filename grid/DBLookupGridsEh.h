@@ -77,6 +77,13 @@ private:
     std::unique_ptr<TGridColumnSpecCellEh> specCell_;
 };
 
+// A lookup grid's default column values.
+class TDBLookupGridColumnDefValuesEh : public TDBGridEhColumnDefValuesEh {
+    VESTREL_CLASS(TDBLookupGridColumnDefValuesEh, TDBGridEhColumnDefValuesEh)
+public:
+    using TDBGridEhColumnDefValuesEh::TDBGridEhColumnDefValuesEh;
+};
+
 class TLookupGridDataLinkEh : public TDataLink {
     VESTREL_CLASS(TLookupGridDataLinkEh, TDataLink)
 public:
@@ -182,6 +189,9 @@ public:
     void Notification(TComponent* component, TOperation operation) override;
     bool GridDataSetFields(std::vector<TField*>& fields) override;
     TCollectionItemClass GridColumnClass() override { return TCollectionItemClass::Of<TDBLookupGridColumnEh>(); }
+    TColumnDefValuesEh* NewColumnDefValues(TDBGridEhCore* core) override {
+        return New<TDBLookupGridColumnDefValuesEh>(core);
+    }
     TCustomFont* SpecRowOwnerFont() override { return Font(); }
     TColor SpecRowOwnerColor() override { return Color(); }
 

@@ -350,10 +350,16 @@ TEST_F(LookupGrid, TheColumnDropDownBoxReachesTheColumnsLookupGrid) {
     EXPECT_EQ(text.find("SpecCell.Color"), String::npos) << text;
     EXPECT_EQ(text.find("SpecCell.Font"), String::npos) << text;
 
+    // The lookup grid's own default column values are what the box reaches.
+    ASSERT_NE(dynamic_cast<TDBLookupGridColumnDefValuesEh*>(dropDown->ColumnDefValues()), nullptr);
+    EXPECT_EQ(box->ColumnDefValues(), dropDown->ColumnDefValues());
+    box->ColumnDefValues()->SetEndEllipsis(true);
+
     // Assigning: the settings and customized columns come along; uncustomized ones clear.
     TColumnEh* second = owner->Columns()->Add();
     second->DropDownBox()->SetRows(12);
     second->DropDownBox()->Assign(box);
+    EXPECT_TRUE(second->DropDownBox()->ColumnDefValues()->EndEllipsis());
     EXPECT_EQ(second->DropDownBox()->Columns()->Count(), 1);
     EXPECT_EQ(second->DropDownBox()->Options(), TDBLookupGridEhOptions{dlgRowLinesEh});
     EXPECT_EQ(second->DropDownBox()->Rows(), 7);
