@@ -303,6 +303,11 @@ private:
     // The editor's text follows the list's selection.
     void TextFollowsList();
     void SetTextSelectingTail(const String& text, int typedLength);
+    // The editor's text written back to the grid (a lookup text finds its key, or none); the open
+    // list follows.
+    void WriteTextBack();
+    // The lookup style's special row chosen by its shortcut; false when the shortcut is not its.
+    bool ChooseSpecRowByShortCut(WORD key, TShiftState shift);
     void ButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
     void ButtonClick(TObject* sender);
     void ListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);

@@ -1879,6 +1879,7 @@ void WriteObjectProperties(TObject* object, const String& prefix, String& out, c
 
 bool IsStoredSubProperty(TObject* object, const String& name) {
     auto is = [&](const char* n) { return SameText(name, n); };
+    if (auto* own = dynamic_cast<IStoredPropertiesEh*>(object)) return own->IsPropertyStored(name);
     if (auto* column = dynamic_cast<TColumnEh*>(object)) return column->IsPropertyStored(name);
     if (auto* title = dynamic_cast<TColumnTitleEh*>(object)) {
         const TColumnEh* c = title->Column();

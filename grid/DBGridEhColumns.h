@@ -749,6 +749,15 @@ private:
     Variant keyValues_ = Null();
 };
 
+// An object that says itself which of its published properties are written with the columns.
+class IStoredPropertiesEh {
+public:
+    virtual bool IsPropertyStored(const String& name) const = 0;
+
+protected:
+    ~IStoredPropertiesEh() = default;
+};
+
 // The published column class, the item class of the grid's collection.
 class TDBGridColumnEh : public TColumnEh {
     VESTREL_CLASS(TDBGridColumnEh, TColumnEh)

@@ -448,13 +448,13 @@ TDBGridEhCore::~TDBGridEhCore() { DoneGridCore(); }
 
 void TDBGridEhCore::InitGridCore() {
     if (columns_) return;
-    columnDefValues_.reset(New<TDBGridEhColumnDefValuesEh>(this));
+    columnDefValues_.reset(host_.NewColumnDefValues(this));
     dataLink_ = std::make_unique<TGridDataLinkEh>(this);
     selectedRows_ = std::make_unique<TBookmarkListEh>(this);
     selection_ = std::make_unique<TDBGridEhSelection>(this);
     sumList_ = std::make_unique<TDBGridEhSumList>(this);
     sumList_->SumListChanged = Event<&TDBGridEhCore::SumListChangedHandler>(this);
-    columns_.reset(New<TDBGridColumnsEh>(this, TCollectionItemClass::Of<TDBGridColumnEh>()));
+    columns_.reset(New<TDBGridColumnsEh>(this, host_.GridColumnClass()));
 }
 
 void TDBGridEhCore::SumListChangedHandler(TObject*) { host_.SumListValuesChanged(); }

@@ -271,6 +271,10 @@ public:
     // The fields the grid's own columns follow when not customized; false: the data set's visible
     // fields.
     virtual bool GridDataSetFields(std::vector<TField*>& fields) { return false; }
+    // The class of the grid's columns (asked once, when the columns are made).
+    virtual TCollectionItemClass GridColumnClass() { return TCollectionItemClass::Of<TDBGridColumnEh>(); }
+    // The grid's default column values (made once, with the columns).
+    virtual TColumnDefValuesEh* NewColumnDefValues(TDBGridEhCore* core) { return New<TDBGridEhColumnDefValuesEh>(core); }
 
     // The selection object: its changes, its kind changed (the editor follows), and a cleared
     // selection (the editor comes back when always shown).

@@ -518,7 +518,13 @@ void TDBGridInplaceEdit::KeyDown(WORD& key, TShiftState shift) {
         key = 0;
         return;
     }
+    if (ChooseSpecRowByShortCut(key, shift)) {
+        key = 0;
+        return;
+    }
     const bool keyed = column && (editStyle_ == esDataListEh || column->HasKeyList());
+    // With a not-in-list handler the text may be one no entry has.
+    const bool freeText = column && column->OnNotInList;
     if (key == VK_DELETE && !shift.Contains(ssShift) && keyed && grid) {
         const int length = UnitLength(Text());
         if (SelStart() == 0 && SelLength() == length && GridAllowsEditing()) {
@@ -530,15 +536,30 @@ void TDBGridInplaceEdit::KeyDown(WORD& key, TShiftState shift) {
                 dataList_->SetKeyValue(Null());
             else if (listVisible_)
                 TextFollowsList();
+        } else if (freeText && GridAllowsEditing()) {
+            const int start = SelStart();
+            SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+            WriteTextBack();
+            SendMessageW(Handle(), EM_SETSEL, start, start);
         }
-        key = 0;  // partial deletes would leave a text no entry has
+        key = 0;  // without the handler, partial deletes would leave a text no entry has
         return;
     }
     if (key == VK_BACK && keyed) {
-        // Without a not-in-list handler Backspace widens the completed part as Left does.
         const int start = SelStart();
-        if (start > 0) {
-            SendMessageW(Handle(), EM_SETSEL, UnitLength(Text()), start - 1);
+        if (!freeText) {
+            // Backspace widens the completed part as Left does.
+            if (start > 0) SendMessageW(Handle(), EM_SETSEL, UnitLength(Text()), start - 1);
+        } else if (GridAllowsEditing()) {
+            // The completed part goes, and the typed character before it.
+            SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+            if (start > 0) {
+                SendMessageW(Handle(), EM_SETSEL, start - 1, start);
+                SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+            }
+            WriteTextBack();
+            const int caret = std::max(start - 1, 0);
+            SendMessageW(Handle(), EM_SETSEL, caret, caret);
         }
         key = 0;
         return;
@@ -562,6 +583,37 @@ void TDBGridInplaceEdit::KeyPress(wchar_t& key) {
     if (key >= 32 && column && column->AutoDropDown() && !listVisible_ && activeList_) DropDown();
     if (key >= 32 || key == 8) AutoCompleteKey(key);
     if (key != 0) TInplaceEdit::KeyPress(key);
+}
+
+void TDBGridInplaceEdit::WriteTextBack() {
+    TCustomDBGridEh* grid = DBGrid();
+    if (!grid) return;
+    grid->SetEditText(grid->Col(), grid->Row(), Text());
+    if (!listVisible_) return;
+    if (activeList_ == dataList_ && dataList_) {
+        dataList_->SetKeyValue(grid->editValue_);
+    } else if (activeList_ == pickList_ && pickList_) {
+        int found = -1;
+        for (int i = 0; i < pickList_->Count() && found < 0; ++i)
+            if (SameText(pickList_->ItemText(i), grid->editText_)) found = i;
+        pickList_->SetItemIndex(found);
+    }
+}
+
+bool TDBGridInplaceEdit::ChooseSpecRowByShortCut(WORD key, TShiftState shift) {
+    TColumnEh* column = CurrentColumn();
+    TCustomDBGridEh* grid = DBGrid();
+    if (editStyle_ != esDataListEh || !column || !grid) return false;
+    TSpecRowEh* spec = column->DropDownSpecRow();
+    if (!spec->Visible() || spec->ShortCut() == 0 || ShortCut(key, shift) != spec->ShortCut()) return false;
+    if (!GridAllowsEditing() || !column->CanModify(true)) return false;
+    grid->DataLink()->SetModified();
+    grid->editValue_ = spec->Value();
+    grid->editText_ = spec->ReadCellText(0);
+    SetText(grid->editText_);
+    if (listVisible_ && activeList_ == dataList_ && dataList_) dataList_->SetKeyValue(spec->Value());
+    SelectAll();
+    return true;
 }
 
 void TDBGridInplaceEdit::SetTextSelectingTail(const String& text, int typedLength) {
@@ -588,7 +640,17 @@ void TDBGridInplaceEdit::AutoCompleteKey(wchar_t& key) {
         } catch (const EDatabaseError&) {
             found = false;
         }
-        if (!found) return;
+        if (!found) {
+            if (!column->OnNotInList) return;
+            // A text no record has: kept as typed, with no key.
+            grid->DataLink()->SetModified();
+            grid->editValue_ = Null();
+            grid->editText_ = typed;
+            SetTextSelectingTail(typed, UnitLength(typed));
+            if (listVisible_ && dataList_ && activeList_ == dataList_) dataList_->SetKeyValue(Null());
+            key = 0;
+            return;
+        }
         std::vector<TField*> keys;
         list->GetFieldList(keys, field->LookupKeyFields);
         std::vector<Variant> value;
@@ -619,7 +681,13 @@ void TDBGridInplaceEdit::AutoCompleteKey(wchar_t& key) {
             if (listVisible_ && pickList_) pickList_->SetItemIndex(found);
             key = 0;
         } else if (keyList) {
-            key = 0;  // a key-list column takes only its entries
+            if (column->OnNotInList) {
+                grid->SetEditText(grid->Col(), grid->Row(), typed);
+                grid->editValue_ = Null();
+                SetTextSelectingTail(typed, UnitLength(typed));
+                if (listVisible_ && pickList_) pickList_->SetItemIndex(-1);
+            }
+            key = 0;  // without the handler a key-list column takes only its entries
         }
     }
 }
@@ -672,6 +740,12 @@ void TDBGridInplaceEdit::Dispatch(TMessage& m) {
                 return;
             }
         }
+        break;
+    case WM_KEYUP:
+        // The data list's sort markers wait for the release of Ctrl.
+        if (m.WParam == VK_CONTROL && listVisible_ && dataList_ && activeList_ == dataList_ &&
+            editStyle_ == esDataListEh && dataList_->HandleAllocated())
+            SendMessageW(dataList_->Handle(), WM_KEYUP, m.WParam, m.LParam);
         break;
     case WM_MOUSEWHEEL:
         if (listVisible_) {

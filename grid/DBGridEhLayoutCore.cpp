@@ -251,6 +251,21 @@ TVertScrollInfoEh CalcVertScrollInfoEh(const TVertScrollInputEh& in) {
     return info;
 }
 
+TVertScrollInfoEh CalcLookupVertScrollInfoEh(const TLookupVertScrollInputEh& in) {
+    TVertScrollInfoEh info{0, 2, 0, 0};
+    if (!in.ListActive) return info;
+    if (in.Sequenced) {
+        info.Max = std::max(in.RecordCount - 1, 0);
+        info.Page = std::max(in.VisibleRows, 0);
+        info.Pos = in.Browsing ? std::max(in.FirstVisibleRecNo - 1, 0) : 0;
+        return info;
+    }
+    if (in.WindowRecords < in.VisibleRows) return TVertScrollInfoEh{0, 0, 0, 0};
+    info.Max = vtpLastEh;
+    info.Pos = in.Bof ? vtpFirstEh : (in.Eof ? vtpLastEh : vtpMiddleEh);
+    return info;
+}
+
 // ---- Head tree ----------------------------------------------------------------------------------------------------
 
 THeadTreeNode::THeadTreeNode(const String& text, int height, int width) : Text(text), Height(height), Width(width) {}

@@ -156,6 +156,23 @@ struct TVertScrollInfoEh {
 };
 TVertScrollInfoEh CalcVertScrollInfoEh(const TVertScrollInputEh& in);
 
+// The lookup grid's bar: a record-numbered data set shows its window (range 0..count-1, the page
+// the window's rows, the position the window's first record - 1 in browse, edit or insert, else 0);
+// without record numbers five positions (first, middle, last), or none while every record shows;
+// an inactive list 0..2 at 0.
+struct TLookupVertScrollInputEh {
+    bool ListActive = false;
+    bool Sequenced = true;
+    int RecordCount = 0;
+    int FirstVisibleRecNo = 1;
+    int VisibleRows = 1;
+    int WindowRecords = 0;
+    bool Browsing = true;  // browse, edit or insert
+    bool Bof = true;
+    bool Eof = true;
+};
+TVertScrollInfoEh CalcLookupVertScrollInfoEh(const TLookupVertScrollInputEh& in);
+
 // ---- Head tree ----------------------------------------------------------------------------------------------------
 
 class TColumnEh;

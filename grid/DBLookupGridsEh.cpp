@@ -2,6 +2,7 @@
 #include "DBLookupGridsEh.h"
 
 #include "Encoding.h"
+#include "TypeRegistry.h"
 #include "WinApi.h"
 
 #include <algorithm>
@@ -41,6 +42,108 @@ bool FindFields(TDataSet* ds, const String& names, std::vector<TField*>& fields)
 }
 
 }  // namespace
+
+// ---- Special-row cells and columns -----------------------------------------------------------------
+
+TGridColumnSpecCellEh::TGridColumnSpecCellEh(TDBLookupGridColumnEh* column) : column_(column), font_(NewFont()) {
+    font_->OnChange = Event<&TGridColumnSpecCellEh::FontChanged>(this);
+}
+
+TGridColumnSpecCellEh::~TGridColumnSpecCellEh() { font_->OnChange = nullptr; }
+
+TSpecRowEh* TGridColumnSpecCellEh::SpecRow() const {
+    TDBLookupGridEh* grid = column_ ? column_->LookupGrid() : nullptr;
+    return grid ? grid->SpecRow() : nullptr;
+}
+
+void TGridColumnSpecCellEh::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TGridColumnSpecCellEh*>(source);
+    if (!other) return inherited::Assign(source);
+    if (other->textAssigned_) SetText(other->text_);
+    if (other->colorAssigned_) SetColor(other->color_);
+    if (other->fontAssigned_) SetFont(other->font_.get());
+}
+
+String TGridColumnSpecCellEh::Text() const {
+    if (textAssigned_) return text_;
+    TSpecRowEh* row = SpecRow();
+    return row ? row->ReadCellText(column_->Index()) : text_;
+}
+
+void TGridColumnSpecCellEh::SetText(const String& value) {
+    if (textAssigned_ && value == text_) return;
+    text_ = value;
+    textAssigned_ = true;
+    Changed();
+}
+
+TColor TGridColumnSpecCellEh::Color() const {
+    if (colorAssigned_) return color_;
+    TSpecRowEh* row = SpecRow();
+    return row ? row->Color() : color_;
+}
+
+void TGridColumnSpecCellEh::SetColor(TColor value) {
+    if (colorAssigned_ && value == color_) return;
+    color_ = value;
+    colorAssigned_ = true;
+    Changed();
+}
+
+TCustomFont* TGridColumnSpecCellEh::Font() {
+    if (!fontAssigned_) {
+        TSpecRowEh* row = SpecRow();
+        if (row && !SameFontEh(*font_, *row->Font())) {
+            refreshingFont_ = true;
+            font_->Assign(row->Font());
+            refreshingFont_ = false;
+        }
+    }
+    return font_.get();
+}
+
+bool TGridColumnSpecCellEh::IsPropertyStored(const String& name) const {
+    if (SameText(name, "Text")) return textAssigned_;
+    if (SameText(name, "Color")) return colorAssigned_;
+    if (SameText(name, "Font")) return fontAssigned_;
+    return false;
+}
+
+void TGridColumnSpecCellEh::FontChanged(TObject*) {
+    if (refreshingFont_) return;
+    fontAssigned_ = true;
+    Changed();
+}
+
+void TGridColumnSpecCellEh::Changed() {
+    if (TDBLookupGridEh* grid = column_ ? column_->LookupGrid() : nullptr) grid->Invalidate();
+}
+
+TDBLookupGridColumnEh::TDBLookupGridColumnEh(TCollection* collection)
+    : TDBGridColumnEh(collection), specCell_(std::make_unique<TGridColumnSpecCellEh>(this)) {}
+
+TDBLookupGridColumnEh::~TDBLookupGridColumnEh() = default;
+
+TDBLookupGridEh* TDBLookupGridColumnEh::LookupGrid() const {
+    TDBGridEhCore* core = Grid();
+    return core ? dynamic_cast<TDBLookupGridEh*>(core->Host().GridComponent()) : nullptr;
+}
+
+void TDBLookupGridColumnEh::Assign(TPersistent* source) {
+    TColumnEh::Assign(source);
+    if (auto* other = dynamic_cast<TDBLookupGridColumnEh*>(source)) specCell_->Assign(other->specCell_.get());
+}
+
+void TDBLookupGridColumnEh::SetIndex(int index) {
+    TDBLookupGridEh* grid = LookupGrid();
+    if (!grid) return TColumnEh::SetIndex(index);
+    const int from = Index();
+    const bool moves = grid->ListActive() && from >= 0 && index != from && index >= 0 && index < Columns()->Count();
+    // The grid's own columns follow the list fields (never the data set's field order): the list
+    // fields are rewritten in the new order and the columns rebuilt from them.
+    if (!moves || Columns()->Customized()) TCollectionItem::SetIndex(index);
+    if (moves) grid->LookupColumnMoved(from, index);
+}
 
 // ---- Data link ------------------------------------------------------------------------------------
 
@@ -274,6 +377,34 @@ void TDBLookupGridEh::LinkActiveChanged(bool active) {
     RebindListFields();
 }
 
+void TDBLookupGridEh::LookupColumnMoved(int from, int to) {
+    // The special row's cells follow their columns.
+    std::vector<String> cells = specRow_->Cells();
+    if (!cells.empty()) {
+        cells.resize(std::max(cells.size(), std::size_t(std::max(from, to)) + 1));
+        const String moved = cells[std::size_t(from)];
+        cells.erase(cells.begin() + from);
+        cells.insert(cells.begin() + to, moved);
+        specRow_->SetCellsText(JoinSpecRowCells(cells));
+    }
+    if (Columns()->Customized()) return;
+    // The grid's own columns: the list fields take the columns' new order, the display field stays.
+    std::vector<TColumnEh*> order;
+    for (int i = 0; i < Columns()->Count(); ++i) order.push_back(Columns()->ColumnAt(i));
+    TColumnEh* column = order[std::size_t(from)];
+    order.erase(order.begin() + from);
+    order.insert(order.begin() + to, column);
+    String names;
+    int display = listFieldIndex_;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0) names += ";";
+        names += order[i]->FieldName();
+        if (displayField_ && order[i]->Field() == displayField_) display = int(i);
+    }
+    listFieldIndex_ = display;
+    SetListField(names);
+}
+
 // ---- Key value ----
 
 void TDBLookupGridEh::SetKeyValue(const Variant& value) {
@@ -483,6 +614,117 @@ int TDBLookupGridEh::ColumnsWidth() {
     return width;
 }
 
+// ---- Vertical scroll bar ----
+
+void TDBLookupGridEh::UpdateVertScrollBar() {
+    if (!HandleAllocated() || updatingScrollBar_) return;
+    if (!VertScrollBar() || !VertScrollBar()->Visible() || VertScrollBar()->ExtScrollBar())
+        return TCustomDBGridEh::UpdateVertScrollBar();
+    TDataSet* ds = ListSource() ? ListSource()->DataSet() : nullptr;
+    TLookupVertScrollInputEh in;
+    in.ListActive = listActive_ && ds && ds->Active() && DataLink()->Active();
+    if (in.ListActive) {
+        in.Sequenced = ds->IsSequenced();
+        in.RecordCount = ds->RecordCount();
+        in.FirstVisibleRecNo = ds->RecNo() - DataLink()->ActiveRecord();
+        in.VisibleRows = VisibleDataRowCount();
+        in.WindowRecords = DataLink()->RecordCount();
+        in.Browsing = ds->State() == dsBrowse || ds->State() == dsEdit || ds->State() == dsInsert;
+        in.Bof = ds->Bof();
+        in.Eof = ds->Eof();
+    }
+    const TVertScrollInfoEh info = CalcLookupVertScrollInfoEh(in);
+    SCROLLINFO now{};
+    now.cbSize = sizeof now;
+    now.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (GetScrollInfo(Handle(), SB_VERT, &now) && now.nMin == info.Min && now.nMax == info.Max &&
+        int(now.nPage) == info.Page && now.nPos == info.Pos)
+        return;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = info.Min;
+    si.nMax = info.Max;
+    si.nPage = static_cast<UINT>(info.Page);
+    si.nPos = info.Pos;
+    updatingScrollBar_ = true;
+    SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    updatingScrollBar_ = false;
+}
+
+void TDBLookupGridEh::ModifyScrollBar(int bar, int scrollCode, int pos) {
+    TDataSet* ds = ListSource() ? ListSource()->DataSet() : nullptr;
+    if (bar != SB_VERT || !ds || !ds->Active() || !DataLink()->Active())
+        return TCustomDBGridEh::ModifyScrollBar(bar, scrollCode, pos);
+    searchText_.clear();
+    TGridDataLinkEh* link = DataLink();
+    const int above = link->ActiveRecord();                // records of the window above the current one
+    const int below = link->RecordCount() - above - 1;     // and below it
+    const int window = link->RecordCount();
+    const bool sequenced = ds->IsSequenced();
+    switch (scrollCode) {
+    case SB_LINEUP: link->MoveBy(-above - 1); break;
+    case SB_LINEDOWN: link->MoveBy(below + 1); break;
+    case SB_PAGEUP: link->MoveBy(-above - window); break;
+    case SB_PAGEDOWN: link->MoveBy(below + window); break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        if (sequenced) {
+            // The window's first record gets the thumb's number: an earlier record is moved to at
+            // the window's top, a later one as the last record of the window it starts.
+            const int first = ds->RecNo() - above;
+            const int target = pos + 1;
+            if (target < first)
+                link->MoveBy(target - ds->RecNo());
+            else if (target > first)
+                link->MoveBy(std::min(target + VisibleDataRowCount() - 1, ds->RecordCount()) - ds->RecNo());
+        } else if (scrollCode == SB_THUMBPOSITION) {
+            switch (pos) {
+            case vtpFirstEh: ds->First(); break;
+            case vtpPageUpEh: link->MoveBy(-above - window); break;
+            case vtpPageDownEh: link->MoveBy(below + window); break;
+            case vtpLastEh: ds->Last(); break;
+            default: break;
+            }
+        }
+        break;
+    case SB_TOP: ds->First(); break;
+    case SB_BOTTOM: ds->Last(); break;
+    default: break;
+    }
+    UpdateVertScrollBar();
+}
+
+void TDBLookupGridEh::ColWidthsChanged() {
+    if (fittingWidths_ || !AutoFitColWidths() || GridState() != gsColSizing || !HandleAllocated())
+        return TCustomDBGridEh::ColWidthsChanged();
+    fittingWidths_ = true;
+    try {
+        // The widths as the user left them, read before anything is refitted.
+        const int line = Options().Contains(dgColLines) ? GridLineWidth() : 0;
+        int client = 0;
+        for (int i = 0; i < IndicatorOffset(); ++i) client += ColWidths(i) + line;
+        std::vector<std::pair<TColumnEh*, int>> widths;
+        for (int i = 0; i < Columns()->Count(); ++i) {
+            TColumnEh* column = Columns()->ColumnAt(i);
+            if (!column->Visible()) continue;
+            widths.emplace_back(column, ColWidths(DataColToGridCol(i)));
+            client += widths.back().second + line;
+        }
+        // Fitted to a client area of their sum, the initial widths are the widths.
+        for (const auto& [column, width] : widths) column->SetAutoFitBaseWidth(width);
+        SetBounds(Left(), Top(), client + Width() - ClientWidth(), Height());
+        for (const auto& [column, width] : widths)
+            if (column->Width() != width) column->SetWidth(width);
+    } catch (...) {
+        fittingWidths_ = false;
+        throw;
+    }
+    fittingWidths_ = false;
+    TCustomGrid::ColWidthsChanged();
+    if (OnColWidthsChanged) OnColWidthsChanged(this);
+}
+
 // ---- Painting ----
 
 int TDBLookupGridEh::IsFilterRowVisible() const {
@@ -510,12 +752,16 @@ void TDBLookupGridEh::DrawTitleFooterFilterCell(int aCol, int aRow, const TRect&
     TCanvas* canvas = Canvas();
     const int dataCol = GridColToDataCol(aCol);
     TColumnEh* column = dataCol >= 0 && dataCol < Columns()->Count() ? Columns()->ColumnAt(dataCol) : nullptr;
-    canvas->Font()->Assign(specRow_->Font());
-    canvas->Brush()->SetColor(specRowSelected_ ? clHighlight : specRow_->Color());
+    auto* cell = column ? dynamic_cast<TDBLookupGridColumnEh*>(column) : nullptr;
+    TGridColumnSpecCellEh* spec = cell ? cell->SpecCell() : nullptr;
+    canvas->Font()->Assign(spec ? spec->Font() : specRow_->Font());
+    canvas->Brush()->SetColor(specRowSelected_ ? clHighlight : spec ? spec->Color() : specRow_->Color());
     if (specRowSelected_) canvas->Font()->SetColor(clHighlightText);
     canvas->FillRect(rect);
-    const String text = specRow_->ReadCellText(dataCol);
-    const TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+    const String text = spec ? spec->Text() : specRow_->ReadCellText(dataCol);
+    TAlignment alignment = column ? column->Alignment() : taLeftJustify;
+    if (column && column->UseRightToLeftAlignment() && alignment != taCenter)
+        alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
     if (alignment == taRightJustify) format |= DT_RIGHT;
     if (alignment == taCenter) format |= DT_CENTER;
@@ -892,4 +1138,11 @@ std::unique_ptr<IColumnLookupGridEh> MakeColumnLookupGrid(TColumnEh* column) {
 
 }  // namespace
 
-void RegisterLookupGridFactory() { ColumnLookupGridFactory() = &MakeColumnLookupGrid; }
+void RegisterLookupGridFactory() {
+    ColumnLookupGridFactory() = &MakeColumnLookupGrid;
+    RegisterProperties<TGridColumnSpecCellEh>()
+        .Str("Text", &TGridColumnSpecCellEh::Text, &TGridColumnSpecCellEh::SetText)
+        .Int("Color", &TGridColumnSpecCellEh::Color, &TGridColumnSpecCellEh::SetColor)
+        .Object("Font", [](TGridColumnSpecCellEh& c) { return c.Font(); });
+    RegisterProperties<TDBLookupGridColumnEh>().Object("SpecCell", [](TDBLookupGridColumnEh& c) { return c.SpecCell(); });
+}

@@ -3,12 +3,13 @@
 // bound); and its drop-down form, which the grid's cell editor shows under a lookup cell.
 //
 // Classes in this file:
+//   TGridColumnSpecCellEh   one column's cell of the special row
+//   TDBLookupGridColumnEh   the grid's column class
 //   TLookupGridDataLinkEh   the link to the edited data set (data side)
 //   TDBLookupGridEh         the grid
 //   TPopupDataGridEh        the grid as a pop-up window with a size grip and a close-up callback
 //
-// Not yet: the lookup grid's own scroll-bar positions (the grid's bar is used), per-column cells of
-// the special row (each column shows the special row's cell at its index) and right-to-left mirroring.
+// Not yet: right-to-left mirroring.
 #pragma once
 
 #include "DBGridEh.h"
@@ -17,6 +18,71 @@
 #include <vector>
 
 class TDBLookupGridEh;
+class TDBLookupGridColumnEh;
+
+// A column's cell of the special row: its text, colour and font are the special row's (the text by
+// the column's index) until assigned here.
+class TGridColumnSpecCellEh : public TPersistent, public IStoredPropertiesEh {
+    VESTREL_CLASS(TGridColumnSpecCellEh, TPersistent)
+public:
+    explicit TGridColumnSpecCellEh(TDBLookupGridColumnEh* column);
+    ~TGridColumnSpecCellEh() override;
+    void Assign(TPersistent* source) override;
+    TDBLookupGridColumnEh* Column() const { return column_; }
+
+    String Text() const;
+    void SetText(const String& value);
+    bool TextAssigned() const { return textAssigned_; }
+    TColor Color() const;
+    void SetColor(TColor value);
+    bool ColorAssigned() const { return colorAssigned_; }
+    TCustomFont* Font();
+    void SetFont(TCustomFont* value) { font_->Assign(value); }
+    bool FontAssigned() const { return fontAssigned_; }
+    // What was assigned is what is stored.
+    bool IsPropertyStored(const String& name) const override;
+
+private:
+    TSpecRowEh* SpecRow() const;
+    void FontChanged(TObject* sender);
+    void Changed();
+
+    TDBLookupGridColumnEh* column_;
+    String text_;
+    TColor color_ = clWindow;
+    std::unique_ptr<TCustomFont> font_;
+    bool textAssigned_ = false;
+    bool colorAssigned_ = false;
+    bool fontAssigned_ = false;
+    bool refreshingFont_ = false;
+};
+
+// A lookup grid's column (on the published column class, so it is stored whole): it owns its
+// special-row cell, and moving it while the list is active reorders the special row's cells (and,
+// for the grid's own columns, the list fields).
+class TDBLookupGridColumnEh : public TDBGridColumnEh {
+    VESTREL_CLASS(TDBLookupGridColumnEh, TDBGridColumnEh)
+public:
+    explicit TDBLookupGridColumnEh(TCollection* collection);
+    ~TDBLookupGridColumnEh() override;
+    void Assign(TPersistent* source) override;
+    void SetIndex(int index) override;
+
+    TGridColumnSpecCellEh* SpecCell() const { return specCell_.get(); }
+    void SetSpecCell(TGridColumnSpecCellEh* value) { specCell_->Assign(value); }
+    // The lookup grid the column belongs to (nullptr outside one).
+    TDBLookupGridEh* LookupGrid() const;
+
+private:
+    std::unique_ptr<TGridColumnSpecCellEh> specCell_;
+};
+
+// A lookup grid's default column values.
+class TDBLookupGridColumnDefValuesEh : public TDBGridEhColumnDefValuesEh {
+    VESTREL_CLASS(TDBLookupGridColumnDefValuesEh, TDBGridEhColumnDefValuesEh)
+public:
+    using TDBGridEhColumnDefValuesEh::TDBGridEhColumnDefValuesEh;
+};
 
 class TLookupGridDataLinkEh : public TDataLink {
     VESTREL_CLASS(TLookupGridDataLinkEh, TDataLink)
@@ -117,8 +183,15 @@ public:
     void DrawTitleFooterFilterCell(int aCol, int aRow, const TRect& rect, TGridDrawState state,
                                    const TCellTypeEh& type) override;
     void LinkActiveChanged(bool active) override;
+    // The bar shows the list's window (see CalcLookupVertScrollInfoEh); it is written only when it
+    // differs from the window's.
+    void UpdateVertScrollBar() override;
     void Notification(TComponent* component, TOperation operation) override;
     bool GridDataSetFields(std::vector<TField*>& fields) override;
+    TCollectionItemClass GridColumnClass() override { return TCollectionItemClass::Of<TDBLookupGridColumnEh>(); }
+    TColumnDefValuesEh* NewColumnDefValues(TDBGridEhCore* core) override {
+        return New<TDBLookupGridColumnDefValuesEh>(core);
+    }
     TCustomFont* SpecRowOwnerFont() override { return Font(); }
     TColor SpecRowOwnerColor() override { return Color(); }
 
@@ -134,6 +207,11 @@ protected:
     bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     void InternalLayout() override;
+    // Scrolling moves the list's window; the key value stays.
+    void ModifyScrollBar(int bar, int scrollCode, int pos) override;
+    // A column the user sized with AutoFitColWidths keeps its width: the grid's client width becomes
+    // the columns' sum and every column's width is taken as its initial width.
+    void ColWidthsChanged() override;
     virtual bool IsRowSelectFocused();
     // The data row under client point y (-1: the special row, -2: none).
     int RowAtY(int y);
@@ -144,6 +222,10 @@ protected:
 
 private:
     friend class TLookupGridDataLinkEh;
+    friend class TDBLookupGridColumnEh;
+    // A column moves while the list is active: the special row's cells follow it, and the grid's
+    // own columns are rebuilt in the new order from rewritten list fields.
+    void LookupColumnMoved(int from, int to);
     void SpecRowChanged(TObject* sender);
     void ReadKeyFromData();
     bool RowHoldsKey();
@@ -174,13 +256,16 @@ private:
     bool fitting_ = false;
     bool destroying_ = false;
     bool specRowShown_ = false;
+    bool updatingScrollBar_ = false;
+    bool fittingWidths_ = false;
     int trackDirection_ = 0;
 };
 
 // The lookup grid as a drop-down: a pop-up window that takes no focus and is not activated by the
 // mouse, with a size grip; a release of the mouse inside after a press inside closes it accepting,
 // outside without.
-// Makes every grid column's lookup drop-down a TPopupDataGridEh (the grid library's start-up).
+// Makes every grid column's lookup drop-down a TPopupDataGridEh and registers the lookup columns'
+// published properties (the grid library's start-up).
 void RegisterLookupGridFactory();
 
 using TCloseUpEventEh = TEvent<void(TObject* Sender, bool Accept)>;

@@ -152,6 +152,28 @@ std::vector<String> ParseSpecRowCells(const String& text) {
     return cells;
 }
 
+String JoinSpecRowCells(const std::vector<String>& cells) {
+    String text;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        if (k > 0) text += ';';
+        const String& cell = cells[k];
+        const bool quoted = std::any_of(cell.begin(), cell.end(), [](char c) {
+            return c == ';' || c == '"' || static_cast<unsigned char>(c) < 0x20;
+        });
+        if (!quoted) {
+            text += cell;
+            continue;
+        }
+        text += '"';
+        for (char c : cell) {
+            if (c == '"') text += '"';
+            text += c;
+        }
+        text += '"';
+    }
+    return text;
+}
+
 TSpecRowEh::TSpecRowEh(TPersistent* owner) : owner_(owner), font_(NewFont()) {
     font_->OnChange = Event<&TSpecRowEh::FontChanged>(this);
 }

@@ -193,6 +193,9 @@ private:
 // double-quoted string (quotes doubled inside) or the text up to the next control character or
 // ";"; a ";" and the control characters after it separate cells.
 std::vector<String> ParseSpecRowCells(const String& text);
+// The text that parses back into `cells`: ";" between cells, a cell quoted when it holds a ";", a
+// quote or a control character.
+String JoinSpecRowCells(const std::vector<String>& cells);
 
 // ---- Recently-used list ---------------------------------------------------------------------------
 

@@ -356,6 +356,45 @@ TEST(GridLayout, VerticalScrollBarNumbers) {
     EXPECT_EQ(CalcVertScrollInfoEh(inserting).Pos, 12);
 }
 
+TEST(GridLayout, LookupGridScrollBarNumbers) {
+    struct Row {
+        const char* name;
+        TLookupVertScrollInputEh in;
+        TVertScrollInfoEh expected;
+    };
+    auto input = [](bool sequenced, int count, int first, int rows, int shown, bool bof, bool eof) {
+        TLookupVertScrollInputEh in;
+        in.ListActive = true;
+        in.Sequenced = sequenced;
+        in.RecordCount = count;
+        in.FirstVisibleRecNo = first;
+        in.VisibleRows = rows;
+        in.WindowRecords = shown;
+        in.Bof = bof;
+        in.Eof = eof;
+        return in;
+    };
+    TLookupVertScrollInputEh inactive = input(true, 50, 10, 7, 7, false, false);
+    inactive.ListActive = false;
+    TLookupVertScrollInputEh closedState = input(true, 50, 10, 7, 7, false, false);
+    closedState.Browsing = false;
+    const Row rows[] = {
+        {"inactive list", inactive, {0, 2, 0, 0}},
+        {"window at the top", input(true, 50, 1, 7, 7, true, false), {0, 49, 7, 0}},
+        {"window further down", input(true, 50, 10, 7, 7, false, false), {0, 49, 7, 9}},
+        {"not browsing", closedState, {0, 49, 7, 0}},
+        {"empty data set", input(true, 0, 1, 7, 0, true, true), {0, 0, 7, 0}},
+        {"five steps at the start", input(false, 0, 0, 7, 7, true, false), {0, 4, 0, 0}},
+        {"five steps in the middle", input(false, 0, 0, 7, 7, false, false), {0, 4, 0, 2}},
+        {"five steps at the end", input(false, 0, 0, 7, 7, false, true), {0, 4, 0, 4}},
+        {"five steps, every record in view", input(false, 0, 0, 7, 3, true, true), {0, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(CalcLookupVertScrollInfoEh(row.in), row.expected);
+    }
+}
+
 TEST(GridLayout, LineBreaksBecomeCrLf) {
     EXPECT_EQ(NormaliseLineBreaksEh("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(NormaliseLineBreaksEh(""), "");

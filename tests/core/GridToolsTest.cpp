@@ -102,6 +102,28 @@ TEST(GridTools, SpecialRowCellsAreParsed) {
     }
 }
 
+// Joined cells parse back to the same cells, whatever they hold.
+TEST(GridTools, SpecialRowCellsJoinIntoTextThatParsesBack) {
+    struct Row {
+        const char* name;
+        std::vector<String> cells;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"plain", {"one", "two"}, "one;two"},
+        {"separator inside", {"a;b", "c"}, "\"a;b\";c"},
+        {"quotes inside", {"say \"hi\"", "x"}, "\"say \"\"hi\"\"\";x"},
+        {"line break inside", {"a\r\nb", "c"}, "\"a\r\nb\";c"},
+        {"empty middle cell", {"a", "", "b"}, "a;;b"},
+        {"leading blank kept", {" a", "b"}, " a;b"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(JoinSpecRowCells(row.cells), row.text);
+        EXPECT_EQ(ParseSpecRowCells(JoinSpecRowCells(row.cells)), row.cells);
+    }
+}
+
 TEST(GridTools, SpecialRowFollowsItsOwnerAndReportsOncePerUpdate) {
     GridDb db;
     TColumnEh* column = db.grid->Core()->Columns()->Add();

@@ -43,7 +43,7 @@ int CALLBACK EnumRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPA
 
 }  // namespace
 
-std::vector<TTextRecord> RecordText(TDBGridEh* grid) {
+std::vector<TTextRecord> RecordText(TWinControl* grid) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateEnhMetaFileW(screen, nullptr, nullptr, nullptr);
     ReleaseDC(nullptr, screen);

@@ -101,7 +101,7 @@ struct TTextRecord {
 };
 
 // Paints the grid into an enhanced metafile and answers its text calls in order.
-std::vector<TTextRecord> RecordText(TDBGridEh* grid);
+std::vector<TTextRecord> RecordText(TWinControl* grid);
 // The first record whose text is `text` (nullptr when none).
 const TTextRecord* FindText(const std::vector<TTextRecord>& records, const String& text);
 

@@ -465,6 +465,106 @@ TEST_F(GridInplaceEdit, LookupListEscLeavesTheCellAndAResizedListIsKeptForTheCol
     Press(VK_ESCAPE);
 }
 
+// A not-in-list handler only has to be there for the editor to keep text no record has.
+struct NotInListHandler {
+    void Handle(TObject*, Variant, bool&) {}
+};
+
+TEST_F(GridInplaceEdit, WithANotInListHandlerALookupCellKeepsTextNoRecordHas) {
+    NotInListHandler handler;
+    Column(kCatName)->OnNotInList = Event<&NotInListHandler::Handle>(&handler);
+    EditCell(kCatName);
+    TDBGridInplaceEdit* editor = Editor();
+    SendMessageW(EditorWindow(), EM_SETSEL, 0, -1);
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* text;
+        int selStart, selLength;
+    } steps[] = {
+        {"typing completes", [&] { Type("ab"); }, "Abel", 2, 2},
+        {"Backspace takes the completion and the last typed letter", [&] { Press(VK_BACK); }, "A", 1, 0},
+        {"typing completes again", [&] { Type("b"); }, "Abel", 2, 2},
+        {"Delete takes the completion only", [&] { Press(VK_DELETE); }, "Ab", 2, 0},
+        {"a letter no record goes on with is kept", [&] { Type("x"); }, "Abx", 3, 0},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        EXPECT_EQ(editor->Text(), step.text);
+        EXPECT_EQ(editor->SelStart(), step.selStart);
+        EXPECT_EQ(editor->SelLength(), step.selLength);
+    }
+    // The open list follows the text: no record is chosen for it.
+    Press(VK_DOWN, true);
+    ASSERT_TRUE(editor->ListVisible());
+    EXPECT_TRUE(VarIsNull(editor->DataList()->KeyValue()));
+    Press(VK_ESCAPE);
+    EXPECT_EQ(editor->Text(), "Abx");
+    // Leaving the row posts no key for it.
+    Press(VK_DOWN);
+    EXPECT_EQ(StoredText(1, "cat"), "");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GridInplaceEdit, TheSpecialRowShortcutChoosesItsValueWithTheListClosedOrOpen) {
+    TSpecRowEh* spec = Column(kCatName)->DropDownSpecRow();
+    spec->SetCellsText("(none)");
+    spec->SetValue(Variant(4));
+    spec->SetVisible(true);
+    EditCell(kCatName);
+    TDBGridInplaceEdit* editor = Editor();
+    ASSERT_EQ(editor->Text(), "Abel");
+    Press(VK_DELETE, true);  // Alt+Del
+    EXPECT_EQ(editor->Text(), "(none)");
+    EXPECT_EQ(editor->SelStart(), 0);
+    EXPECT_EQ(editor->SelLength(), 6);
+    Press(VK_DOWN);
+    EXPECT_EQ(StoredText(1, "cat"), "4");
+
+    // With the list open the list selects the special row.
+    spec->SetValue(Variant(2));
+    EditCell(kCatName);
+    Press(VK_DOWN, true);
+    TPopupDataGridEh* list = Editor()->DataList();
+    ASSERT_TRUE(Editor()->ListVisible());
+    EXPECT_TRUE(list->SpecRowSelected());  // key 9 is in no record
+    Press(VK_DOWN);
+    EXPECT_FALSE(list->SpecRowSelected());
+    EXPECT_EQ(Editor()->Text(), "Abel");
+    Press(VK_DELETE, true);
+    EXPECT_TRUE(list->SpecRowSelected());
+    EXPECT_EQ(list->KeyValue().AsInteger(), 2);
+    EXPECT_EQ(Editor()->Text(), "(none)");
+    Press(VK_RETURN);
+    Press(VK_UP);
+    EXPECT_EQ(StoredText(2, "cat"), "2");
+    EXPECT_TRUE(messages.empty());
+}
+
+// Records the keys released over a window.
+struct KeyUpLog {
+    std::vector<WORD> keys;
+    void KeyUp(TObject*, WORD& key, TShiftState) { keys.push_back(key); }
+};
+
+TEST_F(GridInplaceEdit, ReleasingCtrlInTheEditorReachesTheOpenLookupList) {
+    EditCell(kCatName);
+    Press(VK_DOWN, true);
+    TPopupDataGridEh* list = Editor()->DataList();
+    ASSERT_TRUE(Editor()->ListVisible());
+    KeyUpLog log;
+    list->OnKeyUp = Event<&KeyUpLog::KeyUp>(&log);
+    const LPARAM release = static_cast<LPARAM>(0xC0000001);
+    SendMessageW(EditorWindow(), WM_KEYUP, VK_SHIFT, release);
+    SendMessageW(EditorWindow(), WM_KEYUP, VK_CONTROL, release);
+    EXPECT_EQ(log.keys, std::vector<WORD>{VK_CONTROL});
+    Press(VK_ESCAPE);
+    SendMessageW(EditorWindow(), WM_KEYUP, VK_CONTROL, release);  // the list is closed
+    EXPECT_EQ(log.keys.size(), 1u);
+    list->OnKeyUp = nullptr;
+}
+
 TEST_F(GridInplaceEdit, ADoubleClickStepsTheValueWhenTheColumnAsksForIt) {
     TColumnEh* column = Column(kAmount);
     EditCell(kAmount);

@@ -1,6 +1,7 @@
 // The lookup grid over a real data set: its height in rows, the keyboard, the special row, the
 // incremental search, choosing with the mouse, and the key written to a bound data set (directly
-// and through a lookup field); the column drop-down box's settings reaching the column's grid.
+// and through a lookup field); the column drop-down box's settings reaching the column's grid; the
+// columns' own special-row cells, moving and sizing columns, and the vertical scroll bar.
 #include "DBGridEhTestSupport.h"
 
 #include "DBLookupGridsEh.h"
@@ -55,6 +56,26 @@ protected:
     void Key(WORD key) { SendMessageW(grid->Handle(), WM_KEYDOWN, key, 1); }
     void Char(wchar_t c) { SendMessageW(grid->Handle(), WM_CHAR, c, 1); }
     int Key() const { return grid->KeyValue().AsInteger(); }
+    TDBLookupGridColumnEh* LookupColumn(int index) {
+        return dynamic_cast<TDBLookupGridColumnEh*>(grid->Columns()->ColumnAt(index));
+    }
+    // The client area as painted.
+    std::unique_ptr<TBitmap> Picture() {
+        auto picture = std::make_unique<TBitmap>();
+        picture->SetSize(grid->ClientWidth(), grid->ClientHeight());
+        SendMessageW(grid->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->Canvas()->Handle()), PRF_CLIENT);
+        picture->Canvas()->Refresh();
+        return picture;
+    }
+    SCROLLINFO VertBar() {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        GetScrollInfo(grid->Handle(), SB_VERT, &si);
+        return si;
+    }
+    // The list record shown in the first data row.
+    int FirstShown() { return cats->RecNo() - grid->DataLink()->ActiveRecord(); }
     void ClickRow(int row, bool release = true) {
         const TRect r = grid->CellRect(grid->IndicatorOffset(), grid->TitleOffset() + row);
         const LPARAM at = MAKELPARAM(r.Left + 5, (r.Top + r.Bottom) / 2);
@@ -319,11 +340,26 @@ TEST_F(LookupGrid, TheColumnDropDownBoxReachesTheColumnsLookupGrid) {
     box->Columns()->Add()->SetFieldName("grp");
     EXPECT_TRUE(box->ColumnsStored());
     EXPECT_EQ(dropDown->Columns()->ColumnAt(0)->FieldName(), "grp");
+    // The lookup column is stored whole, its special-row cell with what was assigned on it.
+    auto* stored = dynamic_cast<TDBLookupGridColumnEh*>(box->Columns()->ColumnAt(0));
+    ASSERT_NE(stored, nullptr);
+    stored->SpecCell()->SetText("any");
+    const String text = box->Columns()->WriteColumnsText();
+    EXPECT_NE(text.find("FieldName = 'grp'"), String::npos) << text;
+    EXPECT_NE(text.find("SpecCell.Text = 'any'"), String::npos) << text;
+    EXPECT_EQ(text.find("SpecCell.Color"), String::npos) << text;
+    EXPECT_EQ(text.find("SpecCell.Font"), String::npos) << text;
+
+    // The lookup grid's own default column values are what the box reaches.
+    ASSERT_NE(dynamic_cast<TDBLookupGridColumnDefValuesEh*>(dropDown->ColumnDefValues()), nullptr);
+    EXPECT_EQ(box->ColumnDefValues(), dropDown->ColumnDefValues());
+    box->ColumnDefValues()->SetEndEllipsis(true);
 
     // Assigning: the settings and customized columns come along; uncustomized ones clear.
     TColumnEh* second = owner->Columns()->Add();
     second->DropDownBox()->SetRows(12);
     second->DropDownBox()->Assign(box);
+    EXPECT_TRUE(second->DropDownBox()->ColumnDefValues()->EndEllipsis());
     EXPECT_EQ(second->DropDownBox()->Columns()->Count(), 1);
     EXPECT_EQ(second->DropDownBox()->Options(), TDBLookupGridEhOptions{dlgRowLinesEh});
     EXPECT_EQ(second->DropDownBox()->Rows(), 7);
@@ -334,6 +370,162 @@ TEST_F(LookupGrid, TheColumnDropDownBoxReachesTheColumnsLookupGrid) {
     EXPECT_FALSE(box->ColumnsStored());  // the stored column went (the grid keeps an empty one of its own)
     EXPECT_EQ(box->Columns()->ColumnAt(0)->FieldName(), "");
     EXPECT_EQ(box->GetOwner(), column);
+}
+
+TEST_F(LookupGrid, EachColumnShowsItsOwnSpecialRowCell) {
+    grid->SetLookupAutoFitColWidths(true);  // both columns in view
+    grid->SpecRow()->SetCellsText("(none);-");
+    grid->SpecRow()->SetVisible(true);
+    DrainMessages();
+    TDBLookupGridColumnEh* title = LookupColumn(0);
+    TDBLookupGridColumnEh* grp = LookupColumn(1);
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(grp, nullptr);
+    // Unassigned, a cell is the special row's: its text by the column's place, its colour and font.
+    EXPECT_EQ(title->SpecCell()->Text(), "(none)");
+    EXPECT_EQ(grp->SpecCell()->Text(), "-");
+    grid->SpecRow()->SetColor(clAqua);
+    EXPECT_EQ(grp->SpecCell()->Color(), clAqua);
+    EXPECT_FALSE(grp->SpecCell()->TextAssigned() || grp->SpecCell()->ColorAssigned() || grp->SpecCell()->FontAssigned());
+
+    // Assigned on one column's cell: that cell only.
+    grp->SpecCell()->SetText("any");
+    grp->SpecCell()->SetColor(clYellow);
+    grp->SpecCell()->Font()->SetColor(clRed);
+    EXPECT_TRUE(grp->SpecCell()->TextAssigned() && grp->SpecCell()->ColorAssigned() && grp->SpecCell()->FontAssigned());
+    EXPECT_EQ(title->SpecCell()->Color(), clAqua);
+    EXPECT_EQ(grid->SpecRow()->ReadCellText(1), "-");
+    DrainMessages();
+
+    const int specRow = grid->TitleOffset() - 1;
+    const TRect titleCell = grid->CellRect(grid->IndicatorOffset(), specRow);
+    const TRect grpCell = grid->CellRect(grid->IndicatorOffset() + 1, specRow);
+    const std::unique_ptr<TBitmap> picture = Picture();
+    EXPECT_GT(CountColour(picture.get(), grpCell, clYellow), grpCell.Width() * grpCell.Height() / 2);
+    EXPECT_EQ(CountColour(picture.get(), grpCell, clAqua), 0);
+    EXPECT_GT(CountColour(picture.get(), titleCell, clAqua), titleCell.Width() * titleCell.Height() / 2);
+    const std::vector<TTextRecord> texts = RecordText(grid);
+    const TTextRecord* any = FindText(texts, "any");
+    ASSERT_NE(any, nullptr);
+    EXPECT_TRUE(SameRgb(any->TextColor, clRed));
+    const TTextRecord* none = FindText(texts, "(none)");
+    ASSERT_NE(none, nullptr);
+    EXPECT_FALSE(SameRgb(none->TextColor, clRed));
+    EXPECT_EQ(FindText(texts, "-"), nullptr);
+
+    // Assigning a column copies what was assigned on its cell.
+    TDBLookupGridEh* other = New<TDBLookupGridEh>(form_.get());
+    auto* copy = dynamic_cast<TDBLookupGridColumnEh*>(other->Columns()->Add());
+    ASSERT_NE(copy, nullptr);
+    copy->Assign(grp);
+    EXPECT_EQ(copy->SpecCell()->Text(), "any");
+    EXPECT_EQ(copy->SpecCell()->Color(), clYellow);
+    EXPECT_TRUE(copy->SpecCell()->FontAssigned());
+    EXPECT_TRUE(SameRgb(copy->SpecCell()->Font()->Color(), clRed));
+}
+
+TEST_F(LookupGrid, MovingAColumnReordersTheListFieldsAndTheSpecialRowCells) {
+    grid->SpecRow()->SetCellsText("(none);\"a;b\"");
+    grid->SpecRow()->SetVisible(true);
+    grid->SetKeyValue(Variant(3));
+    const String fieldOrder = cats->Fields()->Fields(1)->FieldName();
+    grid->Columns()->ColumnAt(1)->SetIndex(0);
+    // The grid's own columns: the list fields follow them and the display field stays.
+    EXPECT_EQ(grid->ListField(), "grp;title");
+    ASSERT_EQ(grid->Columns()->Count(), 2);
+    EXPECT_EQ(grid->Columns()->ColumnAt(0)->FieldName(), "grp");
+    EXPECT_EQ(grid->Columns()->ColumnAt(1)->FieldName(), "title");
+    EXPECT_EQ(grid->ListFieldIndex(), 1);
+    EXPECT_EQ(grid->DisplayField()->FieldName(), "title");
+    EXPECT_EQ(grid->DisplayText(), "Charlie");
+    EXPECT_EQ(grid->SpecRow()->Cells(), (std::vector<String>{"a;b", "(none)"}));
+    EXPECT_EQ(LookupColumn(1)->SpecCell()->Text(), "(none)");
+    EXPECT_EQ(cats->Fields()->Fields(1)->FieldName(), fieldOrder);  // the list's data set keeps its order
+
+    // Columns of the user's: the list fields stay, the cells still follow.
+    grid->Columns()->Clear();
+    grid->Columns()->Add()->SetFieldName("title");
+    grid->Columns()->Add()->SetFieldName("code");
+    ASSERT_TRUE(grid->Columns()->Customized());
+    grid->Columns()->ColumnAt(1)->SetIndex(0);
+    EXPECT_EQ(grid->ListField(), "grp;title");
+    EXPECT_EQ(grid->Columns()->ColumnAt(0)->FieldName(), "code");
+    EXPECT_EQ(grid->SpecRow()->Cells(), (std::vector<String>{"(none)", "a;b"}));
+    EXPECT_EQ(grid->DisplayText(), "Charlie");
+}
+
+TEST_F(LookupGrid, SizingAColumnWithAutoFitWidensTheGridAndKeepsTheOtherColumns) {
+    grid->SetLookupOptions(TDBLookupGridEhOptions{dlgColLinesEh, dlgColumnResizeEh});
+    grid->SetShowTitles(true);
+    grid->SetLookupAutoFitColWidths(true);
+    DrainMessages();
+    TColumnEh* title = grid->Columns()->ColumnAt(0);
+    TColumnEh* grp = grid->Columns()->ColumnAt(1);
+    const int titleWidth = title->Width();
+    const int grpWidth = grp->Width();
+    const int width = grid->Width();
+    const TRect cell = grid->CellRect(grid->IndicatorOffset(), 0);
+    const int y = (cell.Top + cell.Bottom) / 2;
+    SendMessageW(grid->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.Right, y));
+    ASSERT_EQ(grid->GridState(), gsColSizing);
+    SendMessageW(grid->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(cell.Right + 30, y));
+    SendMessageW(grid->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(cell.Right + 30, y));
+    DrainMessages();
+    EXPECT_EQ(grid->Width(), width + 30);
+    EXPECT_EQ(title->Width(), titleWidth + 30);
+    EXPECT_EQ(grp->Width(), grpWidth);
+    EXPECT_EQ(grid->ColWidths(grid->IndicatorOffset() + 1), grpWidth);
+    EXPECT_EQ(title->AutoFitBaseWidth(), titleWidth + 30);
+}
+
+TEST_F(LookupGrid, TheScrollBarShowsTheListWindowAndScrollingLeavesTheChoice) {
+    grid->SetRowsInView(4);
+    grid->SetKeyValue(Variant(1));
+    DrainMessages();
+    SCROLLINFO bar = VertBar();
+    EXPECT_EQ(bar.nMin, 0);
+    EXPECT_EQ(bar.nMax, 10);  // eleven records
+    EXPECT_EQ(static_cast<int>(bar.nPage), 4);
+    EXPECT_EQ(bar.nPos, 0);
+    Char(L'a');  // Abel, the choice already
+    ASSERT_EQ(grid->SearchText(), "a");
+
+    struct Step {
+        const char* name;
+        WORD code;
+        int thumb;
+        int first;  // the record shown first afterwards
+    } steps[] = {
+        {"line down", SB_LINEDOWN, 0, 2},
+        {"page down", SB_PAGEDOWN, 0, 6},
+        {"page up", SB_PAGEUP, 0, 2},
+        {"line up", SB_LINEUP, 0, 1},
+        {"line up at the top", SB_LINEUP, 0, 1},
+        {"bottom", SB_BOTTOM, 0, 8},
+        {"line down at the end", SB_LINEDOWN, 0, 8},
+        {"top", SB_TOP, 0, 1},
+        {"thumb dragged down", SB_THUMBTRACK, 5, 6},
+        {"thumb dropped further up", SB_THUMBPOSITION, 2, 3},
+        {"thumb past the end", SB_THUMBTRACK, 10, 8},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.code == SB_THUMBTRACK || step.code == SB_THUMBPOSITION) SetScrollPos(grid->Handle(), SB_VERT, step.thumb, FALSE);
+        SendMessageW(grid->Handle(), WM_VSCROLL, MAKEWPARAM(step.code, static_cast<WORD>(step.thumb)), 0);
+        EXPECT_EQ(FirstShown(), step.first);
+        EXPECT_EQ(VertBar().nPos, step.first - 1);
+        EXPECT_EQ(grid->SearchText(), "");
+        EXPECT_EQ(Key(), 1);  // the choice stays
+        EXPECT_EQ(grid->DisplayText(), "Abel");
+    }
+
+    // A list that is not active: three positions, at the first.
+    grid->SetListSource(nullptr);
+    DrainMessages();
+    bar = VertBar();
+    EXPECT_EQ(bar.nMin, 0);
+    EXPECT_EQ(bar.nMax, 2);
+    EXPECT_EQ(bar.nPos, 0);
 }
 
 }  // namespace
