@@ -116,7 +116,18 @@ void FinishDrag(bool drop) {
 namespace controls_internal {
 
 void NoteMousePoint(TControl* control, LPARAM pos) {
-    gLastMousePoint = control->ClientToScreen(Point(LParamX(pos), LParamY(pos)));
+    // The window the point belongs to: the control's own, or its parent's for a graphic control.
+    POINT p{LParamX(pos), LParamY(pos)};
+    HWND window = nullptr;
+    if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+        window = windowed->WindowHandle();
+    } else if (TWinControl* parent = control->Parent()) {
+        window = parent->WindowHandle();
+        p.x += control->Left();
+        p.y += control->Top();
+    }
+    if (window && ::ClientToScreen(window, &p))
+        gLastMousePoint = Point(p.x, p.y);
 }
 
 bool CancelRunningDrag() {
