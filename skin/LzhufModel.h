@@ -61,17 +61,27 @@ inline void THuffmanModel::UpdateFrom(int node) {
         const unsigned k = ++f[c];
         if (k > f[c + 1]) {
             // The nodes above c are in rising order (freq[T] is the sentinel): l is the last one
-            // still below k. Mostly it is c + 1; a longer run of equal counts is bisected.
+            // still below k. Mostly it is c + 1.
             int l = c + 1;
             if (k > f[l + 1]) {
-                const std::uint16_t* base = f + l + 2;
-                std::size_t n = static_cast<std::size_t>(T + 1 - (l + 2));
-                while (n > 1) {
-                    const std::size_t half = n / 2;
-                    base = base[half] < k ? base + half : base;
-                    n -= half;
+                // A run of equal counts: the next eight are counted at once, a longer run bisected.
+                ++l;
+                int below = 8;
+                if (l + 8 <= T) {
+                    below = 0;
+                    for (int t = 1; t <= 8; ++t) below += f[l + t] < k ? 1 : 0;
+                    l += below;
                 }
-                l = static_cast<int>(base - f) + (*base < k ? 1 : 0) - 1;
+                if (below == 8) {
+                    const std::uint16_t* base = f + l + 1;
+                    std::size_t n = static_cast<std::size_t>(T - l);
+                    while (n > 1) {
+                        const std::size_t half = n / 2;
+                        base = base[half] < k ? base + half : base;
+                        n -= half;
+                    }
+                    l = static_cast<int>(base - f) + (*base < k ? 1 : 0) - 1;
+                }
             }
             f[c] = f[l];
             f[l] = static_cast<std::uint16_t>(k);

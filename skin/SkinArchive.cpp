@@ -4,6 +4,7 @@
 #include "LzhufModel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -19,6 +20,8 @@ TSkinMessageHandler& MessageHandler() {
     return handler;
 }
 
+static_assert(std::endian::native == std::endian::little, "the bit input loads words little-endian");
+
 // MSB-first bit input for the decoder's loop (kept in its locals); bytes past the end read as zero.
 // The bits taken are next * 8 - count, so running out of input can be told apart from zeros that
 // were really there.
@@ -33,8 +36,9 @@ struct TBitInput {
     void Refill() {
         if (count > 56) return;
         if (next + 8 <= length) {
-            std::uint64_t word = 0;
-            for (int i = 0; i < 8; ++i) word = word << 8 | data[next + static_cast<std::size_t>(i)];
+            std::uint64_t word;
+            std::memcpy(&word, data + next, sizeof word);
+            word = __builtin_bswap64(word);  // the next eight bytes, first at the top
             buffer |= word >> count;
             const int bytes = (64 - count) >> 3;
             next += static_cast<std::size_t>(bytes);
