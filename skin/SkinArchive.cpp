@@ -143,8 +143,8 @@ bool TLZH::Decode(const std::uint8_t* input, std::size_t length, std::size_t siz
             } else {
                 // The window before the first byte: blanks, and zeros further back.
                 for (std::size_t k = 0; k < copy; ++k) {
-                    const std::size_t at = count + k;
-                    out[at] = at >= distance ? out[at - distance] : (distance - at <= PREFILL ? ' ' : 0);
+                    const std::size_t to = count + k;
+                    out[to] = to >= distance ? out[to - distance] : (distance - to <= PREFILL ? ' ' : 0);
                 }
             }
             count += copy;
