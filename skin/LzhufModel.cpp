@@ -50,33 +50,6 @@ void THuffmanModel::Reconstruct() {
     }
 }
 
-void THuffmanModel::Update(int symbol) {
-    if (freq[R] == MAX_FREQ) Reconstruct();
-    int c = prnt[symbol + T];
-    do {
-        const unsigned k = ++freq[c];
-        if (k > freq[c + 1]) {
-            // The nodes above c are in rising order (freq[T] is the sentinel): l is the last one
-            // still below k, found by bisection instead of a walk along a run of equal counts.
-            const auto first = std::lower_bound(freq.begin() + c + 2, freq.begin() + T + 1, k);
-            const int l = static_cast<int>(first - freq.begin()) - 1;
-            freq[c] = freq[l];
-            freq[l] = static_cast<std::uint16_t>(k);
-
-            const int i = son[c];
-            prnt[i] = l;
-            if (i < T) prnt[i + 1] = l;
-            const int j = son[l];
-            son[l] = i;
-            prnt[j] = c;
-            if (j < T) prnt[j + 1] = c;
-            son[c] = j;
-            c = l;
-        }
-        c = prnt[c];
-    } while (c != 0);
-}
-
 namespace {
 
 TPositionTables BuildTables() {

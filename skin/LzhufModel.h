@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace lzhuf {
@@ -24,7 +25,9 @@ public:
     THuffmanModel() { Start(); }
     void Start();
     // Counts one more occurrence of `symbol` (0 .. N_CHAR - 1), re-balancing the tree.
-    void Update(int symbol);
+    void Update(int symbol) { UpdateFrom(prnt[symbol + T]); }
+    // The same from the node that holds the symbol's leaf (the decoder has just walked to it).
+    void UpdateFrom(int node);
 
     std::array<std::uint16_t, T + 1> freq{};  // freq[T] is a 0xFFFF sentinel
     std::array<int, T + N_CHAR> prnt{};       // prnt[T + s] is the leaf of symbol s
@@ -43,5 +46,58 @@ struct TPositionTables {
     std::array<std::uint8_t, 64> PLen{};   // ... and its length
 };
 const TPositionTables& PositionTables();
+
+inline void THuffmanModel::UpdateFrom(int node) {
+    if (freq[R] == MAX_FREQ) {
+        const int leaf = son[node];
+        Reconstruct();
+        node = prnt[leaf];
+    }
+    std::uint16_t* const f = freq.data();
+    int* const parent = prnt.data();
+    int* const child = son.data();
+    int c = node;
+    do {
+        const unsigned k = ++f[c];
+        if (k > f[c + 1]) {
+            // The nodes above c are in rising order (freq[T] is the sentinel): l is the last one
+            // still below k. Mostly it is c + 1.
+            int l = c + 1;
+            if (k > f[l + 1]) {
+                // A run of equal counts: the next eight are counted at once, a longer run bisected.
+                ++l;
+                int below = 8;
+                if (l + 8 <= T) {
+                    below = 0;
+                    for (int t = 1; t <= 8; ++t) below += f[l + t] < k ? 1 : 0;
+                    l += below;
+                }
+                if (below == 8) {
+                    const std::uint16_t* base = f + l + 1;
+                    std::size_t n = static_cast<std::size_t>(T - l);
+                    while (n > 1) {
+                        const std::size_t half = n / 2;
+                        base = base[half] < k ? base + half : base;
+                        n -= half;
+                    }
+                    l = static_cast<int>(base - f) + (*base < k ? 1 : 0) - 1;
+                }
+            }
+            f[c] = f[l];
+            f[l] = static_cast<std::uint16_t>(k);
+
+            const int i = child[c];
+            parent[i] = l;
+            if (i < T) parent[i + 1] = l;
+            const int j = child[l];
+            child[l] = i;
+            parent[j] = c;
+            if (j < T) parent[j + 1] = c;
+            child[c] = j;
+            c = l;
+        }
+        c = parent[c];
+    } while (c != 0);
+}
 
 }  // namespace lzhuf

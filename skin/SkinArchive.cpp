@@ -4,6 +4,7 @@
 #include "LzhufModel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -19,46 +20,45 @@ TSkinMessageHandler& MessageHandler() {
     return handler;
 }
 
-// MSB-first bit input; bytes past the end read as zero, and the bits taken are counted so that
-// running out of input can be told apart from zeros that were really there.
-class TBitInput {
-public:
-    TBitInput(const std::uint8_t* data, std::size_t length) : data_(data), length_(length) {}
+static_assert(std::endian::native == std::endian::little, "the bit input loads words little-endian");
 
-    unsigned Bit() {
-        Refill();
-        const unsigned bit = static_cast<unsigned>(buffer_ >> 63);
-        buffer_ <<= 1;
-        --count_;
-        ++taken_;
-        return bit;
-    }
-    unsigned Byte() {
-        Refill();
-        const unsigned byte = static_cast<unsigned>(buffer_ >> 56);
-        buffer_ <<= 8;
-        count_ -= 8;
-        taken_ += 8;
-        return byte;
-    }
-    bool Overrun() const { return taken_ > length_ * 8; }
+// MSB-first bit input for the decoder's loop (kept in its locals); bytes past the end read as zero.
+// The bits taken are next * 8 - count, so running out of input can be told apart from zeros that
+// were really there.
+struct TBitInput {
+    const std::uint8_t* data;
+    std::size_t length;
+    std::size_t next = 0;       // the first byte not yet in the buffer
+    std::uint64_t buffer = 0;   // the bits not yet taken, from the top; below them zeros or input bits
+    int count = 0;              // how many bits of the buffer are not yet taken
 
-private:
+    // Fills the buffer to at least 57 bits.
     void Refill() {
-        while (count_ <= 56) {
-            const std::uint64_t byte = next_ < length_ ? data_[next_] : 0;
-            ++next_;
-            buffer_ |= byte << (56 - count_);
-            count_ += 8;
+        if (count > 56) return;
+        if (next + 8 <= length) {
+            std::uint64_t word;
+            std::memcpy(&word, data + next, sizeof word);
+            word = __builtin_bswap64(word);  // the next eight bytes, first at the top
+            buffer |= word >> count;
+            const int bytes = (64 - count) >> 3;
+            next += static_cast<std::size_t>(bytes);
+            count += bytes << 3;
+            return;
+        }
+        while (count <= 56) {
+            const std::uint64_t byte = next < length ? data[next] : 0;
+            ++next;
+            buffer |= byte << (56 - count);
+            count += 8;
         }
     }
-
-    const std::uint8_t* data_;
-    std::size_t length_;
-    std::size_t next_ = 0;
-    std::uint64_t buffer_ = 0;
-    int count_ = 0;
-    std::uint64_t taken_ = 0;
+    // The next `n` bits (1 .. 32) without taking them; the buffer must hold them.
+    unsigned Peek(int n) const { return static_cast<unsigned>(buffer >> (64 - n)); }
+    void Skip(int n) {
+        buffer <<= n;
+        count -= n;
+    }
+    bool Overrun() const { return next > length && next * 8 - static_cast<std::size_t>(count) > length * 8; }
 };
 
 std::int32_t ReadInt32(const std::uint8_t* p) {
@@ -96,47 +96,58 @@ void ShowSkinMessage(const String& text) {
 
 bool TLZH::Decode(const std::uint8_t* input, std::size_t length, std::size_t size, std::vector<std::uint8_t>& output) {
     output.clear();
-    std::vector<std::uint8_t> ring;
     THuffmanModel* model = nullptr;
     try {
         output.resize(size);
-        ring.assign(N + F - 1, 0);
         model = new THuffmanModel;
     } catch (const std::bad_alloc&) {
         throw ElzhException("LZH : Cannot get memory for dictionary tables");
     }
     std::unique_ptr<THuffmanModel> owned(model);
-    std::memset(ring.data(), ' ', PREFILL);
 
     const TPositionTables& tables = PositionTables();
-    TBitInput bits(input, length);
-    std::uint8_t* out = output.data();
+    TBitInput bits{input, length};
+    std::uint8_t* const out = output.data();
     std::size_t count = 0;
-    const int* son = model->son.data();
-    unsigned r = PREFILL;
+    const int* const son = model->son.data();
     while (count < size) {
+        bits.Refill();
+        int at = R;
         int node = son[R];
-        while (node < T) node = son[node + static_cast<int>(bits.Bit())];
+        while (node < T) {
+            if (bits.count == 0) bits.Refill();  // only a very deep tree gets here
+            at = node + static_cast<int>(bits.Peek(1));
+            node = son[at];
+            bits.Skip(1);
+        }
         const int c = node - T;
-        model->Update(c);
+        model->UpdateFrom(at);
         if (c < 256) {
             out[count++] = static_cast<std::uint8_t>(c);
-            ring[r] = static_cast<std::uint8_t>(c);
-            r = (r + 1) & (N - 1);
         } else {
-            unsigned i = bits.Byte();
-            const unsigned upper = static_cast<unsigned>(tables.DCode[i]) << 6;
-            for (int n = tables.DLen[i] - 2; n > 0; --n) i = ((i << 1) + bits.Bit()) & 0xFFFF;
-            const unsigned position = upper | (i & 0x3F);
-            const unsigned start = (r - position - 1) & (N - 1);
+            // A position's code: a first byte that tells the upper six bits and the code's length
+            // L, then the lower six bits are the code's bits L .. L + 5.
+            if (bits.count < 14) bits.Refill();
+            const unsigned first = bits.Peek(8);
+            const int codeLength = tables.DLen[first];
+            const std::size_t distance = ((static_cast<std::size_t>(tables.DCode[first]) << 6) |
+                                          (bits.Peek(codeLength + 6) & 0x3F)) + 1;
+            bits.Skip(codeLength + 6);
             // A match is cut at the size (it may reach past it).
             const std::size_t copy = std::min<std::size_t>(static_cast<std::size_t>(c - 255 + THRESHOLD), size - count);
-            for (std::size_t k = 0; k < copy; ++k) {
-                const std::uint8_t byte = ring[(start + static_cast<unsigned>(k)) & (N - 1)];
-                out[count++] = byte;
-                ring[r] = byte;
-                r = (r + 1) & (N - 1);
+            if (distance <= count) {
+                // Byte by byte: a match may overlap the bytes it writes.
+                const std::uint8_t* from = out + (count - distance);
+                std::uint8_t* to = out + count;
+                for (std::size_t k = 0; k < copy; ++k) to[k] = from[k];
+            } else {
+                // The window before the first byte: blanks, and zeros further back.
+                for (std::size_t k = 0; k < copy; ++k) {
+                    const std::size_t to = count + k;
+                    out[to] = to >= distance ? out[to - distance] : (distance - to <= PREFILL ? ' ' : 0);
+                }
             }
+            count += copy;
         }
         if (bits.Overrun()) {
             output.resize(count);

@@ -94,6 +94,10 @@ TEST(LzhDecoder, HandMadeStreamsDecode) {
         // Symbol 256 (a 3-byte match) is 10001100, position 0 is nine 0 bits: blanks of the pre-fill.
         {"match before any literal copies blanks", {0x8C, 0x00, 0x00}, 3, "   "},
         {"a match is cut at the size", {0x8C, 0x00, 0x00}, 2, "  "},
+        // Position 4095 (code byte 0xFF, then 111111) reaches past the blanks: zeros.
+        {"a match from the window's far end copies zeros", {0x8C, 0xFF, 0xFC}, 3, std::string(3, '\0')},
+        // Position 4036 (0xFF, then 000100): one zero, then the first blanks.
+        {"a match across the blanks' far edge", {0x8C, 0xFF, 0x10}, 3, std::string("\0  ", 3)},
         {"nothing wanted", {}, 0, ""},
     };
     for (const Case& c : cases) {
