@@ -37,10 +37,26 @@ TSkinEdit::~TSkinEdit() {
     }
 }
 
+bool TSkinEdit::BeforeMessage(TMessage& m) {
+    if (m.Msg == WM_PAINT && !m.WParam) {
+        clientPainting_ = true;
+        borderPainted_ = false;
+    }
+    return TSkinControl::BeforeMessage(m);
+}
+
 void TSkinEdit::AfterMessage(TMessage& m) {
     switch (m.Msg) {
-    case WM_PAINT:
-    case WM_NCPAINT: PaintWindow(m.Msg == WM_PAINT ? reinterpret_cast<HDC>(m.WParam) : nullptr); break;
+    case WM_PAINT: {
+        const bool drawn = !m.WParam && clientPainting_ && borderPainted_;
+        clientPainting_ = borderPainted_ = false;
+        if (!drawn) PaintWindow(reinterpret_cast<HDC>(m.WParam));
+        break;
+    }
+    case WM_NCPAINT:
+        PaintWindow(nullptr);
+        if (clientPainting_) borderPainted_ = true;
+        break;
     case WM_PRINT: PrintBorder(reinterpret_cast<HDC>(m.WParam)); break;
     default: TSkinControl::AfterMessage(m); break;
     }

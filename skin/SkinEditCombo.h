@@ -22,6 +22,7 @@ class TSkinEdit : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinEdit() override;
+    bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void PaintSkin(HDC dc, const TRect& rect) override;
 
@@ -30,6 +31,11 @@ public:
 private:
     void PrintBorder(HDC dc);
     void FindSpin();
+
+    // While the edit paints itself: whether the frame paint its BeginPaint asked for has drawn the
+    // border already (then the paint need not draw it again).
+    bool clientPainting_ = false;
+    bool borderPainted_ = false;
 };
 
 class TSkinComBox : public TSkinControl {

@@ -1,7 +1,8 @@
 // Hooks on the procedure of any window, this program's or another module's. Any number of hooks
 // may sit on one window and they come off in any order: each hook passes what it does not take
-// to the one added before it (the system's subclass chain keeps the order). A hook removes itself
-// when its window is destroyed, after it has seen WM_NCDESTROY.
+// to the one added before it (the chain keeps the order; the window's procedure is replaced once,
+// while it has hooks). A hook removes itself when its window is destroyed, after it has seen
+// WM_NCDESTROY.
 //
 // Also: the class name of a window as the system reports it ("#32770", "MDIClient", "TFrm_Main").
 #pragma once
@@ -30,8 +31,9 @@ protected:
     LRESULT CallPrevious(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                      DWORD_PTR data);
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The message handled by `hook`, which comes off its window after WM_NCDESTROY.
+    static LRESULT Dispatch(TWindowSubclass* hook, UINT message, WPARAM wParam, LPARAM lParam);
     HWND window_ = nullptr;
 };
 

@@ -475,6 +475,39 @@ TEST_F(SkinControlsTest, StatusBarOwnerDrawnAndRightToLeftPanels) {
     DestroyWindow(owner);
 }
 
+TEST_F(SkinControlsTest, EditBorderOnScreenAfterEachKindOfRepaint) {
+    auto* edit = Add<TEdit>(10, 10, 120, 22);
+    ShowSkinned();
+    HWND h = edit->Handle();
+    ASSERT_TRUE(Skinned(h));
+    auto scribble = [&] {
+        HDC dc = GetWindowDC(h);
+        RECT all{0, 0, 120, 22};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        ReleaseDC(h, dc);
+    };
+    auto border = [&] {
+        HDC dc = GetWindowDC(h);
+        const COLORREF outer = GetPixel(dc, 0, 0), inner = GetPixel(dc, 1, 5);
+        ReleaseDC(h, dc);
+        return std::pair<std::uint32_t, std::uint32_t>(Rgb(static_cast<int>(outer)), Rgb(static_cast<int>(inner)));
+    };
+    const std::pair<std::uint32_t, std::uint32_t> skinned(Rgb(skin_->ButtonShadow), 0xFFFFFFu);
+    struct TCase {
+        const char* name;
+        UINT flags;
+    } cases[] = {
+        {"frame and client", RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW},
+        {"client only", RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW},
+        {"frame only", RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE},
+    };
+    for (const TCase& c : cases) {
+        scribble();
+        RedrawWindow(h, nullptr, nullptr, c.flags);
+        EXPECT_EQ(border(), skinned) << c.name;
+    }
+}
+
 TEST_F(SkinControlsTest, EditBorderAndComboButton) {
     auto* edit = Add<TEdit>(10, 10, 120, 22);
     auto* combo = Add<TComboBox>(10, 50, 140, 22);
