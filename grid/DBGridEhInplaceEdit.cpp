@@ -604,14 +604,15 @@ bool TDBGridInplaceEdit::ChooseSpecRowByShortCut(WORD key, TShiftState shift) {
     TColumnEh* column = CurrentColumn();
     TCustomDBGridEh* grid = DBGrid();
     if (editStyle_ != esDataListEh || !column || !grid) return false;
-    TSpecRowEh* spec = column->DropDownSpecRow();
-    if (!spec->Visible() || spec->ShortCut() == 0 || ShortCut(key, shift) != spec->ShortCut()) return false;
+    TSpecRowEh* specialRow = column->DropDownSpecRow();
+    if (!specialRow->Visible() || specialRow->ShortCut() == 0 || ShortCut(key, shift) != specialRow->ShortCut())
+        return false;
     if (!GridAllowsEditing() || !column->CanModify(true)) return false;
     grid->DataLink()->SetModified();
-    grid->editValue_ = spec->Value();
-    grid->editText_ = spec->ReadCellText(0);
+    grid->editValue_ = specialRow->Value();
+    grid->editText_ = specialRow->ReadCellText(0);
     SetText(grid->editText_);
-    if (listVisible_ && activeList_ == dataList_ && dataList_) dataList_->SetKeyValue(spec->Value());
+    if (listVisible_ && activeList_ == dataList_ && dataList_) dataList_->SetKeyValue(specialRow->Value());
     SelectAll();
     return true;
 }

@@ -752,13 +752,13 @@ void TDBLookupGridEh::DrawTitleFooterFilterCell(int aCol, int aRow, const TRect&
     TCanvas* canvas = Canvas();
     const int dataCol = GridColToDataCol(aCol);
     TColumnEh* column = dataCol >= 0 && dataCol < Columns()->Count() ? Columns()->ColumnAt(dataCol) : nullptr;
-    auto* cell = column ? dynamic_cast<TDBLookupGridColumnEh*>(column) : nullptr;
-    TGridColumnSpecCellEh* spec = cell ? cell->SpecCell() : nullptr;
-    canvas->Font()->Assign(spec ? spec->Font() : specRow_->Font());
-    canvas->Brush()->SetColor(specRowSelected_ ? clHighlight : spec ? spec->Color() : specRow_->Color());
+    auto* lookupColumn = column ? dynamic_cast<TDBLookupGridColumnEh*>(column) : nullptr;
+    TGridColumnSpecCellEh* specialCell = lookupColumn ? lookupColumn->SpecCell() : nullptr;
+    canvas->Font()->Assign(specialCell ? specialCell->Font() : specRow_->Font());
+    canvas->Brush()->SetColor(specRowSelected_ ? clHighlight : specialCell ? specialCell->Color() : specRow_->Color());
     if (specRowSelected_) canvas->Font()->SetColor(clHighlightText);
     canvas->FillRect(rect);
-    const String text = spec ? spec->Text() : specRow_->ReadCellText(dataCol);
+    const String text = specialCell ? specialCell->Text() : specRow_->ReadCellText(dataCol);
     TAlignment alignment = column ? column->Alignment() : taLeftJustify;
     if (column && column->UseRightToLeftAlignment() && alignment != taCenter)
         alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;

@@ -508,10 +508,10 @@ TEST_F(GridInplaceEdit, WithANotInListHandlerALookupCellKeepsTextNoRecordHas) {
 }
 
 TEST_F(GridInplaceEdit, TheSpecialRowShortcutChoosesItsValueWithTheListClosedOrOpen) {
-    TSpecRowEh* spec = Column(kCatName)->DropDownSpecRow();
-    spec->SetCellsText("(none)");
-    spec->SetValue(Variant(4));
-    spec->SetVisible(true);
+    TSpecRowEh* specialRow = Column(kCatName)->DropDownSpecRow();
+    specialRow->SetCellsText("(none)");
+    specialRow->SetValue(Variant(4));
+    specialRow->SetVisible(true);
     EditCell(kCatName);
     TDBGridInplaceEdit* editor = Editor();
     ASSERT_EQ(editor->Text(), "Abel");
@@ -523,7 +523,7 @@ TEST_F(GridInplaceEdit, TheSpecialRowShortcutChoosesItsValueWithTheListClosedOrO
     EXPECT_EQ(StoredText(1, "cat"), "4");
 
     // With the list open the list selects the special row.
-    spec->SetValue(Variant(2));
+    specialRow->SetValue(Variant(2));
     EditCell(kCatName);
     Press(VK_DOWN, true);
     TPopupDataGridEh* list = Editor()->DataList();
